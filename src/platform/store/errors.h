@@ -29,10 +29,10 @@ enum ErrorCode : int {
 struct ErrorState
 {
     int code = NoError;
-    QString text;        ///< text of `code`
-    QString fileName;    ///< the data file involved, when there is one
-    int driverCode = 0;  ///< for code 90: the driver's own code
-    QString driverText;  ///< for code 90: the driver's own message
+    QString text;       ///< text of `code`
+    QString fileName;   ///< the data file involved, when there is one
+    int driverCode = 0; ///< for code 90: the driver's own code
+    QString driverText; ///< for code 90: the driver's own message
 };
 
 /// Standard text for an error code ("Creates Duplicate Key" for 40, ...).

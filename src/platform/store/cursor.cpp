@@ -1,0 +1,188 @@
+#include "platform/store/cursor.h"
+
+#include "platform/store/errors.h"
+#include "platform/store/keyedfile.h"
+#include "platform/store/sqlvalue.h"
+#include "platform/store/store.h"
+
+#include <sqlite3.h>
+
+#include <limits>
+
+namespace melodex::store {
+
+Cursor::Cursor(KeyedFile &file) : m_file(file) {}
+
+void Cursor::setOrder(int key)
+{
+    m_key = key;
+    toStart();
+}
+
+void Cursor::setFilter(const QString &sql, Binder binder)
+{
+    m_filter = sql;
+    m_binder = std::move(binder);
+    dropBlock();
+}
+
+void Cursor::dropBlock()
+{
+    m_block.clear();
+    m_blockPos = 0;
+    m_blockAtEnd = false;
+    m_blockSize = 4;
+}
+
+void Cursor::toStart()
+{
+    m_positioned = false;
+    m_keyValues.clear();
+    dropBlock();
+}
+
+void Cursor::toValue(const std::vector<Value> &keyValues)
+{
+    m_positioned = true;
+    m_keyValues = keyValues;
+    m_idForward = 0;
+    m_idBackward = std::numeric_limits<qint64>::max();
+    dropBlock();
+}
+
+void Cursor::toRecord(const std::vector<Value> &keyValues, qint64 id)
+{
+    m_positioned = true;
+    m_keyValues = keyValues;
+    m_idForward = id - 1;
+    m_idBackward = id + 1;
+    dropBlock();
+}
+
+std::vector<Value> Cursor::keyValuesOf(const std::vector<Value> &values) const
+{
+    std::vector<Value> out;
+    if (m_key < 0)
+        return out;
+    const KeyDef &k = m_file.layout().keys[static_cast<size_t>(m_key)];
+    out.reserve(k.fields.size());
+    for (int f : k.fields)
+        out.push_back(values[static_cast<size_t>(f)]);
+    return out;
+}
+
+void Cursor::advanceTo(const Row &row)
+{
+    m_positioned = true;
+    m_keyValues = keyValuesOf(row.values);
+    m_idForward = row.id;
+    m_idBackward = row.id;
+}
+
+QString Cursor::sqlFor(bool forward, bool positioned) const
+{
+    const FileLayout &l = m_file.layout();
+    QString cols;
+    QString order;
+    const QString dir = forward ? QString() : QStringLiteral(" DESC");
+    if (m_key >= 0) {
+        for (int f : l.keys[static_cast<size_t>(m_key)].fields) {
+            cols += m_file.columnName(f) + u',';
+            order += m_file.columnName(f) + dir + u',';
+        }
+    }
+    cols += QStringLiteral("_id");
+    order += QStringLiteral("_id") + dir;
+
+    QString where = QStringLiteral("1");
+    if (m_key >= 0) {
+        const QString empty = m_file.emptyKeyCondition(m_key);
+        if (!empty.isEmpty())
+            where += QStringLiteral(" AND (") + empty + u')';
+    }
+    if (positioned) {
+        QString marks;
+        const int n = m_key >= 0 ? int(l.keys[static_cast<size_t>(m_key)].fields.size()) : 0;
+        for (int i = 0; i < n; ++i)
+            marks += QStringLiteral("?,");
+        marks += u'?';
+        where += QStringLiteral(" AND (%1) %2 (%3)")
+                     .arg(cols, forward ? QStringLiteral(">") : QStringLiteral("<"), marks);
+    }
+    if (!m_filter.isEmpty())
+        where += QStringLiteral(" AND (") + m_filter + u')';
+    return QStringLiteral("SELECT _id,_ver,%1 FROM %2 WHERE %3 ORDER BY %4 LIMIT ?")
+        .arg(m_file.selectList(), m_file.tableName(), where, order);
+}
+
+int Cursor::fill(bool forward, int n, std::vector<Row> &rows)
+{
+    sqlite3_stmt *st = m_file.statement(sqlFor(forward, m_positioned));
+    if (!st)
+        return errorCode();
+    int idx = 1;
+    if (m_positioned) {
+        for (const Value &v : m_keyValues)
+            bindValue(st, idx++, v);
+        sqlite3_bind_int64(st, idx++, forward ? m_idForward : m_idBackward);
+    }
+    if (m_binder)
+        idx = m_binder(st, idx);
+    sqlite3_bind_int(st, idx, n);
+
+    const size_t fields = m_file.layout().fields.size();
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        Row row;
+        row.id = sqlite3_column_int64(st, 0);
+        row.version = sqlite3_column_int64(st, 1);
+        row.values.reserve(fields);
+        for (size_t i = 0; i < fields; ++i)
+            row.values.push_back(columnValue(st, int(i) + 2, m_file.layout().fields[i]));
+        rows.push_back(std::move(row));
+    }
+    sqlite3_reset(st);
+    if (rc != SQLITE_DONE)
+        return Store::instance().fail(rc, m_file.name());
+    return 0;
+}
+
+int Cursor::step(bool forward, Row &row)
+{
+    const bool usable = !m_block.empty() || m_blockAtEnd;
+    if (!usable || m_blockForward != forward || m_blockGen != m_file.writeGeneration() ||
+        (m_blockPos >= m_block.size() && !m_blockAtEnd)) {
+        const int grow = m_file.quickScan() ? 512 : 128;
+        const int size =
+            (m_blockForward == forward && usable) ? std::min(m_blockSize * 2, grow) : 4;
+        m_block.clear();
+        m_blockPos = 0;
+        m_blockForward = forward;
+        m_blockSize = size;
+        m_blockGen = m_file.writeGeneration();
+        if (const int err = fill(forward, size, m_block); err != 0) {
+            dropBlock();
+            return err;
+        }
+        m_blockAtEnd = int(m_block.size()) < size;
+    }
+    if (m_blockPos >= m_block.size()) {
+        setError(NoRecErr, m_file.name());
+        return NoRecErr;
+    }
+    row = std::move(m_block[m_blockPos++]);
+    advanceTo(row);
+    return 0;
+}
+
+int Cursor::fetch(bool forward, int n, std::vector<Row> &rows)
+{
+    dropBlock();
+    const size_t before = rows.size();
+    const int err = fill(forward, n, rows);
+    if (err == 0 && rows.size() > before)
+        advanceTo(rows.back());
+    return err;
+}
+
+} // namespace melodex::store

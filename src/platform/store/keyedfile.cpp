@@ -1,0 +1,1049 @@
+#include "platform/store/keyedfile.h"
+
+#include "platform/store/collation.h"
+#include "platform/store/cursor.h"
+#include "platform/store/errors.h"
+#include "platform/store/sqlvalue.h"
+#include "platform/store/store.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace melodex::store {
+
+namespace {
+
+constexpr int applicationId = 0x4D4C4458; // "MLDX": a data file of this store
+
+QString quoted(const QString &name)
+{
+    return u'"' + name + u'"';
+}
+
+// Files whose whole content was checked once in this process; checking again on every open
+// would read a large file each time a window opens.
+QSet<QString> &checkedFiles()
+{
+    static QSet<QString> set;
+    return set;
+}
+
+FileUse::Opener &opener()
+{
+    static FileUse::Opener op = [](KeyedFile &f) {
+        int rc = f.open();
+        if (rc == NoFileErr) {
+            rc = f.create();
+            if (rc == 0)
+                rc = f.open();
+        }
+        return rc == IsOpenErr ? 0 : rc;
+    };
+    return op;
+}
+
+// Runs `fn` on a private connection to the file at `path` (for files that are not attached).
+int withPrivateConnection(const QString &path, const std::function<int(sqlite3 *)> &fn,
+                          const QString &name, bool create = false)
+{
+    sqlite3 *db = nullptr;
+    const QByteArray p = path.toUtf8();
+    int rc = sqlite3_open_v2(p.constData(), &db,
+                             SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0), nullptr);
+    int code = 0;
+    if (rc != SQLITE_OK) {
+        if ((rc & 0xFF) == SQLITE_CANTOPEN || (rc & 0xFF) == SQLITE_PERM ||
+            (rc & 0xFF) == SQLITE_READONLY)
+            setError(NoAccessErr, name);
+        else
+            setDriverError(rc, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)),
+                           name);
+        code = errorCode();
+    } else {
+        sqlite3_extended_result_codes(db, 1);
+        sqlite3_busy_timeout(db, 2000);
+        registerKeyCollation(db);
+        sqlite3_exec(
+            db, "PRAGMA trusted_schema=OFF; PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL",
+            nullptr, nullptr, nullptr);
+        rc = fn(db);
+        if (rc != SQLITE_OK) {
+            const int primary = rc & 0xFF;
+            if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+                setError(IsLockedErr, name);
+            else if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
+                setError(NotStoreFileErr, name);
+            else
+                setDriverError(rc, QString::fromUtf8(sqlite3_errmsg(db)), name);
+            code = errorCode();
+            if (!sqlite3_get_autocommit(db))
+                sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+    }
+    sqlite3_close_v2(db);
+    if (code == 0)
+        clearError();
+    return code;
+}
+
+int execAll(sqlite3 *db, const std::vector<QString> &statements)
+{
+    for (const QString &s : statements) {
+        const QByteArray sql = s.toUtf8();
+        const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK)
+            return sqlite3_extended_errcode(db);
+    }
+    return SQLITE_OK;
+}
+
+} // namespace
+
+void FileUse::setOpener(Opener op)
+{
+    opener() = std::move(op);
+}
+
+FileUse::FileUse(KeyedFile &file) : m_file(file)
+{
+    if (m_file.useCount == 0 || !m_file.isOpen()) {
+        m_result = opener()(m_file);
+        if (m_result != 0)
+            return;
+    }
+    ++m_file.useCount;
+    m_ok = true;
+}
+
+FileUse::~FileUse()
+{
+    if (m_ok && --m_file.useCount <= 0) {
+        m_file.useCount = 0;
+        m_file.close();
+    }
+}
+
+KeyedFile::KeyedFile(Record &buffer) : m_buffer(buffer)
+{
+    QStringList cols;
+    for (const FieldDef &f : layout().fields)
+        cols << quoted(f.name);
+    m_selectList = cols.join(u',');
+    Store::instance().registerFile(this);
+}
+
+KeyedFile::~KeyedFile()
+{
+    if (Store::alive()) {
+        close();
+        Store::instance().unregisterFile(this);
+    }
+}
+
+QString KeyedFile::name() const
+{
+    return Store::instance().pathOf(layout().fileName);
+}
+QString KeyedFile::tableName() const
+{
+    return quoted(label()) + QStringLiteral(".rec");
+}
+QString KeyedFile::columnName(int field) const
+{
+    return quoted(layout().fields[static_cast<size_t>(field)].name);
+}
+
+QString KeyedFile::emptyKeyCondition(int key) const
+{
+    const KeyDef &k = layout().keys[static_cast<size_t>(key)];
+    if (!k.excludeEmpty)
+        return {};
+    QStringList parts;
+    for (int f : k.fields)
+        parts << columnName(f) + (layout().fields[static_cast<size_t>(f)].isText()
+                                      ? QStringLiteral("<>''")
+                                      : QStringLiteral("<>0"));
+    return parts.join(QStringLiteral(" OR "));
+}
+
+QString KeyedFile::indexStatement(int key, const QString &schema) const
+{
+    const KeyDef &k = layout().keys[static_cast<size_t>(key)];
+    QStringList cols;
+    for (int f : k.fields)
+        cols << columnName(f);
+    // A unique column closes every non-unique key so that a page query can position on it.
+    if (!k.unique)
+        cols << QStringLiteral("\"_id\"");
+    QString sql = QStringLiteral("CREATE %1INDEX %2%3 ON rec(%4)")
+                      .arg(k.unique ? QStringLiteral("UNIQUE ") : QString(),
+                           schema.isEmpty() ? QString() : quoted(schema) + u'.', quoted(k.name),
+                           cols.join(u','));
+    const QString empty = emptyKeyCondition(key);
+    if (!empty.isEmpty())
+        sql += QStringLiteral(" WHERE ") + empty;
+    return sql;
+}
+
+std::vector<QString> KeyedFile::schemaStatements() const
+{
+    QStringList cols{QStringLiteral("_id INTEGER PRIMARY KEY AUTOINCREMENT"),
+                     QStringLiteral("_ver INTEGER NOT NULL DEFAULT 1")};
+    for (const FieldDef &f : layout().fields) {
+        if (f.type == FieldType::Text)
+            cols << quoted(f.name) + QStringLiteral(" TEXT COLLATE MDX NOT NULL DEFAULT ''");
+        else if (f.type == FieldType::Memo)
+            cols << quoted(f.name) + QStringLiteral(" TEXT NOT NULL DEFAULT ''");
+        else
+            cols << quoted(f.name) + QStringLiteral(" INTEGER NOT NULL DEFAULT 0");
+    }
+    std::vector<QString> out{
+        QStringLiteral("CREATE TABLE rec(%1) STRICT").arg(cols.join(u',')),
+        QStringLiteral("CREATE TABLE meta(k INTEGER PRIMARY KEY CHECK(k=1), records INTEGER NOT "
+                       "NULL) STRICT"),
+        QStringLiteral("INSERT INTO meta VALUES(1,0)"),
+        // The record count is kept, not counted: counting a large file on every redisplay of a
+        // list's title would cost more than the page itself.
+        QStringLiteral("CREATE TRIGGER rec_added AFTER INSERT ON rec BEGIN UPDATE meta SET "
+                       "records=records+1 WHERE k=1; END"),
+        QStringLiteral("CREATE TRIGGER rec_deleted AFTER DELETE ON rec BEGIN UPDATE meta SET "
+                       "records=records-1 WHERE k=1; END"),
+    };
+    for (size_t k = 0; k < layout().keys.size(); ++k)
+        out.push_back(indexStatement(int(k), {}));
+    out.push_back(QStringLiteral("PRAGMA application_id=%1").arg(applicationId));
+    out.push_back(QStringLiteral("PRAGMA user_version=%1").arg(qint32(layout().fingerprint())));
+    return out;
+}
+
+int KeyedFile::succeed()
+{
+    clearError();
+    return 0;
+}
+
+int KeyedFile::fail(int rc)
+{
+    return Store::instance().fail(rc, name());
+}
+
+sqlite3_stmt *KeyedFile::statement(const QString &sql)
+{
+    if (auto it = m_statements.constFind(sql); it != m_statements.cend()) {
+        sqlite3_reset(*it);
+        sqlite3_clear_bindings(*it);
+        return *it;
+    }
+    sqlite3 *db = Store::instance().db();
+    if (!db) {
+        setError(FileSystemErr, name());
+        return nullptr;
+    }
+    sqlite3_stmt *st = nullptr;
+    const QByteArray text = sql.toUtf8();
+    const int rc = sqlite3_prepare_v3(db, text.constData(), int(text.size()),
+                                      SQLITE_PREPARE_PERSISTENT, &st, nullptr);
+    if (rc != SQLITE_OK) {
+        fail(rc);
+        sqlite3_finalize(st);
+        return nullptr;
+    }
+    m_statements.insert(sql, st);
+    return st;
+}
+
+void KeyedFile::finalizeStatements()
+{
+    for (sqlite3_stmt *st : std::as_const(m_statements))
+        sqlite3_finalize(st);
+    m_statements.clear();
+}
+
+// --- opening ------------------------------------------------------------------------------
+
+int KeyedFile::create()
+{
+    if (m_open) {
+        setError(IsOpenErr, name());
+        return IsOpenErr;
+    }
+    // Built under a temporary name and renamed into place, so a crash never leaves a half-made
+    // file where the program would find it.
+    const QString path = name();
+    const QString temp = path + QStringLiteral(".new");
+    QFile::remove(temp);
+    QFile::remove(temp + QStringLiteral("-journal"));
+    const std::vector<QString> schema = schemaStatements();
+    int code = withPrivateConnection(
+        temp,
+        [&](sqlite3 *db) {
+            int rc = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+            if (rc == SQLITE_OK)
+                rc = execAll(db, schema);
+            if (rc == SQLITE_OK)
+                rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+            return rc == SQLITE_OK ? rc : sqlite3_extended_errcode(db);
+        },
+        path, true);
+    if (code == 0 && std::rename(QFile::encodeName(temp).constData(),
+                                 QFile::encodeName(path).constData()) != 0) {
+        setDriverError(errno, QString::fromLocal8Bit(std::strerror(errno)), path);
+        code = errorCode();
+    }
+    if (code != 0) {
+        QFile::remove(temp);
+        return code;
+    }
+    checkedFiles().insert(path);
+    return succeed();
+}
+
+int KeyedFile::open()
+{
+    if (m_open) {
+        setError(IsOpenErr, name());
+        return IsOpenErr;
+    }
+    Store &store = Store::instance();
+    sqlite3 *db = store.db();
+    if (!db) {
+        setError(FileSystemErr, name());
+        return FileSystemErr;
+    }
+    const QString path = name();
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        setError(NoFileErr, path);
+        return NoFileErr;
+    }
+    if (!info.isFile()) {
+        setError(NotStoreFileErr, path);
+        return NotStoreFileErr;
+    }
+    if (info.size() == 0) {
+        // An empty file is what a create interrupted before its first page leaves: treat it as
+        // missing so the opener creates it again.
+        setError(NoFileErr, path);
+        return NoFileErr;
+    }
+    if (!store.cancelDetach(label())) {
+        sqlite3_stmt *st = nullptr;
+        const QByteArray sql =
+            QStringLiteral("ATTACH DATABASE ?1 AS %1").arg(quoted(label())).toUtf8();
+        int rc = sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
+        if (rc == SQLITE_OK) {
+            const QByteArray p = path.toUtf8();
+            sqlite3_bind_text(st, 1, p.constData(), int(p.size()), SQLITE_TRANSIENT);
+            rc = sqlite3_step(st);
+            rc = rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db);
+        }
+        sqlite3_finalize(st);
+        if (rc != SQLITE_OK) {
+            if ((rc & 0xFF) == SQLITE_CANTOPEN) {
+                setError(NoAccessErr, path);
+                return NoAccessErr;
+            }
+            return fail(rc);
+        }
+    }
+    if (const int code = checkSchema(); code != 0) {
+        const ErrorState saved = lastError();
+        finalizeStatements();
+        store.detach(label());
+        if (saved.code == FileSystemErr)
+            setDriverError(saved.driverCode, saved.driverText, path);
+        else
+            setError(saved.code, path);
+        return code;
+    }
+    m_open = true;
+    m_cursor = std::make_unique<Cursor>(*this);
+    m_curId = m_curVersion = 0;
+    m_snapshot.clear();
+    return succeed();
+}
+
+int KeyedFile::checkSchema()
+{
+    sqlite3 *db = Store::instance().db();
+    const QString s = quoted(label());
+    auto pragmaInt = [&](const QString &pragma, qint64 &out) {
+        sqlite3_stmt *st = nullptr;
+        const QByteArray sql = QStringLiteral("PRAGMA %1.%2").arg(s, pragma).toUtf8();
+        int rc = sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
+        if (rc == SQLITE_OK) {
+            rc = sqlite3_step(st);
+            if (rc == SQLITE_ROW) {
+                out = sqlite3_column_int64(st, 0);
+                rc = SQLITE_OK;
+            } else if (rc == SQLITE_DONE) {
+                rc = SQLITE_OK;
+            } else {
+                rc = sqlite3_extended_errcode(db);
+            }
+        } else {
+            rc = sqlite3_extended_errcode(db);
+        }
+        sqlite3_finalize(st);
+        return rc;
+    };
+    qint64 appId = 0, version = 0;
+    if (int rc = pragmaInt(QStringLiteral("application_id"), appId); rc != SQLITE_OK)
+        return fail(rc);
+    if (appId != applicationId) {
+        setError(NotStoreFileErr, name());
+        return NotStoreFileErr;
+    }
+    if (int rc = pragmaInt(QStringLiteral("user_version"), version); rc != SQLITE_OK)
+        return fail(rc);
+    if (quint32(version) != layout().fingerprint()) {
+        setError(BadRecDeclErr, name());
+        return BadRecDeclErr;
+    }
+
+    // Keys: every index the layout asks for, exactly, and no other.
+    QHash<QString, QString> found;
+    {
+        sqlite3_stmt *st = nullptr;
+        const QByteArray sql = QStringLiteral("SELECT name, sql FROM %1.sqlite_master WHERE "
+                                              "type='index' AND sql IS NOT NULL")
+                                   .arg(s)
+                                   .toUtf8();
+        int rc = sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
+        while (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+            found.insert(
+                QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0))),
+                QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 1))));
+            rc = SQLITE_OK;
+        }
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE && rc != SQLITE_OK)
+            return fail(sqlite3_extended_errcode(db));
+    }
+    bool keysOk = found.size() == qsizetype(layout().keys.size());
+    for (size_t k = 0; keysOk && k < layout().keys.size(); ++k)
+        keysOk = found.value(layout().keys[k].name) == indexStatement(int(k), {});
+    if (!keysOk) {
+        setError(BadKeyErr, name());
+        return BadKeyErr;
+    }
+
+    if (!checkedFiles().contains(name())) {
+        sqlite3_stmt *st = nullptr;
+        const QByteArray sql = QStringLiteral("PRAGMA %1.quick_check(1)").arg(s).toUtf8();
+        int rc = sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
+        QString verdict;
+        if (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW)
+            verdict = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+        else
+            rc = sqlite3_extended_errcode(db);
+        sqlite3_finalize(st);
+        if (verdict.isEmpty() && rc != SQLITE_ROW)
+            return fail(rc);
+        if (verdict != QLatin1String("ok")) {
+            setError(NotStoreFileErr, name());
+            return NotStoreFileErr;
+        }
+        checkedFiles().insert(name());
+    }
+    const QByteArray modes =
+        QStringLiteral("PRAGMA %1.journal_mode=DELETE; PRAGMA %1.synchronous=FULL").arg(s).toUtf8();
+    sqlite3_exec(db, modes.constData(), nullptr, nullptr, nullptr);
+    return 0;
+}
+
+int KeyedFile::close()
+{
+    if (!m_open)
+        return succeed();
+    m_cursor.reset();
+    finalizeStatements();
+    Store::instance().detach(label());
+    m_open = false;
+    m_curId = m_curVersion = 0;
+    m_snapshot.clear();
+    m_savedForTxn = false;
+    return succeed();
+}
+
+// --- writing ------------------------------------------------------------------------------
+
+Value KeyedFile::storedValue(int field) const
+{
+    const FieldDef &f = layout().fields[static_cast<size_t>(field)];
+    const Value v = m_buffer.value(field);
+    if (!f.isText())
+        return v;
+    QString text = v.toString();
+    if (text.size() > f.size) {
+        qsizetype cut = f.size;
+        if (cut > 0 && text.at(cut - 1).isHighSurrogate())
+            --cut;
+        text.truncate(cut);
+    }
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == u' ')
+        --end;
+    text.truncate(end);
+    return Value(text);
+}
+
+namespace {
+// Reports a packed decimal that does not fit its field instead of storing a value the field
+// cannot hold.
+int checkRanges(const FileLayout &l, const std::vector<Value> &values, const QString &file)
+{
+    for (size_t i = 0; i < l.fields.size(); ++i) {
+        const FieldDef &f = l.fields[i];
+        if (f.type != FieldType::Decimal)
+            continue;
+        const qint64 v = values[i].toLongLong();
+        if (v > f.decimalLimit() || v < -f.decimalLimit()) {
+            setDriverError(SQLITE_RANGE,
+                           QStringLiteral("Value out of range for %1").arg(l.qualifiedName(int(i))),
+                           file);
+            return FileSystemErr;
+        }
+    }
+    return 0;
+}
+} // namespace
+
+int KeyedFile::add()
+{
+    if (!m_open) {
+        setError(NotOpenErr, name());
+        return NotOpenErr;
+    }
+    const FileLayout &l = layout();
+    std::vector<Value> values;
+    values.reserve(l.fields.size());
+    for (size_t i = 0; i < l.fields.size(); ++i)
+        values.push_back(storedValue(int(i)));
+    if (const int code = checkRanges(l, values, name()))
+        return code;
+
+    QString marks = QStringLiteral("?");
+    for (size_t i = 1; i < l.fields.size(); ++i)
+        marks += QStringLiteral(",?");
+    sqlite3_stmt *st = statement(
+        QStringLiteral("INSERT INTO %1(%2) VALUES(%3)").arg(tableName(), m_selectList, marks));
+    if (!st)
+        return errorCode();
+    for (size_t i = 0; i < values.size(); ++i)
+        bindValue(st, int(i) + 1, values[i]);
+    const int rc = sqlite3_step(st);
+    sqlite3_reset(st);
+    if (rc != SQLITE_DONE) {
+        const int ext = sqlite3_extended_errcode(Store::instance().db());
+        if (ext == SQLITE_CONSTRAINT_UNIQUE) {
+            m_duplicateKey = findDuplicateKey(0);
+            setError(DupKeyErr, name());
+            return DupKeyErr;
+        }
+        return fail(ext);
+    }
+    ++m_writeGen;
+    if (Store::instance().inTransaction() && !m_savedForTxn) {
+        m_savedForTxn = true;
+        m_txnVersion = m_curVersion;
+        m_txnSnapshot = m_snapshot;
+    }
+    m_curId = sqlite3_last_insert_rowid(Store::instance().db());
+    m_curVersion = 1;
+    m_buffer.setValues(values);
+    m_snapshot = std::move(values);
+    m_duplicateKey = -1;
+    return succeed();
+}
+
+int KeyedFile::put()
+{
+    if (!m_open) {
+        setError(NotOpenErr, name());
+        return NotOpenErr;
+    }
+    if (m_curId == 0) {
+        setError(NoRecErr, name());
+        return NoRecErr;
+    }
+    const FileLayout &l = layout();
+    std::vector<Value> values;
+    values.reserve(l.fields.size());
+    for (size_t i = 0; i < l.fields.size(); ++i)
+        values.push_back(storedValue(int(i)));
+    if (const int code = checkRanges(l, values, name()))
+        return code;
+
+    const bool known = m_snapshot.size() == values.size();
+    std::vector<int> changed;
+    QString sets;
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (known && m_snapshot[i] == values[i])
+            continue;
+        changed.push_back(int(i));
+        sets += columnName(int(i)) + QStringLiteral("=?,");
+    }
+    sqlite3_stmt *st =
+        statement(QStringLiteral("UPDATE %1 SET %2_ver=_ver+1 WHERE _id=? AND _ver=?")
+                      .arg(tableName(), sets));
+    if (!st)
+        return errorCode();
+    int idx = 1;
+    for (int f : changed)
+        bindValue(st, idx++, values[static_cast<size_t>(f)]);
+    sqlite3_bind_int64(st, idx++, m_curId);
+    sqlite3_bind_int64(st, idx, m_curVersion);
+    const int rc = sqlite3_step(st);
+    sqlite3_reset(st);
+    sqlite3 *db = Store::instance().db();
+    if (rc != SQLITE_DONE) {
+        const int ext = sqlite3_extended_errcode(db);
+        if (ext == SQLITE_CONSTRAINT_UNIQUE) {
+            m_duplicateKey = findDuplicateKey(m_curId);
+            setError(DupKeyErr, name());
+            return DupKeyErr;
+        }
+        return fail(ext);
+    }
+    if (sqlite3_changes(db) == 0) {
+        // Someone else changed or deleted the record since it was read: nothing is written.
+        setError(RecordChangedErr, name());
+        return RecordChangedErr;
+    }
+    ++m_writeGen;
+    if (Store::instance().inTransaction() && !m_savedForTxn) {
+        m_savedForTxn = true;
+        m_txnVersion = m_curVersion;
+        m_txnSnapshot = m_snapshot;
+    }
+    ++m_curVersion;
+    m_buffer.setValues(values);
+    m_snapshot = std::move(values);
+    m_duplicateKey = -1;
+    return succeed();
+}
+
+int KeyedFile::deleteRecord()
+{
+    if (!m_open) {
+        setError(NotOpenErr, name());
+        return NotOpenErr;
+    }
+    if (m_curId == 0) {
+        setError(NoRecErr, name());
+        return NoRecErr;
+    }
+    sqlite3_stmt *st = statement(QStringLiteral("DELETE FROM %1 WHERE _id=?").arg(tableName()));
+    if (!st)
+        return errorCode();
+    sqlite3_bind_int64(st, 1, m_curId);
+    const int rc = sqlite3_step(st);
+    sqlite3_reset(st);
+    if (rc != SQLITE_DONE)
+        return fail(sqlite3_extended_errcode(Store::instance().db()));
+    if (sqlite3_changes(Store::instance().db()) == 0) {
+        setError(NoRecErr, name());
+        return NoRecErr;
+    }
+    ++m_writeGen;
+    m_curId = m_curVersion = 0;
+    m_snapshot.clear();
+    return succeed();
+}
+
+void KeyedFile::transactionEnded(bool committed)
+{
+    if (m_savedForTxn && !committed) {
+        m_curVersion = m_txnVersion;
+        m_snapshot = std::move(m_txnSnapshot);
+    }
+    m_savedForTxn = false;
+    m_txnSnapshot.clear();
+    ++m_writeGen; // read-ahead blocks may hold rows the transaction changed
+}
+
+bool KeyedFile::keyIsEmpty(int key) const
+{
+    for (int f : layout().keys[static_cast<size_t>(key)].fields) {
+        const Value v = storedValue(f);
+        if (layout().fields[static_cast<size_t>(f)].isText() ? !v.toString().isEmpty()
+                                                             : v.toLongLong() != 0)
+            return false;
+    }
+    return true;
+}
+
+int KeyedFile::bindKeyFromBuffer(sqlite3_stmt *st, int key, int first)
+{
+    for (int f : layout().keys[static_cast<size_t>(key)].fields)
+        bindValue(st, first++, storedValue(f));
+    return first;
+}
+
+namespace {
+QString keyEquality(const KeyedFile &file, int key)
+{
+    QStringList parts;
+    for (int f : file.layout().keys[static_cast<size_t>(key)].fields)
+        parts << file.columnName(f) + QStringLiteral("=?");
+    QString where = parts.join(QStringLiteral(" AND "));
+    const QString empty = file.emptyKeyCondition(key);
+    if (!empty.isEmpty())
+        where += QStringLiteral(" AND (") + empty + u')';
+    return where;
+}
+} // namespace
+
+bool KeyedFile::duplicate(int key)
+{
+    if (!m_open)
+        return false;
+    if (key < 0)
+        return findDuplicateKey(m_curId) >= 0;
+    if (key >= int(layout().keys.size()))
+        return false;
+    const KeyDef &k = layout().keys[static_cast<size_t>(key)];
+    if (k.excludeEmpty && keyIsEmpty(key))
+        return false;
+    sqlite3_stmt *st = statement(QStringLiteral("SELECT 1 FROM %1 WHERE %2 AND _id<>? LIMIT 1")
+                                     .arg(tableName(), keyEquality(*this, key)));
+    if (!st)
+        return false;
+    const int idx = bindKeyFromBuffer(st, key, 1);
+    sqlite3_bind_int64(st, idx, m_curId);
+    const bool dup = sqlite3_step(st) == SQLITE_ROW;
+    sqlite3_reset(st);
+    if (dup)
+        m_duplicateKey = key;
+    return dup;
+}
+
+int KeyedFile::findDuplicateKey(qint64 exceptId)
+{
+    const qint64 saved = m_curId;
+    m_curId = exceptId;
+    int found = -1;
+    for (size_t k = 0; k < layout().keys.size() && found < 0; ++k)
+        if (layout().keys[k].unique && duplicate(int(k)))
+            found = int(k);
+    m_curId = saved;
+    m_duplicateKey = found;
+    return found;
+}
+
+// --- reading ------------------------------------------------------------------------------
+
+void KeyedFile::loadRow(sqlite3_stmt *st, qint64 id, qint64 version, int first)
+{
+    const FileLayout &l = layout();
+    std::vector<Value> values;
+    values.reserve(l.fields.size());
+    for (size_t i = 0; i < l.fields.size(); ++i)
+        values.push_back(columnValue(st, first + int(i), l.fields[i]));
+    loadValues(id, version, std::move(values));
+}
+
+void KeyedFile::loadValues(qint64 id, qint64 version, std::vector<Value> values)
+{
+    m_buffer.setValues(values);
+    m_curId = id;
+    m_curVersion = version;
+    m_snapshot = std::move(values);
+}
+
+int KeyedFile::get(int key)
+{
+    if (!m_open) {
+        setError(NotOpenErr, name());
+        return NotOpenErr;
+    }
+    if (key < 0 || key >= int(layout().keys.size())) {
+        setError(KeyLengthErr, name());
+        return KeyLengthErr;
+    }
+    if (layout().keys[static_cast<size_t>(key)].excludeEmpty && keyIsEmpty(key)) {
+        setError(RecordNotFoundErr, name());
+        return RecordNotFoundErr;
+    }
+    QString order;
+    for (int f : layout().keys[static_cast<size_t>(key)].fields)
+        order += columnName(f) + u',';
+    sqlite3_stmt *st =
+        statement(QStringLiteral("SELECT _id,_ver,%1 FROM %2 WHERE %3 ORDER BY %4_id LIMIT 1")
+                      .arg(m_selectList, tableName(), keyEquality(*this, key), order));
+    if (!st)
+        return errorCode();
+    bindKeyFromBuffer(st, key, 1);
+    const int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW)
+        loadRow(st, sqlite3_column_int64(st, 0), sqlite3_column_int64(st, 1), 2);
+    sqlite3_reset(st);
+    if (rc == SQLITE_ROW)
+        return succeed();
+    if (rc == SQLITE_DONE) {
+        setError(RecordNotFoundErr, name());
+        return RecordNotFoundErr;
+    }
+    return fail(sqlite3_extended_errcode(Store::instance().db()));
+}
+
+int KeyedFile::reget(const Position &pos)
+{
+    if (!m_open) {
+        setError(NotOpenErr, name());
+        return NotOpenErr;
+    }
+    if (pos.file != layout().fingerprint()) {
+        setError(KeyLengthErr, name());
+        return KeyLengthErr;
+    }
+    sqlite3_stmt *st = statement(
+        QStringLiteral("SELECT _id,_ver,%1 FROM %2 WHERE _id=?").arg(m_selectList, tableName()));
+    if (!st)
+        return errorCode();
+    sqlite3_bind_int64(st, 1, pos.id);
+    const int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW)
+        loadRow(st, sqlite3_column_int64(st, 0), sqlite3_column_int64(st, 1), 2);
+    sqlite3_reset(st);
+    if (rc == SQLITE_ROW)
+        return succeed();
+    if (rc == SQLITE_DONE) {
+        setError(RecordNotFoundErr, name());
+        return RecordNotFoundErr;
+    }
+    return fail(sqlite3_extended_errcode(Store::instance().db()));
+}
+
+int KeyedFile::set(int key)
+{
+    if (!m_open) {
+        setError(NotOpenErr, name());
+        return NotOpenErr;
+    }
+    m_cursor->setOrder(key < int(layout().keys.size()) ? key : -1);
+    return succeed();
+}
+
+int KeyedFile::setFromBuffer(int key)
+{
+    if (!m_open) {
+        setError(NotOpenErr, name());
+        return NotOpenErr;
+    }
+    if (key < 0 || key >= int(layout().keys.size()))
+        return set(-1);
+    m_cursor->setOrder(key);
+    std::vector<Value> values;
+    for (int f : layout().keys[static_cast<size_t>(key)].fields)
+        values.push_back(storedValue(f));
+    m_cursor->toValue(values);
+    return succeed();
+}
+
+int KeyedFile::reset(int key, const Position &pos)
+{
+    if (!m_open) {
+        setError(NotOpenErr, name());
+        return NotOpenErr;
+    }
+    if (pos.file != layout().fingerprint()) {
+        setError(KeyLengthErr, name());
+        return KeyLengthErr;
+    }
+    sqlite3_stmt *st =
+        statement(QStringLiteral("SELECT %1 FROM %2 WHERE _id=?").arg(m_selectList, tableName()));
+    if (!st)
+        return errorCode();
+    sqlite3_bind_int64(st, 1, pos.id);
+    const int rc = sqlite3_step(st);
+    std::vector<Value> values;
+    if (rc == SQLITE_ROW)
+        for (size_t i = 0; i < layout().fields.size(); ++i)
+            values.push_back(columnValue(st, int(i), layout().fields[i]));
+    sqlite3_reset(st);
+    if (rc != SQLITE_ROW) {
+        if (rc == SQLITE_DONE) {
+            setError(RecordNotFoundErr, name());
+            return RecordNotFoundErr;
+        }
+        return fail(sqlite3_extended_errcode(Store::instance().db()));
+    }
+    m_cursor->setOrder(key >= 0 && key < int(layout().keys.size()) ? key : -1);
+    m_cursor->toRecord(m_cursor->keyValuesOf(values), pos.id);
+    return succeed();
+}
+
+int KeyedFile::next()
+{
+    if (!m_open) {
+        setError(NotOpenErr, name());
+        return NotOpenErr;
+    }
+    Cursor::Row row;
+    if (const int code = m_cursor->step(true, row); code != 0)
+        return code;
+    loadValues(row.id, row.version, std::move(row.values));
+    return succeed();
+}
+
+int KeyedFile::previous()
+{
+    if (!m_open) {
+        setError(NotOpenErr, name());
+        return NotOpenErr;
+    }
+    Cursor::Row row;
+    if (const int code = m_cursor->step(false, row); code != 0)
+        return code;
+    loadValues(row.id, row.version, std::move(row.values));
+    return succeed();
+}
+
+Position KeyedFile::position() const
+{
+    if (m_curId == 0)
+        return {};
+    return Position{layout().fingerprint(), m_curId, m_curVersion};
+}
+
+void KeyedFile::setCurrent(const Position &pos)
+{
+    if (pos.file != layout().fingerprint())
+        return;
+    m_curId = pos.id;
+    m_curVersion = pos.version;
+    m_snapshot.clear();
+}
+
+// --- counts and maintenance ----------------------------------------------------------------
+
+qint64 KeyedFile::records()
+{
+    if (!m_open) {
+        setError(NotOpenErr, name());
+        return 0;
+    }
+    sqlite3_stmt *st =
+        statement(QStringLiteral("SELECT records FROM %1.meta WHERE k=1").arg(quoted(label())));
+    if (!st)
+        return 0;
+    qint64 n = 0;
+    if (sqlite3_step(st) == SQLITE_ROW)
+        n = sqlite3_column_int64(st, 0);
+    sqlite3_reset(st);
+    succeed();
+    return n;
+}
+
+qint64 KeyedFile::bytes()
+{
+    if (!m_open)
+        return QFileInfo(name()).size();
+    qint64 pages = 0, size = 0;
+    for (auto [pragma, out] : {std::pair{QStringLiteral("page_count"), &pages},
+                               std::pair{QStringLiteral("page_size"), &size}}) {
+        sqlite3_stmt *st = statement(QStringLiteral("PRAGMA %1.%2").arg(quoted(label()), pragma));
+        if (st && sqlite3_step(st) == SQLITE_ROW)
+            *out = sqlite3_column_int64(st, 0);
+        if (st)
+            sqlite3_reset(st);
+    }
+    return pages * size;
+}
+
+int KeyedFile::maintain(bool rebuild)
+{
+    // Keys are rebuilt by dropping whatever indexes the file has and making the layout's anew,
+    // in one transaction; packing copies the file compactly. A file that is not open is worked
+    // on through a connection of its own, so a file whose keys cannot be trusted need not be
+    // attached first.
+    auto work = [&](sqlite3 *db, const QString &schema) -> int {
+        const QString s = schema.isEmpty() ? QStringLiteral("main") : quoted(schema);
+        if (!rebuild) {
+            const QByteArray sql = QStringLiteral("VACUUM %1").arg(s).toUtf8();
+            const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
+            return rc == SQLITE_OK ? rc : sqlite3_extended_errcode(db);
+        }
+        const bool ownTxn = sqlite3_get_autocommit(db);
+        if (ownTxn && sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+            return sqlite3_extended_errcode(db);
+        std::vector<QString> statements;
+        {
+            sqlite3_stmt *st = nullptr;
+            const QByteArray sql =
+                QStringLiteral("SELECT name FROM %1.sqlite_master WHERE type='index' "
+                               "AND sql IS NOT NULL")
+                    .arg(s)
+                    .toUtf8();
+            if (sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr) == SQLITE_OK)
+                while (sqlite3_step(st) == SQLITE_ROW)
+                    statements.push_back(
+                        QStringLiteral("DROP INDEX %1.%2")
+                            .arg(s, quoted(QString::fromUtf8(reinterpret_cast<const char *>(
+                                        sqlite3_column_text(st, 0))))));
+            sqlite3_finalize(st);
+        }
+        for (size_t k = 0; k < layout().keys.size(); ++k)
+            statements.push_back(
+                indexStatement(int(k), schema.isEmpty() ? QStringLiteral("main") : schema));
+        int rc = execAll(db, statements);
+        if (ownTxn) {
+            if (rc == SQLITE_OK)
+                rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK
+                         ? SQLITE_OK
+                         : sqlite3_extended_errcode(db);
+            if (rc != SQLITE_OK)
+                sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+        return rc;
+    };
+    if (m_open) {
+        finalizeStatements();
+        ++m_writeGen;
+        sqlite3 *db = Store::instance().db();
+        const int rc = work(db, label());
+        return rc == SQLITE_OK ? succeed() : fail(rc);
+    }
+    if (!QFileInfo::exists(name())) {
+        setError(NoFileErr, name());
+        return NoFileErr;
+    }
+    const int code = withPrivateConnection(
+        name(), [&](sqlite3 *db) { return work(db, {}); }, name());
+    if (code == 0)
+        checkedFiles().remove(name());
+    return code;
+}
+
+int KeyedFile::build()
+{
+    return maintain(true);
+}
+int KeyedFile::pack()
+{
+    return maintain(false);
+}
+
+QString KeyedFile::send(const QString &hint)
+{
+    const QString h = hint.trimmed();
+    const int eq = h.indexOf(u'=');
+    const QString option = (eq < 0 ? h : h.left(eq)).trimmed();
+    const QString value = eq < 0 ? QString() : h.mid(eq + 1).trimmed();
+    if (option.compare(QLatin1String("QUICKSCAN"), Qt::CaseInsensitive) == 0)
+        m_quickScan = value.compare(QLatin1String("on"), Qt::CaseInsensitive) == 0;
+    // "Recover", "FULLBUILD", "IGNORESTATUS", "RECOVER" and "HELDON" tune a driver that has to
+    // repair its own files; SQLite recovers by itself from its journal, so they need no action.
+    return {};
+}
+
+} // namespace melodex::store

@@ -1,0 +1,248 @@
+#include "platform/store/store.h"
+
+#include "platform/store/collation.h"
+#include "platform/store/errors.h"
+#include "platform/store/keyedfile.h"
+
+#include <QDir>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace melodex::store {
+
+namespace {
+constexpr const char *coordinatorName = "sglmain";
+
+// A filter or a walk may never run away with the program: the handler lets a long statement be
+// interrupted from outside (sqlite3_interrupt) and keeps the event loop's cancel reachable.
+int progressHandler(void *)
+{
+    return 0;
+}
+} // namespace
+
+bool Store::s_alive = true;
+
+Store &Store::instance()
+{
+    static Store store;
+    return store;
+}
+
+Store::~Store()
+{
+    closeAll();
+    s_alive = false;
+}
+
+void Store::setDataDirectory(const QString &dir)
+{
+    const QString clean = dir.isEmpty() ? QStringLiteral(".") : dir;
+    if (clean == m_dataDir)
+        return;
+    closeAll();
+    m_dataDir = clean;
+}
+
+QString Store::pathOf(const QString &fileName) const
+{
+    return QDir(m_dataDir).filePath(fileName + QStringLiteral(".db"));
+}
+
+sqlite3 *Store::db()
+{
+    if (m_db)
+        return m_db;
+    // The main database only coordinates commits across the attached data files; it holds no
+    // records. When the data directory cannot hold it, fall back to memory: the files can still
+    // be read, but a commit across several of them is then atomic per file only.
+    const QByteArray path = pathOf(QString::fromLatin1(coordinatorName)).toUtf8();
+    int rc =
+        sqlite3_open_v2(path.constData(), &m_db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(m_db, "PRAGMA main.user_version", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        rc = sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                             nullptr);
+        if (rc != SQLITE_OK) {
+            setDriverError(rc, QString::fromUtf8(sqlite3_errstr(rc)));
+            sqlite3_close(m_db);
+            m_db = nullptr;
+            return nullptr;
+        }
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_timeout(m_db, 2000);
+    sqlite3_exec(m_db,
+                 "PRAGMA trusted_schema=OFF; PRAGMA cell_size_check=ON; PRAGMA foreign_keys=OFF;"
+                 "PRAGMA main.journal_mode=DELETE; PRAGMA main.synchronous=FULL;",
+                 nullptr, nullptr, nullptr);
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_progress_handler(m_db, 10000, progressHandler, nullptr);
+    registerKeyCollation(m_db);
+    return m_db;
+}
+
+int Store::exec(const char *sql)
+{
+    sqlite3 *d = db();
+    if (!d)
+        return SQLITE_CANTOPEN;
+    return sqlite3_exec(d, sql, nullptr, nullptr, nullptr);
+}
+
+int Store::fail(int rc, const QString &fileName)
+{
+    const int primary = rc & 0xFF;
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+        setError(IsLockedErr, fileName);
+    else if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY)
+        setError(DupKeyErr, fileName);
+    else if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
+        setError(NotStoreFileErr, fileName);
+    else
+        setDriverError(rc,
+                       m_db ? QString::fromUtf8(sqlite3_errmsg(m_db))
+                            : QString::fromUtf8(sqlite3_errstr(rc)),
+                       fileName);
+    return errorCode();
+}
+
+int Store::logout(const std::vector<KeyedFile *> &files, int waitSeconds)
+{
+    if (m_txn != TxnNone) {
+        setError(IsLockedErr);
+        return IsLockedErr;
+    }
+    for (KeyedFile *f : files) {
+        if (!f->isOpen()) {
+            setError(NotOpenErr, f->name());
+            return NotOpenErr;
+        }
+    }
+    sqlite3 *d = db();
+    if (!d) {
+        setError(FileSystemErr);
+        return FileSystemErr;
+    }
+    // IMMEDIATE reserves every attached file at once, so the listed files are all ours or the
+    // begin fails after the wait; nothing is half-locked.
+    sqlite3_busy_timeout(d, std::max(0, waitSeconds) * 1000);
+    const int rc = sqlite3_exec(d, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    sqlite3_busy_timeout(d, 2000);
+    if (rc != SQLITE_OK)
+        return fail(rc, files.empty() ? QString() : files.front()->name());
+    m_txn = TxnLogout;
+    clearError();
+    return 0;
+}
+
+int Store::commit()
+{
+    if (m_txn == TxnNone) {
+        clearError();
+        return 0;
+    }
+    const int rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        const int code = fail(rc, {});
+        if (!sqlite3_get_autocommit(m_db))
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        endTransaction(false);
+        return code;
+    }
+    endTransaction(true);
+    clearError();
+    return 0;
+}
+
+int Store::rollback()
+{
+    if (m_txn == TxnNone)
+        return 0;
+    if (m_db && !sqlite3_get_autocommit(m_db))
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    endTransaction(false);
+    return 0;
+}
+
+void Store::endTransaction(bool committed)
+{
+    m_txn = TxnNone;
+    m_streamDepth = 0;
+    for (KeyedFile *f : m_files)
+        f->transactionEnded(committed);
+    for (const QString &label : std::exchange(m_pendingDetach, {}))
+        detach(label);
+}
+
+void Store::detach(const QString &label)
+{
+    if (!m_db)
+        return;
+    if (!sqlite3_get_autocommit(m_db)) {
+        m_pendingDetach.push_back(label);
+        return;
+    }
+    const QByteArray sql = QStringLiteral("DETACH DATABASE \"%1\"").arg(label).toUtf8();
+    sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, nullptr);
+}
+
+bool Store::cancelDetach(const QString &label)
+{
+    const auto it = std::find(m_pendingDetach.begin(), m_pendingDetach.end(), label);
+    if (it == m_pendingDetach.end())
+        return false;
+    m_pendingDetach.erase(it);
+    return true;
+}
+
+void Store::stream()
+{
+    if (m_streamDepth++ == 0 && m_txn == TxnNone && db()) {
+        if (sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK)
+            m_txn = TxnStream;
+    }
+}
+
+int Store::flush()
+{
+    if (m_streamDepth == 0)
+        return 0;
+    if (--m_streamDepth == 0 && m_txn == TxnStream)
+        return commit();
+    return 0;
+}
+
+void Store::closeAll()
+{
+    if (m_txn != TxnNone)
+        rollback();
+    for (KeyedFile *f : m_files) {
+        f->close();
+        f->useCount = 0;
+    }
+    if (m_db) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+}
+
+void Store::registerFile(KeyedFile *f)
+{
+    if (std::find(m_files.begin(), m_files.end(), f) == m_files.end())
+        m_files.push_back(f);
+}
+
+void Store::unregisterFile(KeyedFile *f)
+{
+    m_files.erase(std::remove(m_files.begin(), m_files.end(), f), m_files.end());
+}
+
+} // namespace melodex::store

@@ -1,0 +1,81 @@
+// The process's one connection to the data files, and transactions across them.
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace melodex::store {
+
+class KeyedFile;
+
+/// Owns the SQLite connection every data file is attached to. Each data file is attached under
+/// its label while its use count is above zero; a small coordinating database ("sglmain") is the
+/// connection's main database so that a commit across several files is atomic.
+class Store
+{
+public:
+    static Store &instance();
+    /// False once the process's store has been torn down at exit.
+    static bool alive() { return s_alive; }
+
+    /// The directory holding the data files (default: the current directory). Changing it
+    /// closes every open file.
+    void setDataDirectory(const QString &dir);
+    QString dataDirectory() const { return m_dataDir; }
+    /// Full path of a data file: directory, name and the store's extension ".db".
+    QString pathOf(const QString &fileName) const;
+
+    /// The connection, opened on first use; nullptr when it cannot be opened.
+    sqlite3 *db();
+
+    /// Begins a transaction over `files` (which must be open), waiting up to `waitSeconds`
+    /// for other processes to let go of them. Returns 0 or an error code (also in lastError()).
+    int logout(const std::vector<KeyedFile *> &files, int waitSeconds = 2);
+    int commit();
+    int rollback();
+    bool inTransaction() const { return m_txn != TxnNone; }
+
+    /// Batches writes into one transaction until the matching flush (nests).
+    void stream();
+    int flush();
+
+    /// Closes every file and the connection (tests, and changing the data directory).
+    void closeAll();
+
+    /// Turns an SQLite result into a store error code and records it as the last error.
+    int fail(int sqliteResult, const QString &fileName);
+
+    /// Runs a statement that returns no rows; returns the SQLite result.
+    int exec(const char *sql);
+
+    /// Detaches a closed file's database now, or when the open transaction ends (SQLite cannot
+    /// detach inside one).
+    void detach(const QString &label);
+    /// True when `label` is attached and not waiting to be detached.
+    bool cancelDetach(const QString &label);
+
+    void registerFile(KeyedFile *f);
+    void unregisterFile(KeyedFile *f);
+    const std::vector<KeyedFile *> &files() const { return m_files; }
+
+    ~Store();
+
+private:
+    Store() = default;
+    static bool s_alive;
+    enum Txn { TxnNone, TxnLogout, TxnStream };
+    QString m_dataDir = QStringLiteral(".");
+    sqlite3 *m_db = nullptr;
+    Txn m_txn = TxnNone;
+    int m_streamDepth = 0;
+    std::vector<KeyedFile *> m_files;
+    std::vector<QString> m_pendingDetach;
+
+    void endTransaction(bool committed);
+};
+
+} // namespace melodex::store

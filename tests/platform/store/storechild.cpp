@@ -1,0 +1,83 @@
+// A second process working on the same data files, driven by the store tests.
+//
+//   storechild DIR change ID TITLE   rewrite the title of song ID; exit code = put's result
+//   storechild DIR hold SECONDS      hold Songlore and Categories in a transaction for a while
+//   storechild DIR churn             add a category and a song of that category per transaction,
+//                                    forever (the test kills it at random moments)
+//   storechild DIR open LABEL        open one file (creating it when missing); exit code = result
+#include "data/records.h"
+#include "platform/store/errors.h"
+#include "platform/store/store.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <cstdio>
+
+using namespace melodex;
+using namespace melodex::store;
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 3)
+        return 100;
+    Store::instance().setDataDirectory(args[1]);
+    const QString command = args[2];
+
+    if (command == QLatin1String("open") && args.size() == 4) {
+        KeyedFile *f = findFile(args[3]);
+        if (!f)
+            return 101;
+        FileUse use(*f);
+        std::printf("%d\n", use.result());
+        return use.result();
+    }
+
+    FileUse songs(Songlore), cats(Categories);
+    if (!songs.ok() || !cats.ok())
+        return 102;
+
+    if (command == QLatin1String("change") && args.size() == 5) {
+        MUS.clear();
+        MUS.ID = args[3].toInt();
+        if (const int rc = Songlore.get(SongloreRecord::KeyID))
+            return rc;
+        MUS.Title = args[4];
+        return Songlore.put();
+    }
+    if (command == QLatin1String("hold") && args.size() == 4) {
+        if (const int rc = Store::instance().logout({&Songlore, &Categories}))
+            return rc;
+        MUS.clear();
+        MUS.Title = QStringLiteral("held");
+        Songlore.add();
+        std::printf("locked\n");
+        std::fflush(stdout);
+        QThread::msleep(static_cast<unsigned long>(args[3].toDouble() * 1000));
+        return Store::instance().commit();
+    }
+    if (command == QLatin1String("churn")) {
+        std::printf("started\n");
+        std::fflush(stdout);
+        for (qint64 n = Categories.records() + 1;; ++n) {
+            if (Store::instance().logout({&Songlore, &Categories}) != 0)
+                continue;
+            CAT.CategoryID = n * 10;
+            CAT.Category = QStringLiteral("Category %1").arg(n);
+            MUS.clear();
+            MUS.Artist = QStringLiteral("Artist %1").arg(n);
+            MUS.Title = QString(200, QLatin1Char('t'));
+            MUS.ID = qint32(n);
+            MUS.CategoryID = qint32(n * 10);
+            if (Categories.add() != 0 || Songlore.add() != 0) {
+                Store::instance().rollback();
+                return 103;
+            }
+            if (Store::instance().commit() != 0)
+                return 104;
+        }
+    }
+    return 100;
+}

@@ -1,0 +1,392 @@
+// Record operations of a keyed file: opening, writing, reading, keys and walks.
+#include "storetestfixture.h"
+
+#include "platform/store/collation.h"
+
+#include <QFile>
+
+using namespace melodex;
+using namespace melodex::store;
+using melodex::test::StoreTest;
+
+namespace {
+
+class KeyedFileTest : public StoreTest
+{
+};
+
+TEST_F(KeyedFileTest, MissingFileIsReportedThenCreatedEmpty)
+{
+    EXPECT_EQ(Songlore.open(), NoFileErr);
+    EXPECT_EQ(errorCode(), NoFileErr);
+    {
+        FileUse use(Songlore);
+        ASSERT_TRUE(use.ok());
+        EXPECT_TRUE(QFile::exists(dir() + QStringLiteral("/sgldata.db")));
+        EXPECT_EQ(Songlore.records(), 0);
+        EXPECT_EQ(Songlore.useCount, 1);
+        FileUse again(Songlore);
+        EXPECT_EQ(Songlore.useCount, 2);
+        EXPECT_EQ(Songlore.open(), IsOpenErr);
+    }
+    EXPECT_EQ(Songlore.useCount, 0);
+    EXPECT_FALSE(Songlore.isOpen());
+}
+
+TEST_F(KeyedFileTest, EveryFileOfTheCatalogueCanBeCreatedAndOpened)
+{
+    for (KeyedFile *f : allFiles()) {
+        FileUse use(*f);
+        ASSERT_TRUE(use.ok()) << f->label().toStdString();
+        EXPECT_EQ(f->records(), 0);
+        EXPECT_GT(f->bytes(), 0);
+    }
+}
+
+TEST_F(KeyedFileTest, AddGetPutDeleteKeepKeysCurrent)
+{
+    openFile(Songlore);
+    ASSERT_EQ(addSong(QStringLiteral("Queen"), QStringLiteral("Innuendo"), 1), 0);
+    ASSERT_EQ(addSong(QStringLiteral("ABBA"), QStringLiteral("Waterloo"), 2), 0);
+    ASSERT_EQ(addSong(QStringLiteral("Blondie"), QStringLiteral("Atomic"), 3), 0);
+    EXPECT_EQ(Songlore.records(), 3);
+
+    MUS.clear();
+    MUS.ID = 2;
+    ASSERT_EQ(Songlore.get(SongloreRecord::KeyID), 0);
+    EXPECT_EQ(MUS.Artist, QStringLiteral("ABBA"));
+    MUS.Title = QStringLiteral("Zzz");
+    ASSERT_EQ(Songlore.put(), 0);
+    EXPECT_EQ(
+        walk(SongloreRecord::SongsByTitle),
+        (QStringList{QStringLiteral("Atomic"), QStringLiteral("Innuendo"), QStringLiteral("Zzz")}));
+
+    MUS.ID = 3;
+    ASSERT_EQ(Songlore.get(SongloreRecord::KeyID), 0);
+    ASSERT_EQ(Songlore.deleteRecord(), 0);
+    EXPECT_EQ(Songlore.records(), 2);
+    MUS.ID = 3;
+    EXPECT_EQ(Songlore.get(SongloreRecord::KeyID), RecordNotFoundErr);
+    EXPECT_EQ(walk(SongloreRecord::SongsByArtist),
+              (QStringList{QStringLiteral("Zzz"), QStringLiteral("Innuendo")}));
+}
+
+TEST_F(KeyedFileTest, UniqueKeysRefuseDuplicatesWhateverTheLetterCase)
+{
+    openFile(Categories);
+    CAT.CategoryID = 1;
+    CAT.Category = QStringLiteral("Rock");
+    ASSERT_EQ(Categories.add(), 0);
+
+    struct Case
+    {
+        qint64 id;
+        QString name;
+        int expected;
+        int key;
+    };
+    const Case cases[] = {
+        {2, QStringLiteral("ROCK"), DupKeyErr, CategoriesRecord::KeyCategory},
+        {3, QStringLiteral("rock   "), DupKeyErr, CategoriesRecord::KeyCategory},
+        {1, QStringLiteral("Pop"), DupKeyErr, CategoriesRecord::KeyCategoryID},
+        {4, QStringLiteral("Électro"), 0, -1},
+        {5, QStringLiteral("éLECTRO"), DupKeyErr, CategoriesRecord::KeyCategory},
+        {6, QStringLiteral("Electro"), 0, -1}, // a different letter: É is not E
+    };
+    for (const Case &c : cases) {
+        const qint64 before = Categories.records();
+        CAT.CategoryID = c.id;
+        CAT.Category = c.name;
+        EXPECT_EQ(Categories.add(), c.expected) << c.name.toStdString();
+        if (c.expected == DupKeyErr) {
+            EXPECT_EQ(Categories.duplicateKey(), c.key) << c.name.toStdString();
+            EXPECT_EQ(Categories.records(), before);
+        }
+    }
+    // A put that would make a duplicate is refused too, and the stored record is unchanged.
+    CAT.CategoryID = 6;
+    ASSERT_EQ(Categories.get(CategoriesRecord::KeyCategoryID), 0);
+    CAT.Category = QStringLiteral("ROCK");
+    EXPECT_EQ(Categories.put(), DupKeyErr);
+    CAT.CategoryID = 6;
+    ASSERT_EQ(Categories.get(CategoriesRecord::KeyCategoryID), 0);
+    EXPECT_EQ(CAT.Category, QStringLiteral("Electro"));
+}
+
+TEST_F(KeyedFileTest, EmptyExcludedKeysHoldNoEntryForBlankValues)
+{
+    openFile(Songlore);
+    // Category 0, chart 0, blank user key, id 0: a key leaves a song out only when every one
+    // of its components is blank or zero.
+    ASSERT_EQ(addSong(QStringLiteral("Nobody"), QStringLiteral("Bare")), 0);
+    ASSERT_EQ(addSong(QStringLiteral("Somebody"), QStringLiteral("Full"), 7, 3), 0);
+    ASSERT_EQ(addSong(QStringLiteral("Converted"), QStringLiteral("Old")),
+              0);                                // id 0 again: allowed
+    ASSERT_EQ(addSong(QString(), QString()), 0); // nothing at all
+
+    for (int key : {SongloreRecord::SongsByArtist, SongloreRecord::SongsByTitle,
+                    SongloreRecord::SongsByAlbum, SongloreRecord::SongsByMedia})
+        EXPECT_EQ(walk(key).size(), 4) << key;
+    for (int key : {SongloreRecord::SongsByCategory, SongloreRecord::SongsByChartNumber,
+                    SongloreRecord::SongsByUserDefinedKey, SongloreRecord::KeyBeatsPerMinute})
+        EXPECT_EQ(walk(key).size(), 3) << key;
+    EXPECT_EQ(walk(SongloreRecord::KeyID), QStringList{QStringLiteral("Full")});
+    EXPECT_TRUE(walk(SongloreRecord::KeyAlbumID).isEmpty());
+
+    MUS.clear();
+    EXPECT_EQ(Songlore.get(SongloreRecord::KeyID), RecordNotFoundErr);
+
+    // Any number of albums with a blank CD identifier; a second non-blank one is refused.
+    openFile(Album);
+    for (int i = 1; i <= 3; ++i) {
+        ALB.clear();
+        ALB.AlbumID = i;
+        ALB.Artist = QStringLiteral("Artist %1").arg(i);
+        ALB.Album = QStringLiteral("Album");
+        EXPECT_EQ(Album.add(), 0);
+    }
+    ALB.AlbumID = 4;
+    ALB.Artist = QStringLiteral("Artist 4");
+    ALB.CDIdentifier = QStringLiteral("ABC123");
+    EXPECT_EQ(Album.add(), 0);
+    ALB.AlbumID = 5;
+    ALB.Artist = QStringLiteral("Artist 5");
+    EXPECT_EQ(Album.add(), DupKeyErr);
+    EXPECT_EQ(Album.duplicateKey(), AlbumRecord::KeyCDIdentifier);
+    // Same title and artist twice: refused as a duplicate of KeyAlbum (and of KeyArtist).
+    ALB.AlbumID = 6;
+    ALB.Artist = QStringLiteral("ARTIST 1");
+    ALB.CDIdentifier.clear();
+    EXPECT_EQ(Album.add(), DupKeyErr);
+    EXPECT_TRUE(Album.duplicate(AlbumRecord::KeyAlbum));
+    EXPECT_TRUE(Album.duplicate(AlbumRecord::KeyArtist));
+}
+
+TEST_F(KeyedFileTest, TextKeysSortLettersTogetherAndIgnoreTrailingBlanks)
+{
+    openFile(Songlore);
+    const QStringList titles{
+        QStringLiteral("frank"), QStringLiteral("Émile"),   QStringLiteral("eagles"),
+        QStringLiteral("Zoë"),   QStringLiteral("ABBA   "), QStringLiteral("Ärzte"),
+        QStringLiteral("azure"), QStringLiteral("Eagles"),  QStringLiteral("Ōno")};
+    for (int i = 0; i < titles.size(); ++i)
+        ASSERT_EQ(addSong(QStringLiteral("X"), titles[i], i + 1), 0);
+    EXPECT_EQ(
+        walk(SongloreRecord::SongsByTitle),
+        (QStringList{QStringLiteral("ABBA"), QStringLiteral("Ärzte"), QStringLiteral("azure"),
+                     QStringLiteral("eagles"), QStringLiteral("Eagles"), QStringLiteral("Émile"),
+                     QStringLiteral("frank"), QStringLiteral("Ōno"), QStringLiteral("Zoë")}));
+    // The stored text lost its trailing blanks; a lookup with or without them finds it.
+    MUS.clear();
+    MUS.Title = QStringLiteral("abba");
+    MUS.Artist = QStringLiteral("x  ");
+    ASSERT_EQ(Songlore.get(SongloreRecord::SongsByTitle), 0);
+    EXPECT_EQ(MUS.Title, QStringLiteral("ABBA"));
+    MUS.Title = QStringLiteral("ÄRZTE");
+    MUS.Artist = QStringLiteral("x");
+    EXPECT_EQ(Songlore.get(SongloreRecord::SongsByTitle), 0);
+}
+
+TEST_F(KeyedFileTest, CollationIsAConsistentOrder)
+{
+    const QStringList words{
+        QStringLiteral(""),     QStringLiteral("a"),     QStringLiteral("A"),
+        QStringLiteral("á"),    QStringLiteral("b"),     QStringLiteral("Cafe"),
+        QStringLiteral("Café"), QStringLiteral("CAFÉ "), QStringLiteral("cafes"),
+        QStringLiteral("ß"),    QStringLiteral("ss"),    QStringLiteral("日本"),
+        QStringLiteral("z")};
+    for (const QString &a : words)
+        for (const QString &b : words) {
+            const int ab = compareKeyText(a, b), ba = compareKeyText(b, a);
+            EXPECT_EQ(ab, -ba) << a.toStdString() << " / " << b.toStdString();
+            for (const QString &c : words) {
+                if (ab <= 0 && compareKeyText(b, c) <= 0) {
+                    EXPECT_LE(compareKeyText(a, c), 0);
+                }
+            }
+        }
+    EXPECT_EQ(compareKeyText(QStringLiteral("CAFÉ "), QStringLiteral("café")), 0);
+    EXPECT_LT(compareKeyText(QStringLiteral("Cafe"), QStringLiteral("Café")), 0);
+    EXPECT_LT(compareKeyText(QStringLiteral("Café"), QStringLiteral("Cafes")), 0);
+    // Invalid UTF-8 bytes compare without crashing.
+    const char bad[] = "\xC3\x28\xFF";
+    EXPECT_NE(compareKeyText(bad, 3, "a", 1), 0);
+}
+
+TEST_F(KeyedFileTest, WalksPositionAtKeyValuesAndTokensInBothDirections)
+{
+    openFile(Songlore);
+    const QStringList artists{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("B"),
+                              QStringLiteral("C"), QStringLiteral("D")};
+    for (int i = 0; i < artists.size(); ++i)
+        ASSERT_EQ(addSong(artists[i], QStringLiteral("T%1").arg(i + 1), i + 1), 0);
+    const int key = SongloreRecord::SongsByArtist;
+
+    EXPECT_EQ(walk(key, false),
+              (QStringList{QStringLiteral("T5"), QStringLiteral("T4"), QStringLiteral("T3"),
+                           QStringLiteral("T2"), QStringLiteral("T1")}));
+    EXPECT_EQ(Songlore.previous(), NoRecErr); // before the first stays before the first
+
+    // At a key value: next reads the first at or after it, previous the last at or before it.
+    MUS.clear();
+    MUS.Artist = QStringLiteral("b");
+    Songlore.setFromBuffer(key);
+    ASSERT_EQ(Songlore.next(), 0);
+    EXPECT_EQ(MUS.Title, QStringLiteral("T2"));
+    MUS.Artist = QStringLiteral("B");
+    MUS.Title = QStringLiteral("T9");
+    Songlore.setFromBuffer(key);
+    ASSERT_EQ(Songlore.previous(), 0);
+    EXPECT_EQ(MUS.Title, QStringLiteral("T3"));
+    MUS.Artist = QStringLiteral("ZZ");
+    MUS.Title.clear();
+    Songlore.setFromBuffer(key);
+    EXPECT_EQ(Songlore.next(), NoRecErr);
+
+    // At a token: next and previous both read the record itself first.
+    MUS.clear();
+    MUS.ID = 3;
+    ASSERT_EQ(Songlore.get(SongloreRecord::KeyID), 0);
+    const Position pos = Songlore.position();
+    ASSERT_EQ(Songlore.reset(key, pos), 0);
+    ASSERT_EQ(Songlore.next(), 0);
+    EXPECT_EQ(MUS.Title, QStringLiteral("T3"));
+    ASSERT_EQ(Songlore.next(), 0);
+    EXPECT_EQ(MUS.Title, QStringLiteral("T4"));
+    ASSERT_EQ(Songlore.previous(), 0); // turning back reads the one before the last read
+    EXPECT_EQ(MUS.Title, QStringLiteral("T3"));
+    ASSERT_EQ(Songlore.reset(key, pos), 0);
+    ASSERT_EQ(Songlore.previous(), 0);
+    EXPECT_EQ(MUS.Title, QStringLiteral("T3"));
+    ASSERT_EQ(Songlore.previous(), 0);
+    EXPECT_EQ(MUS.Title, QStringLiteral("T2"));
+
+    // A token survives as bytes, and a token of another file is refused.
+    EXPECT_EQ(Position::fromBytes(pos.toBytes()), pos);
+    EXPECT_TRUE(Position::fromBytes(QByteArray("garbage")).isNull());
+    openFile(Categories);
+    EXPECT_EQ(Categories.reget(pos), KeyLengthErr);
+}
+
+TEST_F(KeyedFileTest, WalkThatRewritesItsOwnKeyVisitsEveryRecordOnce)
+{
+    // The pattern of a cascade: walk by category from the old number, give each song the new one.
+    openFile(Songlore);
+    for (int i = 1; i <= 300; ++i)
+        ASSERT_EQ(addSong(QStringLiteral("A%1").arg(i, 3, 10, QLatin1Char('0')),
+                          QStringLiteral("T"), i, i % 3 == 0 ? 5 : 4),
+                  0);
+    MUS.clear();
+    MUS.CategoryID = 4;
+    Songlore.setFromBuffer(SongloreRecord::SongsByCategory);
+    int changed = 0;
+    while (Songlore.next() == 0 && MUS.CategoryID == 4) {
+        MUS.CategoryID = 9;
+        ASSERT_EQ(Songlore.put(), 0);
+        ++changed;
+    }
+    EXPECT_EQ(changed, 200);
+    int nines = 0, fours = 0;
+    Songlore.set(SongloreRecord::SongsByArtist);
+    while (Songlore.next() == 0) {
+        nines += MUS.CategoryID == 9;
+        fours += MUS.CategoryID == 4;
+    }
+    EXPECT_EQ(nines, 200);
+    EXPECT_EQ(fours, 0);
+}
+
+TEST_F(KeyedFileTest, PutOfARecordChangedSinceItWasReadIsRefused)
+{
+    openFile(Songlore);
+    ASSERT_EQ(addSong(QStringLiteral("ABBA"), QStringLiteral("Waterloo"), 1), 0);
+
+    // Window one reads the song and keeps its copy and token.
+    MUS.clear();
+    MUS.ID = 1;
+    ASSERT_EQ(Songlore.get(SongloreRecord::KeyID), 0);
+    const Position mine = Songlore.position();
+    SongloreRecord myCopy = MUS;
+
+    // Window two changes the same song meanwhile.
+    ASSERT_EQ(Songlore.reget(mine), 0);
+    MUS.Title = QStringLiteral("Mamma Mia");
+    ASSERT_EQ(Songlore.put(), 0);
+
+    // Window one writes its copy back: refused, nothing overwritten.
+    myCopy.Title = QStringLiteral("SOS");
+    MUS = myCopy;
+    Songlore.setCurrent(mine);
+    EXPECT_EQ(Songlore.put(), RecordChangedErr);
+    ASSERT_EQ(Songlore.reget(mine), 0);
+    EXPECT_EQ(MUS.Title, QStringLiteral("Mamma Mia"));
+    // Having re-read it, window one may write.
+    MUS.Title = QStringLiteral("SOS");
+    EXPECT_EQ(Songlore.put(), 0);
+
+    // A deleted record cannot be written back either.
+    const Position gone = Songlore.position();
+    ASSERT_EQ(Songlore.deleteRecord(), 0);
+    Songlore.setCurrent(gone);
+    EXPECT_EQ(Songlore.put(), RecordChangedErr);
+    EXPECT_EQ(Songlore.reget(gone), RecordNotFoundErr);
+}
+
+TEST_F(KeyedFileTest, TextIsCutToItsWidthAndDecimalsMustFit)
+{
+    openFile(Songlore);
+    MUS.clear();
+    MUS.Artist = QString(60, u'x');
+    MUS.Rating = QStringLiteral("ABC");
+    MUS.ID = 1;
+    ASSERT_EQ(Songlore.add(), 0);
+    EXPECT_EQ(MUS.Artist.size(), 40);
+    EXPECT_EQ(MUS.Rating, QStringLiteral("AB"));
+
+    openFile(Album);
+    ALB.clear();
+    ALB.AlbumID = 1;
+    ALB.Album = QStringLiteral("Money");
+    ALB.PurPrice = 9999999; // 99,999.99: the largest a 4-byte packed decimal holds
+    ASSERT_EQ(Album.add(), 0);
+    ALB.PurPrice = 10000000;
+    EXPECT_EQ(Album.put(), FileSystemErr);
+    EXPECT_FALSE(lastError().driverText.isEmpty());
+    ALB.AlbumID = 1;
+    ASSERT_EQ(Album.get(AlbumRecord::KeyAlbumID), 0);
+    EXPECT_EQ(ALB.PurPrice, 9999999);
+}
+
+TEST_F(KeyedFileTest, RecordsAreFoundByQualifiedFieldNames)
+{
+    struct Case
+    {
+        QString name;
+        KeyedFile *file;
+        QString field;
+    };
+    const Case cases[] = {
+        {QStringLiteral("MUS:Artist"), &Songlore, QStringLiteral("Artist")},
+        {QStringLiteral("mus:ARTIST"), &Songlore, QStringLiteral("Artist")},
+        {QStringLiteral(" ALB:PurPrice "), &Album, QStringLiteral("PurPrice")},
+        {QStringLiteral("PLA:ID"), &PlaylistDetails, QStringLiteral("ID")},
+        {QStringLiteral("MUS:Nothing"), nullptr, {}},
+        {QStringLiteral("XYZ:Artist"), nullptr, {}},
+        {QStringLiteral("Songlore:Artist"), nullptr, {}},
+        {QStringLiteral("Artist"), nullptr, {}},
+    };
+    for (const Case &c : cases) {
+        const FieldRef ref = findField(c.name);
+        EXPECT_EQ(ref.file, c.file) << c.name.toStdString();
+        if (ref) {
+            EXPECT_EQ(ref.file->layout().fields[size_t(ref.field)].name, c.field);
+        }
+    }
+    MUS.Artist = QStringLiteral("Typed");
+    const FieldRef ref = findField(QStringLiteral("MUS:Artist"));
+    EXPECT_EQ(ref.file->buffer().value(ref.field).toString(), QStringLiteral("Typed"));
+    ref.file->buffer().setValue(findField(QStringLiteral("MUS:ChartNumber")).field, qint64(300));
+    EXPECT_EQ(MUS.ChartNumber, 255); // a uint8 holds no more
+}
+
+} // namespace
