@@ -15,7 +15,12 @@ Cursor::Cursor(KeyedFile &file) : m_file(file) {}
 
 void Cursor::setOrder(int key)
 {
-    m_key = key;
+    if (key != m_key) {
+        m_key = key;
+        for (auto &byDirection : m_sql)
+            for (QString &sql : byDirection)
+                sql.clear();
+    }
     toStart();
 }
 
@@ -23,6 +28,9 @@ void Cursor::setFilter(const QString &sql, Binder binder)
 {
     m_filter = sql;
     m_binder = std::move(binder);
+    for (auto &byDirection : m_sql)
+        for (QString &text : byDirection)
+            text.clear();
     dropBlock();
 }
 
@@ -31,7 +39,7 @@ void Cursor::dropBlock()
     m_block.clear();
     m_blockPos = 0;
     m_blockAtEnd = false;
-    m_blockSize = 4;
+    m_blockSize = 0;
 }
 
 void Cursor::toStart()
@@ -117,7 +125,10 @@ QString Cursor::sqlFor(bool forward, bool positioned) const
 
 int Cursor::fill(bool forward, int n, std::vector<Row> &rows)
 {
-    sqlite3_stmt *st = m_file.statement(sqlFor(forward, m_positioned));
+    QString &sql = m_sql[forward][m_positioned];
+    if (sql.isEmpty())
+        sql = sqlFor(forward, m_positioned);
+    sqlite3_stmt *st = m_file.statement(sql);
     if (!st)
         return errorCode();
     int idx = 1;
@@ -149,12 +160,14 @@ int Cursor::fill(bool forward, int n, std::vector<Row> &rows)
 
 int Cursor::step(bool forward, Row &row)
 {
-    const bool usable = !m_block.empty() || m_blockAtEnd;
-    if (!usable || m_blockForward != forward || m_blockGen != m_file.writeGeneration() ||
-        (m_blockPos >= m_block.size() && !m_blockAtEnd)) {
-        const int grow = m_file.quickScan() ? 512 : 128;
-        const int size =
-            (m_blockForward == forward && usable) ? std::min(m_blockSize * 2, grow) : 4;
+    const bool fetched = m_blockSize > 0;
+    const bool current =
+        fetched && m_blockForward == forward && m_blockGen == m_file.writeGeneration();
+    if (!current || (m_blockPos >= m_block.size() && !m_blockAtEnd)) {
+        // The first read of a walk fetches one row (a lookup wants no more); a walk that goes on
+        // fetches a page's worth, then larger blocks.
+        const int most = m_file.quickScan() ? 512 : 128;
+        const int size = !current ? 1 : m_blockSize == 1 ? 24 : std::min(m_blockSize * 4, most);
         m_block.clear();
         m_blockPos = 0;
         m_blockForward = forward;

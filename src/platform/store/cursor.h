@@ -75,7 +75,8 @@ private:
     bool m_blockForward = true;
     bool m_blockAtEnd = false;
     quint64 m_blockGen = 0;
-    int m_blockSize = 4;
+    int m_blockSize = 0;
+    QString m_sql[2][2]; ///< by [forward][positioned], made once per order and filter
 };
 
 } // namespace melodex::store
