@@ -1,11 +1,54 @@
+// The program's entry point: reads the command line, starts up and runs the main frame.
+#include "app/globals.h"
+#include "app/quitonsignal.h"
+#include "app/startup.h"
+#include "platform/store/store.h"
 #include "ui/mainwindow.h"
+#include "ui/procedures.h"
 
 #include <QApplication>
+#include <QDir>
+
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const melodex::CommandLine cl = melodex::parseCommandLine(arguments);
+    switch (cl.action) {
+    case melodex::CommandLine::ShowHelp:
+    case melodex::CommandLine::ShowVersion:
+        std::fputs(cl.message.toLocal8Bit().constData(), stdout);
+        return 0;
+    case melodex::CommandLine::Error:
+        std::fputs(cl.message.toLocal8Bit().constData(), stderr);
+        return 2;
+    case melodex::CommandLine::RunProgram:
+        break;
+    }
+    if (!cl.dataDirectory.isEmpty() && !QDir(cl.dataDirectory).exists()) {
+        std::fprintf(stderr, "melodex: the data directory %s does not exist\n",
+                     cl.dataDirectory.toLocal8Bit().constData());
+        return 2;
+    }
+
     QApplication app(argc, argv);
-    melodex::MainWindow w;
-    w.show();
-    return app.exec();
+    QApplication::setApplicationName(QStringLiteral("Melodex"));
+    QApplication::setApplicationVersion(QStringLiteral(MELODEX_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("melodex"));
+    melodex::store::Store::instance().setDataDirectory(cl.dataDirectory);
+    melodex::startProgram();
+    melodex::quitOnTerminationSignals();
+    melodex::registerAllProcedures();
+
+    int result = 0;
+    {
+        melodex::MainWindow frame;
+        frame.show();
+        result = app.exec();
+    }
+    melodex::store::Store::instance().closeAll();
+    return result;
 }

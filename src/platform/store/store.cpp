@@ -1,5 +1,6 @@
 #include "platform/store/store.h"
 
+#include "platform/expr/sqlfunctions.h"
 #include "platform/store/collation.h"
 #include "platform/store/errors.h"
 #include "platform/store/keyedfile.h"
@@ -86,6 +87,7 @@ sqlite3 *Store::db()
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_progress_handler(m_db, 10000, progressHandler, nullptr);
     registerKeyCollation(m_db);
+    expr::registerSqlFunctions(m_db);
     return m_db;
 }
 
@@ -232,6 +234,14 @@ void Store::closeAll()
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
+}
+
+KeyedFile *Store::fileByPrefix(const QString &prefix) const
+{
+    for (KeyedFile *f : m_files)
+        if (f->layout().prefix.compare(prefix, Qt::CaseInsensitive) == 0)
+            return f;
+    return nullptr;
 }
 
 void Store::registerFile(KeyedFile *f)

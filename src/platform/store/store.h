@@ -61,6 +61,8 @@ public:
     void registerFile(KeyedFile *f);
     void unregisterFile(KeyedFile *f);
     const std::vector<KeyedFile *> &files() const { return m_files; }
+    /// The file whose field prefix is `prefix` (any letter case), or nullptr.
+    KeyedFile *fileByPrefix(const QString &prefix) const;
 
     ~Store();
 

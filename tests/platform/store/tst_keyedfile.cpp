@@ -3,6 +3,8 @@
 
 #include "platform/store/collation.h"
 
+#include <sqlite3.h>
+
 #include <QFile>
 
 using namespace melodex;
@@ -387,6 +389,105 @@ TEST_F(KeyedFileTest, RecordsAreFoundByQualifiedFieldNames)
     EXPECT_EQ(ref.file->buffer().value(ref.field).toString(), QStringLiteral("Typed"));
     ref.file->buffer().setValue(findField(QStringLiteral("MUS:ChartNumber")).field, qint64(300));
     EXPECT_EQ(MUS.ChartNumber, 255); // a uint8 holds no more
+}
+
+TEST_F(KeyedFileTest, FullDiskRefusesTheWriteAndKeepsTheFileWhole)
+{
+    openFile(Songlore);
+    ASSERT_EQ(addSong(QStringLiteral("First"), QStringLiteral("Song"), 1), 0);
+    // The file may not grow any more: as good as a full disk for SQLite.
+    sqlite3 *db = Store::instance().db();
+    ASSERT_EQ(sqlite3_exec(db, "PRAGMA \"Songlore\".max_page_count = 1", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    int rc = 0;
+    int added = 1;
+    for (int i = 2; i < 500 && rc == 0; ++i) {
+        MUS.clear();
+        MUS.Artist = QString(40, QLatin1Char('a' + i % 26));
+        MUS.Notes = QString(2000, QLatin1Char('n'));
+        MUS.ID = i;
+        rc = Songlore.add();
+        added += rc == 0;
+    }
+    EXPECT_EQ(rc, FileSystemErr);
+    EXPECT_NE(lastError().driverCode, 0);
+    EXPECT_TRUE(lastError().driverText.contains(QStringLiteral("full")))
+        << lastError().driverText.toStdString();
+    EXPECT_EQ(Songlore.records(), added);
+    EXPECT_EQ(walk(SongloreRecord::KeyID).size(), added);
+    sqlite3_stmt *st = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA \"Songlore\".integrity_check", -1, &st, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)), "ok");
+    sqlite3_finalize(st);
+}
+
+TEST_F(KeyedFileTest, FileThatIsNotAStoreFileOrHasAnotherLayoutIsRecognised)
+{
+    {
+        QFile junk(dir() + QStringLiteral("/SGLCAT.db"));
+        ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray(4096, 'x'));
+    }
+    EXPECT_EQ(Categories.open(), NotStoreFileErr);
+    EXPECT_FALSE(Categories.isOpen());
+
+    // A store file made for another layout: its fingerprint differs.
+    ASSERT_EQ(Media.create(), 0);
+    {
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open((dir() + QStringLiteral("/sglmedia.db")).toUtf8().constData(), &db),
+                  SQLITE_OK);
+        sqlite3_exec(db, "PRAGMA user_version = 12345", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    EXPECT_EQ(Media.open(), BadRecDeclErr);
+
+    // Keys that do not match the layout: reported, then rebuilt.
+    ASSERT_EQ(Fonts.create(), 0);
+    {
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open((dir() + QStringLiteral("/sglfont.db")).toUtf8().constData(), &db),
+                  SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db, "DROP INDEX \"KeyTypeFace\"", nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+    }
+    EXPECT_EQ(Fonts.open(), BadKeyErr);
+    ASSERT_EQ(Fonts.build(), 0);
+    ASSERT_EQ(Fonts.open(), 0);
+    FON.FontID = 1;
+    FON.TypeFace = QStringLiteral("Serif");
+    ASSERT_EQ(Fonts.add(), 0);
+    FON.FontID = 2;
+    FON.TypeFace = QStringLiteral("SERIF");
+    EXPECT_EQ(Fonts.add(), DupKeyErr); // the rebuilt key is unique again
+    EXPECT_EQ(Fonts.pack(), 0);
+    EXPECT_EQ(Fonts.records(), 1);
+}
+
+TEST_F(KeyedFileTest, RollbackRestoresFilesAndTheCurrentRecordsVersion)
+{
+    openFile(Songlore);
+    openFile(Categories);
+    ASSERT_EQ(addSong(QStringLiteral("A"), QStringLiteral("One"), 1, 7), 0);
+    const Position before = Songlore.position();
+    ASSERT_EQ(Store::instance().logout({&Songlore, &Categories}), 0);
+    MUS.Title = QStringLiteral("Changed");
+    ASSERT_EQ(Songlore.put(), 0);
+    CAT.CategoryID = 7;
+    CAT.Category = QStringLiteral("Seven");
+    ASSERT_EQ(Categories.add(), 0);
+    ASSERT_EQ(Store::instance().rollback(), 0);
+
+    EXPECT_EQ(Categories.records(), 0);
+    EXPECT_EQ(Songlore.position(), before);
+    ASSERT_EQ(Songlore.reget(before), 0);
+    EXPECT_EQ(MUS.Title, QStringLiteral("One"));
+    // The file still knows the version it read, so a put after the rollback is not refused.
+    MUS.Title = QStringLiteral("Again");
+    EXPECT_EQ(Songlore.put(), 0);
 }
 
 } // namespace

@@ -1,0 +1,15 @@
+// Generated catalogues of songs for benchmarks.
+#pragma once
+
+#include <QString>
+
+namespace melodex::bench {
+
+/// Fills the song buffer with the n-th generated song (deterministic; names repeat as real
+/// catalogues do, with accented letters now and then).
+void makeSong(qint64 n);
+
+/// A data directory holding `count` generated songs, made once and kept under /tmp.
+QString catalogueDirectory(qint64 count);
+
+} // namespace melodex::bench

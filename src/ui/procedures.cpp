@@ -1,0 +1,76 @@
+#include "ui/procedures.h"
+
+#include <QHash>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QWidget>
+
+namespace melodex {
+
+namespace {
+QHash<QString, Procedure> &registry()
+{
+    static QHash<QString, Procedure> procedures;
+    return procedures;
+}
+QPointer<QMdiArea> g_area;
+int g_lastInstance = 0;
+} // namespace
+
+void registerProcedure(const QString &name, Procedure procedure)
+{
+    registry().insert(name, std::move(procedure));
+}
+
+Procedure procedure(const QString &name)
+{
+    return registry().value(name);
+}
+bool hasProcedure(const QString &name)
+{
+    return registry().contains(name);
+}
+
+bool startProcedure(const QString &name)
+{
+    const Procedure p = procedure(name);
+    if (!p)
+        return false;
+    p();
+    return true;
+}
+
+void registerAllProcedures()
+{
+    // Each part of the program adds its procedures here as it comes into being.
+}
+
+int nextThreadInstance()
+{
+    return ++g_lastInstance;
+}
+
+QMdiArea *frameArea()
+{
+    return g_area;
+}
+void setFrameArea(QMdiArea *area)
+{
+    g_area = area;
+}
+
+void showInFrame(QWidget *window)
+{
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    if (g_area) {
+        QMdiSubWindow *sub = g_area->addSubWindow(window);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->show();
+        window->setFocus();
+    } else {
+        window->show();
+    }
+}
+
+} // namespace melodex
