@@ -5,6 +5,7 @@
 #include "platform/store/store.h"
 #include "ui/mainwindow.h"
 #include "ui/procedures.h"
+#include "ui/uiservices.h"
 
 #include <QApplication>
 #include <QDir>
@@ -38,6 +39,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Melodex"));
     QApplication::setApplicationVersion(QStringLiteral(MELODEX_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("melodex"));
+    melodex::installUiServices();
     melodex::store::Store::instance().setDataDirectory(cl.dataDirectory);
     melodex::startProgram();
     melodex::quitOnTerminationSignals();

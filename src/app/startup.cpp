@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/globals.h"
+#include "data/fileopen.h"
 #include "data/records.h"
 #include "platform/filemanager/filemanager.h"
 #include "platform/store/view.h"
@@ -29,6 +30,8 @@ void startProgram()
     fm.usingFile(QStringLiteral("PLA"), QStringLiteral("PlaylistDetails"), &PlaylistDetails, 0);
     fm.usingFile(QStringLiteral("PLD"), QStringLiteral("PlaylistMaster"), &PlaylistMaster, 0);
 
+    // Every procedure opens its files through the opening algorithm, with its messages.
+    installFileOpener();
     store::View::bindGlobal(QStringLiteral("ThreadInstance"),
                             [] { return QVariant(GLO.ThreadInstance); });
 }
