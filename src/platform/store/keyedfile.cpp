@@ -516,22 +516,49 @@ int checkRanges(const FileLayout &l, const std::vector<Value> &values, const QSt
 }
 } // namespace
 
+std::vector<Value> KeyedFile::storedValues() const
+{
+    const size_t n = layout().fields.size();
+    std::vector<Value> values;
+    values.reserve(n);
+    for (size_t i = 0; i < n; ++i)
+        values.push_back(storedValue(int(i)));
+    return values;
+}
+
+int KeyedFile::notOpen()
+{
+    setError(NotOpenErr, name());
+    return NotOpenErr;
+}
+
+int KeyedFile::written(qint64 id, qint64 version, std::vector<Value> values)
+{
+    ++m_writeGen;
+    // The first write inside a transaction remembers what a rollback must restore.
+    if (Store::instance().inTransaction() && !m_savedForTxn) {
+        m_savedForTxn = true;
+        m_txnVersion = m_curVersion;
+        m_txnSnapshot = m_snapshot;
+    }
+    m_curId = id;
+    m_curVersion = version;
+    m_buffer.setValues(values);
+    m_snapshot = std::move(values);
+    m_duplicateKey = -1;
+    return succeed();
+}
+
 int KeyedFile::add()
 {
-    if (!m_open) {
-        setError(NotOpenErr, name());
-        return NotOpenErr;
-    }
-    const FileLayout &l = layout();
-    std::vector<Value> values;
-    values.reserve(l.fields.size());
-    for (size_t i = 0; i < l.fields.size(); ++i)
-        values.push_back(storedValue(int(i)));
-    if (const int code = checkRanges(l, values, name()))
+    if (!m_open)
+        return notOpen();
+    std::vector<Value> values = storedValues();
+    if (const int code = checkRanges(layout(), values, name()))
         return code;
 
     QString marks = QStringLiteral("?");
-    for (size_t i = 1; i < l.fields.size(); ++i)
+    for (size_t i = 1; i < values.size(); ++i)
         marks += QStringLiteral(",?");
     sqlite3_stmt *st = statement(
         QStringLiteral("INSERT INTO %1(%2) VALUES(%3)").arg(tableName(), m_selectList, marks));
@@ -550,36 +577,19 @@ int KeyedFile::add()
         }
         return fail(ext);
     }
-    ++m_writeGen;
-    if (Store::instance().inTransaction() && !m_savedForTxn) {
-        m_savedForTxn = true;
-        m_txnVersion = m_curVersion;
-        m_txnSnapshot = m_snapshot;
-    }
-    m_curId = sqlite3_last_insert_rowid(Store::instance().db());
-    m_curVersion = 1;
-    m_buffer.setValues(values);
-    m_snapshot = std::move(values);
-    m_duplicateKey = -1;
-    return succeed();
+    return written(sqlite3_last_insert_rowid(Store::instance().db()), 1, std::move(values));
 }
 
 int KeyedFile::put()
 {
-    if (!m_open) {
-        setError(NotOpenErr, name());
-        return NotOpenErr;
-    }
+    if (!m_open)
+        return notOpen();
     if (m_curId == 0) {
         setError(NoRecErr, name());
         return NoRecErr;
     }
-    const FileLayout &l = layout();
-    std::vector<Value> values;
-    values.reserve(l.fields.size());
-    for (size_t i = 0; i < l.fields.size(); ++i)
-        values.push_back(storedValue(int(i)));
-    if (const int code = checkRanges(l, values, name()))
+    std::vector<Value> values = storedValues();
+    if (const int code = checkRanges(layout(), values, name()))
         return code;
 
     const bool known = m_snapshot.size() == values.size();
@@ -618,25 +628,13 @@ int KeyedFile::put()
         setError(RecordChangedErr, name());
         return RecordChangedErr;
     }
-    ++m_writeGen;
-    if (Store::instance().inTransaction() && !m_savedForTxn) {
-        m_savedForTxn = true;
-        m_txnVersion = m_curVersion;
-        m_txnSnapshot = m_snapshot;
-    }
-    ++m_curVersion;
-    m_buffer.setValues(values);
-    m_snapshot = std::move(values);
-    m_duplicateKey = -1;
-    return succeed();
+    return written(m_curId, m_curVersion + 1, std::move(values));
 }
 
 int KeyedFile::deleteRecord()
 {
-    if (!m_open) {
-        setError(NotOpenErr, name());
-        return NotOpenErr;
-    }
+    if (!m_open)
+        return notOpen();
     if (m_curId == 0) {
         setError(NoRecErr, name());
         return NoRecErr;
@@ -759,12 +757,25 @@ void KeyedFile::loadValues(qint64 id, qint64 version, std::vector<Value> values)
     m_snapshot = std::move(values);
 }
 
+int KeyedFile::readOne(sqlite3_stmt *st)
+{
+    const int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW)
+        loadRow(st, sqlite3_column_int64(st, 0), sqlite3_column_int64(st, 1), 2);
+    sqlite3_reset(st);
+    if (rc == SQLITE_ROW)
+        return succeed();
+    if (rc == SQLITE_DONE) {
+        setError(RecordNotFoundErr, name());
+        return RecordNotFoundErr;
+    }
+    return fail(sqlite3_extended_errcode(Store::instance().db()));
+}
+
 int KeyedFile::get(int key)
 {
-    if (!m_open) {
-        setError(NotOpenErr, name());
-        return NotOpenErr;
-    }
+    if (!m_open)
+        return notOpen();
     if (key < 0 || key >= int(layout().keys.size())) {
         setError(KeyLengthErr, name());
         return KeyLengthErr;
@@ -782,25 +793,13 @@ int KeyedFile::get(int key)
     if (!st)
         return errorCode();
     bindKeyFromBuffer(st, key, 1);
-    const int rc = sqlite3_step(st);
-    if (rc == SQLITE_ROW)
-        loadRow(st, sqlite3_column_int64(st, 0), sqlite3_column_int64(st, 1), 2);
-    sqlite3_reset(st);
-    if (rc == SQLITE_ROW)
-        return succeed();
-    if (rc == SQLITE_DONE) {
-        setError(RecordNotFoundErr, name());
-        return RecordNotFoundErr;
-    }
-    return fail(sqlite3_extended_errcode(Store::instance().db()));
+    return readOne(st);
 }
 
 int KeyedFile::reget(const Position &pos)
 {
-    if (!m_open) {
-        setError(NotOpenErr, name());
-        return NotOpenErr;
-    }
+    if (!m_open)
+        return notOpen();
     if (pos.file != layout().fingerprint()) {
         setError(KeyLengthErr, name());
         return KeyLengthErr;
@@ -810,35 +809,21 @@ int KeyedFile::reget(const Position &pos)
     if (!st)
         return errorCode();
     sqlite3_bind_int64(st, 1, pos.id);
-    const int rc = sqlite3_step(st);
-    if (rc == SQLITE_ROW)
-        loadRow(st, sqlite3_column_int64(st, 0), sqlite3_column_int64(st, 1), 2);
-    sqlite3_reset(st);
-    if (rc == SQLITE_ROW)
-        return succeed();
-    if (rc == SQLITE_DONE) {
-        setError(RecordNotFoundErr, name());
-        return RecordNotFoundErr;
-    }
-    return fail(sqlite3_extended_errcode(Store::instance().db()));
+    return readOne(st);
 }
 
 int KeyedFile::set(int key)
 {
-    if (!m_open) {
-        setError(NotOpenErr, name());
-        return NotOpenErr;
-    }
+    if (!m_open)
+        return notOpen();
     m_cursor->setOrder(key < int(layout().keys.size()) ? key : -1);
     return succeed();
 }
 
 int KeyedFile::setFromBuffer(int key)
 {
-    if (!m_open) {
-        setError(NotOpenErr, name());
-        return NotOpenErr;
-    }
+    if (!m_open)
+        return notOpen();
     if (key < 0 || key >= int(layout().keys.size()))
         return set(-1);
     m_cursor->setOrder(key);
@@ -851,10 +836,8 @@ int KeyedFile::setFromBuffer(int key)
 
 int KeyedFile::reset(int key, const Position &pos)
 {
-    if (!m_open) {
-        setError(NotOpenErr, name());
-        return NotOpenErr;
-    }
+    if (!m_open)
+        return notOpen();
     if (pos.file != layout().fingerprint()) {
         setError(KeyLengthErr, name());
         return KeyLengthErr;
@@ -884,10 +867,8 @@ int KeyedFile::reset(int key, const Position &pos)
 
 int KeyedFile::next()
 {
-    if (!m_open) {
-        setError(NotOpenErr, name());
-        return NotOpenErr;
-    }
+    if (!m_open)
+        return notOpen();
     Cursor::Row row;
     if (const int code = m_cursor->step(true, row); code != 0)
         return code;
@@ -897,10 +878,8 @@ int KeyedFile::next()
 
 int KeyedFile::previous()
 {
-    if (!m_open) {
-        setError(NotOpenErr, name());
-        return NotOpenErr;
-    }
+    if (!m_open)
+        return notOpen();
     Cursor::Row row;
     if (const int code = m_cursor->step(false, row); code != 0)
         return code;

@@ -122,6 +122,12 @@ public:
 
 private:
     int fail(int sqliteResult);
+    int notOpen();
+    /// Reads the one row a statement selects into the buffer (35 when there is none).
+    int readOne(sqlite3_stmt *st);
+    std::vector<Value> storedValues() const;
+    /// Bookkeeping after a successful add or put: the record becomes current at `version`.
+    int written(qint64 id, qint64 version, std::vector<Value> values);
     int succeed();
     int checkSchema();
     int maintain(bool rebuild);
