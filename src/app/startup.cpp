@@ -4,6 +4,7 @@
 #include "data/fileopen.h"
 #include "data/records.h"
 #include "platform/filemanager/filemanager.h"
+#include "platform/query/querywizardtexts.h"
 #include "platform/store/view.h"
 
 namespace melodex {
@@ -12,6 +13,7 @@ void startProgram()
 {
     initialiseGlobals();
     GLO.HelpFile = QStringLiteral("MELODEX.HLP");
+    query::installQueryWizardTexts();
 
     FileManager &fm = FileManager::instance();
     fm.clear();
