@@ -48,6 +48,11 @@ void View::bind(const QString &name, Getter getter)
     m_bindings.insert(name.toUpper(), std::move(getter));
 }
 
+void View::addLookup(KeyedFile &other, int otherField, int ownField)
+{
+    m_lookups.push_back(Lookup{&other, otherField, ownField});
+}
+
 void View::setOrder(int key)
 {
     m_key = key;
@@ -90,6 +95,21 @@ int View::open()
         if (auto it = globalBindings().constFind(upper); it != globalBindings().cend())
             return expr::Bound{*it, expr::ValueType::Unknown, 0};
         KeyedFile *file = colon > 0 ? Store::instance().fileByPrefix(upper.left(colon)) : nullptr;
+        for (const Lookup &lookup : m_lookups) {
+            const int f = file == lookup.file ? file->layout().fieldIndex(upper) : -1;
+            if (f < 0)
+                continue;
+            const FieldDef &def = file->layout().fields[static_cast<size_t>(f)];
+            // A correlated lookup of the record the row points to; the outer column is named
+            // with its schema because both tables are called "rec".
+            const QString sql =
+                QStringLiteral("COALESCE((SELECT %1 FROM %2 WHERE %3 = %4.%5 LIMIT 1), %6)")
+                    .arg(file->columnName(f), file->tableName(),
+                         file->columnName(lookup.otherField), m_file.tableName(),
+                         m_file.columnName(lookup.ownField),
+                         def.isText() ? QStringLiteral("''") : QStringLiteral("0"));
+            return expr::Column{sql, valueTypeOf(def), def.places};
+        }
         const int field = file ? file->layout().fieldIndex(upper) : -1;
         if (field >= 0) {
             const FieldDef &def = file->layout().fields[static_cast<size_t>(field)];

@@ -40,6 +40,11 @@ public:
     QStringList filterParts() const { return m_filterParts; }
     /// A name the filter may use, read each time a walk starts.
     void bind(const QString &name, Getter getter);
+    /// Lets the filter name the fields of `other` as the fields of the record each row points
+    /// to: the one whose `otherField` equals the row's `ownField` (a song's category through
+    /// CAT:CategoryID = MUS:CategoryID). A row that points nowhere sees blanks and zeros. `other`
+    /// must be open while the view reads.
+    void addLookup(KeyedFile &other, int otherField, int ownField);
 
     /// Compiles the filter. BadViewErr (with the reason in lastError().driverText) when it does
     /// not compile; the view then reads unfiltered.
@@ -65,6 +70,13 @@ private:
     QStringList m_filterParts;
     QString m_filterError;
     QHash<QString, Getter> m_bindings;
+    struct Lookup
+    {
+        KeyedFile *file;
+        int otherField;
+        int ownField;
+    };
+    std::vector<Lookup> m_lookups;
     std::unique_ptr<Cursor> m_cursor;
     bool m_open = false;
 };

@@ -109,6 +109,27 @@ TEST_F(ViewTest, ConditionsAreCompiledApartSoOneCannotUndoAnother)
                                       QStringLiteral("Peaches en Regalia")}));
 }
 
+TEST_F(ViewTest, LookupNamesTheFieldsOfTheRecordEachRowPointsTo)
+{
+    openFile(Categories);
+    for (const auto &[id, name] : {std::pair{1, "Pop"}, std::pair{2, "Rock"}}) {
+        CAT.CategoryID = id;
+        CAT.Category = QString::fromUtf8(name);
+        ASSERT_EQ(Categories.add(), 0);
+    }
+    View v(Songlore);
+    v.setOrder(SongloreRecord::SongsByArtist);
+    v.addLookup(Categories, Categories.layout().fieldIndex(QStringLiteral("CategoryID")),
+                Songlore.layout().fieldIndex(QStringLiteral("CategoryID")));
+    v.setFilter(QStringLiteral("UPPER(CAT:Category) = 'ROCK'"));
+    ASSERT_EQ(v.open(), 0);
+    CAT.Category = QStringLiteral("Pop"); // the buffer plays no part: each song's own category does
+    EXPECT_EQ(titles(v), (QStringList{QStringLiteral("SOS"), QStringLiteral("Innuendo")}));
+    v.setFilter(QStringLiteral("CAT:Category = ''"));
+    ASSERT_EQ(v.open(), 0);
+    EXPECT_EQ(titles(v), QStringList{QStringLiteral("Peaches en Regalia")}); // category 3: none
+}
+
 TEST_F(ViewTest, PagesReadFromAPositionInEitherDirection)
 {
     for (int i = 0; i < 100; ++i)
