@@ -1,5 +1,7 @@
 #include "ui/procedures.h"
 
+#include "catalog/songs/lookupprocedures.h"
+
 #include <QHash>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -44,6 +46,7 @@ bool startProcedure(const QString &name)
 void registerAllProcedures()
 {
     // Each part of the program adds its procedures here as it comes into being.
+    registerLookupProcedures();
 }
 
 int nextThreadInstance()

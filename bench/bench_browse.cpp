@@ -1,0 +1,201 @@
+// The page logic of the songs list over generated catalogues: opening, paging, a locator
+// keystroke, a thumb drag and a tab switch, each timed as the store work of one operation.
+#include "songgenerator.h"
+
+#include "browse/pagedbrowse.h"
+#include "browse/spreadkeyvalues.h"
+#include "data/records.h"
+#include "platform/store/store.h"
+
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+
+using namespace melodex;
+
+namespace {
+
+constexpr int PageRows = 25;
+
+long rssKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return 0;
+}
+
+SortOrder order(int key, int locatorField, int thumbMask)
+{
+    SortOrder o;
+    o.key = key;
+    o.locator = SortOrder::Locator::Incremental;
+    o.locatorField = locatorField;
+    if (thumbMask != 0) {
+        o.thumb = SortOrder::Thumb::Text;
+        o.thumbField = locatorField;
+        o.thumbMask = thumbMask;
+    }
+    return o;
+}
+
+// The seven orders of the songs list, numbered as its tabs number them.
+std::vector<SortOrder> songOrders()
+{
+    const auto &l = SongloreRecord::fileLayout();
+    auto field = [&l](const char *name) { return l.fieldIndex(QString::fromLatin1(name)); };
+    const int letters = SpreadKeyValues::Letters;
+    const int lettersDigits = SpreadKeyValues::Letters | SpreadKeyValues::Digits;
+    SortOrder media = order(SongloreRecord::SongsByMedia, field("FileNumber"), letters);
+    media.thumbWidth = 20;
+    media.rangeFile = &Media;
+    media.rangeField = 0;
+    media.rangeFilter = QStringLiteral("UPPER(MUS:Media) = UPPER(BRW1::Sort3:Reset:MED:Media)");
+    media.rangeResetName = QStringLiteral("BRW1::Sort3:Reset:MED:Media");
+    SortOrder category = order(SongloreRecord::SongsByCategory, field("Artist"), lettersDigits);
+    category.rangeFile = &Categories;
+    category.rangeField = 0;
+    category.rangeFilter = QStringLiteral("MUS:CategoryID = BRW1::Sort4:Reset:CAT:CategoryID");
+    category.rangeResetName = QStringLiteral("BRW1::Sort4:Reset:CAT:CategoryID");
+    return {order(SongloreRecord::SongsByTitle, field("Title"), letters),
+            order(SongloreRecord::SongsByAlbum, field("Album"), letters),
+            media,
+            category,
+            order(SongloreRecord::SongsByChartNumber, field("ChartNumber"), 0),
+            order(SongloreRecord::SongsByUserDefinedKey, field("UserDefinedKeyField"), 0),
+            order(SongloreRecord::SongsByArtist, field("Artist"), lettersDigits)};
+}
+constexpr int ByArtist = 7;
+constexpr int ByTitle = 1;
+
+// The catalogue held open for the whole run, as the running program holds it.
+struct Catalogue
+{
+    qint64 count = 0;
+    std::unique_ptr<store::FileUse> use;
+
+    void open(qint64 n)
+    {
+        if (count == n)
+            return;
+        use.reset();
+        store::Store::instance().closeAll();
+        store::Store::instance().setDataDirectory(bench::catalogueDirectory(n));
+        use = std::make_unique<store::FileUse>(Songlore);
+        if (!use->ok())
+            std::abort();
+        MED.Media = QStringLiteral("CD");
+        CAT.CategoryID = 3;
+        count = n;
+    }
+} g_cat;
+
+std::unique_ptr<PagedBrowse> openSongs(int tab = ByArtist)
+{
+    auto b = std::make_unique<PagedBrowse>(Songlore, songOrders());
+    b->setVisibleRows(PageRows);
+    if (!b->open())
+        std::abort();
+    b->setTabOrder(tab);
+    b->refresh();
+    b->newSelection();
+    return b;
+}
+
+void finish(benchmark::State &state, PagedBrowse &b, long rssBefore)
+{
+    state.counters["rows"] = b.rowCount();
+    state.counters["rssGrowthKiB"] = double(rssKiB() - rssBefore);
+    if (b.failed())
+        state.SkipWithError("the browse failed");
+}
+
+void BM_Open(benchmark::State &state)
+{
+    g_cat.open(state.range(0));
+    const long before = rssKiB();
+    std::unique_ptr<PagedBrowse> b;
+    for (auto _ : state) {
+        b = openSongs();
+        b->close();
+    }
+    finish(state, *openSongs(), before);
+}
+
+void BM_Paging(benchmark::State &state)
+{
+    g_cat.open(state.range(0));
+    auto b = openSongs();
+    b->drag(50);
+    b->newSelection();
+    const long before = rssKiB();
+    qint64 i = 0;
+    for (auto _ : state) {
+        // Forty pages down, then forty back up, from the middle of the file.
+        b->scroll(i++ % 80 < 40 ? PagedBrowse::Scroll::PageDown : PagedBrowse::Scroll::PageUp);
+        b->newSelection();
+    }
+    finish(state, *b, before);
+}
+
+void BM_LocatorKeystroke(benchmark::State &state)
+{
+    g_cat.open(state.range(0));
+    auto b = openSongs(ByTitle);
+    const long before = rssKiB();
+    const QString next = QStringLiteral("aeiou");
+    qint64 i = 0;
+    for (auto _ : state) {
+        // A first letter from the letter strip, then a second typed letter: one locate each.
+        if (i % 2 == 0)
+            b->letterTab(int(i / 2 % 26));
+        else
+            b->typeCharacter(next.at(i / 2 % 5));
+        b->newSelection();
+        ++i;
+    }
+    finish(state, *b, before);
+}
+
+void BM_ThumbDrag(benchmark::State &state)
+{
+    g_cat.open(state.range(0));
+    auto b = openSongs();
+    const long before = rssKiB();
+    qint64 i = 0;
+    for (auto _ : state) {
+        b->drag(int(2 + i++ * 37 % 97));
+        b->newSelection();
+    }
+    finish(state, *b, before);
+}
+
+void BM_TabSwitch(benchmark::State &state)
+{
+    g_cat.open(state.range(0));
+    auto b = openSongs();
+    b->drag(40);
+    b->newSelection();
+    const long before = rssKiB();
+    qint64 i = 0;
+    for (auto _ : state) {
+        b->setTabOrder(i++ % 2 ? ByArtist : ByTitle);
+        b->refresh();
+        b->newSelection();
+    }
+    finish(state, *b, before);
+}
+
+} // namespace
+
+BENCHMARK(BM_Open)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Paging)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LocatorKeystroke)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ThumbDrag)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TabSwitch)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,585 @@
+// The browse window: widgets around the page logic of PagedBrowse.
+#include "ui/browse/browselist.h"
+
+#include "app/globals.h"
+#include "browse/listformat.h"
+#include "platform/picture/format.h"
+#include "ui/browse/browsetable.h"
+#include "ui/browse/dialogunits.h"
+#include "ui/layout/windowplacement.h"
+
+#include <QBoxLayout>
+#include <QEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSpacerItem>
+#include <QTabBar>
+#include <QTimer>
+
+namespace melodex {
+
+namespace {
+
+Qt::Alignment alignmentOf(QChar justification)
+{
+    switch (justification.unicode()) {
+    case u'R':
+    case u'D':
+        return Qt::AlignRight | Qt::AlignVCenter;
+    case u'C':
+        return Qt::AlignHCenter | Qt::AlignVCenter;
+    default:
+        return Qt::AlignLeft | Qt::AlignVCenter;
+    }
+}
+
+QString shownText(const QVariant &value, const QString &picture)
+{
+    if (!value.isValid())
+        return {};
+    const picture::Value v = value.typeId() == QMetaType::QString
+                                 ? picture::Value(value.toString())
+                                 : picture::Value(value.toLongLong());
+    return picture::format(v, QStringView(picture));
+}
+
+} // namespace
+
+BrowseList::BrowseList(BrowseSettings settings, QWidget *parent)
+    : QDialog(parent), m_settings(std::move(settings)),
+      m_browse(*m_settings.file, m_settings.orders)
+{
+    setWindowTitle(m_settings.caption);
+    setSizeGripEnabled(true);
+    m_browse.setLookupFiles(m_settings.lookups);
+    m_browse.setExtras(m_settings.extraNames, m_settings.extras);
+    m_browse.setRequest(GLO.ActionRequest);
+    buildWindow();
+
+    // The designed format with the preferred date pictures, or the user's format saved against
+    // that same design.
+    m_format = ListFormat::withDateFormat(m_settings.format, GLO.DateFormat);
+    if (!m_settings.listName.isEmpty())
+        m_format = ListFormat::restore(WindowStateIni, m_settings.procedure, m_settings.listName,
+                                       m_format);
+    applyFormat();
+
+    m_opened = m_browse.open();
+    if (!m_opened)
+        QTimer::singleShot(0, this, [this] { done(QDialog::Rejected); });
+}
+
+BrowseList::~BrowseList()
+{
+    if (!m_closed)
+        m_browse.close();
+}
+
+void BrowseList::buildWindow()
+{
+    auto *layout = new QVBoxLayout(this);
+
+    if (!m_settings.tabs.empty()) {
+        m_tabs = new QTabBar(this);
+        m_tabs->setDrawBase(false);
+        for (const auto &[caption, order] : m_settings.tabs)
+            m_tabs->addTab(caption);
+        connect(m_tabs, &QTabBar::currentChanged, this, [this] { step({}); });
+        layout->addWidget(m_tabs);
+    }
+    if (m_settings.letterStrip) {
+        m_letters = new QTabBar(this);
+        m_letters->setShape(QTabBar::RoundedNorth);
+        m_letters->setExpanding(true);
+        m_letters->setUsesScrollButtons(false);
+        for (char c = 'A'; c <= 'Z'; ++c)
+            m_letters->addTab(QString(QChar(c)));
+        connect(m_letters, &QTabBar::tabBarClicked, this, [this](int n) {
+            if (n >= 0)
+                step([this, n] { m_browse.letterTab(n); });
+        });
+        layout->addWidget(m_letters);
+    }
+
+    auto *listRow = new QHBoxLayout;
+    listRow->setSpacing(0);
+    m_table = new BrowseTable(this);
+    m_thumbBar = new QScrollBar(Qt::Vertical, this);
+    m_thumbBar->setRange(0, 100);
+    m_thumbBar->setPageStep(10);
+    m_thumbBar->hide();
+    listRow->addWidget(m_table, 1);
+    // The thumb runs beside the rows, not beside the column headers.
+    auto *thumbColumn = new QVBoxLayout;
+    m_thumbSpacer = new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Fixed);
+    thumbColumn->addItem(m_thumbSpacer);
+    thumbColumn->addWidget(m_thumbBar, 1);
+    listRow->addLayout(thumbColumn);
+    layout->addLayout(listRow, 1);
+
+    if (m_settings.locatorDisplay) {
+        auto *row = new QHBoxLayout;
+        row->addWidget(new QLabel(QStringLiteral("Locator:"), this));
+        m_locator = new QLabel(this);
+        m_locator->setFrameShape(QFrame::StyledPanel);
+        m_locator->setMinimumWidth(fontMetrics().averageCharWidth() * 32);
+        row->addWidget(m_locator);
+        row->addStretch(1);
+        layout->addLayout(row);
+    }
+
+    // Buttons that work on the rows on the left, the window's own (select, close) on the right.
+    auto *buttons = new QHBoxLayout;
+    auto *right = new QHBoxLayout;
+    for (const BrowseButton &b : m_settings.buttons) {
+        auto *button = new QPushButton(b.caption, this);
+        button->setToolTip(b.tip);
+        button->setStatusTip(b.tip);
+        button->setAutoDefault(false);
+        if (b.role == BrowseButton::Extra)
+            m_extraButtons.push_back(button);
+        else
+            m_buttons[b.role] = button;
+        const bool own = b.role == BrowseButton::Select || b.role == BrowseButton::Close;
+        (own ? right : buttons)->addWidget(button);
+        connect(button, &QPushButton::clicked, this, [this, b] { pressButton(b); });
+    }
+    buttons->addStretch(1);
+    buttons->addLayout(right);
+    layout->addLayout(buttons);
+
+    if (QPushButton *select = button(BrowseButton::Select)) {
+        const bool selecting = m_browse.selectMode();
+        select->setVisible(selecting);
+        select->setEnabled(selecting);
+        select->setDefault(selecting);
+    }
+
+    connect(m_table, &BrowseTable::scrollRequested, this, &BrowseList::scrollList);
+    connect(m_table, &BrowseTable::rowClicked, this,
+            [this](int row) { step([this, row] { m_browse.select(row); }); });
+    connect(m_table, &BrowseTable::rowDoubleClicked, this, [this](int row) {
+        step([this, row] { m_browse.select(row); });
+        if (m_browse.selectMode())
+            pressSelect();
+        else
+            pressChange();
+    });
+    connect(m_table, &BrowseTable::contextRequested, this,
+            [this](int, const QPoint &pos) { showPopup(pos); });
+    connect(m_table, &BrowseTable::hotKey, this, [this](BrowseTable::HotKey key) {
+        if (key == BrowseTable::InsertKey)
+            pressInsert();
+        else if (key == BrowseTable::DeleteKey)
+            pressDelete();
+        else
+            pressChange();
+    });
+    connect(m_table, &BrowseTable::typed, this,
+            [this](QChar c) { step([this, c] { m_browse.typeCharacter(c); }); });
+    connect(m_table, &BrowseTable::backspacePressed, this,
+            [this] { step([this] { m_browse.backspace(); }); });
+    connect(m_table, &BrowseTable::visibleRowsChanged, this, &BrowseList::requestRefresh);
+    connect(m_thumbBar, &QScrollBar::actionTriggered, this, [this](int action) {
+        switch (action) {
+        case QAbstractSlider::SliderSingleStepAdd:
+            scrollList(PagedBrowse::Scroll::LineDown);
+            break;
+        case QAbstractSlider::SliderSingleStepSub:
+            scrollList(PagedBrowse::Scroll::LineUp);
+            break;
+        case QAbstractSlider::SliderPageStepAdd:
+            scrollList(PagedBrowse::Scroll::PageDown);
+            break;
+        case QAbstractSlider::SliderPageStepSub:
+            scrollList(PagedBrowse::Scroll::PageUp);
+            break;
+        case QAbstractSlider::SliderToMinimum:
+            scrollList(PagedBrowse::Scroll::Top);
+            break;
+        case QAbstractSlider::SliderToMaximum:
+            scrollList(PagedBrowse::Scroll::Bottom);
+            break;
+        default:
+            return;
+        }
+        // The slider applies the action to itself after this signal; the browse's thumb wins.
+        QTimer::singleShot(0, this, &BrowseList::syncThumb);
+    });
+    connect(m_thumbBar, &QScrollBar::sliderReleased, this,
+            [this] { dragThumb(m_thumbBar->value()); });
+
+    const QSize designed = dialogUnits(this, m_settings.designedSize);
+    const QSize minimum = dialogUnits(
+        this, m_settings.minimumSize.isEmpty() ? m_settings.designedSize : m_settings.minimumSize);
+    setMinimumSize(minimum);
+    if (!designed.isEmpty())
+        resize(designed.expandedTo(minimumSizeHint()));
+    m_table->setFocus();
+}
+
+void BrowseList::applyFormat()
+{
+    auto parsed = ListFormat::parse(m_format);
+    if (!parsed) {
+        m_format = ListFormat::withDateFormat(m_settings.format, GLO.DateFormat);
+        parsed = ListFormat::parse(m_format);
+    }
+    m_columns.clear();
+    const std::vector<ListColumn> columns = parsed ? parsed->columns : std::vector<ListColumn>{};
+    m_table->setColumnCount(int(columns.size()));
+    const int unit = std::max(fontMetrics().averageCharWidth(), 4);
+    for (size_t i = 0; i < columns.size(); ++i) {
+        const ListColumn &c = columns[i];
+        const int number = c.number > 0 ? c.number : int(i) + 1;
+        m_columns.push_back(Column{number <= m_settings.columnFields.size()
+                                       ? m_settings.columnFields[number - 1]
+                                       : QString(),
+                                   c.picture});
+        auto *header = new QTableWidgetItem(c.header);
+        header->setTextAlignment(alignmentOf(c.headerJustification));
+        m_table->setHorizontalHeaderItem(int(i), header);
+        m_table->setColumnWidth(int(i), std::max(c.width * unit / 4, unit * 2));
+    }
+    m_columnAlignment.clear();
+    for (const ListColumn &c : columns)
+        m_columnAlignment.push_back(alignmentOf(c.justification));
+    m_thumbSpacer->changeSize(0, m_table->horizontalHeader()->sizeHint().height(),
+                              QSizePolicy::Minimum, QSizePolicy::Fixed);
+    layout()->invalidate();
+    render();
+}
+
+void BrowseList::setListFormat(const QString &format)
+{
+    if (!ListFormat::parse(format))
+        return;
+    m_format = format;
+    applyFormat();
+}
+
+int BrowseList::tabOrder() const
+{
+    if (!m_tabs || m_tabs->currentIndex() < 0)
+        return 1;
+    return m_settings.tabs[size_t(m_tabs->currentIndex())].second;
+}
+
+QPushButton *BrowseList::button(BrowseButton::Role role) const
+{
+    if (role == BrowseButton::Extra)
+        return extraButton(0);
+    const auto it = m_buttons.find(role);
+    return it == m_buttons.end() ? nullptr : it->second;
+}
+
+QPushButton *BrowseList::extraButton(int index) const
+{
+    return index >= 0 && size_t(index) < m_extraButtons.size() ? m_extraButtons[size_t(index)]
+                                                               : nullptr;
+}
+
+// --- steps and refreshes ---------------------------------------------------------------------
+
+void BrowseList::step(const std::function<void()> &action)
+{
+    if (m_busy || m_closed || !m_opened)
+        return;
+    m_busy = true;
+    const int rows = m_table->visibleRowCount();
+    if (rows != m_browse.visibleRows()) {
+        m_browse.setVisibleRows(rows);
+        m_browse.setForceRefresh();
+    }
+    if (action)
+        action();
+    if (m_browse.selectionPosted())
+        m_browse.newSelection();
+    windowRefresh();
+    m_busy = false;
+    if (m_browse.failed()) {
+        QTimer::singleShot(0, this, [this] { done(QDialog::Rejected); });
+    } else if (m_pending) {
+        m_pending = false;
+        requestRefresh();
+    }
+}
+
+void BrowseList::windowRefresh()
+{
+    if (!m_settings.titlePrefix.isEmpty())
+        setWindowTitle(m_settings.titlePrefix + QString::number(m_browse.recordCount()) +
+                       QStringLiteral(" entries"));
+    m_browse.setTabOrder(tabOrder());
+    m_browse.refresh();
+    if (m_browse.selectionPosted())
+        m_browse.newSelection();
+    render();
+}
+
+void BrowseList::render()
+{
+    if (!m_table)
+        return;
+    const int rows = m_browse.rowCount();
+    m_table->setRowCount(rows);
+    for (int r = 0; r < rows; ++r) {
+        const PagedBrowse::Row &row = m_browse.row(r);
+        for (size_t c = 0; c < m_columns.size(); ++c) {
+            auto *item = new QTableWidgetItem(
+                shownText(m_browse.value(row, m_columns[c].field), m_columns[c].picture));
+            item->setTextAlignment(m_columnAlignment[c]);
+            m_table->setItem(r, int(c), item);
+        }
+    }
+    if (m_browse.selected() >= 1) {
+        m_table->selectRow(m_browse.selected() - 1);
+    } else {
+        m_table->clearSelection();
+    }
+
+    const bool empty = m_browse.isEmpty();
+    for (const auto role : {BrowseButton::Change, BrowseButton::Delete})
+        if (QPushButton *b = button(role))
+            b->setEnabled(!empty);
+    if (QPushButton *select = button(BrowseButton::Select))
+        select->setEnabled(m_browse.selectMode() && !empty);
+    if (m_locator)
+        m_locator->setText(m_browse.order().locatorText);
+    m_thumbBar->setVisible(!empty && m_browse.scrollBarVisible());
+    syncThumb();
+}
+
+void BrowseList::syncThumb()
+{
+    const QSignalBlocker block(m_thumbBar);
+    m_thumbBar->setValue(std::clamp(m_browse.thumb(), 0, 100));
+}
+
+void BrowseList::requestRefresh()
+{
+    if (m_closed || !m_shown)
+        return;
+    if (m_busy) {
+        m_pending = true;
+        return;
+    }
+    if (m_queued)
+        return;
+    m_queued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_queued = false;
+        if (m_busy) {
+            m_pending = true;
+            return;
+        }
+        step([this] { m_browse.setForceRefresh(); });
+    });
+}
+
+void BrowseList::forceRefresh()
+{
+    step([this] { m_browse.setForceRefresh(); });
+}
+
+void BrowseList::setUserFilter(const QString &filter)
+{
+    m_browse.setUserFilter(filter);
+    forceRefresh();
+}
+
+bool BrowseList::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        requestRefresh();
+    return QDialog::event(event);
+}
+
+void BrowseList::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (m_shown)
+        return;
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget())) {
+        sub->setMinimumSize(sub->minimumSizeHint().expandedTo(minimumSize()));
+        connect(sub, &QMdiSubWindow::windowStateChanged, this,
+                [this](Qt::WindowStates before, Qt::WindowStates now) {
+                    if ((now & Qt::WindowActive) && !(before & Qt::WindowActive))
+                        requestRefresh();
+                });
+    }
+    RestoreWindowPlacement(this, WindowStateIni, m_settings.procedure);
+    step({});
+    m_shown = true;
+}
+
+void BrowseList::done(int result)
+{
+    if (!m_closed) {
+        m_closed = true;
+        if (m_popup)
+            m_popup->close();
+        const int response = m_browse.close();
+        if (!m_settings.listName.isEmpty())
+            ListFormat::save(WindowStateIni, m_settings.procedure, m_settings.listName, m_format);
+        if (m_shown)
+            SaveWindowPlacement(this, WindowStateIni, m_settings.procedure);
+        GLO.ActionResponse = response;
+    }
+    QDialog::done(result);
+    // Inside the main frame the window sits in a sub-window, which goes with it.
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+        QTimer::singleShot(0, sub, &QWidget::close);
+}
+
+int BrowseList::runModal()
+{
+    if (m_opened && !m_closed)
+        exec();
+    if (!m_closed)
+        done(QDialog::Rejected);
+    return m_browse.response();
+}
+
+// --- buttons, keys and the popup --------------------------------------------------------------
+
+void BrowseList::pressButton(const BrowseButton &b)
+{
+    switch (b.role) {
+    case BrowseButton::Select:
+        pressSelect();
+        break;
+    case BrowseButton::Insert:
+        pressInsert();
+        break;
+    case BrowseButton::Change:
+        pressChange();
+        break;
+    case BrowseButton::Delete:
+        pressDelete();
+        break;
+    case BrowseButton::Close:
+        pressClose();
+        break;
+    case BrowseButton::Extra:
+        if (b.action)
+            b.action(*this);
+        break;
+    }
+}
+
+void BrowseList::callForm(int request)
+{
+    step([this, request] { m_browse.callForm(request, m_settings.updateProcedure); });
+    m_table->setFocus();
+}
+
+void BrowseList::pressInsert()
+{
+    if (button(BrowseButton::Insert))
+        callForm(InsertRecord);
+}
+
+void BrowseList::pressChange()
+{
+    if (button(BrowseButton::Change) && !m_browse.isEmpty())
+        callForm(ChangeRecord);
+}
+
+void BrowseList::pressDelete()
+{
+    if (button(BrowseButton::Delete) && !m_browse.isEmpty())
+        callForm(DeleteRecord);
+}
+
+void BrowseList::pressSelect()
+{
+    if (!m_browse.selectMode() || m_browse.isEmpty() || m_busy)
+        return;
+    bool selected = false;
+    step([this, &selected] { selected = m_browse.selectRow(); });
+    if (selected)
+        done(QDialog::Accepted);
+}
+
+void BrowseList::pressClose()
+{
+    m_browse.setResponse(RequestCancelled);
+    done(QDialog::Rejected);
+}
+
+void BrowseList::scrollList(PagedBrowse::Scroll event)
+{
+    step([this, event] { m_browse.scroll(event); });
+}
+
+void BrowseList::dragThumb(int position)
+{
+    step([this, position] { m_browse.drag(position); });
+}
+
+QString BrowseList::popupText() const
+{
+    auto caption = [this](BrowseButton::Role role) {
+        const QPushButton *b = button(role);
+        return b ? b->text() : QString();
+    };
+    std::optional<bool> select;
+    if (button(BrowseButton::Select))
+        select = m_browse.selectMode();
+    std::vector<std::pair<QString, bool>> extras;
+    for (const QPushButton *b : m_extraButtons)
+        extras.emplace_back(b->text(), b->isEnabled());
+    return PagedBrowse::popupText(caption(BrowseButton::Insert), caption(BrowseButton::Change),
+                                  caption(BrowseButton::Delete), m_browse.isEmpty(), select,
+                                  extras);
+}
+
+void BrowseList::choosePopupItem(int item)
+{
+    std::vector<QPushButton *> order;
+    for (const auto role :
+         {BrowseButton::Insert, BrowseButton::Change, BrowseButton::Delete, BrowseButton::Select})
+        if (QPushButton *b = button(role))
+            order.push_back(b);
+    order.insert(order.end(), m_extraButtons.begin(), m_extraButtons.end());
+    if (item < 1 || size_t(item) > order.size())
+        return;
+    QPushButton *b = order[size_t(item - 1)];
+    // A greyed item cannot be chosen; a hidden select button still answers in select mode.
+    const bool usable = b == button(BrowseButton::Select)
+                            ? m_browse.selectMode() && !m_browse.isEmpty()
+                            : b->isEnabled();
+    if (usable)
+        b->click();
+}
+
+void BrowseList::showPopup(const QPoint &globalPos)
+{
+    if (m_popup)
+        m_popup->close();
+    auto *menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    int number = 0;
+    for (const QString &item : popupText().split(u'|')) {
+        if (item == QStringLiteral("-")) {
+            menu->addSeparator();
+            continue;
+        }
+        const bool grey = item.startsWith(u'~');
+        QAction *action = menu->addAction(grey ? item.mid(1) : item);
+        action->setEnabled(!grey);
+        const int chosen = ++number;
+        connect(action, &QAction::triggered, this, [this, chosen] {
+            QTimer::singleShot(0, this, [this, chosen] { choosePopupItem(chosen); });
+        });
+    }
+    m_popup = menu;
+    menu->popup(globalPos);
+}
+
+} // namespace melodex

@@ -1,0 +1,121 @@
+// BrowseList: the window of every catalogue list and picker, paging through one data file.
+#pragma once
+
+#include "browse/pagedbrowse.h"
+#include "ui/browse/browsesettings.h"
+
+#include <QDialog>
+#include <QPointer>
+
+#include <map>
+#include <memory>
+
+class QLabel;
+class QMenu;
+class QPushButton;
+class QScrollBar;
+class QSpacerItem;
+class QTabBar;
+
+namespace melodex {
+
+class BrowseTable;
+
+/// A browse window over one data file: sort tabs, the list with its thumb, optional letter strip
+/// and locator display, and its buttons. The page logic lives in PagedBrowse; this class turns
+/// the user's keys, clicks and drags into its steps and shows the result.
+///
+/// Opened from the menu it lives in the main frame until closed; opened with ActionRequest 4 it
+/// is a picker run by runModal(), which returns ActionResponse 1 when a row was selected (the
+/// record is then in the file's buffer).
+class BrowseList : public QDialog
+{
+    Q_OBJECT
+public:
+    /// Takes ActionRequest as the window's request and opens the files (step O).
+    explicit BrowseList(BrowseSettings settings, QWidget *parent = nullptr);
+    ~BrowseList() override;
+
+    /// Runs the window modally; returns ActionResponse (also left in GLO.ActionResponse).
+    int runModal();
+
+    PagedBrowse &browse() { return m_browse; }
+    const BrowseSettings &settings() const { return m_settings; }
+    BrowseTable *table() const { return m_table; }
+    QScrollBar *thumbBar() const { return m_thumbBar; }
+    QTabBar *sortTabs() const { return m_tabs; }
+    QTabBar *letterStrip() const { return m_letters; }
+    /// The button of `role` (the first extra button for Extra); nullptr when the window has none.
+    QPushButton *button(BrowseButton::Role role) const;
+    QPushButton *extraButton(int index) const;
+
+    /// The list's current format string (kept under "SRCF" + list name when it closes).
+    QString listFormat() const { return m_format; }
+    void setListFormat(const QString &format);
+
+    /// The search filter; the list reloads around the current record.
+    void setUserFilter(const QString &filter);
+    /// The right-click menu as it would open now (items separated by "|").
+    QString popupText() const;
+    /// Presses the button of right-click menu item `item` (1-based, separators not counted).
+    void choosePopupItem(int item);
+    /// Reloads the page around the current record, as after a change in another window.
+    void forceRefresh();
+
+public Q_SLOTS:
+    void pressInsert();
+    void pressChange();
+    void pressDelete();
+    void pressSelect();
+    void pressClose();
+    void scrollList(PagedBrowse::Scroll event);
+    void dragThumb(int position);
+
+protected:
+    bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void done(int result) override;
+
+private:
+    void buildWindow();
+    void applyFormat();
+    void step(const std::function<void()> &action);
+    void windowRefresh();
+    void render();
+    void requestRefresh();
+    void callForm(int request);
+    void showPopup(const QPoint &globalPos);
+    void pressButton(const BrowseButton &b);
+    void syncThumb();
+    int tabOrder() const;
+
+    BrowseSettings m_settings;
+    PagedBrowse m_browse;
+    QString m_format;
+    struct Column
+    {
+        QString field;
+        QString picture;
+    };
+    std::vector<Column> m_columns;
+    std::vector<Qt::Alignment> m_columnAlignment;
+
+    BrowseTable *m_table = nullptr;
+    QScrollBar *m_thumbBar = nullptr;
+    QSpacerItem *m_thumbSpacer = nullptr;
+    QTabBar *m_tabs = nullptr;
+    QTabBar *m_letters = nullptr;
+    QLabel *m_locator = nullptr;
+    std::map<BrowseButton::Role, QPushButton *> m_buttons;
+    std::vector<QPushButton *> m_extraButtons;
+    QPointer<QMenu> m_popup;
+
+    bool m_opened = false;  ///< files open
+    bool m_shown = false;   ///< first shown (placement restored, first refresh queued)
+    bool m_busy = false;    ///< a step is running (a form or message may be open)
+    bool m_pending = false; ///< a forced refresh waits for the running step
+    bool m_queued = false;
+    bool m_closed = false;
+};
+
+} // namespace melodex

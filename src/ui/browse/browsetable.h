@@ -1,0 +1,46 @@
+// BrowseTable: the list control of a browse window, showing one page and reporting the user's
+// keys and clicks instead of scrolling by itself.
+#pragma once
+
+#include "browse/pagedbrowse.h"
+
+#include <QTableWidget>
+
+namespace melodex {
+
+/// A table that never scrolls vertically on its own: the browse list decides which rows it
+/// holds. Keys, wheel and mouse become signals; the rows that fit are visibleRowCount().
+class BrowseTable : public QTableWidget
+{
+    Q_OBJECT
+public:
+    enum HotKey { InsertKey, DeleteKey, ChangeKey };
+
+    explicit BrowseTable(QWidget *parent = nullptr);
+
+    /// The rows that fit into the list as it is sized now (at least 1).
+    int visibleRowCount() const;
+
+Q_SIGNALS:
+    void scrollRequested(PagedBrowse::Scroll event);
+    void rowClicked(int row);                                ///< 1-based
+    void rowDoubleClicked(int row);                          ///< 1-based
+    void contextRequested(int row, const QPoint &globalPos); ///< row 0: below the rows
+    void hotKey(BrowseTable::HotKey key);
+    void typed(QChar c);
+    void backspacePressed();
+    void visibleRowsChanged();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    int m_lastVisible = 0;
+    int m_wheelAngle = 0;
+};
+
+} // namespace melodex

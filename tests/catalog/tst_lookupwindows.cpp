@@ -1,0 +1,278 @@
+// The categories and media formats windows: maintenance, pickers, their forms, and screenshots
+// of all four when MELODEX_SCREENSHOT_DIR names a folder.
+#include "../ui/browse/guidatafixture.h"
+
+#include "catalog/songs/browsecategories.h"
+#include "catalog/songs/browsemedia.h"
+#include "catalog/songs/lookupprocedures.h"
+#include "catalog/songs/updatecategories.h"
+#include "catalog/songs/updatemedia.h"
+#include "ui/browse/browsetable.h"
+#include "ui/procedures.h"
+
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabBar>
+
+using namespace melodex;
+
+namespace {
+
+enum Window { CategoriesWindow, MediaWindow };
+
+std::unique_ptr<BrowseList> openBrowse(int window)
+{
+    if (window == CategoriesWindow)
+        return std::make_unique<BrowseCategories>();
+    return std::make_unique<BrowseMedia>();
+}
+
+int runPicker(int window)
+{
+    return window == CategoriesWindow ? BrowseCategories::run() : BrowseMedia::run();
+}
+
+QString shownName(BrowseList &w, int row)
+{
+    return w.table()->item(row, 0)->text();
+}
+
+QPoint rowCentre(BrowseList &w, int row)
+{
+    return QPoint(20, w.table()->rowViewportPosition(row) + w.table()->rowHeight(row) / 2);
+}
+
+} // namespace
+
+class TestLookupWindows : public QObject
+{
+    Q_OBJECT
+
+private:
+    test::GuiDataFixture data;
+
+    void addNames(int window, const QStringList &names)
+    {
+        qint64 id = 0;
+        for (const QString &n : names) {
+            if (window == CategoriesWindow)
+                test::GuiDataFixture::addCategory(++id, n);
+            else
+                test::GuiDataFixture::addMedia(n);
+        }
+    }
+
+private Q_SLOTS:
+    void init() { data.setUp(); }
+    void cleanup() { data.tearDown(); }
+
+    void windows_data()
+    {
+        QTest::addColumn<int>("window");
+        QTest::newRow("categories") << int(CategoriesWindow);
+        QTest::newRow("media") << int(MediaWindow);
+    }
+
+    void duplicateNamesAreRefusedNamingTheirKey_data() { windows_data(); }
+    void duplicateNamesAreRefusedNamingTheirKey()
+    {
+        QFETCH(int, window);
+        addNames(window, {QStringLiteral("Blues"), QStringLiteral("Jazz")});
+        auto w = openBrowse(window);
+        w->show();
+        const QString key = window == CategoriesWindow ? QStringLiteral("CAT:KeyCategory")
+                                                       : QStringLiteral("MED:KeyMedia");
+        bool refused = false;
+        test::GuiDataFixture::whenModal([&](QWidget *modal) {
+            auto *form = static_cast<RecordForm *>(modal);
+            // The same name as the highlighted record, which a failed add leaves current.
+            form->fieldEdit(0)->setText(QStringLiteral("blues"));
+            form->okButton()->click();
+            refused = form->isVisible() && data.messages.requests().size() == 1 &&
+                      data.messages.requests().front().text.endsWith(key);
+            form->fieldEdit(0)->setText(QStringLiteral("Soul"));
+            form->okButton()->click();
+        });
+        w->pressInsert();
+        QVERIFY(refused);
+        QCOMPARE(data.captions(), QStringList{QStringLiteral("Duplicate Key Error")});
+        QCOMPARE(w->table()->rowCount(), 3);
+        QCOMPARE(shownName(*w, w->browse().selected() - 1), QStringLiteral("Soul"));
+    }
+
+    void doubleClickSelectsInAPickerAndEditsFromTheMenu_data() { windows_data(); }
+    void doubleClickSelectsInAPickerAndEditsFromTheMenu()
+    {
+        QFETCH(int, window);
+        addNames(window, {QStringLiteral("CD"), QStringLiteral("LP"), QStringLiteral("Tape")});
+        {
+            auto w = openBrowse(window);
+            w->show();
+            QString caption;
+            test::GuiDataFixture::whenModal([&](QWidget *form) {
+                caption = form->windowTitle();
+                static_cast<RecordForm *>(form)->pressCancel();
+            });
+            QTest::mouseDClick(w->table()->viewport(), Qt::LeftButton, {}, rowCentre(*w, 2));
+            QCOMPARE(caption, window == CategoriesWindow ? QStringLiteral("Change Category")
+                                                         : QStringLiteral("Changing Media Format"));
+            QVERIFY(w->isVisible());
+            w->pressClose();
+        }
+        // The picker opens on the record its caller left in the buffer.
+        GLO.ActionRequest = SelectRecord;
+        QString opened;
+        test::GuiDataFixture::whenModal([&](QWidget *modal) {
+            auto *picker = static_cast<BrowseList *>(modal);
+            opened = shownName(*picker, picker->browse().selected() - 1);
+            QTest::mouseDClick(picker->table()->viewport(), Qt::LeftButton, {},
+                               rowCentre(*picker, 0));
+        });
+        QCOMPARE(runPicker(window), int(RequestCompleted));
+        QCOMPARE(opened, QStringLiteral("Tape"));
+        QCOMPARE(window == CategoriesWindow ? CAT.Category : MED.Media, QStringLiteral("CD"));
+        QCOMPARE(GLO.ActionResponse, int(RequestCompleted));
+    }
+
+    void aCancelledInsertGivesItsNumberToTheNext()
+    {
+        BrowseCategories w;
+        w.show();
+        QCOMPARE(w.sortTabs()->tabText(0), QStringLiteral("CAT:KeyCategory"));
+        for (int round = 0; round < 2; ++round) {
+            test::GuiDataFixture::whenModal([](QWidget *form) {
+                QCOMPARE(form->windowTitle(), QStringLiteral("Add Category"));
+                QCOMPARE(Categories.records(), 1);
+                QTest::keyClick(form, Qt::Key_Escape);
+            });
+            w.pressInsert();
+            QCOMPARE(Categories.records(), 0);
+        }
+        // The first record of an empty file is number 1, even after numbers were handed out.
+        test::GuiDataFixture::whenModal([](QWidget *modal) {
+            auto *form = static_cast<RecordForm *>(modal);
+            form->fieldEdit(0)->setText(QStringLiteral("Soul"));
+            form->pressOk();
+        });
+        w.pressInsert();
+        QCOMPARE(data.categories(), QStringList{QStringLiteral("1:Soul")});
+        QCOMPARE(w.table()->item(0, 0)->text(), QStringLiteral("Soul"));
+    }
+
+    void deletingTheOnlyRecordEmptiesTheList()
+    {
+        addNames(MediaWindow, {QStringLiteral("CD")});
+        BrowseMedia w;
+        w.show();
+        data.messages.answer(MessageRequest::Ok);
+        w.pressDelete();
+        QCOMPARE(data.captions(), QStringList{QStringLiteral("Confirm Delete")});
+        QCOMPARE(w.table()->rowCount(), 0);
+        QVERIFY(!w.button(BrowseButton::Change)->isEnabled());
+        QVERIFY(!w.button(BrowseButton::Delete)->isEnabled());
+        QCOMPARE(w.popupText(), QStringLiteral("&Add|~&Change|~&Delete|-|~&Select"));
+        QCOMPARE(Media.records(), 0);
+    }
+
+    void proceduresOpenMaintenanceWindowsInTheFrame()
+    {
+        QMdiArea area;
+        area.resize(800, 600);
+        area.show();
+        setFrameArea(&area);
+        registerLookupProcedures();
+        GLO.ActionRequest = SelectRecord; // left behind by another window
+        QVERIFY(startProcedure(QStringLiteral("BrowseMedia")));
+        QVERIFY(startProcedure(QStringLiteral("BrowseCategories")));
+        QStringList titles;
+        for (QMdiSubWindow *sub : area.subWindowList()) {
+            auto *w = qobject_cast<BrowseList *>(sub->widget());
+            QVERIFY(w && !w->browse().selectMode());
+            titles << w->windowTitle();
+            w->pressClose();
+        }
+        QCOMPARE(titles, (QStringList{QStringLiteral("Browse Media Formats"),
+                                      QStringLiteral("Categories")}));
+        QTRY_VERIFY(area.subWindowList().isEmpty());
+        setFrameArea(nullptr);
+    }
+
+    // Pictures of the four windows for a person to look at; run under xvfb-run with
+    // MELODEX_SCREENSHOT_DIR set.
+    void screenshots()
+    {
+        const QString dir = qEnvironmentVariable("MELODEX_SCREENSHOT_DIR");
+        if (dir.isEmpty())
+            QSKIP("MELODEX_SCREENSHOT_DIR is not set");
+        addNames(CategoriesWindow,
+                 {QStringLiteral("Blues"), QStringLiteral("Classical"), QStringLiteral("Country"),
+                  QStringLiteral("Easy Listening"), QStringLiteral("Folk"), QStringLiteral("Jazz"),
+                  QStringLiteral("Pop"), QStringLiteral("Reggae"), QStringLiteral("Rock"),
+                  QStringLiteral("Soul"), QStringLiteral("Soundtrack"), QStringLiteral("World")});
+        addNames(MediaWindow,
+                 {QStringLiteral("CD"), QStringLiteral("LP"), QStringLiteral("EP"),
+                  QStringLiteral("7\" Single"), QStringLiteral("CD Single"),
+                  QStringLiteral("Cassette (Dolby B)"), QStringLiteral("Cassette (Dolby C)"),
+                  QStringLiteral("Cassette (Dolby S)"), QStringLiteral("Cassette (DBX)"),
+                  QStringLiteral("Cassette (HX Pro)"), QStringLiteral("Cassette (Prerecorded)"),
+                  QStringLiteral("Other")});
+        auto save = [&](QWidget *w, const QString &name) {
+            QVERIFY(w->grab().save(dir + u'/' + name + QStringLiteral(".png")));
+        };
+        {
+            BrowseCategories w;
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QTest::keyClick(w.table(), Qt::Key_J);
+            save(&w, QStringLiteral("browsecategories"));
+        }
+        {
+            GLO.ActionRequest = SelectRecord;
+            BrowseMedia w;
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QTest::mouseClick(w.table()->viewport(), Qt::RightButton, {}, rowCentre(w, 2));
+            auto *menu = w.findChild<QMenu *>();
+            QVERIFY(menu);
+            QTRY_VERIFY(menu->isVisible());
+            save(&w, QStringLiteral("browsemedia"));
+            save(menu, QStringLiteral("browsemedia-popup"));
+            // The whole screen shows the popup where it opened; give the X server its paint.
+            QTest::qWait(200);
+            if (QScreen *screen = QGuiApplication::primaryScreen())
+                screen->grabWindow(0).save(dir + QStringLiteral("/browsemedia-screen.png"));
+            menu->close();
+            GLO.ActionRequest = 0;
+        }
+        {
+            CAT.clear();
+            GLO.ActionRequest = InsertRecord;
+            UpdateCategories form;
+            QVERIFY(form.start());
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            form.fieldEdit(0)->setText(QStringLiteral("Progressive Rock"));
+            save(&form, QStringLiteral("updatecategories"));
+            form.pressCancel();
+        }
+        {
+            MED.clear();
+            MED.Media = QStringLiteral("Cassette (Dolby B)");
+            QCOMPARE(Media.get(MediaRecord::KeyMedia), 0);
+            GLO.ActionRequest = ChangeRecord;
+            UpdateMedia form;
+            QVERIFY(form.start());
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            save(&form, QStringLiteral("updatemedia"));
+            form.pressCancel();
+        }
+    }
+};
+
+QTEST_MAIN(TestLookupWindows)
+#include "tst_lookupwindows.moc"
