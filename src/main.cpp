@@ -3,7 +3,7 @@
 #include "app/quitonsignal.h"
 #include "app/startup.h"
 #include "platform/store/store.h"
-#include "ui/mainwindow.h"
+#include "ui/frame/mainframe.h"
 #include "ui/procedures.h"
 #include "ui/uiservices.h"
 
@@ -47,7 +47,10 @@ int main(int argc, char *argv[])
 
     int result = 0;
     {
-        melodex::MainWindow frame;
+        melodex::MainFrame frame;
+        // Closing the frame ends the program even while other windows of it are still shown.
+        QObject::connect(&frame, &melodex::MainFrame::closed, &app, &QApplication::quit,
+                         Qt::QueuedConnection);
         frame.show();
         result = app.exec();
     }
