@@ -2,6 +2,7 @@
 #include "app/globals.h"
 #include "app/quitonsignal.h"
 #include "app/startup.h"
+#include "interchange/commandline.h"
 #include "platform/store/store.h"
 #include "ui/frame/mainframe.h"
 #include "ui/procedures.h"
@@ -17,6 +18,9 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    // "melodex import ..." and "melodex export ..." run without a window.
+    if (const auto code = melodex::runInterchangeCommand(arguments))
+        return *code;
     const melodex::CommandLine cl = melodex::parseCommandLine(arguments);
     switch (cl.action) {
     case melodex::CommandLine::ShowHelp:

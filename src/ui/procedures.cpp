@@ -1,6 +1,7 @@
 #include "ui/procedures.h"
 
 #include "catalog/songs/lookupprocedures.h"
+#include "ui/interchange/interchangeprocedures.h"
 
 #include <QHash>
 #include <QMdiArea>
@@ -47,6 +48,7 @@ void registerAllProcedures()
 {
     // Each part of the program adds its procedures here as it comes into being.
     registerLookupProcedures();
+    registerInterchangeProcedures();
 }
 
 int nextThreadInstance()

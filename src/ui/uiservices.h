@@ -3,7 +3,7 @@
 
 namespace melodex {
 
-/// Message boxes (and later file dialogs) through real Qt windows from now on. Call once, after
+/// Message boxes and file dialogs through real Qt windows from now on. Call once, after
 /// the application object exists.
 void installUiServices();
 

@@ -82,7 +82,10 @@ sqlite3 *Store::db()
     sqlite3_busy_timeout(m_db, 2000);
     sqlite3_exec(m_db,
                  "PRAGMA trusted_schema=OFF; PRAGMA cell_size_check=ON; PRAGMA foreign_keys=OFF;"
-                 "PRAGMA main.journal_mode=DELETE; PRAGMA main.synchronous=FULL;",
+                 "PRAGMA main.journal_mode=DELETE; PRAGMA main.synchronous=FULL;"
+                 // Statement journals (every insert fires the record-count trigger) and
+                 // temporary sorts stay in memory.
+                 "PRAGMA temp_store=MEMORY;",
                  nullptr, nullptr, nullptr);
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_progress_handler(m_db, 10000, progressHandler, nullptr);

@@ -1,0 +1,73 @@
+// The one path every file dialog of the program takes, so that tests can answer it.
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace melodex {
+
+/// One file dialog: its caption, starting directory and filters ("Import Files|*.CSV|All
+/// Files|*.*": description and pattern pairs separated by "|").
+struct FileDialogRequest
+{
+    enum Kind { Open, Save };
+    Kind kind = Open;
+    QString caption;
+    QString directory;
+    QString filter;
+
+    friend bool operator==(const FileDialogRequest &, const FileDialogRequest &) = default;
+};
+
+/// Asks the user for file names. The program installs a widget-based service; tests install a
+/// ScriptedDialogService so that no test ever waits for a person.
+class DialogService
+{
+public:
+    virtual ~DialogService() = default;
+
+    /// The chosen existing file, or an empty text when the user cancelled.
+    virtual QString getOpenFileName(const QString &caption, const QString &directory,
+                                    const QString &filter) = 0;
+    /// The chosen file to write, or an empty text when the user cancelled.
+    virtual QString getSaveFileName(const QString &caption, const QString &directory,
+                                    const QString &filter) = 0;
+
+    /// The installed service, or a fallback that answers every dialog with a cancel (there is
+    /// no one to ask without a display).
+    static DialogService &instance();
+    /// Installs `service` (not owned; it must outlive its use). nullptr restores the fallback.
+    /// Returns the service installed before.
+    static DialogService *setInstance(DialogService *service);
+    /// Whether a service other than the fallback is installed.
+    static bool isInstalled();
+
+protected:
+    DialogService() = default;
+    DialogService(const DialogService &) = default;
+    DialogService &operator=(const DialogService &) = default;
+};
+
+/// For tests: records every request and answers from a queue of file names, then with a cancel.
+class ScriptedDialogService : public DialogService
+{
+public:
+    QString getOpenFileName(const QString &caption, const QString &directory,
+                            const QString &filter) override;
+    QString getSaveFileName(const QString &caption, const QString &directory,
+                            const QString &filter) override;
+
+    /// Queues the answer to a coming dialog; an empty text answers with a cancel.
+    void answer(const QString &fileName) { m_answers.append(fileName); }
+    const QList<FileDialogRequest> &requests() const { return m_requests; }
+    qsizetype pendingAnswers() const { return m_answers.size(); }
+    void clear();
+
+private:
+    QString respond(FileDialogRequest request);
+
+    QList<FileDialogRequest> m_requests;
+    QList<QString> m_answers;
+};
+
+} // namespace melodex

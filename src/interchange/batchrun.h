@@ -1,0 +1,41 @@
+// A run over a whole file done a few records at a time: the work behind a progress window.
+#pragma once
+
+#include <QString>
+
+namespace melodex {
+
+/// One batch run (an import, an export). A driver calls start() once and then step() until it
+/// returns something other than Running; the run can be cancelled between steps and keeps
+/// what it has done. Messages to the user go through the message service, never while a
+/// transaction is open.
+class BatchRun
+{
+public:
+    enum class State { Running, Completed, Cancelled, Failed };
+
+    virtual ~BatchRun() = default;
+
+    /// The progress window's caption ("Importing Records") and its second text.
+    virtual QString caption() const = 0;
+    virtual QString subtitle() const { return {}; }
+
+    /// Prepares the run. False when it cannot start; the reason has been shown.
+    virtual bool start() = 0;
+    /// Processes up to `records` records and says how the run stands.
+    virtual State step(int records) = 0;
+    /// Ends a running run early, keeping the records done so far.
+    virtual void cancel() = 0;
+
+    /// Whole percentage done, 0 to 100.
+    virtual int percent() const = 0;
+    virtual State state() const = 0;
+
+    BatchRun(const BatchRun &) = delete;
+    BatchRun &operator=(const BatchRun &) = delete;
+
+protected:
+    BatchRun() = default;
+};
+
+} // namespace melodex

@@ -1,0 +1,272 @@
+// Import and export from the command line, for scripts: no window opens.
+#include "interchange/commandline.h"
+
+#include "app/messageservice.h"
+#include "data/fileopen.h"
+#include "interchange/exportfieldlist.h"
+#include "interchange/exportrun.h"
+#include "interchange/importassignment.h"
+#include "interchange/importfile.h"
+#include "interchange/importrun.h"
+#include "platform/store/store.h"
+
+#include <QDir>
+
+#include <cstdio>
+
+namespace melodex {
+
+namespace {
+
+// Songs per transaction: large enough that committing costs little, small enough that an
+// interrupted run keeps nearly everything it did.
+constexpr int BatchSize = 5000;
+
+const char *const Usage =
+    "Usage: melodex import FILE [--strip-header] [--data-dir DIR]\n"
+    "       melodex export FILE [--fields NAME,NAME,...] [--no-header] [--data-dir DIR]\n"
+    "\n"
+    "import  adds one song per line of a comma-delimited FILE. Its first line names the song\n"
+    "        field of each column (MUS:Artist,MUS:Title,...; CAT:Category finds or adds the\n"
+    "        category by name); --strip-header leaves that line out of the import.\n"
+    "export  writes every song, by artist and title, to FILE with the given fields (all by\n"
+    "        default) after a line of field names (--no-header leaves it out).\n"
+    "\n"
+    "Exit status: 0 done, 1 failed, 2 wrong arguments, 3 imported with lines left out.\n";
+
+void printError(const QString &text)
+{
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+struct Options
+{
+    QString command;
+    QString file;
+    QString dataDirectory;
+    bool stripHeader = false;
+    bool noHeader = false;
+    bool hasFields = false;
+    QString fields;
+    bool help = false;
+};
+
+// Reads a value option given as "--name VALUE" or "--name=VALUE"; false when `a` is not it.
+bool valueOption(const QStringList &args, qsizetype &i, const QString &name, QString *value,
+                 QString *error)
+{
+    const QString &a = args[i];
+    if (a == name) {
+        if (i + 1 >= args.size()) {
+            *error = QStringLiteral("melodex: %1 needs a value").arg(name);
+            return true;
+        }
+        *value = args[++i];
+        return true;
+    }
+    if (a.startsWith(name + u'=')) {
+        *value = a.mid(name.size() + 1);
+        return true;
+    }
+    return false;
+}
+
+// The command word: the first argument that is neither an option nor an option's value.
+QString commandOf(const QStringList &args)
+{
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (a == QLatin1String("--data-dir") || a == QLatin1String("--fields")) {
+            ++i;
+            continue;
+        }
+        if (!a.startsWith(u'-'))
+            return a;
+    }
+    return {};
+}
+
+std::optional<Options> parse(const QStringList &args, QString *error)
+{
+    Options o;
+    o.command = commandOf(args);
+    const bool importing = o.command == QLatin1String("import");
+    bool commandSeen = false;
+    for (qsizetype i = 0; i < args.size() && error->isEmpty(); ++i) {
+        const QString &a = args[i];
+        QString value;
+        if (valueOption(args, i, QStringLiteral("--data-dir"), &value, error)) {
+            o.dataDirectory = value;
+            if (error->isEmpty() && value.isEmpty())
+                *error = QStringLiteral("melodex: --data-dir needs a directory");
+        } else if (!importing && valueOption(args, i, QStringLiteral("--fields"), &value, error)) {
+            o.hasFields = true;
+            o.fields = value;
+        } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
+            o.help = true;
+        } else if (importing && a == QLatin1String("--strip-header")) {
+            o.stripHeader = true;
+        } else if (!importing && a == QLatin1String("--no-header")) {
+            o.noHeader = true;
+        } else if (a.startsWith(u'-') && a != QLatin1String("-")) {
+            *error = QStringLiteral("melodex: unknown option %1").arg(a);
+        } else if (!commandSeen) {
+            commandSeen = true;
+        } else if (o.file.isEmpty()) {
+            o.file = a;
+        } else {
+            *error = QStringLiteral("melodex: unexpected argument %1").arg(a);
+        }
+    }
+    if (!error->isEmpty())
+        return std::nullopt;
+    if (!o.help && o.file.isEmpty()) {
+        *error = QStringLiteral("melodex: %1 needs a FILE").arg(o.command);
+        return std::nullopt;
+    }
+    return o;
+}
+
+// Runs a batch to its end in large steps, printing the percentage as it changes.
+BatchRun::State runToEnd(BatchRun &run)
+{
+    int shown = -1;
+    BatchRun::State state = run.state();
+    for (;;) {
+        if (const int percent = run.percent(); percent != shown) {
+            shown = percent;
+            printError(run.caption() + QStringLiteral(": ") + QString::number(percent) +
+                       QStringLiteral("% Completed"));
+        }
+        if (state != BatchRun::State::Running)
+            return state;
+        state = run.step(BatchSize);
+    }
+}
+
+int runImport(const Options &o)
+{
+    ImportFile file;
+    if (file.open(o.file) == 0)
+        return 1;
+    ImportAssignment assignment;
+    if (!assignment.load(file))
+        return 1;
+    assignment.autoAssign();
+    for (qsizetype i = 0; i < assignment.fields().size(); ++i) {
+        if (assignment.targetOf(int(i)) < 0)
+            printError(QStringLiteral("Column %1 (\"%2\") names no song field; it is not "
+                                      "imported.")
+                           .arg(i + 1)
+                           .arg(assignment.fields()[i].value));
+    }
+    if (assignment.hasAssignments() && !o.stripHeader)
+        printError(QStringLiteral("The first line is imported as a song too; --strip-header "
+                                  "leaves it out."));
+
+    ImportRun run(file, assignment, o.stripHeader);
+    if (!run.start())
+        return 1;
+    const BatchRun::State state = runToEnd(run);
+    if (state != BatchRun::State::Completed) {
+        printError(
+            QStringLiteral("%1 songs were added before the import stopped.").arg(run.songsAdded()));
+        return 1;
+    }
+    printError(QStringLiteral("Process Completed: %1 songs added, %2 categories added.")
+                   .arg(run.songsAdded())
+                   .arg(run.categoriesAdded()));
+    return run.report().skippedLines() > 0 ? 3 : 0;
+}
+
+int runExport(const Options &o)
+{
+    ExportFieldList fields;
+    if (o.hasFields) {
+        // A field named twice is written once, as the window's list holds it.
+        fields.clear();
+        for (const QString &part : o.fields.split(u',', Qt::SkipEmptyParts)) {
+            const QString name = part.trimmed();
+            qsizetype index = 0;
+            while (index < exportableFields().size() &&
+                   exportableFields()[index].name.compare(name, Qt::CaseInsensitive) != 0)
+                ++index;
+            if (index == exportableFields().size()) {
+                printError(
+                    QStringLiteral("melodex: %1 is not a field that can be exported").arg(name));
+                return 2;
+            }
+            fields.add({int(index)});
+        }
+    }
+
+    ExportRun run(fields.entries(), !o.noHeader, o.file);
+    if (!run.start())
+        return 1;
+    if (runToEnd(run) != BatchRun::State::Completed)
+        return 1;
+    printError(QStringLiteral("Process Completed: %1 songs written to %2.")
+                   .arg(run.songsWritten())
+                   .arg(o.file));
+    return 0;
+}
+
+// The console message service and a recorded program end, for the length of one command.
+class ConsoleScope
+{
+public:
+    ConsoleScope()
+        : m_previous(MessageService::setInstance(&m_console)),
+          m_halt(setHaltHandler([this](const QString &) { m_halted = true; }))
+    {
+    }
+    ~ConsoleScope()
+    {
+        setHaltHandler(m_halt);
+        MessageService::setInstance(m_previous);
+    }
+    ConsoleScope(const ConsoleScope &) = delete;
+    ConsoleScope &operator=(const ConsoleScope &) = delete;
+    bool halted() const { return m_halted; }
+
+private:
+    ConsoleMessageService m_console;
+    MessageService *m_previous;
+    HaltHandler m_halt;
+    bool m_halted = false;
+};
+
+} // namespace
+
+std::optional<int> runInterchangeCommand(const QStringList &arguments)
+{
+    const QString command = commandOf(arguments);
+    if (command != QLatin1String("import") && command != QLatin1String("export"))
+        return std::nullopt;
+
+    QString error;
+    const std::optional<Options> options = parse(arguments, &error);
+    if (!options) {
+        printError(error);
+        std::fputs(Usage, stderr);
+        return 2;
+    }
+    if (options->help) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+    if (!options->dataDirectory.isEmpty() && !QDir(options->dataDirectory).exists()) {
+        printError(QStringLiteral("melodex: the data directory %1 does not exist")
+                       .arg(options->dataDirectory));
+        return 2;
+    }
+
+    const ConsoleScope console;
+    store::Store::instance().setDataDirectory(options->dataDirectory);
+    installFileOpener();
+    const int code = command == QLatin1String("import") ? runImport(*options) : runExport(*options);
+    return console.halted() ? 1 : code;
+}
+
+} // namespace melodex

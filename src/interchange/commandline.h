@@ -1,0 +1,21 @@
+// Import and export from the command line, for scripts: no window opens.
+#pragma once
+
+#include <QStringList>
+
+#include <optional>
+
+namespace melodex {
+
+/// Runs `melodex import FILE [--strip-header] [--data-dir DIR]` or
+/// `melodex export FILE [--fields NAME,NAME,...] [--no-header] [--data-dir DIR]` (`arguments`
+/// without the program's name). Import assigns the file's fields as the window's "A&uto" does,
+/// from a first line of field names; export writes the given fields (all 24 by default) as the
+/// window does. Progress and every message go to standard error.
+///
+/// Returns nothing when the arguments are not an import or export command. Otherwise the exit
+/// code: 0 done, 1 failed (the message says why; songs imported before the failure stay),
+/// 2 wrong arguments, 3 imported but with lines that could not be imported (listed).
+std::optional<int> runInterchangeCommand(const QStringList &arguments);
+
+} // namespace melodex

@@ -1,0 +1,113 @@
+// The import's record loop: one song added per line of the file.
+#pragma once
+
+#include "interchange/batchrun.h"
+#include "interchange/importassignment.h"
+#include "interchange/importreport.h"
+#include "platform/picture/picture.h"
+#include "platform/store/keyedfile.h"
+#include "platform/store/view.h"
+
+#include <QHash>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace melodex {
+
+class ImportFile;
+
+/// Adds one song per line of an import file, filling the assigned song fields from the line's
+/// fields, each converted with its import field's picture.
+///
+/// Each song is cleared before its line is read into it, so a line that lacks fields leaves
+/// those song fields empty (never another song's values). Each song gets its own MUS:ID, the
+/// highest plus one as the song form numbers songs, so every imported song can be found by
+/// KeyID and put in playlists. A "CAT:Category" target finds the song's category by name and
+/// adds a category that is not there yet, numbered the highest plus one.
+///
+/// Each step's songs are added in one transaction. A failure ends the run with the songs of
+/// the steps before it kept; lines that cannot be imported as they are (too long, not text) are
+/// passed over and, with lines imported with changes, listed in a message at the end.
+class ImportRun : public BatchRun
+{
+public:
+    /// `file` must be open and outlive the run.
+    ImportRun(ImportFile &file, const ImportAssignment &assignment, bool stripHeader);
+    ~ImportRun() override;
+
+    QString caption() const override { return QStringLiteral("Importing Records"); }
+
+    /// Refuses an assignment without targets ("No Fields Selected for Import!"), opens the songs
+    /// and categories files and positions the file at the first line to import.
+    bool start() override;
+    State step(int lines) override;
+    void cancel() override;
+    int percent() const override;
+    State state() const override { return m_state; }
+
+    /// Songs and categories added and committed.
+    qint64 songsAdded() const { return m_songsAdded; }
+    qint64 categoriesAdded() const { return m_categoriesAdded; }
+    const ImportReport &report() const { return m_report; }
+
+    /// Whether the problem message is shown at the end (it is by default).
+    void setShowsReport(bool shows) { m_showsReport = shows; }
+
+private:
+    struct Target
+    {
+        int field = -1; ///< song field index
+        store::FieldDef def;
+        picture::Picture picture; ///< the field's own picture for unconverted texts
+        QString name;
+    };
+    struct Source
+    {
+        picture::Picture picture;
+        std::vector<Target> targets;
+    };
+    struct Failure
+    {
+        QString caption;
+        QString text;
+    };
+
+    std::optional<Failure> importLine();
+    std::optional<Failure> categoryOf(const QString &name, qint64 *id);
+    std::optional<Failure> addSong();
+    qint64 highest(store::View &view);
+    void finish(State state);
+    void tuneConnection();
+    void restoreConnection();
+
+    ImportFile &m_file;
+    ImportAssignment m_assignment;
+    bool m_stripHeader;
+    State m_state = State::Failed;
+    bool m_started = false;
+    bool m_showsReport = true;
+
+    std::vector<Source> m_sources;
+    int m_categorySource = -1;
+    std::unique_ptr<store::FileUse> m_songsUse;
+    std::unique_ptr<store::FileUse> m_categoriesUse;
+    std::unique_ptr<store::View> m_songIds;
+    std::unique_ptr<store::View> m_categoryIds;
+
+    QHash<QString, qint64> m_categoryCache;
+    qint64 m_nextSongId = 0;
+    qint64 m_songsAdded = 0;
+    qint64 m_categoriesAdded = 0;
+    qint64 m_batchSongs = 0;
+    qint64 m_batchCategories = 0;
+    ImportReport m_report;
+
+    bool m_tuned = false;
+    QByteArray m_cachePragma;
+    qint64 m_savedCacheSize = 0;
+    qint64 m_savedTempStore = 0;
+};
+
+} // namespace melodex

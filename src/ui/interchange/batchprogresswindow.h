@@ -1,0 +1,54 @@
+// The progress window of a batch run over a whole file: percentage, second text and Cancel.
+#pragma once
+
+#include "interchange/batchrun.h"
+#include "interchange/batchticker.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace melodex {
+
+/// Shows a BatchRun while a timer steps it: the run's caption as the title, "N% Completed", the
+/// run's second text and "Cancel", which ends the run keeping what it did. At the end it shows
+/// "Process Completed", hides and emits finished(); its owner deletes it.
+class BatchProgressWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit BatchProgressWindow(std::unique_ptr<BatchRun> run, QWidget *parent = nullptr);
+    ~BatchProgressWindow() override;
+
+    /// Starts the run and shows the window. False when the run could not start (the reason has
+    /// been shown); the window then stays hidden.
+    bool start();
+
+    BatchRun &run() { return *m_run; }
+    BatchTicker &ticker() { return *m_ticker; }
+    QString percentText() const;
+
+Q_SIGNALS:
+    void finished(melodex::BatchRun::State state);
+
+protected:
+    void reject() override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void showPercent(int percent);
+    void end(BatchRun::State state);
+
+    std::unique_ptr<BatchRun> m_run;
+    std::unique_ptr<BatchTicker> m_ticker;
+    QLabel *m_percent;
+    QProgressBar *m_bar;
+    QPushButton *m_cancel;
+    bool m_ended = false;
+};
+
+} // namespace melodex

@@ -1,0 +1,55 @@
+// The procedures "Import" and "Export" that the File menu and the songs list start.
+#include "ui/interchange/interchangeprocedures.h"
+
+#include "app/dialogservice.h"
+#include "app/globals.h"
+#include "data/records.h"
+#include "interchange/importfile.h"
+#include "ui/filedialogservice.h"
+#include "ui/interchange/exportwindow.h"
+#include "ui/interchange/importwindow.h"
+#include "ui/layout/windowplacement.h"
+#include "ui/procedures.h"
+
+#include <memory>
+
+namespace melodex {
+
+void Import()
+{
+    // Held until the window holds the files itself, so the files are opened only once.
+    store::FileUse songs(Songlore);
+    store::FileUse categories(Categories);
+    if (!songs.ok() || !categories.ok())
+        return;
+    auto file = std::make_unique<ImportFile>();
+    if (file->open() == 0)
+        return;
+    auto window = std::make_unique<ImportWindow>(std::move(file));
+    if (!window->isLoaded())
+        return;
+    // The frame deletes the window when it closes.
+    ImportWindow *shown = window.release();
+    showInFrame(shown);
+    keepWindowPlacement(shown, WindowStateIni, QStringLiteral("Import"));
+}
+
+void Export()
+{
+    auto *window = new ExportWindow; // deleted by the frame when it closes
+    showInFrame(window);
+    keepWindowPlacement(window, WindowStateIni, QStringLiteral("Export"));
+}
+
+void registerInterchangeProcedures()
+{
+    // The windows need real file dialogs when the program has not installed its own service.
+    if (!DialogService::isInstalled()) {
+        static FileDialogService dialogs;
+        DialogService::setInstance(&dialogs);
+    }
+    registerProcedure(QStringLiteral("Import"), [] { Import(); });
+    registerProcedure(QStringLiteral("Export"), [] { Export(); });
+}
+
+} // namespace melodex

@@ -1,0 +1,114 @@
+// Tests of import and export from the command line: arguments, exit codes and what is printed.
+#include "interchangefixture.h"
+
+#include "interchange/commandline.h"
+
+using namespace melodex;
+using melodex::test::InterchangeTest;
+
+namespace {
+
+class CommandLineTest : public InterchangeTest
+{
+protected:
+    std::optional<int> run(QStringList arguments, QString *printed = nullptr)
+    {
+        testing::internal::CaptureStderr();
+        const std::optional<int> code = runInterchangeCommand(arguments);
+        const QString text = QString::fromStdString(testing::internal::GetCapturedStderr());
+        if (printed)
+            *printed = text;
+        return code;
+    }
+    QStringList withDataDir(QStringList arguments) const
+    {
+        return arguments << QStringLiteral("--data-dir") << dataDir();
+    }
+};
+
+TEST_F(CommandLineTest, LeavesOtherArgumentsAloneAndRefusesWrongOnes)
+{
+    const QString dir = dataDir();
+    for (const QStringList &args :
+         {QStringList{}, QStringList{QStringLiteral("--data-dir"), QStringLiteral("import")},
+          QStringList{QStringLiteral("--help")}, QStringList{QStringLiteral("songs.csv")}})
+        EXPECT_EQ(run(args), std::nullopt) << args.join(u' ').toStdString();
+
+    const QString csv = put("\"a\"\n");
+    for (const QStringList &args : {
+             QStringList{QStringLiteral("import")},
+             QStringList{QStringLiteral("import"), csv, csv},
+             QStringList{QStringLiteral("import"), csv, QStringLiteral("--no-header")},
+             QStringList{QStringLiteral("export"), csv, QStringLiteral("--strip-header")},
+             QStringList{QStringLiteral("export"), csv, QStringLiteral("--fields=MUS:Nope")},
+             QStringList{QStringLiteral("export"), csv, QStringLiteral("--fields")},
+             QStringList{QStringLiteral("import"), csv, QStringLiteral("--data-dir"),
+                         path(QStringLiteral("no/such/dir"))},
+         }) {
+        QString printed;
+        EXPECT_EQ(run(args, &printed), 2) << args.join(u' ').toStdString();
+        EXPECT_TRUE(printed.contains(QStringLiteral("melodex"))) << printed.toStdString();
+    }
+}
+
+TEST_F(CommandLineTest, ImportsAndExportsPrintingProgressToStandardError)
+{
+    QString printed;
+    ASSERT_EQ(run(withDataDir({QStringLiteral("import"),
+                               test::sharedDataFile(QStringLiteral("chinook_songs.csv")),
+                               QStringLiteral("--strip-header")}),
+                  &printed),
+              0);
+    EXPECT_TRUE(printed.contains(QStringLiteral("Importing Records: 0% Completed\n")));
+    EXPECT_TRUE(printed.contains(QStringLiteral("Importing Records: 100% Completed\n")));
+    EXPECT_TRUE(printed.contains(QStringLiteral("Import Problems: Imported with changes:")));
+    EXPECT_TRUE(printed.endsWith(
+        QStringLiteral("Process Completed: 3503 songs added, 25 categories added.\n")))
+        << printed.toStdString();
+    EXPECT_EQ(songs().size(), 3503);
+
+    const QString out = path(QStringLiteral("out.csv"));
+    ASSERT_EQ(
+        run(withDataDir({QStringLiteral("export"), out, QStringLiteral("--fields"),
+                         QStringLiteral("mus:title,MUS:Time"), QStringLiteral("--no-header")}),
+            &printed),
+        0);
+    EXPECT_TRUE(printed.contains(QStringLiteral("Exporting Records: 100% Completed\n")));
+    EXPECT_TRUE(printed.endsWith(
+        QStringLiteral("Process Completed: 3503 songs written to %1.\n").arg(out)));
+    EXPECT_TRUE(contents(out).startsWith("\"Fanfare for the Common Man\",\"00:03:18\"\n"))
+        << contents(out).left(100).toStdString();
+}
+
+TEST_F(CommandLineTest, ExitCodesTellFailureAndLinesLeftOut)
+{
+    QString printed;
+    const QString missing = path(QStringLiteral("missing.csv"));
+    EXPECT_EQ(run(withDataDir({QStringLiteral("import"), missing}), &printed), 1);
+    EXPECT_TRUE(printed.startsWith(QStringLiteral("Cannot OPEN ") + missing +
+                                   QStringLiteral(": Error #2 - ")))
+        << printed.toStdString();
+
+    // No column names a song field.
+    EXPECT_EQ(run(withDataDir({QStringLiteral("import"), put("Name,Year\n\"x\",1\n")}), &printed),
+              1);
+    EXPECT_TRUE(printed.contains(
+        QStringLiteral("No Fields Selected for Import!: You must select one or more fields to "
+                       "import.")));
+
+    QByteArray bytes = "MUS:Title\n\"ok\"\n\"";
+    bytes += QByteArray(TextFile::MaxLineLength + 1, 'x') + "\"\n";
+    EXPECT_EQ(
+        run(withDataDir({QStringLiteral("import"), put(bytes), QStringLiteral("--strip-header")}),
+            &printed),
+        3);
+    EXPECT_TRUE(printed.contains(QStringLiteral("Not imported:")));
+    EXPECT_EQ(songs().size(), 1);
+
+    EXPECT_EQ(
+        run(withDataDir({QStringLiteral("export"), path(QStringLiteral("no/dir.csv"))}), &printed),
+        1);
+    EXPECT_TRUE(printed.startsWith(QStringLiteral("Cannot CREATE ")));
+}
+
+} // namespace

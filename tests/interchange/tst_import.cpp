@@ -1,0 +1,372 @@
+// Tests of the import: field conversion, the record loop over real and malformed files, numbering.
+#include "interchangefixture.h"
+
+#include "interchange/importconversion.h"
+#include "interchange/interchangefields.h"
+#include "platform/store/collation.h"
+#include "platform/store/errors.h"
+
+#include <QHash>
+
+#include <sqlite3.h>
+
+using namespace melodex;
+using melodex::test::InterchangeTest;
+
+namespace {
+
+// --- converting one field ----------------------------------------------------------------------
+
+struct ConversionCase
+{
+    const char *text;
+    const char *picture;
+    const char *target;
+    store::Value expected;
+    bool readable = true;
+};
+
+class ConversionTest : public ::testing::TestWithParam<ConversionCase>
+{
+};
+
+TEST_P(ConversionTest, ConvertsTheTextForItsTarget)
+{
+    const ConversionCase &c = GetParam();
+    const store::FileLayout &l = SongloreRecord::fileLayout();
+    const QString target = QString::fromLatin1(c.target);
+    const store::FieldDef &def = l.fields[size_t(l.fieldIndex(target))];
+    const ImportedValue v = convertImportValue(
+        QString::fromUtf8(c.text), picture::Picture::parse(QString::fromLatin1(c.picture)), def,
+        picture::Picture::parse(defaultPicture(target)));
+    EXPECT_EQ(v.value, c.expected);
+    EXPECT_EQ(v.readable, c.readable);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, ConversionTest,
+    ::testing::Values(
+        // Texts are taken as they are; the store cuts them to the field.
+        ConversionCase{" Abba ", "@S1000", "MUS:Artist", QStringLiteral(" Abba ")},
+        ConversionCase{"12", "@N30.9", "MUS:Title", QStringLiteral("12")},
+        // Unconverted numbers are read as whole numbers.
+        ConversionCase{"7", "@N30.9", "MUS:TrackNumber", qint64(7)},
+        ConversionCase{"", "@N30.9", "MUS:ChartNumber", qint64(0)},
+        ConversionCase{"1,234", "@S1000", "MUS:BeatsPerMinute", qint64(1234)},
+        ConversionCase{"abc", "@N30.9", "MUS:TrackNumber", qint64(0), false},
+        ConversionCase{"300", "@N30.9", "MUS:TrackNumber", qint64(0), false},
+        // A running time or date text is read through the field's own picture...
+        ConversionCase{"00:05:44", "@S1000", "MUS:Time", qint64(34401)},
+        ConversionCase{"01:28:07", "@S1000", "MUS:Time", qint64(528701)},
+        ConversionCase{"01/01/2000", "@S1000", "MUS:ReleaseDate", qint64(72687)},
+        ConversionCase{"soon", "@S1000", "MUS:ReleaseDate", qint64(0), false},
+        // ...and under N it is the plain stored number.
+        ConversionCase{"72687", "@N30.9", "MUS:ReleaseDate", qint64(72687)},
+        // Other pictures convert first.
+        ConversionCase{"31.12.1999", "@d6.", "MUS:LastPlayed", qint64(72686)},
+        ConversionCase{"3:45", "@t4", "MUS:Time", qint64(22501)},
+        ConversionCase{"3:45", "@t4", "MUS:Notes", QStringLiteral("22501")},
+        ConversionCase{"31/02/1999", "@d6", "MUS:LastPlayed", qint64(0), false}));
+
+// --- the import window's lists -------------------------------------------------------------------
+
+TEST(ImportAssignmentTest, TypesFieldsFromTheSecondLineAndAssignsByName)
+{
+    const QList<CsvField> first = CsvLineSplitter::split(u"\"MUS:TITLE\", mus:artist ,\"3\",x");
+    const QList<CsvField> second = CsvLineSplitter::split(u"\"a\",\"b\",3");
+    ImportAssignment a;
+    a.load(first, &second);
+    QStringList pictures, types;
+    for (const ImportAssignment::Field &f : a.fields())
+        pictures << f.picture, types << f.typeText;
+    // Unquoted on the second line makes a number, whatever the first line had.
+    EXPECT_EQ(pictures, (QStringList{QStringLiteral("@S1000"), QStringLiteral("@S1000"),
+                                     QStringLiteral("@N30.9"), QStringLiteral("@S1000")}));
+    EXPECT_EQ(types[2], QStringLiteral("Numeric"));
+    EXPECT_EQ(types[0], QStringLiteral("Alpha-num"));
+
+    const int title = a.targetIndex(QStringLiteral("MUS:Title"));
+    const int artist = a.targetIndex(QStringLiteral("MUS:Artist"));
+    a.assign(3, title);
+    EXPECT_EQ(a.autoAssign(), 1); // only the unassigned artist: names match ignoring case
+    EXPECT_EQ(a.targets()[title].field, 3);
+    EXPECT_EQ(a.targets()[artist].field, 1);
+    EXPECT_EQ(pictureRefusal(QStringLiteral("n3")),
+              QStringLiteral("Pictures must begin with \"@\""));
+    EXPECT_TRUE(pictureRefusal(QStringLiteral("@n3")).isEmpty());
+    EXPECT_FALSE(pictureRefusal(QStringLiteral("@x")).isEmpty());
+}
+
+// --- whole files -------------------------------------------------------------------------------
+
+class ImportTest : public InterchangeTest
+{
+protected:
+    /// Songs by title, as songs() gives them.
+    static QHash<QString, QStringList> byTitle()
+    {
+        QHash<QString, QStringList> out;
+        for (const QStringList &row : songs())
+            out.insert(row[1], row);
+        return out;
+    }
+    static QList<qint32> ids()
+    {
+        store::FileUse use(Songlore);
+        QList<qint32> out;
+        Songlore.set(SongloreRecord::KeyID);
+        while (Songlore.next() == 0)
+            out << MUS.ID;
+        return out;
+    }
+    // Positions in a songs() row.
+    enum {
+        Artist,
+        Title,
+        Album,
+        Media,
+        FileNumber,
+        ReleaseDate,
+        CategoryId,
+        Chart,
+        Track,
+        Side,
+        Time,
+        Composer = 17,
+        Category = 23
+    };
+};
+
+TEST_F(ImportTest, ImportsTheChinookSongsWithTheirTextsTimesNumbersAndCategories)
+{
+    qint64 added = 0;
+    ASSERT_EQ(
+        importByHeader(test::sharedDataFile(QStringLiteral("chinook_songs.csv")), true, &added),
+        BatchRun::State::Completed);
+    EXPECT_EQ(added, 3503);
+
+    // Every song has a number of its own, 1 to 3503, and is found by it.
+    QList<qint32> expected;
+    for (qint32 i = 1; i <= 3503; ++i)
+        expected << i;
+    EXPECT_EQ(ids(), expected);
+
+    const QHash<QString, QStringList> songs = byTitle();
+    const QStringList rock = songs.value(QStringLiteral("For Those About To Rock (We Salute You)"));
+    ASSERT_FALSE(rock.isEmpty());
+    EXPECT_EQ(rock[Artist], QStringLiteral("AC/DC"));
+    EXPECT_EQ(rock[Composer], QStringLiteral("Angus Young, Malcolm Young, Brian Johnson"));
+    EXPECT_EQ(rock[Time], QStringLiteral("34401"));
+    EXPECT_EQ(rock[Track], QStringLiteral("1"));
+    EXPECT_EQ(rock[Media], QStringLiteral("Other"));
+    EXPECT_EQ(rock[Category], QStringLiteral("Rock"));
+
+    const QStringList jobim = songs.value(QStringLiteral("Desafinado"));
+    EXPECT_EQ(jobim[Artist], QStringLiteral("Antônio Carlos Jobim"));
+    EXPECT_EQ(jobim[Composer], QString());
+
+    EXPECT_EQ(songs.value(QStringLiteral("No Good Without You"))[Composer],
+              QStringLiteral("William \"Mickey\" Stevenson"));
+    const QStringList episode = songs.value(QStringLiteral("Occupation / Precipice"));
+    EXPECT_EQ(episode[Album], QStringLiteral("Battlestar Galactica, Season 3"));
+    EXPECT_EQ(episode[Time], QStringLiteral("528701"));
+    EXPECT_EQ(episode[Category], QStringLiteral("TV Shows"));
+    // Texts longer than their field are cut to it.
+    EXPECT_TRUE(songs.contains(QStringLiteral("Spanish moss-\"A sound portrait\"-Spanish")));
+
+    // One category per distinct name, numbered from 1; the cut titles were reported.
+    store::FileUse use(Categories);
+    EXPECT_EQ(Categories.records(), 25);
+    ASSERT_EQ(captions(), QStringList{QStringLiteral("Import Problems")});
+    EXPECT_TRUE(messages.requests().front().text.contains(QStringLiteral("cut to fit")));
+}
+
+TEST_F(ImportTest, NumbersAfterTheHighestSongAndFindsCategoriesByName)
+{
+    {
+        store::FileUse songs(Songlore);
+        store::FileUse categories(Categories);
+        MUS.clear();
+        MUS.ID = 7;
+        MUS.Title = QStringLiteral("Existing");
+        ASSERT_EQ(Songlore.add(), 0);
+        CAT.clear();
+        CAT.CategoryID = 4;
+        CAT.Category = QStringLiteral("Rock");
+        ASSERT_EQ(Categories.add(), 0);
+    }
+    put("MUS:Title,CAT:Category,MUS:CategoryID\n"
+        "\"A\",\"ROCK\",9\n"
+        "\"B\",\"Jazz\",9\n"
+        "\"C\",\"jazz\",9\n"
+        "\"D\",\"\",9\n");
+    ASSERT_EQ(importByHeader(path(QStringLiteral("in.csv"))), BatchRun::State::Completed);
+    EXPECT_EQ(ids(), (QList<qint32>{7, 8, 9, 10, 11}));
+    const QHash<QString, QStringList> songs = byTitle();
+    EXPECT_EQ(songs[QStringLiteral("A")][CategoryId], QStringLiteral("4"));
+    EXPECT_EQ(songs[QStringLiteral("B")][CategoryId], QStringLiteral("5"));
+    EXPECT_EQ(songs[QStringLiteral("C")][CategoryId], QStringLiteral("5"));
+    // Without a name the category number column counts.
+    EXPECT_EQ(songs[QStringLiteral("D")][CategoryId], QStringLiteral("9"));
+}
+
+TEST_F(ImportTest, EachLineIsASongOfItsOwnAndOddLinesAreReported)
+{
+    put("MUS:Artist,MUS:Title,MUS:TrackNumber,MUS:Composer\n"
+        "\"Full\",\"One\",3,\"C1\"\n"
+        "\"Short\",\"Two\"\n"
+        "\n"
+        "\"Extra\",\"Three\",4,\"C3\",\"ignored\"\n"
+        "\"Bad\",\"Four\",abc,\"C4\"\n"
+        "\"Open\",\"Five, to the end\r\n"
+        "\"Crlf\",\"Six\",6,\"C6\"\r\n");
+    ASSERT_EQ(importByHeader(path(QStringLiteral("in.csv"))), BatchRun::State::Completed);
+    const QHash<QString, QStringList> songs = byTitle();
+    ASSERT_EQ(songs.size(), 6);
+    // A short line leaves the missing fields empty, not the line before's values.
+    EXPECT_EQ(songs[QStringLiteral("Two")][Track], QStringLiteral("0"));
+    EXPECT_EQ(songs[QStringLiteral("Two")][Composer], QString());
+    EXPECT_EQ(songs[QStringLiteral("Three")][Composer], QStringLiteral("C3"));
+    EXPECT_EQ(songs[QStringLiteral("Four")][Track], QStringLiteral("0"));
+    EXPECT_EQ(songs[QStringLiteral("Five, to the end")][Artist], QStringLiteral("Open"));
+    EXPECT_EQ(songs[QStringLiteral("Six")][Track], QStringLiteral("6"));
+    EXPECT_EQ(songs[QStringLiteral("Six")][Composer], QStringLiteral("C6"));
+
+    ASSERT_EQ(captions(), QStringList{QStringLiteral("Import Problems")});
+    const QString report = messages.requests().front().text;
+    EXPECT_TRUE(report.contains(QStringLiteral("1 line with more fields than the first line "
+                                               "(the extra fields are ignored): line 5")))
+        << report.toStdString();
+    EXPECT_TRUE(report.contains(QStringLiteral("line 6 (MUS:TrackNumber: \"abc\")")));
+    EXPECT_TRUE(report.contains(QStringLiteral("not closed (the field runs to the end of the "
+                                               "line): line 7")));
+    EXPECT_FALSE(report.contains(QStringLiteral("Not imported")));
+}
+
+TEST_F(ImportTest, PassesOverLinesThatAreNotTextAndReadsOtherEncodings)
+{
+    QByteArray bytes = "MUS:Artist,MUS:Title\n\"A\",\"Before\"\n\"B\",\"";
+    bytes += QByteArray(TextFile::MaxLineLength + 10, 'x');
+    bytes += "\"\n";
+    bytes += QByteArray("\"C\",\"Nul\0here\"\n", 15);
+    bytes += "\"Mot\xf6rhead\",\"Ace\"\n\"D\",\"After\"\n";
+    put(bytes);
+    ASSERT_EQ(importByHeader(path(QStringLiteral("in.csv"))), BatchRun::State::Completed);
+    const QHash<QString, QStringList> songs = byTitle();
+    EXPECT_EQ(songs.keys().size(), 3);
+    EXPECT_EQ(songs[QStringLiteral("Ace")][Artist], QStringLiteral("Motörhead"));
+    EXPECT_TRUE(songs.contains(QStringLiteral("After")));
+
+    ASSERT_EQ(captions(), QStringList{QStringLiteral("Import Problems")});
+    const QString report = messages.requests().front().text;
+    EXPECT_TRUE(report.contains(QStringLiteral("Not imported:\n  1 line longer than 16000 "
+                                               "characters: line 3\n  1 line holding NUL bytes "
+                                               "(not text): line 4")))
+        << report.toStdString();
+    EXPECT_TRUE(report.contains(QStringLiteral("1 line that are not UTF-8 (read as "
+                                               "Windows-1252): line 5")));
+}
+
+TEST_F(ImportTest, RefusesFilesItCannotUseAndAsksAgainInTheDialog)
+{
+    const QString empty = put("", QStringLiteral("empty.csv"));
+    const QString blank = put("\n  \n\n", QStringLiteral("blank.csv"));
+    const QString binary = put(QByteArray("\0\0\1\2", 4), QStringLiteral("binary.bin"));
+    const QString good = put("\"a\",\"b\"\n", QStringLiteral("good.csv"));
+    for (const QString &answer : {empty, blank, binary, good})
+        dialogs.answer(answer);
+    ImportFile file;
+    EXPECT_EQ(file.open(), 8);
+    EXPECT_EQ(dialogs.requests().size(), 4);
+    EXPECT_EQ(dialogs.requests().front(),
+              (FileDialogRequest{FileDialogRequest::Open,
+                                 QStringLiteral("Import File"),
+                                 {},
+                                 QStringLiteral("Import Files|*.CSV|All Files|*.*")}));
+    ASSERT_EQ(captions(), (QStringList{QStringLiteral("Attention!"), QStringLiteral("Attention!"),
+                                       QStringLiteral("Cannot OPEN ") + binary}));
+    EXPECT_EQ(messages.requests().front().text,
+              QStringLiteral("That file is empty!  Please pick another file."));
+
+    // A name given is not asked for again; a cancelled dialog opens nothing.
+    messages.clear();
+    const QString missing = path(QStringLiteral("missing.csv"));
+    EXPECT_EQ(ImportFile().open(missing), 0);
+    ASSERT_EQ(captions(), QStringList{QStringLiteral("Cannot OPEN ") + missing});
+    EXPECT_TRUE(messages.requests().front().text.startsWith(QStringLiteral("Error #2 - ")));
+    EXPECT_EQ(ImportFile().open(), 0);
+}
+
+TEST_F(ImportTest, RunEndsCleanlyWithoutLinesAndCancelKeepsWhatWasAdded)
+{
+    // A header alone, stripped: nothing to add, completed.
+    put("MUS:Artist,MUS:Title\n");
+    EXPECT_EQ(importByHeader(path(QStringLiteral("in.csv"))), BatchRun::State::Completed);
+    EXPECT_TRUE(songs().isEmpty());
+
+    ImportFile file;
+    ASSERT_GT(file.open(test::sharedDataFile(QStringLiteral("chinook_songs.csv"))), 0);
+    ImportAssignment assignment;
+    ASSERT_TRUE(assignment.load(file));
+    assignment.autoAssign();
+    ImportRun run(file, assignment, true);
+    ASSERT_TRUE(run.start());
+    for (int i = 0; i < 4; ++i)
+        ASSERT_EQ(run.step(25), BatchRun::State::Running);
+    EXPECT_GT(run.percent(), 0);
+    EXPECT_LT(run.percent(), 10);
+    run.cancel();
+    EXPECT_EQ(run.state(), BatchRun::State::Cancelled);
+    EXPECT_EQ(run.songsAdded(), 100);
+    EXPECT_EQ(songs().size(), 100);
+}
+
+TEST_F(ImportTest, AnAddErrorEndsTheRunKeepingTheSongsBeforeIt)
+{
+    {
+        store::FileUse songs(Songlore);
+    }
+    store::Store::instance().closeAll();
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open((dataDir() + QStringLiteral("/sgldata.db")).toUtf8().constData(), &db),
+              SQLITE_OK);
+    store::registerKeyCollation(db);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TRIGGER boom BEFORE INSERT ON rec WHEN NEW.\"Title\" = 'Boom' "
+                           "BEGIN SELECT RAISE(ABORT, 'injected failure'); END",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+
+    QByteArray bytes = "MUS:Title\n";
+    for (int i = 1; i <= 60; ++i)
+        bytes += i == 40 ? QByteArray("\"Boom\"\n") : "\"Song " + QByteArray::number(i) + "\"\n";
+    put(bytes);
+    qint64 added = 0;
+    EXPECT_EQ(importByHeader(path(QStringLiteral("in.csv")), true, &added),
+              BatchRun::State::Failed);
+    EXPECT_EQ(added, 39);
+    EXPECT_EQ(songs().size(), 39);
+    ASSERT_EQ(captions(), QStringList{QStringLiteral("Cannot ADD to Songlore!")});
+    EXPECT_EQ(messages.requests().front().text, QStringLiteral("Error #90 - injected failure"));
+}
+
+TEST_F(ImportTest, LeavesTheSharedSongBufferAndCurrentRecordAsTheyWere)
+{
+    store::FileUse use(Songlore);
+    MUS.clear();
+    MUS.ID = 1;
+    MUS.Title = QStringLiteral("In a form");
+    ASSERT_EQ(Songlore.add(), 0);
+    const store::Position position = Songlore.position();
+    MUS.Title = QStringLiteral("Being edited");
+
+    put("MUS:Title\n\"Imported\"\n");
+    ASSERT_EQ(importByHeader(path(QStringLiteral("in.csv"))), BatchRun::State::Completed);
+    EXPECT_EQ(MUS.Title, QStringLiteral("Being edited"));
+    EXPECT_EQ(Songlore.position(), position);
+    ASSERT_EQ(Songlore.put(), 0);
+    EXPECT_EQ(byTitle().keys().size(), 2);
+}
+
+} // namespace
