@@ -5,9 +5,7 @@
 
 namespace melodex::expr {
 
-namespace {
-
-QString opText(Node::Op op)
+QString operatorText(Node::Op op)
 {
     switch (op) {
     case Node::Op::Eq:
@@ -33,6 +31,8 @@ QString opText(Node::Op op)
     }
     return QString();
 }
+
+namespace {
 
 QString group(const QString &head, const Node &node)
 {
@@ -81,7 +81,7 @@ QString dump(const Node &node)
         return group(QStringLiteral("&"), node);
     case Node::Kind::Compare:
     case Node::Kind::Arithmetic:
-        return group(opText(node.op), node);
+        return group(operatorText(node.op), node);
     }
     return QString();
 }

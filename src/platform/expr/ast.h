@@ -52,5 +52,7 @@ struct Node
 
 /// The tree as a compact prefix form, e.g. "(OR (= MUS:ARTIST 'ABBA') (NOT X))".
 QString dump(const Node &node);
+/// The operator as the language and SQL both write it ("=", "<>", "+", ...).
+QString operatorText(Node::Op op);
 
 } // namespace melodex::expr

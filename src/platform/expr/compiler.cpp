@@ -250,33 +250,6 @@ Frag truth(Frag f)
     return result;
 }
 
-QString compareOperator(Node::Op op)
-{
-    switch (op) {
-    case Node::Op::Eq:
-        return QStringLiteral("=");
-    case Node::Op::Ne:
-        return QStringLiteral("<>");
-    case Node::Op::Lt:
-        return QStringLiteral("<");
-    case Node::Op::Le:
-        return QStringLiteral("<=");
-    case Node::Op::Gt:
-        return QStringLiteral(">");
-    case Node::Op::Ge:
-        return QStringLiteral(">=");
-    case Node::Op::Add:
-        return QStringLiteral("+");
-    case Node::Op::Sub:
-        return QStringLiteral("-");
-    case Node::Op::Mul:
-        return QStringLiteral("*");
-    case Node::Op::Div:
-        return QStringLiteral("/");
-    }
-    return QString();
-}
-
 struct StaticType
 {
     Kind kind;
@@ -462,7 +435,7 @@ private:
 
     static Frag comparison(Node::Op op, Frag lhs, Frag rhs)
     {
-        const QString sqlOp = compareOperator(op);
+        const QString sqlOp = operatorText(op);
         if (lhs.kind == Kind::Text && rhs.kind == Kind::Text)
             return collated(std::move(lhs), sqlOp, std::move(rhs));
         Frag f;
@@ -479,7 +452,7 @@ private:
 
     static Frag arithmetic(Node::Op op, Frag lhs, Frag rhs)
     {
-        const QString sqlOp = compareOperator(op);
+        const QString sqlOp = operatorText(op);
         const bool exact = lhs.kind == Kind::Number && rhs.kind == Kind::Number;
         switch (op) {
         case Node::Op::Add:
