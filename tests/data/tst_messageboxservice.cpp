@@ -19,15 +19,16 @@ using R = MessageRequest;
 // Runs `act` on the message box as soon as it is shown.
 void whenShown(std::function<void(QMessageBox *)> act)
 {
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [act, poll] {
+    auto *poll = new QTimer(QApplication::instance());
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
         if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
             act(box);
-            return;
         }
-        QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(0, *poll);
+    });
+    poll->start();
 }
 
 } // namespace

@@ -142,7 +142,7 @@ KeyedFile::KeyedFile(Record &buffer) : m_buffer(buffer)
 KeyedFile::~KeyedFile()
 {
     if (Store::alive()) {
-        close();
+        release();
         Store::instance().unregisterFile(this);
     }
 }
@@ -461,8 +461,14 @@ int KeyedFile::checkSchema()
 
 int KeyedFile::close()
 {
+    release();
+    return succeed();
+}
+
+void KeyedFile::release()
+{
     if (!m_open)
-        return succeed();
+        return;
     m_cursor.reset();
     finalizeStatements();
     Store::instance().detach(label());
@@ -470,7 +476,6 @@ int KeyedFile::close()
     m_curId = m_curVersion = 0;
     m_snapshot.clear();
     m_savedForTxn = false;
-    return succeed();
 }
 
 // --- writing ------------------------------------------------------------------------------

@@ -42,6 +42,9 @@ public:
     /// Creates the file empty (replacing any file of that name). The file must not be open.
     int create();
     int close();
+    /// Closes without touching the error state: for teardown at exit, when the error state
+    /// may already be gone.
+    void release();
     bool isOpen() const { return m_open; }
     /// How many procedures of the process hold the file open (see FileUse).
     int useCount = 0;

@@ -230,7 +230,7 @@ void Store::closeAll()
     if (m_txn != TxnNone)
         rollback();
     for (KeyedFile *f : m_files) {
-        f->close();
+        f->release();
         f->useCount = 0;
     }
     if (m_db) {
