@@ -54,6 +54,8 @@ void PagedBrowse::makeView()
         if (m_orders[i].hasRange() && !m_orders[i].rangeResetName.isEmpty())
             m_view->bind(m_orders[i].rangeResetName,
                          [this, i] { return m_orders[i].rangeResetValue; });
+    for (const ViewLookup &l : m_viewLookups)
+        m_view->addLookup(*l.file, l.otherField, l.ownField);
     m_anchor = {};
 }
 
@@ -251,23 +253,28 @@ int PagedBrowse::fill(bool forward, int count)
 
 // --- resets and page refreshes ----------------------------------------------------------------
 
-QString PagedBrowse::composedFilter() const
+QStringList PagedBrowse::composedFilter() const
 {
+    // The range and the user's filter are compiled apart, so that neither can close the
+    // other's parentheses.
     const SortOrder &o = m_orders[static_cast<size_t>(std::max(m_current, 1) - 1)];
-    const QString user = clipped(m_userFilter);
+    QStringList parts;
     if (o.hasRange() && !o.rangeFilter.isEmpty())
-        return user.isEmpty() ? o.rangeFilter
-                              : u'(' + o.rangeFilter + QStringLiteral(") AND (") + user + u')';
-    return user;
+        parts << o.rangeFilter;
+    const QString user = clipped(m_userFilter);
+    if (!user.isEmpty())
+        parts << user;
+    return parts;
 }
 
 void PagedBrowse::resetView()
 {
     if (m_failed)
         return;
-    const QString filter = composedFilter();
+    const QStringList parts = composedFilter();
+    const QString filter = parts.join(QStringLiteral(" AND "));
     m_view->setOrder(order().key);
-    m_view->setFilter(filter);
+    m_view->setFilterParts(parts);
     const int rc = m_view->open();
     m_anchor = {Anchor::Start, 0};
     if (rc == store::BadViewErr) {

@@ -54,6 +54,18 @@ public:
 
     store::KeyedFile &file() { return m_file; }
     void setLookupFiles(std::vector<store::KeyedFile *> files) { m_lookups = std::move(files); }
+    /// Lets filters name the fields of the record each row points to (see View::addLookup).
+    struct ViewLookup
+    {
+        store::KeyedFile *file = nullptr;
+        int otherField = -1;
+        int ownField = -1;
+    };
+    void setViewLookups(std::vector<ViewLookup> lookups)
+    {
+        m_viewLookups = std::move(lookups);
+        makeView();
+    }
     void setExtras(QStringList names, Extras extras);
 
     /// The ActionRequest the window was opened with; 4 opens it for selection.
@@ -179,13 +191,14 @@ private:
     void makeView();
     void stepLocate(QChar c);
     void computeThumb();
-    QString composedFilter() const;
+    QStringList composedFilter() const;
     bool hasThumbTable(const SortOrder &o) const;
 
     store::KeyedFile &m_file;
     std::vector<store::KeyedFile *> m_lookups;
     std::vector<SortOrder> m_orders;
     std::unique_ptr<store::View> m_view;
+    std::vector<ViewLookup> m_viewLookups;
     std::vector<std::unique_ptr<store::FileUse>> m_uses;
     QStringList m_extraNames;
     Extras m_extras;

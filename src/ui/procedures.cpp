@@ -1,6 +1,7 @@
 #include "ui/procedures.h"
 
 #include "catalog/songs/lookupprocedures.h"
+#include "catalog/songs/songprocedures.h"
 #include "ui/interchange/interchangeprocedures.h"
 
 #include <QHash>
@@ -48,6 +49,7 @@ void registerAllProcedures()
 {
     // Each part of the program adds its procedures here as it comes into being.
     registerLookupProcedures();
+    registerSongProcedures();
     registerInterchangeProcedures();
 }
 

@@ -56,6 +56,7 @@ BrowseList::BrowseList(BrowseSettings settings, QWidget *parent)
     setWindowTitle(m_settings.caption);
     setSizeGripEnabled(true);
     m_browse.setLookupFiles(m_settings.lookups);
+    m_browse.setViewLookups(m_settings.viewLookups);
     m_browse.setExtras(m_settings.extraNames, m_settings.extras);
     m_browse.setRequest(GLO.ActionRequest);
     buildWindow();

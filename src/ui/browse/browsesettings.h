@@ -34,6 +34,8 @@ struct BrowseSettings
     QString titlePrefix; ///< when set, the title reads prefix, record count, " entries"
     store::KeyedFile *file = nullptr;
     std::vector<store::KeyedFile *> lookups;
+    /// Records each row points to, whose fields the list's filters may name.
+    std::vector<PagedBrowse::ViewLookup> viewLookups;
     std::vector<SortOrder> orders;
     /// One tab per entry: its caption and the order (1-based) it chooses. No tabs: no tab strip.
     std::vector<std::pair<QString, int>> tabs;

@@ -1,0 +1,76 @@
+// BrowseSongs: the songs list, the main window of the catalogue.
+#pragma once
+
+#include "ui/browse/browselist.h"
+
+class QMimeData;
+
+namespace melodex {
+
+/// The songs browse: seven sort orders on tabs (two of them limited to one media format or one
+/// category), the letter strip, incremental locators, a search through the query wizard, and the
+/// buttons that open the song form, the import and export runs and the song listings.
+class BrowseSongs : public BrowseList
+{
+    Q_OBJECT
+public:
+    /// Extra buttons, by their index among the window's extra buttons.
+    enum ExtraButton {
+        CopyButton,
+        SearchButton,
+        ResetSearchButton,
+        ImportButton,
+        ExportButton,
+        FormatButton,
+        SelectMediaButton,
+        SelectCategoryButton,
+        PrintButton,
+    };
+
+    explicit BrowseSongs(QWidget *parent = nullptr);
+
+    static BrowseSettings settings();
+    /// The procedure: opens the list in the main frame; it lives on after the call.
+    static int run(QWidget *parent = nullptr);
+
+    /// The listing procedure of the current order ("PrintMUS:SongsByArtist", ...).
+    QString printProcedure();
+    /// The right-click menu as it would open now: "&Add", "&Change", "&Delete", then "&Print",
+    /// "&Search", "&Import", "&Export" (items separated by "|", "-" a separator, "~" greyed).
+    QString songsPopupText();
+    /// Presses the button of item `item` (1-based, separators not counted) of that menu.
+    void chooseSongsPopupItem(int item);
+    /// What a drag of row `row` (0-based) hands over: the song's MUS:ID under the format
+    /// "Songs". Makes that row the current record. Nullptr when there is no such row.
+    QMimeData *dragData(int row);
+
+    /// "&Search": runs the query wizard over the current search and applies what it returns.
+    void search();
+    /// Applies `filter` as the search (blank: none) and reloads around the current song.
+    void applySearch(const QString &filter);
+    /// "Reset Search".
+    void resetSearch();
+    /// "Cop&y": a new song prefilled from the highlighted one.
+    void copySong();
+    /// "&Select Media" and "&Select Category": the picker chooses the range of its order.
+    void selectMedia();
+    void selectCategory();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void moveRunButtons();
+    void tabChosen(int index);
+    void updateControls();
+    void startRun(const QString &procedure);
+    void showSongsPopup(const QPoint &globalPos);
+
+    QStringList m_tabCaptions;
+    int m_boldTab = -1;
+    bool m_searchUsable = true;
+    QPoint m_pressPos;
+    int m_pressRow = -1;
+};
+
+} // namespace melodex
