@@ -19,16 +19,6 @@ namespace {
 
 constexpr int PageRows = 25;
 
-long rssKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    return 0;
-}
-
 SortOrder order(int key, int locatorField, int thumbMask)
 {
     SortOrder o;
@@ -109,7 +99,7 @@ std::unique_ptr<PagedBrowse> openSongs(int tab = ByArtist)
 void finish(benchmark::State &state, PagedBrowse &b, long rssBefore)
 {
     state.counters["rows"] = b.rowCount();
-    state.counters["rssGrowthKiB"] = double(rssKiB() - rssBefore);
+    state.counters["rssGrowthKiB"] = double(bench::rssKiB() - rssBefore);
     if (b.failed())
         state.SkipWithError("the browse failed");
 }
@@ -117,7 +107,7 @@ void finish(benchmark::State &state, PagedBrowse &b, long rssBefore)
 void BM_Open(benchmark::State &state)
 {
     g_cat.open(state.range(0));
-    const long before = rssKiB();
+    const long before = bench::rssKiB();
     std::unique_ptr<PagedBrowse> b;
     for (auto _ : state) {
         b = openSongs();
@@ -132,7 +122,7 @@ void BM_Paging(benchmark::State &state)
     auto b = openSongs();
     b->drag(50);
     b->newSelection();
-    const long before = rssKiB();
+    const long before = bench::rssKiB();
     qint64 i = 0;
     for (auto _ : state) {
         // Forty pages down, then forty back up, from the middle of the file.
@@ -146,7 +136,7 @@ void BM_LocatorKeystroke(benchmark::State &state)
 {
     g_cat.open(state.range(0));
     auto b = openSongs(ByTitle);
-    const long before = rssKiB();
+    const long before = bench::rssKiB();
     const QString next = QStringLiteral("aeiou");
     qint64 i = 0;
     for (auto _ : state) {
@@ -165,7 +155,7 @@ void BM_ThumbDrag(benchmark::State &state)
 {
     g_cat.open(state.range(0));
     auto b = openSongs();
-    const long before = rssKiB();
+    const long before = bench::rssKiB();
     qint64 i = 0;
     for (auto _ : state) {
         b->drag(int(2 + i++ * 37 % 97));
@@ -180,7 +170,7 @@ void BM_TabSwitch(benchmark::State &state)
     auto b = openSongs();
     b->drag(40);
     b->newSelection();
-    const long before = rssKiB();
+    const long before = bench::rssKiB();
     qint64 i = 0;
     for (auto _ : state) {
         b->setTabOrder(i++ % 2 ? ByArtist : ByTitle);
@@ -201,7 +191,7 @@ void BM_ContainsSearch(benchmark::State &state)
     const QString filter =
         QStringLiteral("INSTRING(UPPER('%1'),UPPER(MUS:Title),1,1) > 0")
             .arg(state.range(1) <= 20 ? QStringLiteral("la") : QStringLiteral("lamore"));
-    const long before = rssKiB();
+    const long before = bench::rssKiB();
     auto b = openSongs(ByTitle);
     for (auto _ : state) {
         b->setUserFilter(filter);

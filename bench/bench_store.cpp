@@ -22,16 +22,6 @@ using namespace melodex::store;
 
 namespace {
 
-long rssKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    return 0;
-}
-
 // The catalogue of `count` songs, opened in the store and on a plain connection.
 struct Catalogue
 {
@@ -134,7 +124,7 @@ void BM_StorePage(benchmark::State &state, bool forward)
     const int key = int(state.range(1));
     state.SetLabel(Songlore.layout().keys[size_t(key)].name.toStdString());
     std::mt19937_64 rng(42);
-    const long before = rssKiB();
+    const long before = bench::rssKiB();
     for (auto _ : state) {
         bench::makeSong(qint64(rng() % quint64(g_cat.count)));
         Songlore.setFromBuffer(key);
@@ -142,7 +132,7 @@ void BM_StorePage(benchmark::State &state, bool forward)
             if ((forward ? Songlore.next() : Songlore.previous()) != 0)
                 break;
     }
-    state.counters["rss_growth_KiB"] = double(rssKiB() - before);
+    state.counters["rss_growth_KiB"] = double(bench::rssKiB() - before);
 }
 
 void BM_StoreViewPage(benchmark::State &state, bool forward)
@@ -249,7 +239,7 @@ void BM_StoreScan(benchmark::State &state)
 {
     g_cat.open(state.range(0));
     qint64 rows = 0;
-    const long before = rssKiB();
+    const long before = bench::rssKiB();
     for (auto _ : state) {
         Songlore.send(QStringLiteral("QUICKSCAN=on"));
         Songlore.set(SongloreRecord::SongsByArtist);
@@ -258,7 +248,7 @@ void BM_StoreScan(benchmark::State &state)
         Songlore.send(QStringLiteral("QUICKSCAN=off"));
     }
     state.counters["records_per_s"] = benchmark::Counter(double(rows), benchmark::Counter::kIsRate);
-    state.counters["rss_growth_KiB"] = double(rssKiB() - before);
+    state.counters["rss_growth_KiB"] = double(bench::rssKiB() - before);
 }
 
 void BM_PlainScan(benchmark::State &state)

@@ -7,6 +7,8 @@
 #include <QFile>
 
 #include <cstdio>
+#include <fstream>
+#include <string>
 
 namespace melodex::bench {
 
@@ -53,6 +55,16 @@ void makeSong(qint64 n)
     MUS.ID = qint32(n + 1);
     MUS.AlbumID = qint32((h >> 19) % 3 == 0 ? (h >> 11) % 20000 + 1 : 0);
     MUS.Composer = word(h >> 5, 3);
+}
+
+long rssKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return 0;
 }
 
 QString catalogueDirectory(qint64 count)

@@ -9,6 +9,9 @@ namespace melodex::bench {
 /// catalogues do, with accented letters now and then).
 void makeSong(qint64 n);
 
+/// The process's resident memory in KiB, to show that memory stays flat.
+long rssKiB();
+
 /// A data directory holding `count` generated songs, made once and kept under /tmp.
 QString catalogueDirectory(qint64 count);
 

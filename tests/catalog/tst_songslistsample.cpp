@@ -18,18 +18,6 @@ using namespace melodex;
 
 namespace {
 
-// Answers the next modal window and closes it if the answer left it open (a failed check
-// returns early), so that a failing test never hangs on it.
-void onModal(std::function<void(QWidget *)> answer)
-{
-    test::GuiDataFixture::whenModal([answer](QWidget *modal) {
-        const QPointer<QWidget> window(modal);
-        answer(modal);
-        if (window && window->isVisible())
-            window->close();
-    });
-}
-
 int field(const char *name)
 {
     return SongloreRecord::fileLayout().fieldIndex(QLatin1String(name));
@@ -114,7 +102,7 @@ std::vector<Values> walkList(BrowseSongs &w)
 
 void search(BrowseSongs &w, const QString &filter)
 {
-    onModal([filter](QWidget *modal) {
+    test::GuiDataFixture::onModal([filter](QWidget *modal) {
         auto *wizard = static_cast<QueryWizard *>(modal);
         wizard->setFilter(filter);
         wizard->accept();
@@ -310,7 +298,7 @@ private Q_SLOTS:
             w.sortTabs()->setCurrentIndex(3);
             save(&w, QStringLiteral("browsesongs-bymedia"));
 
-            onModal([&](QWidget *modal) {
+            test::GuiDataFixture::onModal([&](QWidget *modal) {
                 auto *wizard = static_cast<QueryWizard *>(modal);
                 wizard->resize(wizard->sizeHint().expandedTo(QSize(700, 480)));
                 QTest::qWait(50);

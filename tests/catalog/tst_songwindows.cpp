@@ -22,18 +22,6 @@ using namespace melodex;
 
 namespace {
 
-// Answers the next modal window and closes it if the answer left it open (a failed check
-// returns early), so that a failing test never hangs on it.
-void onModal(std::function<void(QWidget *)> answer)
-{
-    test::GuiDataFixture::whenModal([answer](QWidget *modal) {
-        const QPointer<QWidget> window(modal);
-        answer(modal);
-        if (window && window->isVisible())
-            window->close();
-    });
-}
-
 enum Tab { ArtistTab, TitleTab, AlbumTab, MediaTab, CategoryTab, ChartTab, UdkTab };
 
 void addSong(qint32 id, const QString &artist, const QString &title, const QString &media,
@@ -169,7 +157,7 @@ private Q_SLOTS:
         w.show();
         chooseTab(w, MediaTab);
         QVERIFY(w.extraButton(BrowseSongs::SelectMediaButton)->isVisible());
-        onModal([](QWidget *modal) {
+        test::GuiDataFixture::onModal([](QWidget *modal) {
             auto *picker = qobject_cast<BrowseMedia *>(modal);
             QVERIFY(picker);
             for (int r = 0; r < picker->table()->rowCount(); ++r)
@@ -181,7 +169,7 @@ private Q_SLOTS:
         QCOMPARE(titles(w), (QStringList{"Stayin' Alive", "Strange Fruit"}));
 
         QString proposed;
-        onModal([&](QWidget *modal) {
+        test::GuiDataFixture::onModal([&](QWidget *modal) {
             auto *form = qobject_cast<UpdateSong *>(modal);
             QVERIFY(form);
             proposed = form->mediaBox()->currentText();
@@ -198,7 +186,7 @@ private Q_SLOTS:
         addSampleSongs();
         BrowseSongs w;
         w.show();
-        onModal([](QWidget *modal) {
+        test::GuiDataFixture::onModal([](QWidget *modal) {
             auto *wizard = qobject_cast<QueryWizard *>(modal);
             QVERIFY(wizard);
             wizard->setFilter(QStringLiteral("UPPER(MUS:Title) = UPPER('No Such Song')"));
@@ -277,7 +265,7 @@ private Q_SLOTS:
 
         QString caption;
         qint64 during = 0;
-        onModal([&](QWidget *modal) {
+        test::GuiDataFixture::onModal([&](QWidget *modal) {
             caption = modal->windowTitle();
             during = Songlore.records();
             static_cast<UpdateSong *>(modal)->pressCancel();
@@ -288,7 +276,7 @@ private Q_SLOTS:
         QCOMPARE(Songlore.records(), 6);
 
         QStringList shown;
-        onModal([&](QWidget *modal) {
+        test::GuiDataFixture::onModal([&](QWidget *modal) {
             auto *form = qobject_cast<UpdateSong *>(modal);
             shown << form->fieldEdit(QStringLiteral("MUS:Title"))->text()
                   << form->categoryBox()->currentText() << form->mediaBox()->currentText();
@@ -406,7 +394,7 @@ private Q_SLOTS:
         MUS.clear();
         withForm(InsertRecord, [&](UpdateSong &form) {
             form.fieldEdit(QStringLiteral("MUS:Title"))->setText(QStringLiteral("Sinnerman"));
-            onModal([](QWidget *modal) {
+            test::GuiDataFixture::onModal([](QWidget *modal) {
                 auto *picker = qobject_cast<SelectAlbum *>(modal);
                 QVERIFY(picker);
                 QCOMPARE(picker->pickerPopupText(), QStringLiteral("&Select"));
@@ -489,7 +477,7 @@ private Q_SLOTS:
     {
         // An empty album file: nothing to select, and closing returns cancelled.
         GLO.ActionRequest = SelectRecord;
-        onModal([](QWidget *modal) {
+        test::GuiDataFixture::onModal([](QWidget *modal) {
             auto *picker = qobject_cast<SelectAlbum *>(modal);
             QCOMPARE(picker->table()->rowCount(), 0);
             QCOMPARE(picker->pickerPopupText(), QStringLiteral("~&Select"));
@@ -504,7 +492,7 @@ private Q_SLOTS:
         CAT.CategoryID = 1;
         GLO.ActionRequest = SelectRecord;
         QStringList shown;
-        onModal([&](QWidget *modal) {
+        test::GuiDataFixture::onModal([&](QWidget *modal) {
             auto *picker = qobject_cast<SelectFileNumber *>(modal);
             QVERIFY(picker);
             QVERIFY(picker->windowTitle().startsWith(QStringLiteral("Browse Music Database - 6")));

@@ -99,6 +99,18 @@ public:
         timer->start();
     }
 
+    /// Answers the next modal window and closes it if the answer left it open (a failed check
+    /// returns early), so that a failing test never hangs on it.
+    static void onModal(std::function<void(QWidget *)> answer)
+    {
+        whenModal([answer](QWidget *modal) {
+            const QPointer<QWidget> window(modal);
+            answer(modal);
+            if (window && window->isVisible())
+                window->close();
+        });
+    }
+
     ScriptedMessageService messages;
     QStringList halts;
 
