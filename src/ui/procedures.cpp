@@ -73,6 +73,13 @@ void showInFrame(QWidget *window)
     if (g_area) {
         QMdiSubWindow *sub = g_area->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose);
+        // A list opened for the first time gets room for a useful page of rows; a saved
+        // placement, restored after this, still wins.
+        const QSize room = g_area->viewport()->size();
+        if (!room.isEmpty())
+            sub->resize(sub->sizeHint()
+                            .expandedTo(QSize(room.width() * 4 / 5, room.height() * 4 / 5))
+                            .boundedTo(room));
         sub->show();
         window->setFocus();
     } else {
