@@ -19,7 +19,7 @@ namespace melodex::test {
 /// open. Returns the number of songs added, or -1 when the file cannot be read or a write fails.
 inline int loadChinookSongs()
 {
-    QFile file(sharedDataFile(QStringLiteral("chinook_songs.csv")));
+    QFile file(sampleDataFile(QStringLiteral("chinook_songs.csv")));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return -1;
     QTextStream in(&file);

@@ -55,7 +55,7 @@ TEST_F(CommandLineTest, ImportsAndExportsPrintingProgressToStandardError)
 {
     QString printed;
     ASSERT_EQ(run(withDataDir({QStringLiteral("import"),
-                               test::sharedDataFile(QStringLiteral("chinook_songs.csv")),
+                               test::sampleDataFile(QStringLiteral("chinook_songs.csv")),
                                QStringLiteral("--strip-header")}),
                   &printed),
               0);

@@ -79,7 +79,7 @@ protected:
 
 TEST_F(ExportTest, AllFieldsImportedIntoAnEmptyCatalogueGiveTheSameSongs)
 {
-    ASSERT_EQ(importByHeader(test::sharedDataFile(QStringLiteral("chinook_songs.csv"))),
+    ASSERT_EQ(importByHeader(test::sampleDataFile(QStringLiteral("chinook_songs.csv"))),
               BatchRun::State::Completed);
     addCategory(900, QStringLiteral("Spoken, \"Word\""));
     addFullSong(5001, 900);
@@ -214,7 +214,7 @@ TEST_F(ExportTest, FailuresOfTheFileAreShownAndLeaveNoCutFile)
 
 TEST_F(ExportTest, AWriteThatFailsCanBeRetriedOrAbandonedKeepingTheOldFile)
 {
-    ASSERT_EQ(importByHeader(test::sharedDataFile(QStringLiteral("chinook_songs.csv"))),
+    ASSERT_EQ(importByHeader(test::sampleDataFile(QStringLiteral("chinook_songs.csv"))),
               BatchRun::State::Completed);
     const QString file = put("old export\n", QStringLiteral("out.csv"));
     messages.clear();

@@ -141,7 +141,7 @@ TEST_F(ImportTest, ImportsTheChinookSongsWithTheirTextsTimesNumbersAndCategories
 {
     qint64 added = 0;
     ASSERT_EQ(
-        importByHeader(test::sharedDataFile(QStringLiteral("chinook_songs.csv")), true, &added),
+        importByHeader(test::sampleDataFile(QStringLiteral("chinook_songs.csv")), true, &added),
         BatchRun::State::Completed);
     EXPECT_EQ(added, 3503);
 
@@ -305,7 +305,7 @@ TEST_F(ImportTest, RunEndsCleanlyWithoutLinesAndCancelKeepsWhatWasAdded)
     EXPECT_TRUE(songs().isEmpty());
 
     ImportFile file;
-    ASSERT_GT(file.open(test::sharedDataFile(QStringLiteral("chinook_songs.csv"))), 0);
+    ASSERT_GT(file.open(test::sampleDataFile(QStringLiteral("chinook_songs.csv"))), 0);
     ImportAssignment assignment;
     ASSERT_TRUE(assignment.load(file));
     assignment.autoAssign();

@@ -73,7 +73,7 @@ void InterchangeWindowsTest::cleanup()
 
 std::unique_ptr<ImportWindow> InterchangeWindowsTest::window(const QByteArray &bytes)
 {
-    QString name = test::sharedDataFile(QStringLiteral("chinook_songs.csv"));
+    QString name = test::sampleDataFile(QStringLiteral("chinook_songs.csv"));
     if (!bytes.isEmpty()) {
         name = m_dir->filePath(QStringLiteral("in.csv"));
         QFile out(name);

@@ -2,9 +2,9 @@
 
 namespace melodex::test {
 
-QString sharedDataFile(const QString &name)
+QString sampleDataFile(const QString &name)
 {
-    return QStringLiteral(MELODEX_SHARED_DATA "/") + name;
+    return QStringLiteral(MELODEX_SAMPLE_DATA "/") + name;
 }
 
 } // namespace melodex::test

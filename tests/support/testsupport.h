@@ -1,4 +1,4 @@
-// Helpers shared by the tests: scratch directories and the shared sample data.
+// Helpers shared by the tests: scratch directories and the sample data kept in tests/data/samples.
 #pragma once
 
 #include <QString>
@@ -6,7 +6,7 @@
 
 namespace melodex::test {
 
-/// Path of a file in the shared sample data folder.
-QString sharedDataFile(const QString &name);
+/// Path of a sample data file (tests/data/samples).
+QString sampleDataFile(const QString &name);
 
 } // namespace melodex::test
