@@ -4,7 +4,10 @@
 #include "app/startup.h"
 #include "interchange/commandline.h"
 #include "platform/store/store.h"
+#include "ui/catalog/lookupprocedures.h"
+#include "ui/catalog/songprocedures.h"
 #include "ui/frame/mainframe.h"
+#include "ui/interchange/interchangeprocedures.h"
 #include "ui/procedures.h"
 #include "ui/uiservices.h"
 
@@ -12,6 +15,17 @@
 #include <QDir>
 
 #include <cstdio>
+
+namespace {
+// Every window and run the menus, toolbars and buttons can start, registered by name before the
+// main frame opens. Each part of the program registers its own procedures.
+void registerAllProcedures()
+{
+    melodex::registerLookupProcedures();
+    melodex::registerSongProcedures();
+    melodex::registerInterchangeProcedures();
+}
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -47,7 +61,7 @@ int main(int argc, char *argv[])
     melodex::store::Store::instance().setDataDirectory(cl.dataDirectory);
     melodex::startProgram();
     melodex::quitOnTerminationSignals();
-    melodex::registerAllProcedures();
+    registerAllProcedures();
 
     int result = 0;
     {

@@ -1,9 +1,9 @@
 // The opening algorithm of the data files.
 #include "data/fileopen.h"
 
-#include "app/messageservice.h"
 #include "data/standardwarning.h"
 #include "platform/store/errors.h"
+#include "services/messageservice.h"
 
 namespace melodex {
 

@@ -1,8 +1,8 @@
 // The texts, buttons and effects of every numbered standard message.
 #include "data/standardwarning.h"
 
-#include "app/messageservice.h"
 #include "platform/store/store.h"
+#include "services/messageservice.h"
 
 namespace melodex {
 

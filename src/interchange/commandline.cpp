@@ -1,7 +1,6 @@
 // Import and export from the command line, for scripts: no window opens.
 #include "interchange/commandline.h"
 
-#include "app/messageservice.h"
 #include "data/fileopen.h"
 #include "interchange/exportfieldlist.h"
 #include "interchange/exportrun.h"
@@ -9,6 +8,7 @@
 #include "interchange/importfile.h"
 #include "interchange/importrun.h"
 #include "platform/store/store.h"
+#include "services/messageservice.h"
 
 #include <QDir>
 

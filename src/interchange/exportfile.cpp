@@ -1,9 +1,9 @@
 // The comma-delimited file an export writes: choosing, creating, writing and closing it.
 #include "interchange/exportfile.h"
 
-#include "app/dialogservice.h"
-#include "app/messageservice.h"
 #include "interchange/importfile.h"
+#include "services/dialogservice.h"
+#include "services/messageservice.h"
 
 namespace melodex {
 

@@ -1,10 +1,10 @@
 // The export's record loop: one line per song, in artist and title order.
 #include "interchange/exportrun.h"
 
-#include "app/messageservice.h"
 #include "data/records.h"
 #include "data/standardwarning.h"
 #include "platform/picture/format.h"
+#include "services/messageservice.h"
 
 namespace melodex {
 

@@ -1,8 +1,8 @@
 // The comma-delimited file an import reads: choosing and opening it, and reading its lines.
 #include "interchange/importfile.h"
 
-#include "app/dialogservice.h"
-#include "app/messageservice.h"
+#include "services/dialogservice.h"
+#include "services/messageservice.h"
 
 namespace melodex {
 

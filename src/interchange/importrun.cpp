@@ -1,7 +1,6 @@
 // The import's record loop: one song added per line of the file.
 #include "interchange/importrun.h"
 
-#include "app/messageservice.h"
 #include "data/records.h"
 #include "interchange/bufferguard.h"
 #include "interchange/importconversion.h"
@@ -9,6 +8,7 @@
 #include "interchange/interchangefields.h"
 #include "platform/store/errors.h"
 #include "platform/store/store.h"
+#include "services/messageservice.h"
 
 #include <sqlite3.h>
 

@@ -1,7 +1,7 @@
 // The file dialog service of the running program: real file dialogs.
 #pragma once
 
-#include "app/dialogservice.h"
+#include "services/dialogservice.h"
 
 class QWidget;
 

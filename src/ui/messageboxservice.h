@@ -1,7 +1,7 @@
 // The message service of the running program: real message boxes.
 #pragma once
 
-#include "app/messageservice.h"
+#include "services/messageservice.h"
 
 class QWidget;
 

@@ -1,9 +1,5 @@
 #include "ui/procedures.h"
 
-#include "catalog/songs/lookupprocedures.h"
-#include "catalog/songs/songprocedures.h"
-#include "ui/interchange/interchangeprocedures.h"
-
 #include <QHash>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -43,14 +39,6 @@ bool startProcedure(const QString &name)
         return false;
     p();
     return true;
-}
-
-void registerAllProcedures()
-{
-    // Each part of the program adds its procedures here as it comes into being.
-    registerLookupProcedures();
-    registerSongProcedures();
-    registerInterchangeProcedures();
 }
 
 int nextThreadInstance()

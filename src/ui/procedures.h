@@ -24,10 +24,6 @@ bool hasProcedure(const QString &name);
 /// Starts the procedure `name`; false when none is registered.
 bool startProcedure(const QString &name);
 
-/// Registers every procedure the program has. Called once at start-up, before the main frame
-/// opens.
-void registerAllProcedures();
-
 /// A new procedure instance number, 1, 2, 3, ... for the life of the process.
 int nextThreadInstance();
 

@@ -1,5 +1,5 @@
 // The record form's logic: numbering, deleting, field acceptance, completion and closing.
-#include "../data/recordchangefixture.h"
+#include "recordchangefixture.h"
 
 #include "app/globals.h"
 #include "browse/formsession.h"

@@ -1,6 +1,6 @@
 // The page logic of browse lists over real data files: page fills and scrolling, form calls and
 // a filter that does not compile. The window tests drive locators, thumb, orders and ranges.
-#include "../data/recordchangefixture.h"
+#include "recordchangefixture.h"
 
 #include "app/globals.h"
 #include "browse/pagedbrowse.h"

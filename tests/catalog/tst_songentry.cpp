@@ -2,7 +2,7 @@
 #include "../platform/store/storetestfixture.h"
 
 #include "app/globals.h"
-#include "catalog/core/songentry.h"
+#include "catalog/songentry.h"
 
 using namespace melodex;
 

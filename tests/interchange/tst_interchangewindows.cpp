@@ -1,9 +1,11 @@
 // Tests of the import and export windows, the picture dialog and the progress ticker, offscreen.
-#include "app/dialogservice.h"
-#include "app/messageservice.h"
 #include "data/fileopen.h"
 #include "data/records.h"
 #include "platform/store/store.h"
+#include "scripteddialogservice.h"
+#include "scriptedmessageservice.h"
+#include "services/dialogservice.h"
+#include "services/messageservice.h"
 #include "testsupport.h"
 #include "ui/filedialogservice.h"
 #include "ui/interchange/exportwindow.h"

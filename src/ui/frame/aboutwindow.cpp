@@ -2,7 +2,7 @@
 #include "ui/frame/aboutwindow.h"
 
 #include "app/globals.h"
-#include "ui/frame/browserservice.h"
+#include "ui/browserservice.h"
 #include "ui/frame/compileinformationwindow.h"
 #include "ui/layout/windowplacement.h"
 #include "ui/resources/resources.h"

@@ -2,7 +2,7 @@
 #include "ui/help/helpwindow.h"
 
 #include "app/globals.h"
-#include "ui/frame/browserservice.h"
+#include "ui/browserservice.h"
 #include "ui/layout/windowplacement.h"
 #include "ui/resources/resources.h"
 

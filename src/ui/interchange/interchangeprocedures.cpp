@@ -1,10 +1,10 @@
 // The procedures "Import" and "Export" that the File menu and the songs list start.
 #include "ui/interchange/interchangeprocedures.h"
 
-#include "app/dialogservice.h"
 #include "app/globals.h"
 #include "data/records.h"
 #include "interchange/importfile.h"
+#include "services/dialogservice.h"
 #include "ui/filedialogservice.h"
 #include "ui/interchange/exportwindow.h"
 #include "ui/interchange/importwindow.h"

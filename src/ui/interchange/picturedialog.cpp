@@ -1,8 +1,8 @@
 // The "Enter Picture..." dialog with which import and export fields get their picture.
 #include "ui/interchange/picturedialog.h"
 
-#include "app/messageservice.h"
 #include "interchange/interchangefields.h"
+#include "services/messageservice.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

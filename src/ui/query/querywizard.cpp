@@ -2,10 +2,10 @@
 #include "ui/query/querywizard.h"
 
 #include "app/globals.h"
-#include "app/messageservice.h"
 #include "platform/picture/calendar.h"
 #include "platform/picture/format.h"
 #include "platform/query/querywizardtexts.h"
+#include "services/messageservice.h"
 
 #include <QComboBox>
 #include <QEvent>

@@ -1,7 +1,7 @@
 // The filter text that conditions and whole queries become: every operator for every kind of
 // field, hostile text, dates and times, refused values, AND and OR, the length limit, and
 // generated filters run against a song table.
-#include "../expr/songtable.h"
+#include "songtable.h"
 
 #include "platform/expr/parser.h"
 #include "platform/picture/calendar.h"

@@ -1,9 +1,9 @@
 // The record form window: captions, field acceptance on leaving a field and on OK, the ditto
 // key, and OK without edits.
-#include "../browse/guidatafixture.h"
+#include "guidatafixture.h"
 
-#include "catalog/songs/updatecategories.h"
 #include "data/standardwarning.h"
+#include "ui/catalog/updatecategories.h"
 #include "ui/form/recordform.h"
 
 #include <QLineEdit>

@@ -1,8 +1,9 @@
 // The About, Compile Information and Help windows.
-#include "app/messageservice.h"
 #include "platform/profile/profile.h"
+#include "scriptedmessageservice.h"
+#include "services/messageservice.h"
+#include "ui/browserservice.h"
 #include "ui/frame/aboutwindow.h"
-#include "ui/frame/browserservice.h"
 #include "ui/help/helpwindow.h"
 
 #include <QLabel>

@@ -1,9 +1,10 @@
 // The main frame: its menu and toolbar, what opening and closing it does, and the splash.
 #include "app/globals.h"
-#include "app/messageservice.h"
 #include "data/records.h"
 #include "platform/profile/profile.h"
 #include "platform/store/store.h"
+#include "scriptedmessageservice.h"
+#include "services/messageservice.h"
 #include "ui/frame/mainframe.h"
 #include "ui/frame/splashwindow.h"
 #include "ui/procedures.h"

@@ -1,10 +1,11 @@
 // The query wizard driven through its widgets: conditions added, changed, deleted and typed by
 // hand, refused values, finishing and cancelling.
 #include "app/globals.h"
-#include "app/messageservice.h"
 #include "platform/picture/calendar.h"
 #include "platform/query/querywizardtexts.h"
 #include "platform/query/songsqueryfields.h"
+#include "scriptedmessageservice.h"
+#include "services/messageservice.h"
 #include "ui/query/querywizard.h"
 
 #include <QApplication>

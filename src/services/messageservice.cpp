@@ -1,5 +1,5 @@
 // The message service: installed instance, console fallback, scripted answers and program end.
-#include "app/messageservice.h"
+#include "services/messageservice.h"
 
 #include "platform/store/store.h"
 
@@ -43,25 +43,6 @@ int ConsoleMessageService::show(const MessageRequest &request)
     std::fprintf(stderr, "%s\n", line.constData());
     std::fflush(stderr);
     return request.defaultButton;
-}
-
-int ScriptedMessageService::show(const MessageRequest &request)
-{
-    m_requests.append(request);
-    if (!m_answers.isEmpty())
-        return m_answers.takeFirst();
-    return request.defaultButton;
-}
-
-QList<MessageRequest> ScriptedMessageService::takeRequests()
-{
-    return std::exchange(m_requests, {});
-}
-
-void ScriptedMessageService::clear()
-{
-    m_requests.clear();
-    m_answers.clear();
 }
 
 void haltProgram(const QString &text)

@@ -1,5 +1,5 @@
 // The song form's rules: entry style, album defaults and links, categories added on the fly.
-#include "catalog/core/songentry.h"
+#include "catalog/songentry.h"
 
 #include "app/globals.h"
 #include "platform/store/errors.h"

@@ -1,7 +1,7 @@
 // The desktop's web browser as a service.
-#include "ui/frame/browserservice.h"
+#include "ui/browserservice.h"
 
-#include "app/messageservice.h"
+#include "services/messageservice.h"
 
 #include <QDesktopServices>
 

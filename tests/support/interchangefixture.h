@@ -1,8 +1,6 @@
 // A scratch data directory with scripted messages and dialogs, and helpers for import and export.
 #pragma once
 
-#include "app/dialogservice.h"
-#include "app/messageservice.h"
 #include "data/fileopen.h"
 #include "data/records.h"
 #include "interchange/batchrun.h"
@@ -10,6 +8,10 @@
 #include "interchange/importfile.h"
 #include "interchange/importrun.h"
 #include "platform/store/store.h"
+#include "scripteddialogservice.h"
+#include "scriptedmessageservice.h"
+#include "services/dialogservice.h"
+#include "services/messageservice.h"
 #include "testsupport.h"
 
 #include <QDir>

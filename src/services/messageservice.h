@@ -61,26 +61,6 @@ public:
     int show(const MessageRequest &request) override;
 };
 
-/// For tests: records every request and answers from a queue, then with the default button.
-class ScriptedMessageService : public MessageService
-{
-public:
-    int show(const MessageRequest &request) override;
-
-    /// Queues the answer to a coming message.
-    void answer(int button) { m_answers.append(button); }
-    const QList<MessageRequest> &requests() const { return m_requests; }
-    /// The requests so far, forgetting them.
-    QList<MessageRequest> takeRequests();
-    /// Answers queued but not yet used.
-    qsizetype pendingAnswers() const { return m_answers.size(); }
-    void clear();
-
-private:
-    QList<MessageRequest> m_requests;
-    QList<int> m_answers;
-};
-
 /// Ends the program: shows a final message box with `text`, then the process exits with code 0.
 /// A test's halt handler may record the text instead, and then haltProgram returns, so callers
 /// must leave their work cleanly after calling it.

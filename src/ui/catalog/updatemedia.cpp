@@ -1,5 +1,5 @@
 // The media format form and its settings.
-#include "catalog/songs/updatemedia.h"
+#include "ui/catalog/updatemedia.h"
 
 #include "app/globals.h"
 #include "data/records.h"

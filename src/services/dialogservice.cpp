@@ -1,5 +1,5 @@
 // The file dialog service: installed instance, cancelling fallback and scripted answers.
-#include "app/dialogservice.h"
+#include "services/dialogservice.h"
 
 #include <utility>
 
@@ -43,30 +43,6 @@ DialogService *DialogService::setInstance(DialogService *service)
 bool DialogService::isInstalled()
 {
     return installed() != nullptr;
-}
-
-QString ScriptedDialogService::getOpenFileName(const QString &caption, const QString &directory,
-                                               const QString &filter)
-{
-    return respond({FileDialogRequest::Open, caption, directory, filter});
-}
-
-QString ScriptedDialogService::getSaveFileName(const QString &caption, const QString &directory,
-                                               const QString &filter)
-{
-    return respond({FileDialogRequest::Save, caption, directory, filter});
-}
-
-QString ScriptedDialogService::respond(FileDialogRequest request)
-{
-    m_requests.append(std::move(request));
-    return m_answers.isEmpty() ? QString() : m_answers.takeFirst();
-}
-
-void ScriptedDialogService::clear()
-{
-    m_requests.clear();
-    m_answers.clear();
 }
 
 } // namespace melodex

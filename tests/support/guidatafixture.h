@@ -2,12 +2,13 @@
 #pragma once
 
 #include "app/globals.h"
-#include "app/messageservice.h"
 #include "browse/formsession.h"
 #include "data/fileopen.h"
 #include "data/records.h"
 #include "platform/profile/profile.h"
 #include "platform/store/store.h"
+#include "scriptedmessageservice.h"
+#include "services/messageservice.h"
 
 #include <QApplication>
 #include <QPointer>

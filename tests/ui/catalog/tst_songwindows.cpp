@@ -1,12 +1,12 @@
 // The songs list, the song form and the two pickers, driven offscreen with scripted messages.
-#include "../ui/browse/guidatafixture.h"
+#include "guidatafixture.h"
 
-#include "catalog/songs/browsemedia.h"
-#include "catalog/songs/browsesongs.h"
-#include "catalog/songs/selectalbum.h"
-#include "catalog/songs/selectfilenumber.h"
-#include "catalog/songs/updatesong.h"
 #include "ui/browse/browsetable.h"
+#include "ui/catalog/browsemedia.h"
+#include "ui/catalog/browsesongs.h"
+#include "ui/catalog/selectalbum.h"
+#include "ui/catalog/selectfilenumber.h"
+#include "ui/catalog/updatesong.h"
 #include "ui/query/querywizard.h"
 
 #include <QComboBox>

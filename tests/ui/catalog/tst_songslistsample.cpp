@@ -1,11 +1,11 @@
 // The songs list over the 3,503 sample songs, with screenshots when MELODEX_SCREENSHOT_DIR is set.
-#include "../ui/browse/guidatafixture.h"
 #include "chinookloader.h"
+#include "guidatafixture.h"
 
-#include "catalog/songs/browsesongs.h"
-#include "catalog/songs/updatesong.h"
 #include "platform/query/songsqueryfields.h"
 #include "ui/browse/browsetable.h"
+#include "ui/catalog/browsesongs.h"
+#include "ui/catalog/updatesong.h"
 #include "ui/query/querywizard.h"
 
 #include <QPushButton>

@@ -1,16 +1,16 @@
 // The song form: its tabs, drop-down lists, field checks, album defaults and album links.
-#include "catalog/songs/updatesong.h"
+#include "ui/catalog/updatesong.h"
 
 #include "app/globals.h"
-#include "app/messageservice.h"
-#include "catalog/core/songentry.h"
-#include "catalog/songs/selectalbum.h"
+#include "catalog/songentry.h"
 #include "data/records.h"
 #include "data/standardwarning.h"
 #include "platform/picture/format.h"
 #include "platform/picture/picture.h"
 #include "platform/store/errors.h"
+#include "services/messageservice.h"
 #include "ui/browse/dialogunits.h"
+#include "ui/catalog/selectalbum.h"
 #include "ui/layout/windowplacement.h"
 #include "ui/procedures.h"
 

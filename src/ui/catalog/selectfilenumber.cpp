@@ -1,12 +1,12 @@
 // The song picker and its settings.
-#include "catalog/songs/selectfilenumber.h"
+#include "ui/catalog/selectfilenumber.h"
 
 #include "app/globals.h"
 #include "browse/spreadkeyvalues.h"
-#include "catalog/core/songentry.h"
-#include "catalog/songs/browsecategories.h"
-#include "catalog/songs/popupmenu.h"
+#include "catalog/songentry.h"
 #include "data/records.h"
+#include "ui/catalog/browsecategories.h"
+#include "ui/catalog/popupmenu.h"
 
 #include <QPushButton>
 #include <QTabBar>

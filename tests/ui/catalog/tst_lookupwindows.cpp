@@ -1,13 +1,13 @@
 // The categories and media formats windows: maintenance, pickers, their forms, and screenshots
 // of all four when MELODEX_SCREENSHOT_DIR names a folder.
-#include "../ui/browse/guidatafixture.h"
+#include "guidatafixture.h"
 
-#include "catalog/songs/browsecategories.h"
-#include "catalog/songs/browsemedia.h"
-#include "catalog/songs/lookupprocedures.h"
-#include "catalog/songs/updatecategories.h"
-#include "catalog/songs/updatemedia.h"
 #include "ui/browse/browsetable.h"
+#include "ui/catalog/browsecategories.h"
+#include "ui/catalog/browsemedia.h"
+#include "ui/catalog/lookupprocedures.h"
+#include "ui/catalog/updatecategories.h"
+#include "ui/catalog/updatemedia.h"
 #include "ui/procedures.h"
 
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 // Registration of the songs list.
-#include "catalog/songs/songprocedures.h"
+#include "ui/catalog/songprocedures.h"
 
 #include "app/globals.h"
-#include "catalog/songs/browsesongs.h"
+#include "ui/catalog/browsesongs.h"
 #include "ui/procedures.h"
 
 namespace melodex {

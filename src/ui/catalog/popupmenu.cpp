@@ -1,5 +1,5 @@
 // The right-click menus of the song lists.
-#include "catalog/songs/popupmenu.h"
+#include "ui/catalog/popupmenu.h"
 
 #include "ui/browse/browselist.h"
 #include "ui/browse/browsetable.h"

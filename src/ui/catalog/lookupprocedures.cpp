@@ -1,9 +1,9 @@
 // Registration of the categories and media formats lists.
-#include "catalog/songs/lookupprocedures.h"
+#include "ui/catalog/lookupprocedures.h"
 
 #include "app/globals.h"
-#include "catalog/songs/browsecategories.h"
-#include "catalog/songs/browsemedia.h"
+#include "ui/catalog/browsecategories.h"
+#include "ui/catalog/browsemedia.h"
 #include "ui/procedures.h"
 
 namespace melodex {

@@ -1,10 +1,10 @@
 // The media formats browse and its settings.
-#include "catalog/songs/browsemedia.h"
+#include "ui/catalog/browsemedia.h"
 
 #include "app/globals.h"
 #include "browse/spreadkeyvalues.h"
-#include "catalog/songs/updatemedia.h"
 #include "data/records.h"
+#include "ui/catalog/updatemedia.h"
 #include "ui/procedures.h"
 
 #include <QApplication>

@@ -1,10 +1,10 @@
 // The categories browse and its settings.
-#include "catalog/songs/browsecategories.h"
+#include "ui/catalog/browsecategories.h"
 
 #include "app/globals.h"
 #include "browse/spreadkeyvalues.h"
-#include "catalog/songs/updatecategories.h"
 #include "data/records.h"
+#include "ui/catalog/updatecategories.h"
 #include "ui/procedures.h"
 
 #include <QApplication>

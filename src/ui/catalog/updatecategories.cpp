@@ -1,5 +1,5 @@
 // The category form and its settings.
-#include "catalog/songs/updatecategories.h"
+#include "ui/catalog/updatecategories.h"
 
 #include "app/globals.h"
 #include "data/records.h"

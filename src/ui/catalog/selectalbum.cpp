@@ -1,10 +1,10 @@
 // The album picker and its settings.
-#include "catalog/songs/selectalbum.h"
+#include "ui/catalog/selectalbum.h"
 
 #include "app/globals.h"
 #include "browse/spreadkeyvalues.h"
-#include "catalog/songs/popupmenu.h"
 #include "data/records.h"
+#include "ui/catalog/popupmenu.h"
 
 namespace melodex {
 

@@ -2,10 +2,11 @@
 #pragma once
 
 #include "../platform/store/storetestfixture.h"
+#include "scriptedmessageservice.h"
 
-#include "app/messageservice.h"
 #include "data/fileopen.h"
 #include "data/standardwarning.h"
+#include "services/messageservice.h"
 
 namespace melodex::test {
 
