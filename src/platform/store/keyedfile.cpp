@@ -3,6 +3,7 @@
 #include "platform/store/collation.h"
 #include "platform/store/cursor.h"
 #include "platform/store/errors.h"
+#include "platform/store/fileplacement.h"
 #include "platform/store/sqlvalue.h"
 #include "platform/store/store.h"
 
@@ -274,12 +275,19 @@ int KeyedFile::create()
         setError(IsOpenErr, name());
         return IsOpenErr;
     }
-    // Built under a temporary name and renamed into place, so a crash never leaves a half-made
-    // file where the program would find it.
+    // Built under a name of its own and then linked into place, so that a crash never leaves a
+    // half-made file where the program would find it, and a file another process made meanwhile
+    // (and may already be writing to) is kept: this process then uses that one.
     const QString path = name();
-    const QString temp = path + QStringLiteral(".new");
-    QFile::remove(temp);
-    QFile::remove(temp + QStringLiteral("-journal"));
+    removeStaleTemporaryFiles(path);
+    int err = 0;
+    const QString temp = makeTemporaryFile(path, &err);
+    if (temp.isEmpty()) {
+        setError(err == EACCES || err == EPERM || err == EROFS ? NoAccessErr : FileSystemErr, path);
+        if (errorCode() == FileSystemErr)
+            setDriverError(err, QString::fromLocal8Bit(std::strerror(err)), path);
+        return errorCode();
+    }
     const std::vector<QString> schema = schemaStatements();
     int code = withPrivateConnection(
         temp,
@@ -291,18 +299,14 @@ int KeyedFile::create()
                 rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
             return rc == SQLITE_OK ? rc : sqlite3_extended_errcode(db);
         },
-        path, true);
-    if (code == 0 && std::rename(QFile::encodeName(temp).constData(),
-                                 QFile::encodeName(path).constData()) != 0) {
-        setDriverError(errno, QString::fromLocal8Bit(std::strerror(errno)), path);
+        path);
+    if (code == 0 && placeNewFile(temp, path, isEmptyFile, &err) == Placement::Failed) {
+        setDriverError(err, QString::fromLocal8Bit(std::strerror(err)), path);
         code = errorCode();
     }
-    if (code != 0) {
-        QFile::remove(temp);
-        return code;
-    }
-    checkedFiles().insert(path);
-    return succeed();
+    QFile::remove(temp);
+    QFile::remove(temp + QStringLiteral("-journal"));
+    return code == 0 ? succeed() : code;
 }
 
 int KeyedFile::open()

@@ -5,6 +5,8 @@
 //   storechild DIR churn             add a category and a song of that category per transaction,
 //                                    forever (the test kills it at random moments)
 //   storechild DIR open LABEL        open one file (creating it when missing); exit code = result
+//   storechild DIR create MS TITLE   open Songlore; when it is missing, say "missing", wait MS
+//                                    milliseconds, then create it; add one song titled TITLE
 #include "data/records.h"
 #include "platform/store/errors.h"
 #include "platform/store/store.h"
@@ -33,6 +35,23 @@ int main(int argc, char *argv[])
         FileUse use(*f);
         std::printf("%d\n", use.result());
         return use.result();
+    }
+
+    if (command == QLatin1String("create") && args.size() == 5) {
+        int rc = Songlore.open();
+        if (rc == NoFileErr) {
+            std::printf("missing\n");
+            std::fflush(stdout);
+            QThread::msleep(args[3].toULong());
+            rc = Songlore.create();
+            if (rc == 0)
+                rc = Songlore.open();
+        }
+        if (rc != 0)
+            return rc;
+        MUS.clear();
+        MUS.Title = args[4];
+        return Songlore.add();
     }
 
     FileUse songs(Songlore), cats(Categories);

@@ -114,6 +114,52 @@ TEST_F(StoreProcessTest, KillingAWriterMidTransactionLeavesEveryFileAsBefore)
     }
 }
 
+// --- creating the files -----------------------------------------------------------------------
+
+TEST_F(StoreProcessTest, FileThatAnotherProcessCreatedMeanwhileIsKept)
+{
+    QProcess late;
+    late.start(QStringLiteral(STORECHILD),
+               {dir(), QStringLiteral("create"), QStringLiteral("800"), QStringLiteral("late")});
+    ASSERT_TRUE(late.waitForReadyRead(30000));
+    ASSERT_TRUE(late.readAllStandardOutput().startsWith("missing"));
+    // The other process found the file missing and stalls before creating it; this one creates it
+    // meanwhile and writes to it.
+    openFile(Songlore);
+    ASSERT_EQ(addSong(QStringLiteral("A"), QStringLiteral("early"), 1), 0);
+    ASSERT_TRUE(late.waitForFinished(30000));
+    EXPECT_EQ(late.exitCode(), 0);
+
+    Store::instance().closeAll();
+    openFile(Songlore);
+    QStringList titles = walk(SongloreRecord::SongsByTitle);
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("early"), QStringLiteral("late")}));
+    EXPECT_EQ(QDir(dir()).entryList({QStringLiteral("*.new*")}, QDir::Files | QDir::Hidden),
+              QStringList());
+}
+
+TEST_F(StoreProcessTest, TwoProcessesCreatingTheFilesAtOnceBothKeepTheirSongs)
+{
+    for (int round = 0; round < 8; ++round) {
+        const QString data = dir() + QStringLiteral("/round%1").arg(round);
+        ASSERT_TRUE(QDir().mkpath(data));
+        QProcess a, b;
+        a.start(QStringLiteral(STORECHILD),
+                {data, QStringLiteral("create"), QStringLiteral("0"), QStringLiteral("a")});
+        b.start(QStringLiteral(STORECHILD),
+                {data, QStringLiteral("create"), QStringLiteral("0"), QStringLiteral("b")});
+        ASSERT_TRUE(a.waitForFinished(30000));
+        ASSERT_TRUE(b.waitForFinished(30000));
+        EXPECT_EQ(a.exitCode(), 0) << "round " << round;
+        EXPECT_EQ(b.exitCode(), 0) << "round " << round;
+
+        Store::instance().setDataDirectory(data);
+        openFile(Songlore);
+        EXPECT_EQ(Songlore.records(), 2) << "round " << round;
+        Store::instance().closeAll();
+    }
+}
+
 TEST_F(StoreProcessTest, DirectoryWithoutWritePermissionIsReportedNotCrashed)
 {
     if (geteuid() != 0 && QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
