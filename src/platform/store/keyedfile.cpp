@@ -562,6 +562,8 @@ int KeyedFile::add()
 {
     if (!m_open)
         return notOpen();
+    if (const int code = Store::instance().checkWrite(name()))
+        return code;
     std::vector<Value> values = storedValues();
     if (const int code = checkRanges(layout(), values, name()))
         return code;
@@ -593,6 +595,8 @@ int KeyedFile::put()
 {
     if (!m_open)
         return notOpen();
+    if (const int code = Store::instance().checkWrite(name()))
+        return code;
     if (m_curId == 0) {
         setError(NoRecErr, name());
         return NoRecErr;
@@ -644,6 +648,8 @@ int KeyedFile::deleteRecord()
 {
     if (!m_open)
         return notOpen();
+    if (const int code = Store::instance().checkWrite(name()))
+        return code;
     if (m_curId == 0) {
         setError(NoRecErr, name());
         return NoRecErr;
