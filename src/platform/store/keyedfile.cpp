@@ -9,7 +9,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 
 #include <sqlite3.h>
 
@@ -26,14 +25,6 @@ constexpr int applicationId = 0x4D4C4458; // "MLDX": a data file of this store
 QString quoted(const QString &name)
 {
     return u'"' + name + u'"';
-}
-
-// Files whose whole content was checked once in this process; checking again on every open
-// would read a large file each time a window opens.
-QSet<QString> &checkedFiles()
-{
-    static QSet<QString> set;
-    return set;
 }
 
 FileUse::Opener &opener()
@@ -374,6 +365,9 @@ int KeyedFile::open()
     return succeed();
 }
 
+// The checks at open read a few pages whatever the size of the file. Reading every page (SQLite's
+// quick_check) would make the first page of a large catalogue wait seconds: that check runs where
+// a user asks for it, and damage met while reading is reported by the read that meets it.
 int KeyedFile::checkSchema()
 {
     sqlite3 *db = Store::instance().db();
@@ -439,24 +433,6 @@ int KeyedFile::checkSchema()
         return BadKeyErr;
     }
 
-    if (!checkedFiles().contains(name())) {
-        sqlite3_stmt *st = nullptr;
-        const QByteArray sql = QStringLiteral("PRAGMA %1.quick_check(1)").arg(s).toUtf8();
-        int rc = sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
-        QString verdict;
-        if (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW)
-            verdict = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
-        else
-            rc = sqlite3_extended_errcode(db);
-        sqlite3_finalize(st);
-        if (verdict.isEmpty() && rc != SQLITE_ROW)
-            return fail(rc);
-        if (verdict != QLatin1String("ok")) {
-            setError(NotStoreFileErr, name());
-            return NotStoreFileErr;
-        }
-        checkedFiles().insert(name());
-    }
     const QByteArray modes =
         QStringLiteral("PRAGMA %1.journal_mode=DELETE; PRAGMA %1.synchronous=FULL").arg(s).toUtf8();
     sqlite3_exec(db, modes.constData(), nullptr, nullptr, nullptr);
@@ -1011,11 +987,8 @@ int KeyedFile::maintain(bool rebuild)
         setError(NoFileErr, name());
         return NoFileErr;
     }
-    const int code = withPrivateConnection(
+    return withPrivateConnection(
         name(), [&](sqlite3 *db) { return work(db, {}); }, name());
-    if (code == 0)
-        checkedFiles().remove(name());
-    return code;
 }
 
 int KeyedFile::build()
