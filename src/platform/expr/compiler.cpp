@@ -96,16 +96,18 @@ Frag infix(Frag lhs, const QString &op, Frag rhs, Kind kind, int scale = 0)
     return f;
 }
 
-// Text comparison with our exact collation: an explicit COLLATE beats the case-insensitive
-// collation the store declares on its text columns.
+// Text comparison with our exact collation, written on both operands. SQLite rewrites
+// comparisons (an OR of equalities on one column becomes an IN lookup, a constant on the left is
+// moved to the right) and keeps only the collation that stays with the column's side; a column
+// without its own COLLATE falls back to its case-insensitive one.
 Frag collated(Frag lhs, const QString &op, Frag rhs)
 {
+    const QString collate = QStringLiteral(" COLLATE MDXEXACT");
     Frag f =
-        atom(u'(' + lhs.sql + u' ' + op + u' ' + rhs.sql + QStringLiteral(" COLLATE MDXEXACT)"),
-             Kind::Number);
+        atom(u'(' + lhs.sql + collate + u' ' + op + u' ' + rhs.sql + collate + u')', Kind::Number);
     f.boolean = true;
-    f.stack = std::max({1 + lhs.stack, 3 + rhs.stack, 6});
-    f.depth = 1 + std::max(lhs.depth, rhs.depth + 1);
+    f.stack = std::max({3 + lhs.stack, 3 + rhs.stack, 6});
+    f.depth = 2 + std::max(lhs.depth, rhs.depth);
     f.params = std::move(lhs.params);
     appendParams(f.params, rhs.params);
     return f;
