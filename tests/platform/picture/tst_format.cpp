@@ -411,9 +411,10 @@ TEST(Deformat, Times)
 
 TEST(RoundTrip, Numbers)
 {
-    const char16_t *pictures[] = {u"@n3",    u"@n_5",     u"@n_4b",   u"@n-13", u"@n-10.2",
-                                  u"@N30.9", u"@n05",     u"@n-05",   u"@n4b",  u"@n-,14.2",
-                                  u"@n-20",  u"@n,27.3b", u"@n-30.18"};
+    const char16_t *pictures[] = {u"@n3",    u"@n_5",     u"@n_4b",    u"@n-13",  u"@n-10.2",
+                                  u"@N30.9", u"@n05",     u"@n-05",    u"@n4b",   u"@n-,14.2",
+                                  u"@n-20",  u"@n,27.3b", u"@n-30.18", u"@n0,12", u"@n-0,14.2",
+                                  u"@n0,30", u"@n0,7"};
     std::vector<qint64> values{0, Min64, Max64, Min64 + 1};
     // Up to 10^17, so that 10 * p - 1 cannot overflow.
     for (qint64 p = 1; p <= Max64 / 10; p *= 10) {
