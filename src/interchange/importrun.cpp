@@ -159,7 +159,16 @@ ImportRun::State ImportRun::step(int lines)
         store::Store &st = store::Store::instance();
         st.stream();
         m_batchSongs = m_batchCategories = 0;
-        m_nextSongId = highest(*m_songIds) + 1;
+        m_batchFirstLine = m_file.lineNumber() + 1;
+        // Without a transaction every add would stand on its own, and a failure could not take
+        // back the songs and categories of the step before it.
+        if (!st.inTransaction()) {
+            if (sqlite3 *db = st.db())
+                st.fail(sqlite3_errcode(db), Songlore.name());
+            failure = Failure{QStringLiteral("Cannot ADD to Songlore!"), storeErrorText()};
+        } else {
+            m_nextSongId = highest(*m_songIds) + 1;
+        }
         for (int i = 0; i < lines && !failure && !atEnd; ++i) {
             switch (m_file.readLine()) {
             case ImportFile::Line::End:
@@ -183,20 +192,26 @@ ImportRun::State ImportRun::step(int lines)
             }
         }
         // The batch ends before any message is shown: a message box lets other windows work,
-        // and they must find no transaction of ours open.
-        if (st.flush() == 0) {
+        // and they must find no transaction of ours open. A failed step keeps nothing of its
+        // own: its songs and the categories added for them go together.
+        if (failure) {
+            if (st.inTransaction())
+                st.rollback();
+            else
+                st.flush();
+        } else if (st.flush() != 0) {
+            failure = Failure{QStringLiteral("Cannot ADD to Songlore!"), storeErrorText()};
+        }
+        if (failure) {
+            m_categoryCache.clear();
+        } else {
             m_songsAdded += m_batchSongs;
             m_categoriesAdded += m_batchCategories;
-        } else {
-            if (!failure)
-                failure = Failure{QStringLiteral("Cannot ADD to Songlore!"), storeErrorText()};
-            // Categories added in the lost batch are gone with it.
-            m_categoryCache.clear();
         }
     }
 
     if (failure) {
-        show(failure->caption, failure->text);
+        show(failure->caption, failure->text + QStringLiteral("\n\n") + keptText());
         finish(State::Failed);
     } else if (atEnd) {
         finish(State::Completed);
@@ -301,6 +316,17 @@ std::optional<ImportRun::Failure> ImportRun::categoryOf(const QString &name, qin
         if (rc != store::DupKeyErr || attempt >= AddAttempts)
             return failed();
     }
+}
+
+QString ImportRun::keptText() const
+{
+    const QString kept =
+        m_songsAdded == 1 ? QStringLiteral("1 song added before it is kept")
+                          : QStringLiteral("%1 songs added before it are kept").arg(m_songsAdded);
+    return QStringLiteral("The import stopped in the lines from line %1 on; nothing of them was "
+                          "added. %2.")
+        .arg(m_batchFirstLine)
+        .arg(kept);
 }
 
 void ImportRun::cancel()

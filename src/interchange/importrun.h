@@ -28,8 +28,10 @@ class ImportFile;
 /// adds a category that is not there yet, numbered the highest plus one.
 ///
 /// Each step's songs are added in one transaction. A failure ends the run with the songs of
-/// the steps before it kept; lines that cannot be imported as they are (too long, not text) are
-/// passed over and, with lines imported with changes, listed in a message at the end.
+/// the steps before it kept and nothing of the failed step (songs or the categories added for
+/// them); the message says how many songs were kept. Lines that cannot be imported as they are (too
+/// long, not text) are passed over and, with lines imported with changes, listed in a message at
+/// the end.
 class ImportRun : public BatchRun
 {
 public:
@@ -79,6 +81,8 @@ private:
     std::optional<Failure> addSong();
     qint64 highest(store::View &view);
     void finish(State state);
+    /// What a failure message adds: where the import stopped and how many songs it kept.
+    QString keptText() const;
     void tuneConnection();
     void restoreConnection();
 
@@ -102,6 +106,7 @@ private:
     qint64 m_categoriesAdded = 0;
     qint64 m_batchSongs = 0;
     qint64 m_batchCategories = 0;
+    qint64 m_batchFirstLine = 0;
     ImportReport m_report;
 
     bool m_tuned = false;

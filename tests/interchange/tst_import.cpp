@@ -8,6 +8,8 @@
 
 #include <QHash>
 
+#include <functional>
+
 #include <sqlite3.h>
 
 using namespace melodex;
@@ -321,34 +323,118 @@ TEST_F(ImportTest, RunEndsCleanlyWithoutLinesAndCancelKeepsWhatWasAdded)
     EXPECT_EQ(songs().size(), 100);
 }
 
-TEST_F(ImportTest, AnAddErrorEndsTheRunKeepingTheSongsBeforeIt)
+// A failure in a step takes back everything of that step, categories as well as songs, and the
+// message says what was kept. Each case injects its failure into the second step of 25 lines,
+// whose songs alone name the category "Late".
+class ImportFailureTest : public ImportTest
 {
+protected:
+    void SetUp() override
     {
-        store::FileUse songs(Songlore);
+        ImportTest::SetUp();
+        {
+            store::FileUse songsUse(Songlore);
+            store::FileUse categoriesUse(Categories);
+        }
+        store::Store::instance().closeAll();
+        // Long notes on the later lines make the songs file grow.
+        QByteArray bytes = "MUS:Title,CAT:Category,MUS:Notes\n";
+        for (int i = 1; i <= 60; ++i) {
+            const QByteArray title = i == 40 ? QByteArray("Boom") : "Song " + QByteArray::number(i);
+            bytes += '"' + title + "\",\"" + (i <= 25 ? "Early" : "Late") + "\",\"" +
+                     QByteArray(i <= 25 ? 0 : 1500, 'n') + "\"\n";
+        }
+        put(bytes);
     }
-    store::Store::instance().closeAll();
-    sqlite3 *db = nullptr;
-    ASSERT_EQ(sqlite3_open((dataDir() + QStringLiteral("/sgldata.db")).toUtf8().constData(), &db),
-              SQLITE_OK);
-    store::registerKeyCollation(db);
+
+    sqlite3 *openOwn(const char *file)
+    {
+        sqlite3 *db = nullptr;
+        EXPECT_EQ(sqlite3_open((dataDir() + u'/' + QLatin1String(file)).toUtf8().constData(), &db),
+                  SQLITE_OK);
+        store::registerKeyCollation(db);
+        return db;
+    }
+
+    /// Runs the import 25 lines a step, calling `beforeSecondStep` after the first step.
+    void import(const std::function<void()> &beforeSecondStep)
+    {
+        ImportFile file;
+        ASSERT_GT(file.open(path(QStringLiteral("in.csv"))), 0);
+        ImportAssignment assignment;
+        ASSERT_TRUE(assignment.load(file));
+        assignment.autoAssign();
+        ImportRun run(file, assignment, true);
+        ASSERT_TRUE(run.start());
+        ASSERT_EQ(run.step(25), BatchRun::State::Running);
+        beforeSecondStep();
+        EXPECT_EQ(runToEnd(run, 25), BatchRun::State::Failed);
+        EXPECT_EQ(run.songsAdded(), 25);
+        EXPECT_EQ(run.categoriesAdded(), 1);
+    }
+
+    void expectFirstStepKept(const QString &error)
+    {
+        const QList<QStringList> kept = songs();
+        EXPECT_EQ(kept.size(), 25);
+        for (const QStringList &row : kept)
+            EXPECT_EQ(row.back(), QStringLiteral("Early"));
+        {
+            store::FileUse use(Categories);
+            EXPECT_EQ(Categories.records(), 1);
+        }
+        ASSERT_EQ(captions(), QStringList{QStringLiteral("Cannot ADD to Songlore!")});
+        const QString text = messages.requests().front().text;
+        EXPECT_TRUE(text.startsWith(error)) << text.toStdString();
+        EXPECT_TRUE(text.endsWith(QStringLiteral(
+            "The import stopped in the lines from line 27 on; nothing of them was added. 25 "
+            "songs added before it are kept.")))
+            << text.toStdString();
+    }
+};
+
+TEST_F(ImportFailureTest, AnAddErrorTakesBackItsWholeStep)
+{
+    sqlite3 *db = openOwn("sgldata.db");
     ASSERT_EQ(sqlite3_exec(db,
                            "CREATE TRIGGER boom BEFORE INSERT ON rec WHEN NEW.\"Title\" = 'Boom' "
                            "BEGIN SELECT RAISE(ABORT, 'injected failure'); END",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(db);
+    import([]{});
+    expectFirstStepKept(QStringLiteral("Error #90 - injected failure\n\n"));
+}
 
-    QByteArray bytes = "MUS:Title\n";
-    for (int i = 1; i <= 60; ++i)
-        bytes += i == 40 ? QByteArray("\"Boom\"\n") : "\"Song " + QByteArray::number(i) + "\"\n";
-    put(bytes);
-    qint64 added = 0;
-    EXPECT_EQ(importByHeader(path(QStringLiteral("in.csv")), true, &added),
-              BatchRun::State::Failed);
-    EXPECT_EQ(added, 39);
-    EXPECT_EQ(songs().size(), 39);
-    ASSERT_EQ(captions(), QStringList{QStringLiteral("Cannot ADD to Songlore!")});
-    EXPECT_EQ(messages.requests().front().text, QStringLiteral("Error #90 - injected failure"));
+TEST_F(ImportFailureTest, ALockedSongsFileTakesBackTheCategoryAddedBeforeIt)
+{
+    sqlite3 *holder = openOwn("sgldata.db");
+    import([&] {
+        // Another writer holds the songs file past the two-second wait.
+        ASSERT_EQ(sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+});
+sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
+sqlite3_close(holder);
+expectFirstStepKept(QStringLiteral("Error #"));
+} // namespace
+
+TEST_F(ImportFailureTest, AFullDiskTakesBackItsWholeStep)
+{
+    import([] {
+        // The songs file may not grow by a page.
+        sqlite3 *db = store::Store::instance().db();
+    const QByteArray label = Songlore.label().toUtf8();
+    sqlite3_stmt *st = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA \"" + label + "\".page_count", -1, &st, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+    const QByteArray pages = QByteArray::number(sqlite3_column_int64(st, 0));
+    sqlite3_finalize(st);
+    ASSERT_EQ(sqlite3_exec(db, "PRAGMA \"" + label + "\".max_page_count=" + pages, nullptr, nullptr,
+                           nullptr),
+              SQLITE_OK);
+});
+expectFirstStepKept(QStringLiteral("Error #"));
 }
 
 TEST_F(ImportTest, LeavesTheSharedSongBufferAndCurrentRecordAsTheyWere)
