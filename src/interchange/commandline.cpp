@@ -266,7 +266,7 @@ std::optional<int> runInterchangeCommand(const QStringList &arguments)
     store::Store::instance().setDataDirectory(options->dataDirectory);
     installFileOpener();
     const int code = command == QLatin1String("import") ? runImport(*options) : runExport(*options);
-    return console.halted() ? 1 : code;
+    return console.halted() ? HaltExitCode : code;
 }
 
 } // namespace melodex
