@@ -12,6 +12,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace melodex {
 
 namespace {
@@ -161,7 +163,7 @@ ImportRun::State ImportRun::step(int lines)
         store::Store &st = store::Store::instance();
         st.stream();
         m_batchSongs = m_batchCategories = 0;
-        m_batchFirstLine = m_file.lineNumber() + 1;
+        m_batchFirstLine = m_file.lastLineNumber() + 1;
         // Without a transaction every add would stand on its own, and a failure could not take
         // back the songs and categories of the step before it.
         if (!st.inTransaction()) {
@@ -225,6 +227,14 @@ std::optional<ImportRun::Failure> ImportRun::importLine()
 {
     const QList<CsvField> &fields = m_file.fields();
     const qint64 line = m_file.lineNumber();
+    // The line that named the fields is no song, stripped or not.
+    if (m_assignment.isNamesLine(line))
+        return std::nullopt;
+    if (std::all_of(fields.cbegin(), fields.cend(),
+                    [](const CsvField &f) { return f.text.trimmed().isEmpty(); })) {
+        m_report.note(ImportReport::NoValues, line);
+        return std::nullopt;
+    }
     if (m_file.lineWasReencoded())
         m_report.note(ImportReport::Reencoded, line);
     if (m_file.lineHasUnterminatedQuote())

@@ -80,6 +80,45 @@ TEST_F(CommandLineTest, ImportsAndExportsPrintingProgressToStandardError)
         << contents(out).left(100).toStdString();
 }
 
+TEST_F(CommandLineTest, ReadsBackWhatItWroteAndNeverImportsTheLineOfNames)
+{
+    {
+        store::FileUse use(Songlore);
+        MUS.clear();
+        MUS.ID = 1;
+        MUS.Title = QStringLiteral("Two lines");
+        MUS.Notes = QStringLiteral("first, \"one\"\nsecond");
+        ASSERT_EQ(Songlore.add(), 0);
+    }
+    const QString out = path(QStringLiteral("out.csv"));
+    ASSERT_EQ(run(withDataDir({QStringLiteral("export"), out, QStringLiteral("--fields"),
+                               QStringLiteral("MUS:Title,MUS:Notes")})),
+              0);
+    EXPECT_EQ(contents(out), "\"MUS:Title\",\"MUS:Notes\"\n"
+                             "\"Two lines\",\"first, \"\"one\"\"\nsecond\"\n");
+
+    // Into an empty catalogue, without --strip-header: the line of names is no song.
+    store::Store::instance().closeAll();
+    for (const char *file : {"sgldata.db", "SGLCAT.db", "sglmedia.db"})
+        QFile::remove(dataDir() + u'/' + QLatin1String(file));
+    QFile::copy(out, path(QStringLiteral("in.csv")));
+    QFile in(path(QStringLiteral("in.csv")));
+    ASSERT_TRUE(in.open(QIODevice::Append));
+    in.write(",\n,,\n");
+    in.close();
+    QString printed;
+    EXPECT_EQ(
+        run(withDataDir({QStringLiteral("import"), path(QStringLiteral("in.csv"))}), &printed), 3);
+    EXPECT_FALSE(printed.contains(QStringLiteral("imported as a song"))) << printed.toStdString();
+    EXPECT_TRUE(printed.contains(
+        QStringLiteral("Not imported:\n  2 lines with no value in any field: line 4, line 5")))
+        << printed.toStdString();
+    const QList<QStringList> imported = songs();
+    ASSERT_EQ(imported.size(), 1);
+    EXPECT_EQ(imported[0][1], QStringLiteral("Two lines"));
+    EXPECT_EQ(imported[0][22], QStringLiteral("first, \"one\"\nsecond"));
+}
+
 TEST_F(CommandLineTest, ExitCodesTellFailureAndLinesLeftOut)
 {
     QString printed;

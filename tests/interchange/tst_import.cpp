@@ -135,6 +135,7 @@ protected:
         Side,
         Time,
         Composer = 17,
+        Notes = 22,
         Category = 23
     };
 };
@@ -240,8 +241,8 @@ TEST_F(ImportTest, EachLineIsASongOfItsOwnAndOddLinesAreReported)
                                                "(the extra fields are ignored): line 5")))
         << report.toStdString();
     EXPECT_TRUE(report.contains(QStringLiteral("line 6 (MUS:TrackNumber: \"abc\")")));
-    EXPECT_TRUE(report.contains(QStringLiteral("not closed (the field runs to the end of the "
-                                               "line): line 7")));
+    EXPECT_TRUE(report.contains(QStringLiteral("not closed within 16000 characters (the field "
+                                               "runs to the end of its line): line 7")));
     EXPECT_FALSE(report.contains(QStringLiteral("Not imported")));
 }
 
@@ -321,6 +322,92 @@ TEST_F(ImportTest, RunEndsCleanlyWithoutLinesAndCancelKeepsWhatWasAdded)
     EXPECT_EQ(run.state(), BatchRun::State::Cancelled);
     EXPECT_EQ(run.songsAdded(), 100);
     EXPECT_EQ(songs().size(), 100);
+}
+
+TEST_F(ImportTest, AQuotedLineBreakStaysInItsFieldAndTheRecordGoesOn)
+{
+    put("MUS:Title,MUS:Notes,MUS:TrackNumber\n"
+        "\"One\",\"Line1\nLine2\n\nLine4, \"\"quoted\"\"\",1\n"
+        "\"Two\",\"plain\",2\n"
+        "\"Three\",\"runs on,3\n"
+        "\"Four\",\"\",x\n");
+    ASSERT_EQ(importByHeader(path(QStringLiteral("in.csv")), false), BatchRun::State::Completed);
+    const QHash<QString, QStringList> songs = byTitle();
+    ASSERT_EQ(songs.size(), 4) << QStringList(songs.keys()).join(u'|').toStdString();
+    EXPECT_EQ(songs[QStringLiteral("One")][Notes],
+              QStringLiteral("Line1\nLine2\n\nLine4, \"quoted\""));
+    EXPECT_EQ(songs[QStringLiteral("One")][Track], QStringLiteral("1"));
+    EXPECT_EQ(songs[QStringLiteral("Two")][Track], QStringLiteral("2"));
+    // A quote that the next line closes with text after it was never meant to span lines.
+    EXPECT_EQ(songs[QStringLiteral("Three")][Notes], QStringLiteral("runs on,3"));
+    EXPECT_EQ(songs[QStringLiteral("Three")][Track], QStringLiteral("0"));
+    // Lines are still numbered as the file has them.
+    ASSERT_EQ(captions(), QStringList{QStringLiteral("Import Problems")});
+    const QString report = messages.requests().front().text;
+    EXPECT_TRUE(report.contains(QStringLiteral("the end of its line): line 7\n")))
+        << report.toStdString();
+    EXPECT_TRUE(report.contains(QStringLiteral("line 8 (MUS:TrackNumber"))) << report.toStdString();
+}
+
+TEST_F(ImportTest, AQuoteNotClosedWithinTheLimitRunsToTheEndOfItsLineOnly)
+{
+    QByteArray bytes = "MUS:Title,MUS:Notes\n\"Open\",\"never closed\n";
+    for (int i = 1; i <= 400; ++i)
+        bytes += "Song " + QByteArray::number(i) + ',' + QByteArray(50, 'n') + '\n';
+    bytes += "Last,x";
+    put(bytes);
+    ASSERT_EQ(importByHeader(path(QStringLiteral("in.csv")), false), BatchRun::State::Completed);
+    const QHash<QString, QStringList> songs = byTitle();
+    EXPECT_EQ(songs.size(), 402);
+    EXPECT_EQ(songs[QStringLiteral("Open")][Notes], QStringLiteral("never closed"));
+    EXPECT_EQ(songs[QStringLiteral("Song 400")][Notes], QString(50, u'n'));
+    ASSERT_EQ(captions(), QStringList{QStringLiteral("Import Problems")});
+    EXPECT_TRUE(messages.requests().front().text.endsWith(
+        QStringLiteral("not closed within 16000 characters (the field runs to the end of its "
+                       "line): line 2")))
+        << messages.requests().front().text.toStdString();
+}
+
+TEST_F(ImportTest, TheLineThatNamesTheFieldsAndLinesWithoutValuesAreNoSongs)
+{
+    put("MUS:Title,CAT:Category\n"
+        "\"A\",\"Rock\"\n"
+        ",\n"
+        "\"\", \n"
+        " ,,,\n"
+        "\n"
+        "\"B\",\"\"\n");
+    // Without stripping, the line of names is left out all the same.
+    ASSERT_EQ(importByHeader(path(QStringLiteral("in.csv")), false), BatchRun::State::Completed);
+    EXPECT_EQ(QStringList(byTitle().keys()).size(), 2);
+    EXPECT_TRUE(byTitle().contains(QStringLiteral("A")));
+    EXPECT_TRUE(byTitle().contains(QStringLiteral("B")));
+    {
+        store::FileUse use(Categories);
+        EXPECT_EQ(Categories.records(), 1);
+    }
+    ASSERT_EQ(captions(), QStringList{QStringLiteral("Import Problems")});
+    EXPECT_EQ(messages.requests().front().text,
+              QStringLiteral("Not imported:\n  3 lines with no value in any field: line 3, line "
+                             "4, line 5"));
+
+    // Names found on a later line, as the window's "A&uto" after "&Next": that line is left.
+    messages.clear();
+    put("\"x\",\"y\"\n\"C\",\"Jazz\"\n\"MUS:Title\",\"CAT:Category\"\n\"D\",\"Jazz\"\n");
+    ImportFile file;
+    ASSERT_GT(file.open(path(QStringLiteral("in.csv"))), 0);
+    ImportAssignment assignment;
+    ASSERT_TRUE(assignment.load(file));
+    for (int i = 0; i < 2; ++i)
+        ASSERT_EQ(file.readFieldLine(), ImportFile::Line::Fields);
+    assignment.showLine(file.fields(), file.lineNumber());
+    ASSERT_EQ(assignment.autoAssign(), 2);
+    ImportRun run(file, assignment, true);
+    ASSERT_TRUE(run.start());
+    EXPECT_EQ(runToEnd(run), BatchRun::State::Completed);
+    EXPECT_EQ(run.songsAdded(), 2);
+    EXPECT_FALSE(byTitle().contains(QStringLiteral("MUS:Title")));
+    EXPECT_TRUE(messages.requests().isEmpty());
 }
 
 // A failure in a step takes back everything of that step, categories as well as songs, and the
