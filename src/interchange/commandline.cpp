@@ -172,9 +172,11 @@ int runImport(const Options &o)
             QStringLiteral("%1 songs were added before the import stopped.").arg(run.songsAdded()));
         return 1;
     }
-    printError(QStringLiteral("Process Completed: %1 songs added, %2 categories added.")
+    printError(QStringLiteral("Process Completed: %1 songs added, %2 categories added, %3 media "
+                              "formats added.")
                    .arg(run.songsAdded())
-                   .arg(run.categoriesAdded()));
+                   .arg(run.categoriesAdded())
+                   .arg(run.mediaAdded()));
     return run.report().skippedLines() > 0 ? 3 : 0;
 }
 

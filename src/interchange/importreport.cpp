@@ -29,6 +29,9 @@ QString describe(ImportReport::Kind kind)
         return QStringLiteral("with texts longer than their field (cut to fit)");
     case ImportReport::Reencoded:
         return QStringLiteral("that are not UTF-8 (read as Windows-1252)");
+    case ImportReport::NoMedia:
+        return QStringLiteral("without a media format (given \"CD\", as the song form gives a "
+                              "new song)");
     case ImportReport::KindCount:
         break;
     }
@@ -86,7 +89,7 @@ QString ImportReport::text() const
             out << title << items;
     };
     section(QStringLiteral("Not imported:"), TooLong, NoValues);
-    section(QStringLiteral("Imported with changes:"), UnterminatedQuote, Reencoded);
+    section(QStringLiteral("Imported with changes:"), UnterminatedQuote, NoMedia);
     return out.join(u'\n');
 }
 

@@ -24,6 +24,7 @@ public:
         UnreadableValue,
         CutText,
         Reencoded,
+        NoMedia,
         KindCount
     };
 

@@ -1,6 +1,7 @@
 // The import's record loop: one song added per line of the file.
 #include "interchange/importrun.h"
 
+#include "app/mediaseed.h"
 #include "app/messageservice.h"
 #include "data/records.h"
 #include "interchange/bufferguard.h"
@@ -19,6 +20,7 @@ namespace melodex {
 namespace {
 
 constexpr int AddAttempts = 3;
+const QString DefaultMedia = QStringLiteral("CD");
 
 void show(const QString &caption, const QString &text,
           MessageRequest::Icon icon = MessageRequest::Warning)
@@ -80,10 +82,19 @@ bool ImportRun::start()
     m_songsUse = std::make_unique<store::FileUse>(Songlore);
     if (m_songsUse->ok())
         m_categoriesUse = std::make_unique<store::FileUse>(Categories);
-    if (!m_categoriesUse || !m_categoriesUse->ok()) {
+    if (m_categoriesUse && m_categoriesUse->ok())
+        m_mediaUse = std::make_unique<store::FileUse>(Media);
+    if (!m_mediaUse || !m_mediaUse->ok()) {
         m_songsUse.reset();
         m_categoriesUse.reset();
+        m_mediaUse.reset();
         return false;
+    }
+    {
+        // A new catalogue gets its usual formats first, as the main window would give it; the
+        // import then adds only the formats those lack.
+        const BufferGuard mediaBuffer(Media);
+        seedMediaFormats();
     }
 
     const store::FileLayout &songs = SongloreRecord::fileLayout();
@@ -100,6 +111,8 @@ bool ImportRun::start()
         const int index = songs.fieldIndex(t.name);
         if (index < 0)
             continue;
+        if (index == songs.fieldIndex(QStringLiteral("Media")))
+            m_mediaAssigned = true;
         m_sources[size_t(t.field)].targets.push_back(
             Target{index, songs.fields[size_t(index)],
                    picture::Picture::parse(defaultPicture(t.name)), t.name});
@@ -160,9 +173,10 @@ ImportRun::State ImportRun::step(int lines)
     {
         const BufferGuard songBuffer(Songlore);
         const BufferGuard categoryBuffer(Categories);
+        const BufferGuard mediaBuffer(Media);
         store::Store &st = store::Store::instance();
         st.stream();
-        m_batchSongs = m_batchCategories = 0;
+        m_batchSongs = m_batchCategories = m_batchMedia = 0;
         m_batchFirstLine = m_file.lastLineNumber() + 1;
         // Without a transaction every add would stand on its own, and a failure could not take
         // back the songs and categories of the step before it.
@@ -208,9 +222,11 @@ ImportRun::State ImportRun::step(int lines)
         }
         if (failure) {
             m_categoryCache.clear();
+            m_mediaCache.clear();
         } else {
             m_songsAdded += m_batchSongs;
             m_categoriesAdded += m_batchCategories;
+            m_mediaAdded += m_batchMedia;
         }
     }
 
@@ -269,7 +285,54 @@ std::optional<ImportRun::Failure> ImportRun::importLine()
             MUS.CategoryID = qint32(id);
         }
     }
+    // The song form accepts only a media format of the Media file, and gives a new song "CD".
+    if (MUS.Media.trimmed().isEmpty()) {
+        MUS.Media = DefaultMedia;
+        ++m_songsGivenDefaultMedia;
+        // Without a media column every song is one: that is said once, in the summary.
+        if (m_mediaAssigned)
+            m_report.note(ImportReport::NoMedia, line);
+    }
+    if (std::optional<Failure> failure = mediaOf(&MUS.Media))
+        return failure;
     return addSong();
+}
+
+std::optional<ImportRun::Failure> ImportRun::mediaOf(QString *media)
+{
+    const QString key = media->left(MediaRecord::fileLayout().fields[0].size).trimmed();
+    if (auto it = m_mediaCache.constFind(key.toCaseFolded()); it != m_mediaCache.cend()) {
+        *media = *it;
+        return std::nullopt;
+    }
+    const auto failed = [] {
+        return Failure{QStringLiteral("Cannot ADD to Media!"), storeErrorText()};
+    };
+    for (int attempt = 1;; ++attempt) {
+        MED.clear();
+        MED.Media = key;
+        const int found = Media.get(MediaRecord::KeyMedia);
+        if (found == 0) {
+            // The spelling the Media file has, as the song form takes it from its list.
+            *media = MED.Media;
+            m_mediaCache.insert(key.toCaseFolded(), MED.Media);
+            return std::nullopt;
+        }
+        if (found != store::RecordNotFoundErr)
+            return failed();
+        MED.clear();
+        MED.Media = key;
+        const int rc = Media.add();
+        if (rc == 0) {
+            ++m_batchMedia;
+            *media = key;
+            m_mediaCache.insert(key.toCaseFolded(), key);
+            return std::nullopt;
+        }
+        // Someone added it meanwhile: look again.
+        if (rc != store::DupKeyErr || attempt >= AddAttempts)
+            return failed();
+    }
 }
 
 std::optional<ImportRun::Failure> ImportRun::addSong()
@@ -386,6 +449,7 @@ void ImportRun::finish(State state)
     m_file.close();
     m_songIds.reset();
     m_categoryIds.reset();
+    m_mediaUse.reset();
     m_categoriesUse.reset();
     m_songsUse.reset();
     if (m_showsReport && state != State::Failed && !m_report.isEmpty())

@@ -1,6 +1,7 @@
 // Tests of the import: field conversion, the record loop over real and malformed files, numbering.
 #include "interchangefixture.h"
 
+#include "app/mediaseed.h"
 #include "interchange/importconversion.h"
 #include "interchange/interchangefields.h"
 #include "platform/store/collation.h"
@@ -410,6 +411,53 @@ TEST_F(ImportTest, TheLineThatNamesTheFieldsAndLinesWithoutValuesAreNoSongs)
     EXPECT_TRUE(messages.requests().isEmpty());
 }
 
+TEST_F(ImportTest, AddsTheMediaFormatsItLacksSoThatTheSongFormTakesEverySong)
+{
+    put("MUS:Title,MUS:Media\n"
+        "\"A\",\"Video\"\n"
+        "\"B\",\"VIDEO \"\n"
+        "\"C\",\"\"\n"
+        "\"D\",\"lp\"\n");
+    ImportFile file;
+    ASSERT_GT(file.open(path(QStringLiteral("in.csv"))), 0);
+    ImportAssignment assignment;
+    ASSERT_TRUE(assignment.load(file));
+    assignment.autoAssign();
+    ImportRun run(file, assignment, false);
+    ASSERT_TRUE(run.start());
+    ASSERT_EQ(runToEnd(run), BatchRun::State::Completed);
+    EXPECT_EQ(run.mediaAdded(), 1);
+    EXPECT_EQ(run.songsGivenDefaultMedia(), 1);
+
+    // A new catalogue's formats, and the one the file added.
+    QStringList formats;
+    {
+        store::FileUse use(melodex::Media);
+        melodex::Media.set(MediaRecord::KeyMedia);
+        while (melodex::Media.next() == 0)
+            formats << MED.Media;
+    }
+    QStringList expected;
+    for (const QString &format : defaultMediaFormats())
+        expected << format.left(MediaRecord::fileLayout().fields[0].size);
+    expected << QStringLiteral("Video");
+    expected.sort(Qt::CaseInsensitive);
+    formats.sort(Qt::CaseInsensitive);
+    EXPECT_EQ(formats, expected);
+
+    // Each song's media as the Media file spells it; a song without one is a CD.
+    const QHash<QString, QStringList> songs = byTitle();
+    EXPECT_EQ(songs[QStringLiteral("A")][Media], QStringLiteral("Video"));
+    EXPECT_EQ(songs[QStringLiteral("B")][Media], QStringLiteral("Video"));
+    EXPECT_EQ(songs[QStringLiteral("C")][Media], QStringLiteral("CD"));
+    EXPECT_EQ(songs[QStringLiteral("D")][Media], QStringLiteral("LP"));
+    ASSERT_EQ(captions(), QStringList{QStringLiteral("Import Problems")});
+    EXPECT_TRUE(messages.requests().front().text.contains(
+        QStringLiteral("1 line without a media format (given \"CD\", as the song form gives a new "
+                       "song): line 4")))
+        << messages.requests().front().text.toStdString();
+}
+
 // A failure in a step takes back everything of that step, categories as well as songs, and the
 // message says what was kept. Each case injects its failure into the second step of 25 lines,
 // whose songs alone name the category "Late".
@@ -425,11 +473,12 @@ protected:
         }
         store::Store::instance().closeAll();
         // Long notes on the later lines make the songs file grow.
-        QByteArray bytes = "MUS:Title,CAT:Category,MUS:Notes\n";
+        QByteArray bytes = "MUS:Title,CAT:Category,MUS:Notes,MUS:Media\n";
         for (int i = 1; i <= 60; ++i) {
             const QByteArray title = i == 40 ? QByteArray("Boom") : "Song " + QByteArray::number(i);
             bytes += '"' + title + "\",\"" + (i <= 25 ? "Early" : "Late") + "\",\"" +
-                     QByteArray(i <= 25 ? 0 : 1500, 'n') + "\"\n";
+                     QByteArray(i <= 25 ? 0 : 1500, 'n') + "\",\"" + (i <= 25 ? "Disc" : "Tape") +
+                     "\"\n";
         }
         put(bytes);
     }
@@ -469,6 +518,11 @@ protected:
         {
             store::FileUse use(Categories);
             EXPECT_EQ(Categories.records(), 1);
+            store::FileUse media(melodex::Media);
+            MED.Media = QStringLiteral("Disc");
+            EXPECT_EQ(melodex::Media.get(MediaRecord::KeyMedia), 0);
+            MED.Media = QStringLiteral("Tape");
+            EXPECT_EQ(melodex::Media.get(MediaRecord::KeyMedia), store::RecordNotFoundErr);
         }
         ASSERT_EQ(captions(), QStringList{QStringLiteral("Cannot ADD to Songlore!")});
         const QString text = messages.requests().front().text;
