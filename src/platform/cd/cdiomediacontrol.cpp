@@ -2,7 +2,10 @@
 #include "platform/cd/cdiomediacontrol.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QStringDecoder>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <cdio/cdio.h>
 #include <cdio/cdtext.h>
@@ -67,7 +70,22 @@ driver_id_t driverFor(const QString &path)
 QString text(cdtext_t *cdtext, cdtext_field_t field, track_t track)
 {
     const char *value = cdtext ? cdtext_get_const(cdtext, field, track) : nullptr;
-    return value ? QString::fromUtf8(value).trimmed() : QString();
+    if (!value)
+        return {};
+    const QString text = QString::fromUtf8(value).trimmed();
+    // libcdio takes a cue sheet's text for ISO-8859-1, as a disc's CD-Text is, but most cue
+    // sheets written today are UTF-8: text whose Latin-1 bytes are valid UTF-8 was UTF-8.
+    bool latin1 = true;
+    bool ascii = true;
+    for (const QChar c : text) {
+        latin1 = latin1 && c.unicode() <= 0xff;
+        ascii = ascii && c.unicode() < 0x80;
+    }
+    if (ascii || !latin1)
+        return text;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    const QString decoded = utf8(text.toLatin1());
+    return utf8.hasError() ? text : decoded;
 }
 
 std::optional<DiscToc> readToc(CdIo_t *p)
@@ -90,6 +108,45 @@ std::optional<DiscToc> readToc(CdIo_t *p)
     if (!toc.hasText())
         toc.trackText.clear();
     return toc;
+}
+
+// libcdio reads the data file named like the cue sheet (x.cue: x.bin), whatever the sheet's FILE
+// line says. The data file the sheet names is checked here, and when it is named otherwise the
+// pair is opened through links of matching names in a scratch directory. Returns the path to
+// open, or an empty text with `detail` saying what is wrong.
+QString cueSheetToOpen(const QString &cue, std::unique_ptr<QTemporaryDir> &scratch, QString *detail)
+{
+    QFile sheet(cue);
+    if (!sheet.open(QIODevice::ReadOnly))
+        return cue;
+    static const QRegularExpression fileLine(QStringLiteral("^\\s*FILE\\s+(?:\"([^\"]*)\"|(\\S+))"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    QStringList files;
+    // A cue sheet is a few kilobytes; more is no cue sheet, and libcdio will say so.
+    for (const QByteArray &line : sheet.read(1 << 20).split('\n')) {
+        const QRegularExpressionMatch m = fileLine.match(QString::fromUtf8(line));
+        if (m.hasMatch())
+            files << (m.captured(1).isEmpty() ? m.captured(2) : m.captured(1));
+    }
+    if (files.size() != 1)
+        return cue; // none: not a cue sheet libcdio can use; several: it reports that itself
+    const QFileInfo sheetInfo(cue);
+    const QFileInfo named(sheetInfo.dir(), files.front());
+    if (!named.exists()) {
+        *detail = QStringLiteral("The cue sheet %1 names the data file %2, which does not exist.")
+                      .arg(cue, named.filePath());
+        return {};
+    }
+    const QFileInfo expected(sheetInfo.dir(),
+                             sheetInfo.completeBaseName() + QStringLiteral(".bin"));
+    if (expected.exists() && expected.canonicalFilePath() == named.canonicalFilePath())
+        return cue;
+    scratch = std::make_unique<QTemporaryDir>();
+    const QString linkedCue = scratch->filePath(QStringLiteral("disc.cue"));
+    if (!scratch->isValid() || !QFile::link(sheetInfo.absoluteFilePath(), linkedCue) ||
+        !QFile::link(named.absoluteFilePath(), scratch->filePath(QStringLiteral("disc.bin"))))
+        return cue;
+    return linkedCue;
 }
 
 } // namespace
@@ -118,8 +175,17 @@ CdioMediaControl::State CdioMediaControl::examine(const QString &source)
         }
         driver = driverFor(path);
     }
+    std::unique_ptr<QTemporaryDir> scratch;
+    QString toOpen = path;
+    if (QFileInfo(path).suffix().compare(QLatin1String("cue"), Qt::CaseInsensitive) == 0) {
+        toOpen = cueSheetToOpen(path, scratch, &state.detail);
+        if (toOpen.isEmpty()) {
+            state.code = MciInvalidDeviceName;
+            return state;
+        }
+    }
 
-    const CdioHandle p(cdio_open(path.toLocal8Bit().constData(), driver));
+    const CdioHandle p(cdio_open(toOpen.toLocal8Bit().constData(), driver));
     if (!p) {
         state.code = MciInvalidDeviceName;
         state.detail = QStringLiteral("%1 cannot be read as a CD drive or disc image").arg(path);
