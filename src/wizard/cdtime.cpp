@@ -15,15 +15,18 @@ std::optional<qint32> CDTimeToTime(const QString &reply)
         return std::nullopt;
     int minutes = m.captured(1).toInt();
     int seconds = m.captured(2).toInt();
+    const int frames = m.captured(3).toInt();
     // The player's way of saying "one frame short of the next second" rounds up.
-    if (m.captured(3) == QLatin1String("99"))
+    if (frames == 99)
         ++seconds;
-    if (seconds >= 60) {
-        seconds -= 60;
+    else if (frames >= 75)
+        return std::nullopt;
+    if (seconds > 60)
+        return std::nullopt;
+    if (seconds == 60) {
+        seconds = 0;
         ++minutes;
     }
-    if (seconds >= 60)
-        return std::nullopt;
     const qint32 value = picture::timeValue(minutes / 60, minutes % 60, seconds);
     if (value == picture::NoTime)
         return std::nullopt;

@@ -9,8 +9,9 @@ namespace melodex {
 
 /// The time value of a length reply "mm:ss:ff" (minutes of two or more digits, two-digit seconds
 /// and frames). Frames are dropped, never rounded, except that frames "99" count as one more
-/// second; 60 or more seconds carry into the minutes. Nothing when the reply is not a length
-/// (an error code, a word, an empty reply), so that a failed query never passes for a time.
+/// second, and 60 seconds carry into the minutes. Nothing when the reply is not a length (an
+/// error code, a word, an empty reply, more than 60 seconds, frames from 75 to 98), so that a
+/// failed query never passes for a time.
 std::optional<qint32> CDTimeToTime(const QString &reply);
 
 /// A track length as the wizard's track list shows it: minutes (hours included) right-aligned
