@@ -11,18 +11,6 @@ namespace {
 
 constexpr int ScratchTextSize = 30;
 
-// Rolls back the open transaction keeping the error that made it fail, for the caller's message.
-int rollBack(int rc)
-{
-    const store::ErrorState failed = store::lastError();
-    store::Store::instance().rollback();
-    if (failed.code == store::FileSystemErr)
-        store::setDriverError(failed.driverCode, failed.driverText, failed.fileName);
-    else
-        store::setError(failed.code ? failed.code : rc, failed.fileName);
-    return rc;
-}
-
 int writeScratch(const CdReading &reading, qint64 instance, const QString &albumArtist)
 {
     for (const CdTrack &track : reading.tracks) {
@@ -89,21 +77,48 @@ int writeSongs(const CdReading &reading, const AlbumRecord &album)
     return 0;
 }
 
+void restoreError(const store::ErrorState &failed)
+{
+    if (failed.code == store::FileSystemErr)
+        store::setDriverError(failed.driverCode, failed.driverText, failed.fileName);
+    else
+        store::setError(failed.code, failed.fileName);
+}
+
+// Rolls back the open transaction keeping the error that made it fail, for the caller's message.
+int rollBack(int rc)
+{
+    store::ErrorState failed = store::lastError();
+    if (failed.code == 0)
+        failed.code = rc;
+    store::Store::instance().rollback();
+    restoreError(failed);
+    return rc;
+}
+
 // Runs `write` in one transaction over `file`, keeping the file's record buffer as it was.
 template <typename Buffer, typename Write>
 int inTransaction(store::KeyedFile &file, Buffer &buffer, Write write)
 {
-    const store::FileUse use(file);
-    if (!use.ok())
-        return use.result() ? use.result() : store::NotOpenErr;
-    const Buffer kept = buffer;
-    store::Store &st = store::Store::instance();
-    int rc = st.logout({&file});
-    if (rc == 0) {
-        rc = write();
-        rc = rc != 0 ? rollBack(rc) : st.commit();
+    int rc = 0;
+    store::ErrorState failed;
+    {
+        const store::FileUse use(file);
+        if (!use.ok())
+            return use.result() ? use.result() : store::NotOpenErr;
+        const Buffer kept = buffer;
+        store::Store &st = store::Store::instance();
+        rc = st.logout({&file});
+        if (rc == 0) {
+            rc = write();
+            rc = rc != 0 ? rollBack(rc) : st.commit();
+        }
+        buffer = kept;
+        failed = store::lastError();
     }
-    buffer = kept;
+    // Closing the file after its last use clears the error the caller is to report.
+    if (rc != 0)
+        restoreError(failed);
     return rc;
 }
 

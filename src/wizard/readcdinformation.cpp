@@ -27,9 +27,12 @@ bool reportWrite(int rc, const QString &where)
 {
     if (rc == 0)
         return true;
+    const store::ErrorState &error = store::lastError();
+    QString reason = error.code ? error.text : store::errorText(rc);
+    if (!error.driverText.isEmpty())
+        reason += QStringLiteral(" (") + error.driverText + u')';
     showError(QStringLiteral("The tracks read from the CD could not be written to %1:\n%2")
-                  .arg(where, store::lastError().text.isEmpty() ? store::errorText(rc)
-                                                                : store::lastError().text));
+                  .arg(where, reason));
     return false;
 }
 
