@@ -10,6 +10,7 @@
 #include "ui/interchange/interchangeprocedures.h"
 #include "ui/procedures.h"
 #include "ui/uiservices.h"
+#include "wizard/cddevicesetting.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,6 +36,11 @@ int main(int argc, char *argv[])
     // "melodex import ..." and "melodex export ..." run without a window.
     if (const auto code = melodex::runInterchangeCommand(arguments))
         return *code;
+    // The CD device applies to the whole run; the rest of the line is the program's.
+    if (!melodex::takeCdDeviceOption(arguments)) {
+        std::fputs("melodex: --cd-device needs a drive or disc image\n", stderr);
+        return 2;
+    }
     const melodex::CommandLine cl = melodex::parseCommandLine(arguments);
     switch (cl.action) {
     case melodex::CommandLine::ShowHelp:

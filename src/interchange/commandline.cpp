@@ -9,6 +9,7 @@
 #include "interchange/importrun.h"
 #include "platform/store/store.h"
 #include "services/messageservice.h"
+#include "wizard/cdcommand.h"
 
 #include <QDir>
 
@@ -241,6 +242,8 @@ private:
 
 std::optional<int> runInterchangeCommand(const QStringList &arguments)
 {
+    if (const std::optional<int> code = runCdCommand(arguments))
+        return code;
     const QString command = commandOf(arguments);
     if (command != QLatin1String("import") && command != QLatin1String("export"))
         return std::nullopt;

@@ -1,5 +1,5 @@
 // Tests that run the program itself: its exit status after fatal errors, and a killed export.
-#include "app/messageservice.h"
+#include "services/messageservice.h"
 #include "testsupport.h"
 
 #include <QDir>
