@@ -274,7 +274,11 @@ int KeyedFile::create()
     int err = 0;
     const QString temp = makeTemporaryFile(path, &err);
     if (temp.isEmpty()) {
-        setError(err == EACCES || err == EPERM || err == EROFS ? NoAccessErr : FileSystemErr, path);
+        // A directory that cannot hold the file (missing, not a directory, read-only, not ours)
+        // is the access error the opening messages report, as a failed open would be.
+        const bool noAccess =
+            err == EACCES || err == EPERM || err == EROFS || err == ENOENT || err == ENOTDIR;
+        setError(noAccess ? NoAccessErr : FileSystemErr, path);
         if (errorCode() == FileSystemErr)
             setDriverError(err, QString::fromLocal8Bit(std::strerror(err)), path);
         return errorCode();
