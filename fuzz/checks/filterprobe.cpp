@@ -273,6 +273,14 @@ QString FilterProbe::check(const QString &filter, int key)
 {
     if (!isReady())
         return m_error;
+    // The file keeps a prepared statement for every filter it has read with until it closes;
+    // reopening now and then keeps a long run's memory flat.
+    if (++m_checks % 512 == 0) {
+        Songlore.close();
+        if (Songlore.open() != 0)
+            return u"cannot reopen the songs file: "_s + store::lastError().text;
+        Songlore.useCount = 1;
+    }
     const store::FileLayout &layout = SongloreRecord::fileLayout();
     if (key < 0) {
         size_t sum = 0;

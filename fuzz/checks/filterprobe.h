@@ -41,6 +41,7 @@ private:
     QTemporaryDir m_dir;
     QString m_error;
     std::vector<std::vector<QVariant>> m_songs; // as stored, in field order
+    int m_checks = 0;
 };
 
 } // namespace melodex::fuzz

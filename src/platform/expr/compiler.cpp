@@ -576,11 +576,7 @@ private:
         case Function::Val:
             return asReal(std::move(args[0]));
         case Function::Numeric: {
-            if (args[0].kind != Kind::Text) {
-                Frag yes = atom(QStringLiteral("1"), Kind::Number);
-                yes.boolean = true;
-                return yes;
-            }
+            // A number is numeric; mdx_isnum says so too, and its argument keeps the parameters.
             Frag f = unary(QStringLiteral("mdx_isnum"), std::move(args[0]), Kind::Number);
             f.boolean = true;
             return f;

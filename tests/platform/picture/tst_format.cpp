@@ -522,3 +522,16 @@ TEST(RoundTrip, Text)
             EXPECT_EQ(deformat(format(s(text), picture, layout, C), picture, C), Value(s(text)));
     }
 }
+
+TEST(RoundTrip, MonthFormsOfTheFirstRepresentableMonth)
+{
+    // December 1800 has day numbers only from the 29th on; its month reads back as that day.
+    for (int form : {14, 16}) { // the month-year forms with four-digit years
+        const Picture picture = Picture::parse(QStringLiteral("@d%1").arg(form));
+        for (qint64 d : {1, 2, 3}) {
+            const QString shown = format(d, picture, Layout::Trimmed, C);
+            EXPECT_EQ(deformatNumber(shown, picture, C), 1) << str(shown) << " under @d" << form;
+        }
+        EXPECT_EQ(deformatNumber(format(4, picture, Layout::Trimmed, C), picture, C), 4);
+    }
+}
