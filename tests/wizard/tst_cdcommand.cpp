@@ -34,6 +34,7 @@ protected:
 TEST_F(CdCommandTest, PrintsTheTrackTableIdentifierDiscIdAndCdText)
 {
     DiscImage image = DiscImage::ofSeconds({205, 217, 3660});
+    image.data = {false, false, true};
     image.discTitle = QStringLiteral("Night Shift");
     image.discPerformer = QStringLiteral("The Owls");
     image.titles = {QStringLiteral("Dusk"), {}, QStringLiteral("The Long One")};
@@ -45,10 +46,11 @@ TEST_F(CdCommandTest, PrintsTheTrackTableIdentifierDiscIdAndCdText)
         << err.toStdString();
     const QStringList lines = out.split(u'\n');
     ASSERT_GE(lines.size(), 10) << out.toStdString();
-    EXPECT_EQ(lines.mid(0, 4), (QStringList{QStringLiteral("Track  Length  Title"),
-                                            QStringLiteral("    1    3:25  Dusk - Anna"),
-                                            QStringLiteral("    2    3:37"),
-                                            QStringLiteral("    3   61:00  The Long One")}));
+    EXPECT_EQ(
+        lines.mid(0, 4),
+        (QStringList{QStringLiteral("Track  Length  Title"),
+                     QStringLiteral("    1    3:25  Dusk - Anna"), QStringLiteral("    2    3:37"),
+                     QStringLiteral("    3   61:00  The Long One (data track)")}));
     EXPECT_TRUE(out.contains(QStringLiteral("\nTracks:              3\n")));
     EXPECT_TRUE(out.contains(QStringLiteral("\nDisc length:         68:02\n")));
     EXPECT_TRUE(

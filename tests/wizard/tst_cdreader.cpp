@@ -244,44 +244,4 @@ TEST_F(CdReaderTest, KeepsTheTrueLengthsOfADiscOverEightyMinutes)
     EXPECT_EQ(TimeToMinSec(fromImage.reading().discLength), QStringLiteral("95:45"));
 }
 
-TEST_F(CdReaderTest, CarriesCdTextAndDataTracksFromTheImage)
-{
-    DiscImage image = DiscImage::ofSeconds({200, 180, 900});
-    image.data = {false, false, true};
-    image.discTitle = QStringLiteral("Night Shift");
-    image.discPerformer = QStringLiteral("The Owls");
-    image.titles = {QStringLiteral("Dusk"), QStringLiteral("Midnight")};
-    useImage(image.write(dir()));
-    CdReader fromImage(cd::MediaControl::instance());
-    ASSERT_TRUE(fromImage.read(false));
-    const CdReading &r = fromImage.reading();
-    EXPECT_EQ(r.disc.title, QStringLiteral("Night Shift"));
-    EXPECT_EQ(r.disc.performer, QStringLiteral("The Owls"));
-    ASSERT_EQ(r.tracks.size(), 3);
-    EXPECT_EQ(r.titleOf(r.tracks[0]), QStringLiteral("Dusk"));
-    EXPECT_EQ(r.titleOf(r.tracks[1]), QStringLiteral("Midnight"));
-    EXPECT_EQ(r.titleOf(r.tracks[2]), QStringLiteral("Track 3"));
-    EXPECT_TRUE(r.tracks[2].data);
-    EXPECT_EQ(r.tracks[2].length, time(15, 0));
-}
-
-TEST_F(CdReaderTest, ImagesThatCannotBeReadGiveAClearMessage)
-{
-    const DiscImage image = DiscImage::ofSeconds({200, 180, 240});
-    const QString missing = QDir(dir()).filePath(QStringLiteral("gone.cue"));
-    const QString noBin = image.write(dir(), QStringLiteral("nobin"));
-    QFile::remove(QDir(dir()).filePath(QStringLiteral("nobin.bin")));
-    const QString truncated = image.write(dir(), QStringLiteral("short"), 300 * 75);
-
-    for (const QString &path : {missing, noBin, truncated}) {
-        SCOPED_TRACE(path.toStdString());
-        useImage(path);
-        CdReader fromImage(cd::MediaControl::instance());
-        EXPECT_FALSE(fromImage.read(false));
-        EXPECT_EQ(fromImage.failure(), CdReader::Failure::NotAvailable);
-        EXPECT_TRUE(fromImage.message().startsWith(QStringLiteral("CD player not available.\n\n")));
-        EXPECT_TRUE(fromImage.message().contains(QFileInfo(path).fileName()));
-    }
-}
-
 } // namespace

@@ -61,26 +61,6 @@ TEST_F(CdioMediaControlTest, AnswersTheReadersCommandsFromAnImage)
     EXPECT_EQ(device.command(QStringLiteral("open waveaudio")).code, MciInvalidDeviceName);
 }
 
-TEST_F(CdioMediaControlTest, ReadsEveryTrackOfDiscsFromOneToNinetyNineTracks)
-{
-    for (const int count : {1, 2, 3, 12, 99}) {
-        SCOPED_TRACE(count);
-        DiscImage image;
-        for (int i = 0; i < count; ++i)
-            image.frames.push_back((30 + i) * 75 + i % 75);
-        const CdioMediaControl::State state =
-            CdioMediaControl::examine(image.write(dir(), QStringLiteral("d%1").arg(count)));
-        ASSERT_EQ(state.code, 0) << state.detail.toStdString();
-        ASSERT_TRUE(state.toc);
-        EXPECT_EQ(state.toc->trackCount(), count);
-        EXPECT_EQ(state.toc->offsets.front(), 150);
-        for (int i = 0; i < count; ++i)
-            EXPECT_EQ(state.toc->trackFrames(i), image.frames[size_t(i)]) << i;
-        EXPECT_EQ(state.toc->discFrames(), image.totalFrames());
-        EXPECT_FALSE(state.toc->hasText());
-    }
-}
-
 TEST_F(CdioMediaControlTest, ReadsCdTextAndDataTracksFromTheCueSheet)
 {
     DiscImage image = DiscImage::ofSeconds({200, 180, 600});
@@ -150,15 +130,6 @@ TEST_F(CdioMediaControlTest, AnImageThatCannotBeReadIsNoPlayerAndSaysWhy)
     CdioMediaControl unreadable(garbage.fileName());
     EXPECT_NE(unreadable.command(QStringLiteral("open cdaudio shareable")).code, 0);
     EXPECT_FALSE(unreadable.failureDetail().isEmpty());
-}
-
-TEST(DiscToc, WritesLengthsAsMinutesSecondsAndFrames)
-{
-    EXPECT_EQ(DiscToc::msf(0), QStringLiteral("00:00:00"));
-    EXPECT_EQ(DiscToc::msf(74), QStringLiteral("00:00:74"));
-    EXPECT_EQ(DiscToc::msf(75 * 60 * 61 + 75 * 5 + 3), QStringLiteral("61:05:03"));
-    EXPECT_EQ(DiscToc::msf(75 * 60 * 100), QStringLiteral("100:00:00"));
-    EXPECT_EQ(DiscToc::msf(-5), QStringLiteral("00:00:00"));
 }
 
 // The disc ID as MusicBrainz defines it: SHA-1 over the first and last track numbers and the
