@@ -36,13 +36,13 @@ const QString &listName()
 // Track, artist, title, time, media, file number, release date.
 const QString &designedFormat()
 {
-    static const QString format = QStringLiteral("28L~Track Number~L@n3@#1#M|"
-                                                 "120L~Artist~L@s30@#2#M|"
-                                                 "120L~Title~L@s30@#3#M|"
-                                                 "36L~Time~L@t4b@#4#M|"
+    static const QString format = QStringLiteral("60L~Track Number~L@n3@#1#M|"
+                                                 "100L~Artist~L@s30@#2#M|"
+                                                 "100L~Title~L@s30@#3#M|"
+                                                 "48L~Time~L@t4b@#4#M|"
                                                  "60L~Media~L@s20@#5#M|"
-                                                 "44L~File Number~L@s10@#6#M|"
-                                                 "50R~Release Date~C@d17b@#7#M|");
+                                                 "56L~File Number~L@s10@#6#M|"
+                                                 "64R~Release Date~C@d17b@#7#M|");
     return format;
 }
 

@@ -11,6 +11,7 @@
 #include "ui/procedures.h"
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QPushButton>
 
 namespace melodex {
@@ -44,6 +45,18 @@ const QString &compilation()
     return name;
 }
 
+QBoxLayout *layoutHolding(QLayout *root, QWidget *widget)
+{
+    if (!root)
+        return nullptr;
+    if (root->indexOf(widget) >= 0)
+        return qobject_cast<QBoxLayout *>(root);
+    for (int i = 0; i < root->count(); ++i)
+        if (QBoxLayout *found = layoutHolding(root->itemAt(i)->layout(), widget))
+            return found;
+    return nullptr;
+}
+
 } // namespace
 
 std::vector<ListCatalogueEntry> BrowseAlbum::columnCatalogue()
@@ -69,11 +82,11 @@ std::vector<ListCatalogueEntry> BrowseAlbum::columnCatalogue()
         entry("ALB:Album", "Album", 160, "@s40", u'L', u'L', true),
         entry("ALB:Media", "Media", 80, "@s20", u'L', u'L', true),
         entry("ALB:FileNumber", "File Number", 80, "@s20", u'L', u'L', true),
-        entry("ALB:ReleaseDate", "Released", 50, "@d17b", u'R', u'C', true),
-        entry("ALB:Rating", "Rating", 30, "@s2", u'R', u'C', true),
-        entry("ALB:PurPrice", "Pur Price", 46, "@n-10.2b", u'R', u'C', true),
-        entry("ALB:PurchaseDate", "Purchase Date", 60, "@d17b", u'R', u'C', true),
-        entry("ALB:Value", "Value", 46, "@n-10.2b", u'R', u'C', false),
+        entry("ALB:ReleaseDate", "Released", 64, "@d17b", u'R', u'C', true),
+        entry("ALB:Rating", "Rating", 32, "@s2", u'R', u'C', true),
+        entry("ALB:PurPrice", "Pur Price", 52, "@n-10.2b", u'R', u'C', true),
+        entry("ALB:PurchaseDate", "Purchase Date", 64, "@d17b", u'R', u'C', true),
+        entry("ALB:Value", "Value", 52, "@n-10.2b", u'R', u'C', false),
         entry("ALB:TotalTime", "Total Time", 52, "@t4b", u'R', u'C', false),
     };
 }
@@ -137,6 +150,17 @@ BrowseAlbum::BrowseAlbum(QWidget *parent) : BrowseList(settings(), parent)
     extraButton(SingleArtistButton)->setIcon(wizard);
     extraButton(CompilationButton)->setIcon(wizard);
     button(BrowseButton::Close)->setIcon(QIcon(QStringLiteral(":/icons/exit.png")));
+    // Nine buttons do not fit one row: the runs get a row of their own under the others.
+    auto *box = qobject_cast<QBoxLayout *>(layout());
+    if (QBoxLayout *row = layoutHolding(layout(), extraButton(PrintButton)); box && row) {
+        auto *runs = new QHBoxLayout;
+        for (const int b : {SingleArtistButton, CompilationButton, PrintButton, FormatButton}) {
+            row->removeWidget(extraButton(b));
+            runs->addWidget(extraButton(b));
+        }
+        runs->addStretch(1);
+        box->addLayout(runs);
+    }
 
     m_customizer = new ListCustomizer(*this, columnCatalogue(), QStringLiteral("?Browse"), 1);
 

@@ -22,7 +22,7 @@ void album(qint32 id, const char *artist, const char *title, const char *media, 
 {
     ALB.clear();
     ALB.AlbumID = id;
-    ALB.Artist = QLatin1String(artist);
+    ALB.Artist = QString::fromUtf8(artist);
     ALB.Album = QLatin1String(title);
     ALB.Media = QLatin1String(media);
     ALB.FileNumber = QLatin1String(number);
