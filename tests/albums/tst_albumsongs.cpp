@@ -4,6 +4,9 @@
 
 #include "albums/albumentry.h"
 #include "albums/albumsongs.h"
+#include "platform/store/collation.h"
+
+#include <sqlite3.h>
 
 using namespace melodex;
 
@@ -31,6 +34,21 @@ protected:
         MUS.TrackNumber = quint8(track);
         EXPECT_EQ(Songlore.add(), 0);
         return id;
+    }
+    // A trigger of the songs file, added through a connection of its own, to make writes fail.
+    void injectIntoSongs(const char *sql)
+    {
+        store::Store::instance().closeAll();
+        sqlite3 *db = nullptr;
+        const QByteArray path = (dir() + QStringLiteral("/sgldata.db")).toUtf8();
+        ASSERT_EQ(sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE, nullptr),
+                  SQLITE_OK);
+        store::registerKeyCollation(db);
+        const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        ASSERT_EQ(rc, SQLITE_OK);
+        openFile(Songlore);
+        openFile(Album);
     }
     static qint32 albumOf(qint32 songId)
     {
@@ -83,6 +101,31 @@ TEST_F(AlbumSongsTest, AssigningTakesTheFileNumberInAnyCaseAndStopsAtAnotherMedi
     const auto d = AlbumSongs::assignByFileNumber(album(8, "CD", "A1"));
     EXPECT_EQ(AlbumSongs::assignmentMessage(d).second,
               QStringLiteral("No songs with that file number were found."));
+}
+
+TEST_F(AlbumSongsTest, AFailedWriteNamesTheSongAndKeepsTheOnesWrittenBefore)
+{
+    song(1, "One", "CD", "A1");
+    song(2, "Two", "CD", "A1");
+    song(3, "Three", "CD", "A1");
+    injectIntoSongs("CREATE TRIGGER fail BEFORE UPDATE ON rec WHEN OLD.\"ID\" = 2 "
+                    "BEGIN SELECT RAISE(ABORT, 'injected'); END");
+    const auto a = AlbumSongs::assignByFileNumber(album(4, "CD", "A1"));
+    // The scan goes by title within the file number: One, Three, then Two fails.
+    EXPECT_EQ(a.stop, AlbumSongs::Stop::WriteError);
+    EXPECT_EQ(a.assigned, 2);
+    EXPECT_EQ(a.song, QStringLiteral("\"Two\" by Artist"));
+    const auto [caption, text] = AlbumSongs::assignmentMessage(a);
+    EXPECT_EQ(caption, QStringLiteral("Error"));
+    EXPECT_TRUE(text.startsWith(u"Error updating song database - ")) << text.toStdString();
+    EXPECT_TRUE(text.contains(u"\"Two\" by Artist"));
+    EXPECT_TRUE(text.contains(u"2 songs assigned before it."));
+    EXPECT_EQ(albumOf(1), 4);
+    EXPECT_EQ(albumOf(2), 0);
+    EXPECT_EQ(albumOf(3), 4);
+    int error = 0;
+    EXPECT_EQ(AlbumSongs::linkSong(2, 4, &error), AlbumSongs::Link::Failed);
+    EXPECT_NE(error, 0);
 }
 
 TEST_F(AlbumSongsTest, OnlySongsThatExistAreLinked)
