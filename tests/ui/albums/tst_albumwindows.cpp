@@ -311,6 +311,26 @@ private Q_SLOTS:
         QCOMPARE(albumOfSong(3), 0);
     }
 
+    void withoutAFileNumberASongIsPickedInstead()
+    {
+        addAlbum(2, QStringLiteral("Artist"), QStringLiteral("Album"), QStringLiteral("CD"));
+        addSong(5, QStringLiteral("Picked"));
+        readAlbum(2);
+        withForm(ChangeRecord, [&](UpdateAlbums &form) {
+            test::GuiDataFixture::onModal([](QWidget *modal) {
+                auto *picker = qobject_cast<BrowseList *>(modal);
+                QVERIFY(picker);
+                QCOMPARE(picker->table()->rowCount(), 1);
+                picker->pressSelect();
+            });
+            form.songButton(4)->click();
+            // No question without a file number to ask about.
+            QVERIFY(data.messages.requests().isEmpty());
+            QCOMPARE(column(form.songList(), 2), QStringList{QStringLiteral("Picked")});
+        });
+        QCOMPARE(albumOfSong(5), 2);
+    }
+
     void editingAllSongsOfAnEmptyAlbumEndsAtOnce()
     {
         addAlbum(2, QStringLiteral("Artist"), QStringLiteral("Album"), QStringLiteral("CD"));
