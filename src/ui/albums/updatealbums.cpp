@@ -370,8 +370,7 @@ QPlainTextEdit *UpdateAlbums::memoEdit(int which) const
 
 qint32 UpdateAlbums::albumId() const
 {
-    return qint32(
-        const_cast<FormSession &>(m_session).value(QStringLiteral("ALB:AlbumID")).toLongLong());
+    return qint32(m_session.value(QStringLiteral("ALB:AlbumID")).toLongLong());
 }
 
 // --- entry -----------------------------------------------------------------------------------
