@@ -145,6 +145,11 @@ private Q_SLOTS:
         QTest::keyClick(w.table(), Qt::Key_M);
         QCOMPARE(w.table()->item(w.browse().selected() - 1, 1)->text(),
                  QStringLiteral("Obscured by Clouds"));
+        // By ID a digit finds the first album whose number is not less than it.
+        w.sortTabs()->setCurrentIndex(0);
+        QTest::keyClick(w.table(), Qt::Key_3);
+        QCOMPARE(w.table()->item(w.browse().selected() - 1, 1)->text(),
+                 QStringLiteral("Obscured by Clouds"));
     }
 
     void aCopyStartsFromTheAlbumAndCancellingLeavesNothing()
