@@ -1,7 +1,9 @@
-// The page logic of the songs list over generated catalogues: opening, paging, a locator
-// keystroke, a thumb drag and a tab switch, each timed as the store work of one operation.
+// The page logic of the songs and albums lists over generated catalogues: opening, paging, a
+// locator keystroke, a thumb drag and a tab switch, each timed as the store work of one
+// operation; and reading the songs of one album as the album form does.
 #include "songgenerator.h"
 
+#include "albums/albumsongs.h"
 #include "browse/pagedbrowse.h"
 #include "browse/spreadkeyvalues.h"
 #include "data/records.h"
@@ -209,6 +211,139 @@ void BM_ContainsSearch(benchmark::State &state)
     finish(state, *b, before);
 }
 
+namespace {
+
+// 100,000 albums next to the songs, made once: the generated songs point at the first 20,000.
+constexpr qint64 AlbumCount = 100000;
+
+struct Albums
+{
+    std::unique_ptr<store::FileUse> use;
+    void open(qint64 songs)
+    {
+        g_cat.open(songs);
+        use = std::make_unique<store::FileUse>(Album);
+        if (!use->ok())
+            std::abort();
+        if (Album.records() >= AlbumCount)
+            return;
+        store::Store::instance().stream();
+        for (qint64 n = Album.records() + 1; n <= AlbumCount; ++n) {
+            bench::makeSong(n * 7919);
+            ALB.clear();
+            ALB.AlbumID = qint32(n);
+            ALB.Artist = MUS.Artist;
+            ALB.Album = MUS.Album + QStringLiteral(" ") + QString::number(n);
+            ALB.Media = MUS.Media;
+            ALB.FileNumber = MUS.FileNumber;
+            ALB.ReleaseDate = MUS.ReleaseDate;
+            if (Album.add() != 0)
+                std::abort();
+        }
+        store::Store::instance().flush();
+    }
+} g_albums;
+
+// The three orders of the albums list, numbered as its tabs number them.
+std::vector<SortOrder> albumOrders()
+{
+    const auto &l = AlbumRecord::fileLayout();
+    auto step = [&l](int key, const char *field) {
+        SortOrder o;
+        o.key = key;
+        o.locator = SortOrder::Locator::Step;
+        o.locatorField = l.fieldIndex(QString::fromLatin1(field));
+        return o;
+    };
+    return {step(AlbumRecord::KeyAlbumID, "AlbumID"), step(AlbumRecord::KeyAlbum, "Album"),
+            step(AlbumRecord::KeyArtist, "Artist")};
+}
+
+std::unique_ptr<PagedBrowse> openAlbums(int tab = 2)
+{
+    auto b = std::make_unique<PagedBrowse>(Album, albumOrders());
+    b->setVisibleRows(PageRows);
+    if (!b->open())
+        std::abort();
+    b->setTabOrder(tab);
+    b->refresh();
+    b->newSelection();
+    return b;
+}
+
+void BM_AlbumsOpen(benchmark::State &state)
+{
+    g_albums.open(state.range(0));
+    const long before = bench::rssKiB();
+    for (auto _ : state)
+        openAlbums()->close();
+    finish(state, *openAlbums(), before);
+}
+
+void BM_AlbumsPaging(benchmark::State &state)
+{
+    g_albums.open(state.range(0));
+    auto b = openAlbums();
+    b->typeCharacter(u'M');
+    b->newSelection();
+    const long before = bench::rssKiB();
+    qint64 i = 0;
+    for (auto _ : state) {
+        b->scroll(i++ % 80 < 40 ? PagedBrowse::Scroll::PageDown : PagedBrowse::Scroll::PageUp);
+        b->newSelection();
+    }
+    finish(state, *b, before);
+}
+
+void BM_AlbumsLocator(benchmark::State &state)
+{
+    g_albums.open(state.range(0));
+    auto b = openAlbums();
+    const long before = bench::rssKiB();
+    qint64 i = 0;
+    for (auto _ : state) {
+        b->typeCharacter(QChar(u'A' + int(i++ * 7 % 26)));
+        b->newSelection();
+    }
+    finish(state, *b, before);
+}
+
+void BM_AlbumsTabSwitch(benchmark::State &state)
+{
+    g_albums.open(state.range(0));
+    auto b = openAlbums();
+    b->typeCharacter(u'K');
+    b->newSelection();
+    const long before = bench::rssKiB();
+    qint64 i = 0;
+    for (auto _ : state) {
+        b->setTabOrder(int(i++ % 3) + 1);
+        b->refresh();
+        b->newSelection();
+    }
+    finish(state, *b, before);
+}
+
+// The album form's songs list: the songs of one album through MUS:KeyAlbumID.
+void BM_AlbumSongs(benchmark::State &state)
+{
+    g_albums.open(state.range(0));
+    const long before = bench::rssKiB();
+    qint64 i = 0;
+    size_t songs = 0;
+    for (auto _ : state)
+        songs += AlbumSongs::songsOf(qint32(i++ * 13 % 20000 + 1)).size();
+    state.counters["songsPerAlbum"] = double(songs) / double(std::max<qint64>(i, 1));
+    state.counters["rssGrowthKiB"] = double(bench::rssKiB() - before);
+}
+
+} // namespace
+
+BENCHMARK(BM_AlbumsOpen)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AlbumsPaging)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AlbumsLocator)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AlbumsTabSwitch)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AlbumSongs)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ContainsSearch)
     ->Args({100000, 10})
     ->Args({1000000, 10})

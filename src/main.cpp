@@ -4,6 +4,7 @@
 #include "app/startup.h"
 #include "interchange/commandline.h"
 #include "platform/store/store.h"
+#include "ui/albums/albumprocedures.h"
 #include "ui/catalog/lookupprocedures.h"
 #include "ui/catalog/songprocedures.h"
 #include "ui/frame/mainframe.h"
@@ -25,6 +26,7 @@ void registerAllProcedures()
     melodex::registerLookupProcedures();
     melodex::registerSongProcedures();
     melodex::registerInterchangeProcedures();
+    melodex::registerAlbumProcedures();
 }
 } // namespace
 

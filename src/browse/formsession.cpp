@@ -285,15 +285,14 @@ FormSession::Completion FormSession::completeInsert()
         // A failed add leaves some other record current, which duplicate() would not count;
         // the key the add itself found clashing is counted as well.
         const int clashing = file.duplicateKey();
-        bool reported = false;
+        // Only the first: two keys over the same fields (an album's title and artist) would
+        // otherwise report one clash twice.
         for (const UniqueKeyName &k : m_settings.uniqueKeys) {
             if (k.key == clashing || file.duplicate(k.key)) {
                 StandardWarning(24, k.name);
-                reported = true;
+                return {false, 0};
             }
         }
-        if (reported)
-            return {false, 0};
     }
     StandardWarning(14);
     return {false, -1};

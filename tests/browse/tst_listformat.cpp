@@ -46,3 +46,45 @@ TEST(ListFormat, DatePicturesFollowThePreference)
     EXPECT_EQ(ListFormat::withDateFormat(QStringLiteral("broken@d17"), u"d2"),
               QStringLiteral("broken@d17"));
 }
+
+TEST(ListFormat, EveryColumnWrittenReadsBackTheSame)
+{
+    // Many generated columns: whatever the writer produces, the parser gives back unchanged.
+    const QChar letters[] = {u'L', u'R', u'C', u'D'};
+    const QString pictures[] = {QStringLiteral("@s40"), QStringLiteral("@S20"),
+                                QStringLiteral("@n-10.2"), QStringLiteral("@d17b"),
+                                QStringLiteral("@t4")};
+    const QString headers[] = {QString(), QStringLiteral("Artist"), QStringLiteral("Pur Price"),
+                               QStringLiteral("A (x) #1# @ | _"), QStringLiteral("Größe")};
+    ListFormat f;
+    for (int i = 0; i < 200; ++i) {
+        ListColumn c;
+        c.width = (i * 37) % 500;
+        c.justification = letters[i % 4];
+        c.indent = i % 3 == 0 ? i % 7 : 0;
+        c.header = headers[i % 5];
+        c.headerJustification = letters[(i / 4) % 4];
+        c.headerIndent = i % 5 == 0 ? 2 : 0;
+        c.picture = pictures[i % 5];
+        c.number = i % 11;
+        c.fixed = i & 1;
+        c.underline = i & 2;
+        c.resizable = i & 4;
+        c.border = i & 8;
+        f.columns.push_back(c);
+    }
+    const auto back = ListFormat::parse(f.toString());
+    ASSERT_TRUE(back);
+    EXPECT_EQ(*back, f);
+    EXPECT_EQ(back->toString(), f.toString());
+}
+
+TEST(ListFormat, HeadersAreClippedAndLoseTheirTildes)
+{
+    ListFormat f;
+    ListColumn c;
+    c.header = QStringLiteral("A ~very~ long header text that goes on   ");
+    c.number = 3;
+    f.columns.push_back(c);
+    EXPECT_EQ(f.toString(), QStringLiteral("0L~A very long header text t~L@S20@#3#"));
+}

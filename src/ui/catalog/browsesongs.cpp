@@ -11,7 +11,9 @@
 #include "ui/catalog/browsecategories.h"
 #include "ui/catalog/browsemedia.h"
 #include "ui/catalog/popupmenu.h"
+#include "ui/catalog/songcolumns.h"
 #include "ui/catalog/updatesong.h"
+#include "ui/listformat/listcustomizer.h"
 #include "ui/procedures.h"
 #include "ui/query/querywizard.h"
 
@@ -93,7 +95,9 @@ BrowseSongs::BrowseSongs(QWidget *parent) : BrowseList(settings(), parent)
     }
     extraButton(ImportButton)->setEnabled(hasProcedure(QStringLiteral("Import")));
     extraButton(ExportButton)->setEnabled(hasProcedure(QStringLiteral("Export")));
-    extraButton(FormatButton)->setEnabled(hasProcedure(QStringLiteral("ListFormatBrowseBox")));
+    // The user's own columns, kept under "ListFormatString-?Browse" and its companions.
+    m_customizer = new ListCustomizer(*this, songColumnCatalogue(BrowseList::settings().format),
+                                      QStringLiteral("?Browse"), 1);
     extraButton(SearchButton)->setEnabled(m_searchUsable);
     extraButton(ResetSearchButton)->setEnabled(false);
     updateControls();
@@ -220,10 +224,7 @@ BrowseSettings BrowseSongs::settings()
                      }},
         BrowseButton{BrowseButton::Extra, QStringLiteral("Format &BrowseBox"),
                      QStringLiteral("Re-format Columns of BrowseBox"),
-                     [](BrowseList &l) {
-                         static_cast<BrowseSongs &>(l).startRun(
-                             QStringLiteral("ListFormatBrowseBox"));
-                     }},
+                     [](BrowseList &l) { static_cast<BrowseSongs &>(l).formatList(); }},
         extra("&Select Media", "", &BrowseSongs::selectMedia),
         extra("&Select Category", "", &BrowseSongs::selectCategory),
         BrowseButton{BrowseButton::Extra, QStringLiteral("&Print"),
@@ -293,6 +294,11 @@ void BrowseSongs::updateControls()
     letterStrip()->setEnabled(!(empty && order == ByArtist));
     extraButton(CopyButton)->setEnabled(!empty);
     extraButton(PrintButton)->setEnabled(hasProcedure(printProcedure()));
+}
+
+void BrowseSongs::formatList()
+{
+    m_customizer->openDialog();
 }
 
 void BrowseSongs::startRun(const QString &name)

@@ -7,6 +7,8 @@ class QMimeData;
 
 namespace melodex {
 
+class ListCustomizer;
+
 /// The songs browse: seven sort orders on tabs (two of them limited to one media format or one
 /// category), the letter strip, incremental locators, a search through the query wizard, and the
 /// buttons that open the song form, the import and export runs and the song listings.
@@ -55,6 +57,9 @@ public:
     /// "&Select Media" and "&Select Category": the picker chooses the range of its order.
     void selectMedia();
     void selectCategory();
+    /// "Format &BrowseBox": the user's own columns.
+    void formatList();
+    ListCustomizer *customizer() const { return m_customizer; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -66,6 +71,7 @@ private:
     void startRun(const QString &procedure);
     void showSongsPopup(const QPoint &globalPos);
 
+    ListCustomizer *m_customizer = nullptr;
     QStringList m_tabCaptions;
     int m_boldTab = -1;
     bool m_searchUsable = true;

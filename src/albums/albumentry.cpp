@@ -1,0 +1,48 @@
+// The album form's rules: copies, and what a delete takes with it.
+#include "albums/albumentry.h"
+
+#include "albums/albumsongs.h"
+
+namespace melodex {
+
+namespace {
+QString clipped(QString text)
+{
+    while (text.endsWith(u' '))
+        text.chop(1);
+    return text;
+}
+} // namespace
+
+void AlbumEntry::prepareCopy(AlbumRecord &album)
+{
+    album.AlbumID = 0;
+    album.Recording.clear();
+    album.Performance.clear();
+    album.Notes.clear();
+}
+
+void AlbumEntry::markAsCopy(AlbumRecord &album)
+{
+    if (clipped(album.Album).isEmpty())
+        return;
+    album.Album = (clipped(album.Album) + QStringLiteral(" - Copy")).left(40);
+    album.CDIdentifier.clear();
+}
+
+int AlbumEntry::songCount(qint32 albumId)
+{
+    return int(AlbumSongs::songsOf(albumId).size());
+}
+
+QString AlbumEntry::deleteQuestion(const AlbumRecord &album, int songs)
+{
+    const QString name = u'"' + clipped(album.Album) + u'"';
+    if (songs == 0)
+        return QStringLiteral("Delete the album ") + name + u'?';
+    return QStringLiteral("Delete the album ") + name + QStringLiteral(" and its ") +
+           QString::number(songs) +
+           (songs == 1 ? QStringLiteral(" song?") : QStringLiteral(" songs?"));
+}
+
+} // namespace melodex
