@@ -274,9 +274,12 @@ int KeyedFile::create()
     int err = 0;
     const QString temp = makeTemporaryFile(path, &err);
     if (temp.isEmpty()) {
-        setError(err == EACCES || err == EPERM || err == EROFS ? NoAccessErr : FileSystemErr, path);
-        if (errorCode() == FileSystemErr)
+        // As SQLite reports a file it cannot open: the directory refuses it. A full disk or a
+        // failing one is the driver's error.
+        if (err == ENOSPC || err == EDQUOT || err == EIO)
             setDriverError(err, QString::fromLocal8Bit(std::strerror(err)), path);
+        else
+            setError(NoAccessErr, path);
         return errorCode();
     }
     const std::vector<QString> schema = schemaStatements();
