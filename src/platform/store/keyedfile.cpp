@@ -20,8 +20,6 @@ namespace melodex::store {
 
 namespace {
 
-constexpr int applicationId = 0x4D4C4458; // "MLDX": a data file of this store
-
 QString quoted(const QString &name)
 {
     return u'"' + name + u'"';
@@ -210,7 +208,7 @@ std::vector<QString> KeyedFile::schemaStatements() const
     };
     for (size_t k = 0; k < layout().keys.size(); ++k)
         out.push_back(indexStatement(int(k), {}));
-    out.push_back(QStringLiteral("PRAGMA application_id=%1").arg(applicationId));
+    out.push_back(QStringLiteral("PRAGMA application_id=%1").arg(ApplicationId));
     out.push_back(QStringLiteral("PRAGMA user_version=%1").arg(qint32(layout().fingerprint())));
     return out;
 }
@@ -398,7 +396,7 @@ int KeyedFile::checkSchema()
     qint64 appId = 0, version = 0;
     if (int rc = pragmaInt(QStringLiteral("application_id"), appId); rc != SQLITE_OK)
         return fail(rc);
-    if (appId != applicationId) {
+    if (appId != ApplicationId) {
         setError(NotStoreFileErr, name());
         return NotStoreFileErr;
     }

@@ -25,6 +25,9 @@ class Cursor;
 class KeyedFile
 {
 public:
+    /// The application id every data file of this store carries ("MLDX").
+    static constexpr int ApplicationId = 0x4D4C4458;
+
     explicit KeyedFile(Record &buffer);
     ~KeyedFile();
     KeyedFile(const KeyedFile &) = delete;
