@@ -150,6 +150,7 @@ private:
     bool m_quickScan = false;
     QHash<QString, sqlite3_stmt *> m_statements;
     QString m_selectList;
+    QString m_insertSql;
 
     // The current record and the values it had when read, to write only what changed.
     qint64 m_curId = 0;
