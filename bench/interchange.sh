@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Times `melodex import` and `melodex export` of generated songs against the sqlite3 shell doing
 # the same work (.import into a table with the songs file's columns and indexes, and a .mode csv
-# export in the same order) and prints the ratios. Usage: bench/interchange.sh [LINES]
-# MELODEX may name the program to time; otherwise a Release build is made in build-bench/.
+# export in the same order) and prints the ratios. Usage: bench/interchange.sh [LINES...]
+# (default: 100000 and 1000000). MELODEX may name the program to time; otherwise a Release build
+# is made in build-bench/.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-lines=${1:-100000}
+sizes=("$@")
+[[ $# -eq 0 ]] && sizes=(100000 1000000)
 melodex=${MELODEX:-}
 if [[ -z $melodex ]]; then
     MELODEX_BUILD_DIR=$top/build-bench MELODEX_BUILD_TYPE=Release \
@@ -17,9 +19,6 @@ command -v sqlite3 >/dev/null || { echo "the sqlite3 shell is needed (apt-get in
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-awk -v n="$lines" -f "$top/bench/gensongs.awk" >"$work/songs.csv"
-fields=MUS:Artist,MUS:Title,MUS:Album,MUS:Media,MUS:FileNumber,MUS:ReleaseDate,MUS:ChartNumber
-fields=$fields,MUS:TrackNumber,MUS:Time,MUS:Composer,MUS:Style,CAT:Category
 
 # "wall user system" seconds one command takes; its output is thrown away. On a machine shared
 # with other work the processor time (user + system) compares more steadily than the wall time.
@@ -27,6 +26,15 @@ seconds() {
     local TIMEFORMAT='%R %U %S'
     { time "$@" >/dev/null 2>&1; } 2>&1
 }
+
+printf "%-7s %-7s %9s %9s %6s %9s %9s %6s\n" songs work melodex sqlite3 ratio "cpu mdx" \
+    "cpu sql" ratio
+# One round per size (the body is not indented: it holds here-documents).
+for lines in "${sizes[@]}"; do
+rm -rf "${work:?}"/*
+awk -v n="$lines" -f "$top/bench/gensongs.awk" >"$work/songs.csv"
+fields=MUS:Artist,MUS:Title,MUS:Album,MUS:Media,MUS:FileNumber,MUS:ReleaseDate,MUS:ChartNumber
+fields=$fields,MUS:TrackNumber,MUS:Time,MUS:Composer,MUS:Style,CAT:Category
 
 mkdir "$work/data"
 import_melodex=$(seconds "$melodex" import "$work/songs.csv" --strip-header --data-dir "$work/data")
@@ -70,12 +78,9 @@ import_shell=$(seconds sqlite3 -init /dev/null -batch "$work/shell.db" <"$work/i
 export_shell=$(seconds sqlite3 -init /dev/null -batch "$work/shell.db" <"$work/export.sql")
 
 printf '%s\n' "import $import_melodex $import_shell" "export $export_melodex $export_shell" |
-    awk -v n="$lines" 'BEGIN {
-        printf "%-7s %-7s %9s %9s %6s %9s %9s %6s\n", "songs", "work", "melodex", "sqlite3",
-            "ratio", "cpu mdx", "cpu sql", "ratio"
-    }
-    {
+    awk -v n="$lines" '{
         mcpu = $3 + $4; scpu = $6 + $7
         printf "%-7d %-7s %8.2fs %8.2fs %6.2f %8.2fs %8.2fs %6.2f\n", n, $1, $2, $5, $2 / $5,
             mcpu, scpu, mcpu / scpu
     }'
+done

@@ -4,6 +4,7 @@
 #include "data/standardwarning.h"
 #include "platform/store/errors.h"
 #include "services/messageservice.h"
+#include "platform/store/store.h"
 
 namespace melodex {
 
@@ -14,6 +15,21 @@ namespace {
 bool isOpened(int code)
 {
     return code == NoError || code == IsOpenErr;
+}
+
+// The store cannot show a message itself: what it had to do about the coordinating file is shown
+// here, once, by the first open that succeeds after it (one that fails ends the program with its
+// own message).
+int opened()
+{
+    const QString notice = Store::instance().takeCoordinatorNotice();
+    if (notice.isEmpty())
+        return 0;
+    const auto icon =
+        Store::instance().writesRefused() ? MessageRequest::Warning : MessageRequest::Information;
+    MessageService::instance().show(MessageRequest{QStringLiteral("Coordinating File"), notice,
+                                                   icon, MessageRequest::Ok, MessageRequest::Ok});
+    return 0;
 }
 
 } // namespace
@@ -32,13 +48,13 @@ int openDataFile(KeyedFile &file)
         rc = file.open();
     }
     if (isOpened(rc))
-        return 0;
+        return opened();
 
     if (rc == NoFileErr) {
         if (upgradeFile(file)) {
             rc = file.open();
             if (isOpened(rc))
-                return 0;
+                return opened();
         } else {
             if ((rc = file.create()) != 0) {
                 StandardWarning(4, file.name());
@@ -46,7 +62,7 @@ int openDataFile(KeyedFile &file)
             }
             rc = file.open();
             if (isOpened(rc))
-                return 0;
+                return opened();
             StandardWarning(5, file.name());
             return rc;
         }
@@ -59,7 +75,7 @@ int openDataFile(KeyedFile &file)
         if (rc == 0)
             rc = file.open();
         if (isOpened(rc))
-            return 0;
+            return opened();
         StandardWarning(3, file.name());
         return rc;
     }
@@ -71,14 +87,14 @@ int openDataFile(KeyedFile &file)
         }
         rc = file.open();
         if (isOpened(rc))
-            return 0;
+            return opened();
     }
 
     if (rc == NotStoreFileErr || rc == KeyLengthErr || rc == FileSystemErr) {
         if (upgradeFile(file)) {
             rc = file.open();
             if (isOpened(rc))
-                return 0;
+                return opened();
         }
     }
 

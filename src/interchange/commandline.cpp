@@ -2,6 +2,7 @@
 #include "interchange/commandline.h"
 
 #include "data/fileopen.h"
+#include "interchange/checkcommand.h"
 #include "interchange/exportfieldlist.h"
 #include "interchange/exportrun.h"
 #include "interchange/importassignment.h"
@@ -26,6 +27,7 @@ constexpr int BatchSize = 5000;
 const char *const Usage =
     "Usage: melodex import FILE [--strip-header] [--data-dir DIR]\n"
     "       melodex export FILE [--fields NAME,NAME,...] [--no-header] [--data-dir DIR]\n"
+    "       melodex check [--quick] [--data-dir DIR]   (melodex check --help tells more)\n"
     "\n"
     "import  adds one song per line of a comma-delimited FILE. Its first line names the song\n"
     "        field of each column (MUS:Artist,MUS:Title,...; CAT:Category finds or adds the\n"
@@ -245,6 +247,8 @@ std::optional<int> runInterchangeCommand(const QStringList &arguments)
     if (const std::optional<int> code = runCdCommand(arguments))
         return code;
     const QString command = commandOf(arguments);
+    if (command == QLatin1String("check"))
+        return runCheckCommand(arguments);
     if (command != QLatin1String("import") && command != QLatin1String("export"))
         return std::nullopt;
 

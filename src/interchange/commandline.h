@@ -13,9 +13,11 @@ namespace melodex {
 /// from a first line of field names; export writes the given fields (all 24 by default) as the
 /// window does. Progress and every message go to standard error.
 ///
-/// Returns nothing when the arguments are not an import or export command. Otherwise the exit
-/// code: 0 done, 1 failed (the message says why; songs imported before the failure stay),
-/// 2 wrong arguments, 3 imported but with lines that could not be imported (listed).
+/// `melodex check` runs the checks of the data files (see checkcommand.h).
+///
+/// Returns nothing when the arguments are not an import, export or check command. Otherwise the
+/// exit code: 0 done, 1 failed (the message says why; songs imported before the failure stay), 2
+/// wrong arguments, 3 imported but with lines that could not be imported (listed).
 std::optional<int> runInterchangeCommand(const QStringList &arguments);
 
 } // namespace melodex

@@ -136,6 +136,34 @@ INSTANTIATE_TEST_SUITE_P(
                              },
                              "Invalid File", "Invalid Record Declaration (47)", "Invalid File!"}));
 
+// What the store did about a coordinating file it could not use as it was is told once, by the
+// open that met it; the program goes on.
+TEST_F(FileOpenTest, ADamagedOrUnusableCoordinatingFileIsToldOnce)
+{
+    makeSongs();
+    const QString coordinator = dir() + QStringLiteral("/sglmain.db");
+    {
+        QFile junk(coordinator);
+        ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray(2048, 'x'));
+    }
+    EXPECT_EQ(openDataFile(Songlore), 0);
+    EXPECT_EQ(openDataFile(Categories), 0);
+    ASSERT_EQ(messages.requests().size(), 1);
+    EXPECT_EQ(messages.requests().front().caption, QStringLiteral("Coordinating File"));
+    EXPECT_TRUE(messages.requests().front().text.contains(QStringLiteral("made anew")));
+    EXPECT_TRUE(halts.isEmpty());
+
+    Store::instance().closeAll();
+    ASSERT_TRUE(QFile::remove(coordinator));
+    ASSERT_TRUE(QDir(dir()).mkdir(QStringLiteral("sglmain.db")));
+    EXPECT_EQ(openDataFile(Songlore), 0);
+    ASSERT_EQ(messages.requests().size(), 2);
+    EXPECT_EQ(messages.requests().back().icon, MessageRequest::Warning);
+    EXPECT_TRUE(messages.requests().back().text.contains(QStringLiteral("no change is saved")));
+    EXPECT_TRUE(halts.isEmpty());
+}
+
 TEST_F(FileOpenTest, ALayoutChangedSinceTheFileWasWrittenEndsTheProgram)
 {
     makeSongs();

@@ -98,7 +98,14 @@ int comparePass(const char *a, int na, const char *b, int nb, bool primary, bool
     const auto ea = pa + na;
     const auto eb = pb + nb;
     while (pa < ea && pb < eb) {
-        // Fast path: plain ASCII on both sides.
+        // Keys compared during a search mostly share a long prefix: equal ASCII bytes are
+        // skipped without folding.
+        if (*pa == *pb && *pa < 0x80) {
+            ++pa;
+            ++pb;
+            continue;
+        }
+        // Plain ASCII on both sides.
         if (*pa < 0x80 && *pb < 0x80) {
             unsigned char x = *pa++, y = *pb++;
             if (x >= 'A' && x <= 'Z')

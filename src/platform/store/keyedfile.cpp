@@ -20,8 +20,6 @@ namespace melodex::store {
 
 namespace {
 
-constexpr int applicationId = 0x4D4C4458; // "MLDX": a data file of this store
-
 QString quoted(const QString &name)
 {
     return u'"' + name + u'"';
@@ -128,6 +126,10 @@ KeyedFile::KeyedFile(Record &buffer) : m_buffer(buffer)
     for (const FieldDef &f : layout().fields)
         cols << quoted(f.name);
     m_selectList = cols.join(u',');
+    // Made once: an import adds a million records through it.
+    QStringList marks(cols.size(), QStringLiteral("?"));
+    m_insertSql = QStringLiteral("INSERT INTO %1(%2) VALUES(%3)")
+                      .arg(tableName(), m_selectList, marks.join(u','));
     Store::instance().registerFile(this);
 }
 
@@ -210,7 +212,7 @@ std::vector<QString> KeyedFile::schemaStatements() const
     };
     for (size_t k = 0; k < layout().keys.size(); ++k)
         out.push_back(indexStatement(int(k), {}));
-    out.push_back(QStringLiteral("PRAGMA application_id=%1").arg(applicationId));
+    out.push_back(QStringLiteral("PRAGMA application_id=%1").arg(ApplicationId));
     out.push_back(QStringLiteral("PRAGMA user_version=%1").arg(qint32(layout().fingerprint())));
     return out;
 }
@@ -274,13 +276,12 @@ int KeyedFile::create()
     int err = 0;
     const QString temp = makeTemporaryFile(path, &err);
     if (temp.isEmpty()) {
-        // A directory that cannot hold the file (missing, not a directory, read-only, not ours)
-        // is the access error the opening messages report, as a failed open would be.
-        const bool noAccess =
-            err == EACCES || err == EPERM || err == EROFS || err == ENOENT || err == ENOTDIR;
-        setError(noAccess ? NoAccessErr : FileSystemErr, path);
-        if (errorCode() == FileSystemErr)
+        // As SQLite reports a file it cannot open: the directory refuses it. A full disk or a
+        // failing one is the driver's error.
+        if (err == ENOSPC || err == EDQUOT || err == EIO)
             setDriverError(err, QString::fromLocal8Bit(std::strerror(err)), path);
+        else
+            setError(NoAccessErr, path);
         return errorCode();
     }
     const std::vector<QString> schema = schemaStatements();
@@ -399,7 +400,7 @@ int KeyedFile::checkSchema()
     qint64 appId = 0, version = 0;
     if (int rc = pragmaInt(QStringLiteral("application_id"), appId); rc != SQLITE_OK)
         return fail(rc);
-    if (appId != applicationId) {
+    if (appId != ApplicationId) {
         setError(NotStoreFileErr, name());
         return NotStoreFileErr;
     }
@@ -548,11 +549,7 @@ int KeyedFile::add()
     if (const int code = checkRanges(layout(), values, name()))
         return code;
 
-    QString marks = QStringLiteral("?");
-    for (size_t i = 1; i < values.size(); ++i)
-        marks += QStringLiteral(",?");
-    sqlite3_stmt *st = statement(
-        QStringLiteral("INSERT INTO %1(%2) VALUES(%3)").arg(tableName(), m_selectList, marks));
+    sqlite3_stmt *st = statement(m_insertSql);
     if (!st)
         return errorCode();
     for (size_t i = 0; i < values.size(); ++i)

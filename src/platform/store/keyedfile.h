@@ -25,6 +25,9 @@ class Cursor;
 class KeyedFile
 {
 public:
+    /// The application id every data file of this store carries ("MLDX").
+    static constexpr int ApplicationId = 0x4D4C4458;
+
     explicit KeyedFile(Record &buffer);
     ~KeyedFile();
     KeyedFile(const KeyedFile &) = delete;
@@ -147,6 +150,7 @@ private:
     bool m_quickScan = false;
     QHash<QString, sqlite3_stmt *> m_statements;
     QString m_selectList;
+    QString m_insertSql;
 
     // The current record and the values it had when read, to write only what changed.
     qint64 m_curId = 0;

@@ -3,9 +3,11 @@
 #include "platform/expr/sqlfunctions.h"
 #include "platform/store/collation.h"
 #include "platform/store/errors.h"
+#include "platform/store/fileplacement.h"
 #include "platform/store/keyedfile.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <sqlite3.h>
 
@@ -53,22 +55,88 @@ QString Store::pathOf(const QString &fileName) const
     return QDir(m_dataDir).filePath(fileName + QStringLiteral(".db"));
 }
 
+// Opens the coordinating file as the connection's main database and reads its first page,
+// waiting for a lock like any data file. Returns the SQLite result; m_db is null unless it is OK.
+int Store::openCoordinator(const QString &path)
+{
+    const QByteArray p = path.toUtf8();
+    int rc =
+        sqlite3_open_v2(p.constData(), &m_db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_extended_result_codes(m_db, 1);
+        sqlite3_busy_timeout(m_db, 2000);
+        rc = sqlite3_exec(m_db, "SELECT count(*) FROM main.sqlite_schema", nullptr, nullptr,
+                          nullptr);
+        if (rc != SQLITE_OK)
+            rc = sqlite3_extended_errcode(m_db);
+    }
+    if (rc != SQLITE_OK) {
+        sqlite3_close(m_db);
+        m_db = nullptr;
+    }
+    return rc;
+}
+
+namespace {
+
+bool isDamage(int rc)
+{
+    return (rc & 0xFF) == SQLITE_NOTADB || (rc & 0xFF) == SQLITE_CORRUPT;
+}
+
+// Decided again under the directory's lock just before the file is replaced.
+bool coordinatorIsDamaged(const QString &path)
+{
+    sqlite3 *db = nullptr;
+    int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_extended_result_codes(db, 1);
+        rc = sqlite3_exec(db, "SELECT count(*) FROM main.sqlite_schema", nullptr, nullptr, nullptr);
+    }
+    sqlite3_close(db);
+    return isDamage(rc);
+}
+
+// Replaces a damaged coordinating file with an empty one (an empty file is an empty database).
+// Returns 0 or an errno code.
+int remakeCoordinator(const QString &path)
+{
+    int err = 0;
+    const QString temp = makeTemporaryFile(path, &err);
+    if (temp.isEmpty())
+        return err;
+    // FoundExisting: another process made it anew meanwhile.
+    if (placeNewFile(temp, path, coordinatorIsDamaged, &err) != Placement::Failed)
+        err = 0;
+    QFile::remove(temp);
+    return err;
+}
+
+} // namespace
+
 sqlite3 *Store::db()
 {
     if (m_db)
         return m_db;
-    // The main database only coordinates commits across the attached data files; it holds no
-    // records. When the data directory cannot hold it, fall back to memory: the files can still
-    // be read, but a commit across several of them is then atomic per file only.
-    const QByteArray path = pathOf(QString::fromLatin1(coordinatorName)).toUtf8();
-    int rc =
-        sqlite3_open_v2(path.constData(), &m_db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc == SQLITE_OK)
-        rc = sqlite3_exec(m_db, "PRAGMA main.user_version", nullptr, nullptr, nullptr);
+    // Without the coordinating file a commit across several files would be atomic per file
+    // only: a process killed mid-commit could keep a song and lose its new category. So the
+    // store never goes on writing without it.
+    const QString path = pathOf(QString::fromLatin1(coordinatorName));
+    int rc = openCoordinator(path);
+    if (isDamage(rc)) {
+        const int err = remakeCoordinator(path);
+        rc = err == 0 ? openCoordinator(path) : SQLITE_CANTOPEN;
+        if (rc == SQLITE_OK)
+            m_coordinatorNotice = QStringLiteral("The coordinating file %1 was damaged. It holds "
+                                                 "no records and has been made anew.")
+                                      .arg(QDir::toNativeSeparators(path));
+    }
     if (rc != SQLITE_OK) {
-        sqlite3_close(m_db);
-        m_db = nullptr;
+        m_refusal = QStringLiteral("The coordinating file %1 cannot be used (%2). The data "
+                                   "files can be read, but no change is saved until it can.")
+                        .arg(QDir::toNativeSeparators(path), QString::fromUtf8(sqlite3_errstr(rc)));
+        m_coordinatorNotice = m_refusal;
         rc = sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
                              nullptr);
         if (rc != SQLITE_OK) {
@@ -136,8 +204,10 @@ int Store::logout(const std::vector<KeyedFile *> &files, int waitSeconds)
         setError(FileSystemErr);
         return FileSystemErr;
     }
-    if (const int code =
-            beginImmediate(waitSeconds, files.empty() ? QString() : files.front()->name()))
+    const QString fileName = files.empty() ? QString() : files.front()->name();
+    if (const int code = checkWrite(fileName))
+        return code;
+    if (const int code = beginImmediate(waitSeconds, fileName))
         return code;
     m_txn = TxnLogout;
     return 0;
@@ -228,11 +298,10 @@ int Store::stream()
         m_streamFailure = lastError();
         return FileSystemErr;
     }
-    QString fileName;
-    for (const KeyedFile *f : m_files)
-        if (f->isOpen())
-            fileName = fileName.isEmpty() ? f->name() : fileName;
-    if (const int code = beginImmediate(2, fileName)) {
+    const auto open = std::find_if(m_files.begin(), m_files.end(),
+                                   [](const KeyedFile *f) { return f->isOpen(); });
+    const QString fileName = open == m_files.end() ? QString() : (*open)->name();
+    if (const int code = checkWrite(fileName) ? errorCode() : beginImmediate(2, fileName)) {
         m_streamFailure = lastError();
         return code;
     }
@@ -259,6 +328,10 @@ int Store::flush()
 
 int Store::checkWrite(const QString &fileName)
 {
+    if (!m_refusal.isEmpty()) {
+        setDriverError(SQLITE_CANTOPEN, m_refusal, fileName);
+        return FileSystemErr;
+    }
     if (m_streamFailure.code == NoError)
         return 0;
     if (m_streamFailure.code == FileSystemErr)
@@ -282,6 +355,8 @@ void Store::closeAll()
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
+    m_coordinatorNotice.clear();
+    m_refusal.clear();
 }
 
 KeyedFile *Store::fileByPrefix(const QString &prefix) const

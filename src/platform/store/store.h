@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <utility>
 #include <vector>
 
 struct sqlite3;
@@ -31,8 +32,17 @@ public:
     /// Full path of a data file: directory, name and the store's extension ".db".
     QString pathOf(const QString &fileName) const;
 
-    /// The connection, opened on first use; nullptr when it cannot be opened.
+    /// The connection, opened on first use; nullptr when it cannot be opened. Its main database
+    /// is the coordinating file "sglmain.db", which holds no records: one that is not a database
+    /// is made anew; one that cannot be used (unreadable, or locked past the two-second wait)
+    /// leaves the files readable but every write refused. Either is told by coordinatorNotice.
     sqlite3 *db();
+
+    /// What became of the coordinating file when the connection opened, for the caller to show
+    /// once; empty when all was well. Taking it clears it.
+    QString takeCoordinatorNotice() { return std::exchange(m_coordinatorNotice, {}); }
+    /// True when every write is refused because the coordinating file cannot be used.
+    bool writesRefused() const { return !m_refusal.isEmpty(); }
 
     /// Begins a transaction over `files` (which must be open), waiting up to `waitSeconds`
     /// for other processes to let go of them. Returns 0 or an error code (also in lastError()).
@@ -84,11 +94,14 @@ private:
     Txn m_txn = TxnNone;
     int m_streamDepth = 0;
     ErrorState m_streamFailure;
+    QString m_coordinatorNotice;
+    QString m_refusal;
     std::vector<KeyedFile *> m_files;
     std::vector<QString> m_pendingDetach;
 
     void endTransaction(bool committed);
     int beginImmediate(int waitSeconds, const QString &fileName);
+    int openCoordinator(const QString &path);
 };
 
 } // namespace melodex::store

@@ -7,6 +7,7 @@
 //   storechild DIR open LABEL        open one file (creating it when missing); exit code = result
 //   storechild DIR create MS TITLE   open Songlore; when it is missing, say "missing", wait MS
 //                                    milliseconds, then create it; add one song titled TITLE
+//   storechild DIR lockmain SECONDS  hold the coordinating file locked for a while
 //   storechild DIR import N BATCH TITLE
 //                                    add N songs titled TITLE in batches of BATCH, each batch
 //                                    numbering its songs after the highest number it reads
@@ -18,6 +19,7 @@
 #include <QThread>
 
 #include <cstdio>
+#include <sqlite3.h>
 
 using namespace melodex;
 using namespace melodex::store;
@@ -40,6 +42,19 @@ int main(int argc, char *argv[])
         return use.result();
     }
 
+    if (command == QLatin1String("lockmain") && args.size() == 4) {
+        sqlite3 *db = nullptr;
+        const QByteArray path = Store::instance().pathOf(QStringLiteral("sglmain")).toUtf8();
+        if (sqlite3_open(path.constData(), &db) != SQLITE_OK ||
+            sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) != SQLITE_OK)
+            return 104;
+        std::printf("locked\n");
+        std::fflush(stdout);
+        QThread::msleep(static_cast<unsigned long>(args[3].toDouble() * 1000));
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        return 0;
+    }
     if (command == QLatin1String("create") && args.size() == 5) {
         int rc = Songlore.open();
         if (rc == NoFileErr) {

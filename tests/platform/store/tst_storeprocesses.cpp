@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -208,6 +209,78 @@ TEST_F(StoreProcessTest, BatchThatCannotBeginRefusesItsWritesAndKeepsNothing)
     EXPECT_EQ(addSong(QStringLiteral("A"), QStringLiteral("kept")), 0);
     EXPECT_EQ(store.flush(), 0);
     EXPECT_EQ(Songlore.records(), 2);
+}
+
+// --- the coordinating file ---------------------------------------------------------------------
+
+QString coordinatorFile()
+{
+    return QString::fromUtf8(sqlite3_db_filename(Store::instance().db(), "main"));
+}
+
+TEST_F(StoreProcessTest, LockedCoordinatingFileIsWaitedFor)
+{
+    QProcess holder;
+    holder.start(QStringLiteral(STORECHILD),
+                 {dir(), QStringLiteral("lockmain"), QStringLiteral("1.0")});
+    ASSERT_TRUE(holder.waitForReadyRead(30000));
+    ASSERT_TRUE(holder.readAllStandardOutput().startsWith("locked"));
+
+    openFile(Songlore);
+    EXPECT_EQ(coordinatorFile(),
+              QFileInfo(dir() + QStringLiteral("/sglmain.db")).absoluteFilePath());
+    EXPECT_EQ(Store::instance().takeCoordinatorNotice(), QString());
+    EXPECT_EQ(addSong(QStringLiteral("A"), QStringLiteral("B")), 0);
+    ASSERT_TRUE(holder.waitForFinished(30000));
+    EXPECT_EQ(holder.exitCode(), 0);
+}
+
+TEST_F(StoreProcessTest, DamagedCoordinatingFileIsMadeAnewAndSaidSo)
+{
+    {
+        QFile junk(dir() + QStringLiteral("/sglmain.db"));
+        ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray(4096, 'x'));
+    }
+    openFile(Songlore);
+    openFile(Categories);
+    EXPECT_EQ(coordinatorFile(),
+              QFileInfo(dir() + QStringLiteral("/sglmain.db")).absoluteFilePath());
+    EXPECT_TRUE(Store::instance().takeCoordinatorNotice().contains(QStringLiteral("made anew")));
+    EXPECT_FALSE(Store::instance().writesRefused());
+    ASSERT_EQ(Store::instance().logout({&Songlore, &Categories}), 0);
+    EXPECT_EQ(addSong(QStringLiteral("A"), QStringLiteral("B")), 0);
+    EXPECT_EQ(Store::instance().commit(), 0);
+}
+
+TEST_F(StoreProcessTest, UnusableCoordinatingFileRefusesWritesButReadingGoesOn)
+{
+    {
+        FileUse use(Songlore);
+        ASSERT_EQ(addSong(QStringLiteral("A"), QStringLiteral("kept"), 1), 0);
+    }
+    Store::instance().closeAll();
+    ASSERT_TRUE(QFile::remove(dir() + QStringLiteral("/sglmain.db")));
+    ASSERT_TRUE(QDir(dir()).mkdir(QStringLiteral("sglmain.db"))); // neither a file nor replaceable
+
+    openFile(Songlore);
+    openFile(Categories);
+    Store &store = Store::instance();
+    EXPECT_TRUE(store.writesRefused());
+    EXPECT_TRUE(store.takeCoordinatorNotice().contains(QStringLiteral("sglmain.db")));
+    MUS.ID = 1;
+    ASSERT_EQ(Songlore.get(SongloreRecord::KeyID), 0);
+    EXPECT_EQ(MUS.Title, QStringLiteral("kept"));
+
+    MUS.Title = QStringLiteral("changed");
+    EXPECT_EQ(Songlore.put(), FileSystemErr);
+    EXPECT_EQ(lastError().fileName, Songlore.name());
+    EXPECT_TRUE(lastError().driverText.contains(QStringLiteral("sglmain.db")));
+    EXPECT_EQ(addSong(QStringLiteral("A"), QStringLiteral("new")), FileSystemErr);
+    EXPECT_EQ(store.logout({&Songlore, &Categories}), FileSystemErr);
+    EXPECT_EQ(store.stream(), FileSystemErr);
+    EXPECT_EQ(store.flush(), FileSystemErr);
+    EXPECT_EQ(Songlore.records(), 1);
 }
 
 TEST_F(StoreProcessTest, DirectoryWithoutWritePermissionIsReportedNotCrashed)

@@ -1,0 +1,219 @@
+// Checks that read a data file whole: run where a user asks for them, never on the way to a page.
+#include "platform/store/filecheck.h"
+
+#include "platform/store/collation.h"
+#include "platform/store/keyedfile.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QUrl>
+
+#include <sqlite3.h>
+
+namespace melodex::store {
+
+namespace {
+
+QString quoted(const QString &name)
+{
+    return u'"' + name + u'"';
+}
+
+QString columnText(sqlite3_stmt *st, int column)
+{
+    return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, column)));
+}
+
+} // namespace
+
+FileCheck::FileCheck()
+{
+    if (sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        return;
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_timeout(m_db, 2000);
+    sqlite3_exec(m_db, "PRAGMA trusted_schema=OFF; PRAGMA cell_size_check=ON", nullptr, nullptr,
+                 nullptr);
+    registerKeyCollation(m_db);
+}
+
+FileCheck::~FileCheck()
+{
+    sqlite3_close_v2(m_db);
+}
+
+void FileCheck::add(const KeyedFile &file, const QString &text)
+{
+    m_findings.push_back(CheckFinding{file.name(), text});
+}
+
+void FileCheck::addReadFault(const KeyedFile &file)
+{
+    const int primary = sqlite3_extended_errcode(m_db) & 0xFF;
+    if (primary == SQLITE_NOTADB)
+        add(file, QStringLiteral("is not a data file of this program"));
+    else if (primary == SQLITE_CORRUPT)
+        add(file, QStringLiteral("is damaged: ") + sqliteMessage());
+    else
+        add(file, QStringLiteral("cannot be read: ") + sqliteMessage());
+}
+
+QString FileCheck::sqliteMessage() const
+{
+    return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
+}
+
+bool FileCheck::attach(const KeyedFile &file)
+{
+    if (!m_db) {
+        add(file, QStringLiteral("cannot be checked: out of memory"));
+        return false;
+    }
+    // Read-only through a URI, so that the check can never write, nor create a missing file.
+    QUrl uri = QUrl::fromLocalFile(QFileInfo(file.name()).absoluteFilePath());
+    uri.setQuery(QStringLiteral("mode=ro"));
+    sqlite3_stmt *st = nullptr;
+    const QByteArray sql =
+        QStringLiteral("ATTACH DATABASE ?1 AS %1").arg(quoted(file.label())).toUtf8();
+    int rc = sqlite3_prepare_v2(m_db, sql.constData(), -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+        const QByteArray u = uri.toEncoded();
+        sqlite3_bind_text(st, 1, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+        rc = sqlite3_step(st);
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) {
+        addReadFault(file);
+        return false;
+    }
+    return true;
+}
+
+void FileCheck::detach(const KeyedFile &file)
+{
+    const QByteArray sql = QStringLiteral("DETACH DATABASE %1").arg(quoted(file.label())).toUtf8();
+    sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, nullptr);
+}
+
+bool FileCheck::checkFile(const KeyedFile &file, Depth depth)
+{
+    if (!QFileInfo::exists(file.name()))
+        return true;
+    const size_t before = m_findings.size();
+    if (!attach(file))
+        return false;
+    const QString schema = quoted(file.label());
+    // One row per result; stops after `limit` rows. False when the statement itself failed.
+    auto rows = [&](const QString &sql, int limit, QStringList &out) {
+        sqlite3_stmt *st = nullptr;
+        const QByteArray text = sql.toUtf8();
+        int rc = sqlite3_prepare_v2(m_db, text.constData(), -1, &st, nullptr);
+        while (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+            out << columnText(st, 0);
+            rc = out.size() < limit ? SQLITE_OK : SQLITE_DONE;
+        }
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE && rc != SQLITE_OK) {
+            addReadFault(file);
+            return false;
+        }
+        return true;
+    };
+    auto number = [&](const QString &sql, qint64 &out) {
+        QStringList r;
+        if (!rows(sql, 1, r))
+            return false;
+        out = r.isEmpty() ? 0 : r.front().toLongLong();
+        return true;
+    };
+
+    qint64 appId = 0, version = 0;
+    bool ok = number(QStringLiteral("PRAGMA %1.application_id").arg(schema), appId);
+    if (ok && appId != KeyedFile::ApplicationId) {
+        add(file, QStringLiteral("is not a data file of this program"));
+        ok = false;
+    }
+    if (ok && number(QStringLiteral("PRAGMA %1.user_version").arg(schema), version) &&
+        quint32(version) != file.layout().fingerprint()) {
+        add(file, QStringLiteral("has a record layout other than this program's"));
+        ok = false;
+    }
+    if (ok) {
+        QStringList names, statements;
+        const QString sql = QStringLiteral("SELECT %2 FROM %1.sqlite_master WHERE type='index' "
+                                           "AND sql IS NOT NULL ORDER BY name");
+        rows(sql.arg(schema, QStringLiteral("name")), 1000, names);
+        rows(sql.arg(schema, QStringLiteral("sql")), 1000, statements);
+        QHash<QString, QString> found;
+        for (qsizetype i = 0; i < names.size() && i < statements.size(); ++i)
+            found.insert(names[i], statements[i]);
+        bool keysOk = found.size() == qsizetype(file.layout().keys.size());
+        for (size_t k = 0; keysOk && k < file.layout().keys.size(); ++k)
+            keysOk = found.value(file.layout().keys[k].name) == file.indexStatement(int(k), {});
+        if (!keysOk)
+            add(file, QStringLiteral("has keys other than its layout's; rebuild its keys"));
+    }
+    if (ok) {
+        QStringList verdict;
+        const QString pragma = depth == Depth::Full ? QStringLiteral("integrity_check")
+                                                    : QStringLiteral("quick_check");
+        if (!rows(QStringLiteral("PRAGMA %1.%2(20)").arg(schema, pragma), 20, verdict)) {
+            ok = false;
+        } else if (verdict != QStringList{QStringLiteral("ok")}) {
+            for (const QString &line : std::as_const(verdict))
+                add(file, QStringLiteral("is damaged: ") + line);
+            ok = false;
+        }
+    }
+    if (ok) {
+        qint64 kept = 0, counted = 0;
+        if (number(QStringLiteral("SELECT records FROM %1.meta WHERE k=1").arg(schema), kept) &&
+            number(QStringLiteral("SELECT count(*) FROM %1.rec").arg(schema), counted) &&
+            kept != counted)
+            add(file, QStringLiteral("keeps a record count of %1 but holds %2 records")
+                          .arg(kept)
+                          .arg(counted));
+    }
+    detach(file);
+    return m_findings.size() == before;
+}
+
+bool FileCheck::countFaults(const std::vector<const KeyedFile *> &files, const KeyedFile &subject,
+                            const QString &sql, const QString &text)
+{
+    for (const KeyedFile *f : files)
+        if (!QFileInfo::exists(f->name()))
+            return true;
+    size_t attached = 0;
+    bool ok = true;
+    for (; attached < files.size() && ok; ++attached)
+        ok = attach(*files[attached]);
+    if (!ok)
+        --attached;
+    qint64 faults = 0;
+    if (ok) {
+        sqlite3_stmt *st = nullptr;
+        const QByteArray q = sql.toUtf8();
+        int rc = sqlite3_prepare_v2(m_db, q.constData(), -1, &st, nullptr);
+        if (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW)
+            faults = sqlite3_column_int64(st, 0);
+        else if (rc != SQLITE_DONE) {
+            addReadFault(subject);
+            ok = false;
+        }
+        sqlite3_finalize(st);
+    }
+    for (size_t i = 0; i < attached; ++i)
+        detach(*files[i]);
+    if (ok && faults != 0) {
+        add(subject, text.arg(faults));
+        ok = false;
+    }
+    return ok;
+}
+
+} // namespace melodex::store

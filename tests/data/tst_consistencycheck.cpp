@@ -1,0 +1,117 @@
+// The check of every data file and the links between them, and `melodex check` that runs it.
+#include "../platform/store/storetestfixture.h"
+
+#include "data/consistencycheck.h"
+#include "interchange/commandline.h"
+#include "platform/store/collation.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <sqlite3.h>
+
+using namespace melodex;
+using namespace melodex::store;
+using melodex::test::StoreTest;
+
+namespace {
+
+class ConsistencyCheckTest : public StoreTest
+{
+protected:
+    /// Two categories, an album, and three songs that name them.
+    void SetUp() override
+    {
+        StoreTest::SetUp();
+        openFile(Songlore);
+        openFile(Categories);
+        openFile(Album);
+        for (int id : {1, 2}) {
+            CAT.CategoryID = id;
+            CAT.Category = QStringLiteral("Category %1").arg(id);
+            ASSERT_EQ(Categories.add(), 0);
+        }
+        ALB.clear();
+        ALB.AlbumID = 5;
+        ALB.Album = QStringLiteral("Arrival");
+        ALB.CategoryID = 2;
+        ASSERT_EQ(Album.add(), 0);
+        ASSERT_EQ(addSong(QStringLiteral("ABBA"), QStringLiteral("SOS"), 1, 1), 0);
+        ASSERT_EQ(addSong(QStringLiteral("ABBA"), QStringLiteral("Fernando"), 2, 2), 0);
+        MUS.AlbumID = 5;
+        ASSERT_EQ(Songlore.put(), 0);
+        ASSERT_EQ(addSong(QStringLiteral("Blondie"), QStringLiteral("Atomic"), 3), 0);
+        Store::instance().closeAll();
+    }
+
+    void runSql(const QString &file, const char *sql)
+    {
+        sqlite3 *db = nullptr;
+        const QString path = dir() + u'/' + file;
+        ASSERT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr),
+                  SQLITE_OK);
+        registerKeyCollation(db);
+        ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK)
+            << sqlite3_errmsg(db);
+        sqlite3_close(db);
+    }
+
+    // "file: text", the order of the findings.
+    static QStringList findings()
+    {
+        QStringList out;
+        for (const CheckFinding &f : checkConsistency(FileCheck::Depth::Full))
+            out << QFileInfo(f.file).fileName() + QStringLiteral(": ") + f.text;
+        return out;
+    }
+
+    int runCheck()
+    {
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        const std::optional<int> code =
+            runInterchangeCommand({QStringLiteral("check"), QStringLiteral("--data-dir"), dir()});
+        printed = QString::fromStdString(testing::internal::GetCapturedStdout());
+        summary = QString::fromStdString(testing::internal::GetCapturedStderr());
+        return code.value_or(-1);
+    }
+    QString printed, summary;
+};
+
+TEST_F(ConsistencyCheckTest, SoundFilesHaveNoFindingAndNothingIsCreated)
+{
+    EXPECT_EQ(findings(), QStringList());
+    EXPECT_FALSE(QFile::exists(dir() + QStringLiteral("/sglfont.db")));
+    EXPECT_EQ(runCheck(), 0);
+    EXPECT_EQ(printed, QString());
+    EXPECT_EQ(summary, QStringLiteral("Check Completed: no fault found.\n"));
+}
+
+TEST_F(ConsistencyCheckTest, BrokenLinksAndDoubledSongNumbersAreFound)
+{
+    runSql(QStringLiteral("SGLCAT.db"), "DELETE FROM rec WHERE CategoryID=2");
+    // A unique key that lost its index lets a number be given twice.
+    runSql(QStringLiteral("sgldata.db"),
+           "DROP INDEX KeyID; UPDATE rec SET ID=1 WHERE "
+           "Title='Atomic'; UPDATE rec SET AlbumID=9 WHERE AlbumID=5");
+    EXPECT_EQ(findings(),
+              (QStringList{
+                  QStringLiteral("sgldata.db: has keys other than its layout's; rebuild its keys"),
+                  QStringLiteral("sgldata.db: 1 song numbers are given to more than one song"),
+                  QStringLiteral("sgldata.db: 1 songs name a category that does not exist"),
+                  QStringLiteral("sgldata.db: 1 songs name an album that does not exist"),
+                  QStringLiteral("sglalbum.db: 1 albums name a category that does not exist")}));
+
+    // Without a categories file every category a song names is missing.
+    ASSERT_TRUE(QFile::remove(dir() + QStringLiteral("/SGLCAT.db")));
+    EXPECT_TRUE(findings().contains(
+        QStringLiteral("sgldata.db: 2 songs name a category that does not exist")))
+        << findings().join(u'|').toStdString();
+
+    EXPECT_EQ(runCheck(), 1);
+    EXPECT_TRUE(printed.contains(dir() + QStringLiteral("/sgldata.db: 1 song numbers")));
+    EXPECT_TRUE(summary.startsWith(QStringLiteral("Check Completed: 5 faults found.")))
+        << summary.toStdString();
+}
+
+} // namespace
