@@ -172,11 +172,8 @@ int runImport(const Options &o)
             QStringLiteral("%1 songs were added before the import stopped.").arg(run.songsAdded()));
         return 1;
     }
-    printError(QStringLiteral("Process Completed: %1 songs added, %2 categories added, %3 media "
-                              "formats added.")
-                   .arg(run.songsAdded())
-                   .arg(run.categoriesAdded())
-                   .arg(run.mediaAdded()));
+    printError(QStringLiteral("Process Completed: ") + run.summary().join(QStringLiteral(", ")) +
+               u'.');
     return run.report().skippedLines() > 0 ? 3 : 0;
 }
 
@@ -206,9 +203,8 @@ int runExport(const Options &o)
         return 1;
     if (runToEnd(run) != BatchRun::State::Completed)
         return 1;
-    printError(QStringLiteral("Process Completed: %1 songs written to %2.")
-                   .arg(run.songsWritten())
-                   .arg(o.file));
+    printError(QStringLiteral("Process Completed: ") + run.summary().join(QStringLiteral(", ")) +
+               u'.');
     return 0;
 }
 

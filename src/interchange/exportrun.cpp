@@ -151,6 +151,13 @@ void ExportRun::addColumn(Column &column, const store::Value &value)
     m_line.addText(*it);
 }
 
+QStringList ExportRun::summary() const
+{
+    return {QString::number(m_written) +
+            (m_written == 1 ? QStringLiteral(" song") : QStringLiteral(" songs")) +
+            QStringLiteral(" written to ") + m_file.path()};
+}
+
 int ExportRun::percent() const
 {
     if (m_state == State::Completed || m_total <= 0)

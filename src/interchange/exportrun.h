@@ -39,6 +39,8 @@ public:
     void cancel() override;
     int percent() const override;
     State state() const override { return m_state; }
+    /// "N songs written to FILE".
+    QStringList summary() const override;
 
     qint64 songsWritten() const { return m_written; }
     QString path() const { return m_file.path(); }

@@ -49,6 +49,11 @@ qint64 pragmaValue(sqlite3 *db, const QByteArray &pragma)
     return value;
 }
 
+QString counted(qint64 n, QStringView one, QStringView many)
+{
+    return QString::number(n) + u' ' + (n == 1 ? one : many).toString();
+}
+
 qsizetype lengthWithoutTrailingBlanks(const QString &text)
 {
     qsizetype end = text.size();
@@ -391,6 +396,21 @@ std::optional<ImportRun::Failure> ImportRun::categoryOf(const QString &name, qin
         if (rc != store::DupKeyErr || attempt >= AddAttempts)
             return failed();
     }
+}
+
+QStringList ImportRun::summary() const
+{
+    QStringList items{counted(m_songsAdded, u"song", u"songs") + QStringLiteral(" added")};
+    if (const qint64 changed = m_report.changedLines())
+        items << counted(changed, u"line", u"lines") + QStringLiteral(" imported with changes");
+    if (const qint64 skipped = m_report.skippedLines())
+        items << counted(skipped, u"line", u"lines") + QStringLiteral(" not imported");
+    items << counted(m_categoriesAdded, u"category", u"categories") + QStringLiteral(" added");
+    items << counted(m_mediaAdded, u"media format", u"media formats") + QStringLiteral(" added");
+    if (!m_mediaAssigned && m_songsGivenDefaultMedia > 0)
+        items << counted(m_songsGivenDefaultMedia, u"song", u"songs") +
+                     QStringLiteral(" without a media format given \"CD\"");
+    return items;
 }
 
 QString ImportRun::keptText() const

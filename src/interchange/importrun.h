@@ -50,6 +50,7 @@ public:
     void cancel() override;
     int percent() const override;
     State state() const override { return m_state; }
+    QStringList summary() const override;
 
     /// Songs and categories added and committed.
     qint64 songsAdded() const { return m_songsAdded; }

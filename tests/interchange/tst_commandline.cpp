@@ -63,8 +63,8 @@ TEST_F(CommandLineTest, ImportsAndExportsPrintingProgressToStandardError)
     EXPECT_TRUE(printed.contains(QStringLiteral("Importing Records: 100% Completed\n")));
     EXPECT_TRUE(printed.contains(QStringLiteral("Import Problems: Imported with changes:")));
     EXPECT_TRUE(printed.endsWith(
-        QStringLiteral("Process Completed: 3503 songs added, 25 categories added, 1 media "
-                       "formats added.\n")))
+        QStringLiteral("Process Completed: 3503 songs added, 330 lines imported with changes, 25 "
+                       "categories added, 1 media format added.\n")))
         << printed.toStdString();
     EXPECT_EQ(songs().size(), 3503);
 

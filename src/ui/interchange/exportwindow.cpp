@@ -106,7 +106,8 @@ ExportWindow::ExportWindow(QWidget *parent)
     connect(down, &QPushButton::clicked, this, &ExportWindow::shiftDown);
     connect(picture, &QPushButton::clicked, this, &ExportWindow::askPicture);
     connect(ok, &QPushButton::clicked, this, &ExportWindow::runExport);
-    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
+    connect(cancel, &QPushButton::clicked, this,
+            [this] { BatchProgressWindow::closeWindow(this); });
     connect(help, &QPushButton::clicked, this,
             [this] { HelpWindow::showHelp(HelpWindow::Contents, this); });
     connect(m_export, &QListWidget::currentRowChanged, this, &ExportWindow::showPictureKind);
@@ -208,10 +209,13 @@ void ExportWindow::runExport()
     // Not a child of this window: disabling the window would disable it too.
     auto run = std::make_unique<ExportRun>(m_list.entries(), m_header->isChecked());
     auto progress = std::make_unique<BatchProgressWindow>(std::move(run));
-    connect(progress.get(), &BatchProgressWindow::finished, this, [this](BatchRun::State state) {
-        Q_EMIT exportFinished(state);
-        close();
-    });
+    const BatchRun *exportRun = &progress->run();
+    connect(progress.get(), &BatchProgressWindow::finished, this,
+            [this, exportRun](BatchRun::State state) {
+                BatchProgressWindow::showSummary(QStringLiteral("Export"), *exportRun, state);
+                Q_EMIT exportFinished(state);
+                BatchProgressWindow::closeWindow(this);
+            });
     if (!progress->start())
         return;
     m_progress = std::move(progress);
