@@ -24,7 +24,8 @@ constexpr int BatchSize = 5000;
 
 const char *const Usage =
     "Usage: melodex import FILE [--strip-header] [--data-dir DIR]\n"
-    "       melodex export FILE [--fields NAME,NAME,...] [--no-header] [--data-dir DIR]\n"
+    "       melodex export FILE [--fields NAME,NAME,...] [--no-header] [--safe-for-spreadsheets]\n"
+    "                           [--data-dir DIR]\n"
     "\n"
     "import  adds one song per line of a comma-delimited FILE. Its first line names the song\n"
     "        field of each column (MUS:Artist,MUS:Title,...; CAT:Category finds or adds the\n"
@@ -32,6 +33,9 @@ const char *const Usage =
     "        the first line out whatever it holds. Lines with no value are left out.\n"
     "export  writes every song, by artist and title, to FILE with the given fields (all by\n"
     "        default) after a line of field names (--no-header leaves it out).\n"
+    "        --safe-for-spreadsheets writes a ' before texts beginning with =, +, -, @ so that\n"
+    "        a spreadsheet program does not run them as formulas (they no longer read back\n"
+    "        exactly).\n"
     "\n"
     "Exit status: 0 done, 1 failed, 2 wrong arguments, 3 imported with lines left out.\n";
 
@@ -48,6 +52,7 @@ struct Options
     QString dataDirectory;
     bool stripHeader = false;
     bool noHeader = false;
+    bool safeForSpreadsheets = false;
     bool hasFields = false;
     QString fields;
     bool help = false;
@@ -110,6 +115,8 @@ std::optional<Options> parse(const QStringList &args, QString *error)
             o.stripHeader = true;
         } else if (!importing && a == QLatin1String("--no-header")) {
             o.noHeader = true;
+        } else if (!importing && a == QLatin1String("--safe-for-spreadsheets")) {
+            o.safeForSpreadsheets = true;
         } else if (a.startsWith(u'-') && a != QLatin1String("-")) {
             *error = QStringLiteral("melodex: unknown option %1").arg(a);
         } else if (!commandSeen) {
@@ -199,6 +206,7 @@ int runExport(const Options &o)
     }
 
     ExportRun run(fields.entries(), !o.noHeader, o.file);
+    run.setSafeForSpreadsheets(o.safeForSpreadsheets);
     if (!run.start())
         return 1;
     if (runToEnd(run) != BatchRun::State::Completed)

@@ -43,6 +43,10 @@ public:
     QStringList summary() const override;
 
     qint64 songsWritten() const { return m_written; }
+
+    /// Neutralises values a spreadsheet would take for formulas (see CsvLineBuilder); set
+    /// before start().
+    void setSafeForSpreadsheets(bool on) { m_line.setNeutralisesFormulas(on); }
     QString path() const { return m_file.path(); }
 
 private:

@@ -120,6 +120,25 @@ TEST_F(CommandLineTest, ReadsBackWhatItWroteAndNeverImportsTheLineOfNames)
     EXPECT_EQ(imported[0][22], QStringLiteral("first, \"one\"\nsecond"));
 }
 
+TEST_F(CommandLineTest, ExportsSafeForSpreadsheetsOnlyWhenAsked)
+{
+    {
+        store::FileUse use(Songlore);
+        MUS.clear();
+        MUS.ID = 1;
+        MUS.Title = QStringLiteral("=1+2");
+        ASSERT_EQ(Songlore.add(), 0);
+    }
+    const QString out = path(QStringLiteral("out.csv"));
+    const QStringList args =
+        withDataDir({QStringLiteral("export"), out, QStringLiteral("--fields"),
+                     QStringLiteral("MUS:Title"), QStringLiteral("--no-header")});
+    ASSERT_EQ(run(args), 0);
+    EXPECT_EQ(contents(out), "\"=1+2\"\n");
+    ASSERT_EQ(run(QStringList(args) << QStringLiteral("--safe-for-spreadsheets")), 0);
+    EXPECT_EQ(contents(out), "\"'=1+2\"\n");
+}
+
 TEST_F(CommandLineTest, ExitCodesTellFailureAndLinesLeftOut)
 {
     QString printed;
