@@ -3,6 +3,7 @@
 
 #include "app/messageservice.h"
 #include "data/fileopen.h"
+#include "data/records.h"
 #include "interchange/exportfieldlist.h"
 #include "interchange/exportrun.h"
 #include "interchange/importassignment.h"
@@ -24,8 +25,8 @@ constexpr int BatchSize = 5000;
 
 const char *const Usage =
     "Usage: melodex import FILE [--strip-header] [--data-dir DIR]\n"
-    "       melodex export FILE [--fields NAME,NAME,...] [--no-header] [--safe-for-spreadsheets]\n"
-    "                           [--data-dir DIR]\n"
+    "       melodex export FILE|- [--fields NAME,NAME,...] [--no-header] [--filter EXPR]\n"
+    "                      [--order KEY] [--safe-for-spreadsheets] [--data-dir DIR]\n"
     "\n"
     "import  adds one song per line of a comma-delimited FILE. Its first line names the song\n"
     "        field of each column (MUS:Artist,MUS:Title,...; CAT:Category finds or adds the\n"
@@ -33,6 +34,11 @@ const char *const Usage =
     "        the first line out whatever it holds. Lines with no value are left out.\n"
     "export  writes every song, by artist and title, to FILE with the given fields (all by\n"
     "        default) after a line of field names (--no-header leaves it out).\n"
+    "        FILE - writes to standard output. --filter writes only the songs EXPR selects, in\n"
+    "        the songs list's search language (MUS:Artist = 'Queen' AND MUS:Time > 30000;\n"
+    "        CAT:Category names the song's category). --order names the key the songs are\n"
+    "        written in: SongsByArtist (default), SongsByTitle, SongsByAlbum, SongsByMedia,\n"
+    "        SongsByCategory, SongsByChartNumber or SongsByUserDefinedKey.\n"
     "        --safe-for-spreadsheets writes a ' before texts beginning with =, +, -, @ so that\n"
     "        a spreadsheet program does not run them as formulas (they no longer read back\n"
     "        exactly).\n"
@@ -53,6 +59,8 @@ struct Options
     bool stripHeader = false;
     bool noHeader = false;
     bool safeForSpreadsheets = false;
+    QString filter;
+    QString order;
     bool hasFields = false;
     QString fields;
     bool help = false;
@@ -83,7 +91,8 @@ QString commandOf(const QStringList &args)
 {
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
-        if (a == QLatin1String("--data-dir") || a == QLatin1String("--fields")) {
+        if (a == QLatin1String("--data-dir") || a == QLatin1String("--fields") ||
+            a == QLatin1String("--filter") || a == QLatin1String("--order")) {
             ++i;
             continue;
         }
@@ -106,6 +115,10 @@ std::optional<Options> parse(const QStringList &args, QString *error)
             o.dataDirectory = value;
             if (error->isEmpty() && value.isEmpty())
                 *error = QStringLiteral("melodex: --data-dir needs a directory");
+        } else if (!importing && valueOption(args, i, QStringLiteral("--filter"), &value, error)) {
+            o.filter = value;
+        } else if (!importing && valueOption(args, i, QStringLiteral("--order"), &value, error)) {
+            o.order = value;
         } else if (!importing && valueOption(args, i, QStringLiteral("--fields"), &value, error)) {
             o.hasFields = true;
             o.fields = value;
@@ -205,10 +218,30 @@ int runExport(const Options &o)
         }
     }
 
+    int order = SongloreRecord::SongsByArtist;
+    if (!o.order.isEmpty()) {
+        // The orders of the songs list: every key but the numbers' own.
+        const std::vector<store::KeyDef> &keys = SongloreRecord::fileLayout().keys;
+        order = -1;
+        QStringList names;
+        for (int k = 0; k <= SongloreRecord::SongsByUserDefinedKey; ++k) {
+            names << keys[size_t(k)].name;
+            if (keys[size_t(k)].name.compare(o.order, Qt::CaseInsensitive) == 0)
+                order = k;
+        }
+        if (order < 0) {
+            printError(QStringLiteral("melodex: %1 is no order of the songs; use one of %2")
+                           .arg(o.order, names.join(QStringLiteral(", "))));
+            return 2;
+        }
+    }
+
     ExportRun run(fields.entries(), !o.noHeader, o.file);
     run.setSafeForSpreadsheets(o.safeForSpreadsheets);
+    run.setFilter(o.filter);
+    run.setOrder(order);
     if (!run.start())
-        return 1;
+        return run.filterError().isEmpty() ? 1 : 2;
     if (runToEnd(run) != BatchRun::State::Completed)
         return 1;
     printError(QStringLiteral("Process Completed: ") + run.summary().join(QStringLiteral(", ")) +
