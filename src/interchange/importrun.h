@@ -110,7 +110,7 @@ private:
     std::unique_ptr<store::View> m_categoryIds;
 
     QHash<QString, qint64> m_categoryCache;
-    /// Media formats by their case-folded name, as the Media file spells them.
+    /// Media formats by the text the file gives, as the Media file spells them.
     QHash<QString, QString> m_mediaCache;
     qint64 m_nextSongId = 0;
     qint64 m_songsAdded = 0;
