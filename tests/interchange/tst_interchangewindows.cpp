@@ -41,6 +41,7 @@ private Q_SLOTS:
     void editsTheExportList();
     void showsThePictureKindAndChangesPictures();
     void refusesAnEmptyExportListAndRunsTheExport();
+    void exportsSafeForSpreadsheetsWhenTicked();
     void translatesDialogFilters();
 
 private:
@@ -462,6 +463,42 @@ void InterchangeWindowsTest::refusesAnEmptyExportListAndRunsTheExport()
     QFile in(file);
     QVERIFY(in.open(QIODevice::ReadOnly));
     QCOMPARE(in.readAll(), QByteArray("\"Waterloo\"\n"));
+}
+
+void InterchangeWindowsTest::exportsSafeForSpreadsheetsWhenTicked()
+{
+    {
+        store::FileUse use(Songlore);
+        MUS.clear();
+        MUS.ID = 1;
+        MUS.Title = QStringLiteral("=1+2");
+        QCOMPARE(Songlore.add(), 0);
+    }
+    const QString file = m_dir->filePath(QStringLiteral("out.csv"));
+    for (const bool safe : {false, true}) {
+        ExportWindow w;
+        w.show();
+        w.exportList()->selectAll();
+        button(&w, QStringLiteral("&Remove"))->click();
+        w.allFieldsList()->item(1)->setSelected(true);
+        button(&w, QStringLiteral("&Add ->"))->click();
+        const QList<QCheckBox *> boxes = w.findChildren<QCheckBox *>();
+        for (QCheckBox *box : boxes) {
+            if (box->text() == QStringLiteral("Include &header record with field names"))
+                box->setChecked(false);
+            else if (box->text() == QStringLiteral("&Safe for spreadsheets"))
+                box->setChecked(safe);
+        }
+        m_dialogs.answer(file);
+        button(&w, QStringLiteral("&OK"))->click();
+        QPointer<BatchProgressWindow> progress = w.progressWindow();
+        QVERIFY(progress);
+        while (progress && progress->ticker().isRunning())
+            progress->ticker().tick();
+        QFile in(file);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        QCOMPARE(in.readAll(), safe ? QByteArray("\"'=1+2\"\n") : QByteArray("\"=1+2\"\n"));
+    }
 }
 
 void InterchangeWindowsTest::translatesDialogFilters()
