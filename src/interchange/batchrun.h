@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace melodex {
 
@@ -26,6 +27,10 @@ public:
     virtual State step(int records) = 0;
     /// Ends a running run early, keeping the records done so far.
     virtual void cancel() = 0;
+
+    /// What the run did, one item per entry ("3503 songs added", ...), for the message that
+    /// ends it in a window and the last line on the command line.
+    virtual QStringList summary() const { return {}; }
 
     /// Whole percentage done, 0 to 100.
     virtual int percent() const = 0;

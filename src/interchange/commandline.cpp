@@ -2,6 +2,7 @@
 #include "interchange/commandline.h"
 
 #include "data/fileopen.h"
+#include "data/records.h"
 #include "interchange/checkcommand.h"
 #include "interchange/exportfieldlist.h"
 #include "interchange/exportrun.h"
@@ -26,8 +27,12 @@ constexpr int BatchSize = 5000;
 
 const char *const Usage =
     "Usage: melodex import FILE [--strip-header] [--data-dir DIR]\n"
-    "       melodex export FILE [--fields NAME,NAME,...] [--no-header] [--data-dir DIR]\n"
-    "       melodex check [--quick] [--data-dir DIR]   (melodex check --help tells more)\n"
+    "       melodex export FILE|- [--fields NAME,NAME,...] [--no-header] [--filter EXPR]
+"
+    "                      [--order KEY] [--safe-for-spreadsheets] [--data-dir DIR]
+"
+    "       melodex check [--quick] [--data-dir DIR]   (melodex check --help tells more)
+"
     "\n"
     "import  adds one song per line of a comma-delimited FILE. Its first line names the song\n"
     "        field of each column (MUS:Artist,MUS:Title,...; CAT:Category finds or adds the\n"
@@ -35,6 +40,14 @@ const char *const Usage =
     "        the first line out whatever it holds. Lines with no value are left out.\n"
     "export  writes every song, by artist and title, to FILE with the given fields (all by\n"
     "        default) after a line of field names (--no-header leaves it out).\n"
+    "        FILE - writes to standard output. --filter writes only the songs EXPR selects, in\n"
+    "        the songs list's search language (MUS:Artist = 'Queen' AND MUS:Time > 30000;\n"
+    "        CAT:Category names the song's category). --order names the key the songs are\n"
+    "        written in: SongsByArtist (default), SongsByTitle, SongsByAlbum, SongsByMedia,\n"
+    "        SongsByCategory, SongsByChartNumber or SongsByUserDefinedKey.\n"
+    "        --safe-for-spreadsheets writes a ' before texts beginning with =, +, -, @ so that\n"
+    "        a spreadsheet program does not run them as formulas (they no longer read back\n"
+    "        exactly).\n"
     "\n"
     "Exit status: 0 done, 1 failed, 2 wrong arguments, 3 imported with lines left out.\n";
 
@@ -51,6 +64,9 @@ struct Options
     QString dataDirectory;
     bool stripHeader = false;
     bool noHeader = false;
+    bool safeForSpreadsheets = false;
+    QString filter;
+    QString order;
     bool hasFields = false;
     QString fields;
     bool help = false;
@@ -81,7 +97,8 @@ QString commandOf(const QStringList &args)
 {
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
-        if (a == QLatin1String("--data-dir") || a == QLatin1String("--fields")) {
+        if (a == QLatin1String("--data-dir") || a == QLatin1String("--fields") ||
+            a == QLatin1String("--filter") || a == QLatin1String("--order")) {
             ++i;
             continue;
         }
@@ -104,6 +121,10 @@ std::optional<Options> parse(const QStringList &args, QString *error)
             o.dataDirectory = value;
             if (error->isEmpty() && value.isEmpty())
                 *error = QStringLiteral("melodex: --data-dir needs a directory");
+        } else if (!importing && valueOption(args, i, QStringLiteral("--filter"), &value, error)) {
+            o.filter = value;
+        } else if (!importing && valueOption(args, i, QStringLiteral("--order"), &value, error)) {
+            o.order = value;
         } else if (!importing && valueOption(args, i, QStringLiteral("--fields"), &value, error)) {
             o.hasFields = true;
             o.fields = value;
@@ -113,6 +134,8 @@ std::optional<Options> parse(const QStringList &args, QString *error)
             o.stripHeader = true;
         } else if (!importing && a == QLatin1String("--no-header")) {
             o.noHeader = true;
+        } else if (!importing && a == QLatin1String("--safe-for-spreadsheets")) {
+            o.safeForSpreadsheets = true;
         } else if (a.startsWith(u'-') && a != QLatin1String("-")) {
             *error = QStringLiteral("melodex: unknown option %1").arg(a);
         } else if (!commandSeen) {
@@ -175,11 +198,8 @@ int runImport(const Options &o)
             QStringLiteral("%1 songs were added before the import stopped.").arg(run.songsAdded()));
         return 1;
     }
-    printError(QStringLiteral("Process Completed: %1 songs added, %2 categories added, %3 media "
-                              "formats added.")
-                   .arg(run.songsAdded())
-                   .arg(run.categoriesAdded())
-                   .arg(run.mediaAdded()));
+    printError(QStringLiteral("Process Completed: ") + run.summary().join(QStringLiteral(", ")) +
+               u'.');
     return run.report().skippedLines() > 0 ? 3 : 0;
 }
 
@@ -204,14 +224,34 @@ int runExport(const Options &o)
         }
     }
 
+    int order = SongloreRecord::SongsByArtist;
+    if (!o.order.isEmpty()) {
+        // The orders of the songs list: every key but the numbers' own.
+        const std::vector<store::KeyDef> &keys = SongloreRecord::fileLayout().keys;
+        order = -1;
+        QStringList names;
+        for (int k = 0; k <= SongloreRecord::SongsByUserDefinedKey; ++k) {
+            names << keys[size_t(k)].name;
+            if (keys[size_t(k)].name.compare(o.order, Qt::CaseInsensitive) == 0)
+                order = k;
+        }
+        if (order < 0) {
+            printError(QStringLiteral("melodex: %1 is no order of the songs; use one of %2")
+                           .arg(o.order, names.join(QStringLiteral(", "))));
+            return 2;
+        }
+    }
+
     ExportRun run(fields.entries(), !o.noHeader, o.file);
+    run.setSafeForSpreadsheets(o.safeForSpreadsheets);
+    run.setFilter(o.filter);
+    run.setOrder(order);
     if (!run.start())
-        return 1;
+        return run.filterError().isEmpty() ? 1 : 2;
     if (runToEnd(run) != BatchRun::State::Completed)
         return 1;
-    printError(QStringLiteral("Process Completed: %1 songs written to %2.")
-                   .arg(run.songsWritten())
-                   .arg(o.file));
+    printError(QStringLiteral("Process Completed: ") + run.summary().join(QStringLiteral(", ")) +
+               u'.');
     return 0;
 }
 

@@ -20,6 +20,11 @@ bool isPlainInteger(QStringView text)
     return true;
 }
 
+bool startsFormula(QChar c)
+{
+    return c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\t' || c == u'\r';
+}
+
 } // namespace
 
 void CsvLineBuilder::start()
@@ -38,6 +43,8 @@ void CsvLineBuilder::separate()
 void CsvLineBuilder::appendQuoted(QStringView text)
 {
     m_line += u'"';
+    if (m_neutralises && !text.isEmpty() && startsFormula(text.front()))
+        m_line += u'\'';
     qsizetype from = 0;
     for (qsizetype q = text.indexOf(u'"'); q >= 0; q = text.indexOf(u'"', from)) {
         m_line += text.mid(from, q - from + 1);

@@ -30,6 +30,13 @@ public:
     /// holds "[", each "," and "[" becomes "_" and each "]" a blank.
     void addHeaderName(const QString &name);
 
+    /// Writes every quoted value that a spreadsheet program would take for a formula (beginning
+    /// with "=", "+", "-", "@", a tab or a carriage return) with a single quote before it, so
+    /// that opening the file evaluates nothing. Off by default: the file then holds the values
+    /// exactly and an import reads back what was written; on, such values read back with the
+    /// quote. Bare numbers ("-5") are never changed.
+    void setNeutralisesFormulas(bool on) { m_neutralises = on; }
+
     const QString &line() const { return m_line; }
     bool isEmpty() const { return m_first; }
 
@@ -39,6 +46,7 @@ private:
 
     QString m_line;
     bool m_first = true;
+    bool m_neutralises = false;
 };
 
 } // namespace melodex

@@ -30,7 +30,9 @@ bool ExportFile::create(const QString &path)
                  : path;
     if (m_path.isEmpty())
         return false;
-    if (m_text.create(m_path) != TextFile::Ok) {
+    const TextFile::Status created =
+        m_path == StandardOutput ? m_text.createStandardOutput() : m_text.create(m_path);
+    if (created != TextFile::Ok) {
         show(QStringLiteral("Cannot CREATE ") + m_path, errorText());
         return false;
     }

@@ -16,9 +16,11 @@ class ExportFile
 public:
     static inline const QString DialogCaption = QStringLiteral("Export File");
     static inline const QString DialogFilter = QStringLiteral("Export Files|*.CSV|All Files|*.*");
+    static inline const QString StandardOutput = QStringLiteral("-");
 
     /// Creates `path` (replacing an existing file when closed), or when it is empty asks with
-    /// the save dialog; false when the user cancelled or the file cannot be created.
+    /// the save dialog; false when the user cancelled or the file cannot be created. The path
+    /// StandardOutput writes to the process's standard output.
     bool create(const QString &path = {});
     /// Writes one line. On a failure the user may retry (Retry) or give up (Abort, the
     /// default); false when the line was not written.

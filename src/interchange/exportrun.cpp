@@ -5,6 +5,7 @@
 #include "data/standardwarning.h"
 #include "platform/picture/format.h"
 #include "services/messageservice.h"
+#include "platform/store/errors.h"
 
 namespace melodex {
 
@@ -16,7 +17,8 @@ const QString QuickScanOff = QStringLiteral("QUICKSCAN=off");
 } // namespace
 
 ExportRun::ExportRun(const QList<InterchangeField> &fields, bool header, const QString &path)
-    : m_fields(fields), m_header(header), m_requestedPath(path)
+    : m_fields(fields), m_header(header), m_requestedPath(path),
+      m_order(SongloreRecord::SongsByArtist)
 {
 }
 
@@ -64,7 +66,32 @@ bool ExportRun::start()
         m_columns.push_back(std::move(column));
     }
 
+    // The view first: a filter that does not compile must stop the export before it creates
+    // (and so replaces) anything.
+    m_songs = std::make_unique<store::View>(Songlore);
+    m_songs->setOrder(m_order);
+    m_songs->setFilter(m_filter);
+    m_songs->addLookup(Categories,
+                       CategoriesRecord::fileLayout().fieldIndex(QStringLiteral("CategoryID")),
+                       m_categoryIdField);
+    if (const int rc = m_songs->open(); rc != 0) {
+        if (rc == store::BadViewErr) {
+            m_filterError = m_songs->filterError();
+            MessageService::instance().show(
+                MessageRequest{QStringLiteral("Invalid Filter"),
+                               QStringLiteral("The filter cannot be used: ") + m_filterError,
+                               MessageRequest::Warning, MessageRequest::Ok, MessageRequest::Ok});
+        } else {
+            StandardWarning(35, Songlore.label());
+        }
+        m_songs.reset();
+        m_categoriesUse.reset();
+        m_songsUse.reset();
+        return false;
+    }
+
     if (!m_file.create(m_requestedPath)) {
+        m_songs.reset();
         m_categoriesUse.reset();
         m_songsUse.reset();
         return false;
@@ -77,22 +104,22 @@ bool ExportRun::start()
         }
         if (!m_file.writeLine(m_line.line())) {
             m_file.discard();
+            m_songs.reset();
             m_categoriesUse.reset();
             m_songsUse.reset();
             return false;
         }
     }
 
+    // With a filter the songs to write are not known before they are read: the percentage
+    // then counts those written against all songs, and jumps to 100 at the end.
     m_total = Songlore.records();
     Songlore.send(QuickScanOn);
     Categories.send(QuickScanOn);
-    m_songs = std::make_unique<store::View>(Songlore);
-    m_songs->setOrder(SongloreRecord::SongsByArtist);
     m_started = true;
     m_state = State::Running;
-    const bool songsOpen = m_songs->open() == 0;
-    if (!songsOpen || !loadCategories()) {
-        StandardWarning(35, songsOpen ? Categories.label() : Songlore.label());
+    if (!loadCategories()) {
+        StandardWarning(35, Categories.label());
         m_file.discard();
         finish(State::Failed);
         return false;
@@ -149,6 +176,16 @@ void ExportRun::addColumn(Column &column, const store::Value &value)
         it = column.formatted.insert(v, picture::format(picture::Value(v), column.picture));
     }
     m_line.addText(*it);
+}
+
+QStringList ExportRun::summary() const
+{
+    const QString where = m_file.path() == ExportFile::StandardOutput
+                              ? QStringLiteral("standard output")
+                              : m_file.path();
+    return {QString::number(m_written) +
+            (m_written == 1 ? QStringLiteral(" song") : QStringLiteral(" songs")) +
+            QStringLiteral(" written to ") + where};
 }
 
 int ExportRun::percent() const

@@ -39,8 +39,22 @@ public:
     void cancel() override;
     int percent() const override;
     State state() const override { return m_state; }
+    /// "N songs written to FILE".
+    QStringList summary() const override;
 
     qint64 songsWritten() const { return m_written; }
+
+    /// Writes only the songs `filter` selects (the songs list's search language; CAT:Category
+    /// names each song's category); set before start(). A filter that does not compile stops
+    /// start() with the message "Invalid Filter", and filterError() tells why.
+    void setFilter(const QString &filter) { m_filter = filter; }
+    /// The key the songs are written in (SongloreRecord::SongsByArtist by default).
+    void setOrder(int key) { m_order = key; }
+    QString filterError() const { return m_filterError; }
+
+    /// Neutralises values a spreadsheet would take for formulas (see CsvLineBuilder); set
+    /// before start().
+    void setSafeForSpreadsheets(bool on) { m_line.setNeutralisesFormulas(on); }
     QString path() const { return m_file.path(); }
 
 private:
@@ -63,6 +77,9 @@ private:
     QList<InterchangeField> m_fields;
     bool m_header;
     QString m_requestedPath;
+    QString m_filter;
+    QString m_filterError;
+    int m_order = 0;
     State m_state = State::Failed;
     bool m_started = false;
 

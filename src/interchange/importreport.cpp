@@ -47,6 +47,10 @@ QString lines(qint64 n)
 
 void ImportReport::note(Kind kind, qint64 line, const QString &detail)
 {
+    if (kind >= UnterminatedQuote && line != m_lastChangedLine) {
+        m_lastChangedLine = line;
+        ++m_changedLines;
+    }
     Entry &e = m_entries[kind];
     // A line with several unreadable values counts once.
     if (e.lastLine == line && e.count > 0)

@@ -37,6 +37,8 @@ public:
     /// "line 7", "line 9 (MUS:Time: "x")", ... for the first ListedLines lines of `kind`.
     QStringList examples(Kind kind) const { return m_entries[kind].examples; }
     qint64 skippedLines() const { return count(TooLong) + count(Binary) + count(NoValues); }
+    /// Lines imported with at least one change.
+    qint64 changedLines() const { return m_changedLines; }
     bool isEmpty() const;
 
     /// The text of the message at the end of the run; empty when there is nothing to say.
@@ -50,6 +52,8 @@ private:
         QStringList examples;
     };
     std::array<Entry, KindCount> m_entries;
+    qint64 m_changedLines = 0;
+    qint64 m_lastChangedLine = 0;
 };
 
 } // namespace melodex

@@ -50,6 +50,16 @@ qint64 pragmaValue(sqlite3 *db, const QByteArray &pragma)
     return value;
 }
 
+QString counted(qint64 n, QStringView one, QStringView many)
+{
+    return QString::number(n) + u' ' + (n == 1 ? one : many).toString();
+}
+
+bool isBlank(QStringView text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSpace(); });
+}
+
 qsizetype lengthWithoutTrailingBlanks(const QString &text)
 {
     qsizetype end = text.size();
@@ -248,7 +258,7 @@ std::optional<ImportRun::Failure> ImportRun::importLine()
     if (m_assignment.isNamesLine(line))
         return std::nullopt;
     if (std::all_of(fields.cbegin(), fields.cend(),
-                    [](const CsvField &f) { return f.text.trimmed().isEmpty(); })) {
+                    [](const CsvField &f) { return isBlank(f.text); })) {
         m_report.note(ImportReport::NoValues, line);
         return std::nullopt;
     }
@@ -287,7 +297,7 @@ std::optional<ImportRun::Failure> ImportRun::importLine()
         }
     }
     // The song form accepts only a media format of the Media file, and gives a new song "CD".
-    if (MUS.Media.trimmed().isEmpty()) {
+    if (isBlank(MUS.Media)) {
         MUS.Media = DefaultMedia;
         ++m_songsGivenDefaultMedia;
         // Without a media column every song is one: that is said once, in the summary.
@@ -301,11 +311,14 @@ std::optional<ImportRun::Failure> ImportRun::importLine()
 
 std::optional<ImportRun::Failure> ImportRun::mediaOf(QString *media)
 {
-    const QString key = media->left(MediaRecord::fileLayout().fields[0].size).trimmed();
-    if (auto it = m_mediaCache.constFind(key.toCaseFolded()); it != m_mediaCache.cend()) {
+    // Keyed by the text as the file has it: one look-up per line, and each spelling is
+    // looked up in the Media file (whose key ignores letter case) only once.
+    if (auto it = m_mediaCache.constFind(*media); it != m_mediaCache.cend()) {
         *media = *it;
         return std::nullopt;
     }
+    const QString text = *media;
+    const QString key = text.left(MediaRecord::fileLayout().fields[0].size).trimmed();
     const auto failed = [] {
         return Failure{QStringLiteral("Cannot ADD to Media!"), storeErrorText()};
     };
@@ -316,7 +329,7 @@ std::optional<ImportRun::Failure> ImportRun::mediaOf(QString *media)
         if (found == 0) {
             // The spelling the Media file has, as the song form takes it from its list.
             *media = MED.Media;
-            m_mediaCache.insert(key.toCaseFolded(), MED.Media);
+            m_mediaCache.insert(text, MED.Media);
             return std::nullopt;
         }
         if (found != store::RecordNotFoundErr)
@@ -327,7 +340,7 @@ std::optional<ImportRun::Failure> ImportRun::mediaOf(QString *media)
         if (rc == 0) {
             ++m_batchMedia;
             *media = key;
-            m_mediaCache.insert(key.toCaseFolded(), key);
+            m_mediaCache.insert(text, key);
             return std::nullopt;
         }
         // Someone added it meanwhile: look again.
@@ -392,6 +405,21 @@ std::optional<ImportRun::Failure> ImportRun::categoryOf(const QString &name, qin
         if (rc != store::DupKeyErr || attempt >= AddAttempts)
             return failed();
     }
+}
+
+QStringList ImportRun::summary() const
+{
+    QStringList items{counted(m_songsAdded, u"song", u"songs") + QStringLiteral(" added")};
+    if (const qint64 changed = m_report.changedLines())
+        items << counted(changed, u"line", u"lines") + QStringLiteral(" imported with changes");
+    if (const qint64 skipped = m_report.skippedLines())
+        items << counted(skipped, u"line", u"lines") + QStringLiteral(" not imported");
+    items << counted(m_categoriesAdded, u"category", u"categories") + QStringLiteral(" added");
+    items << counted(m_mediaAdded, u"media format", u"media formats") + QStringLiteral(" added");
+    if (!m_mediaAssigned && m_songsGivenDefaultMedia > 0)
+        items << counted(m_songsGivenDefaultMedia, u"song", u"songs") +
+                     QStringLiteral(" without a media format given \"CD\"");
+    return items;
 }
 
 QString ImportRun::keptText() const

@@ -50,6 +50,7 @@ public:
     void cancel() override;
     int percent() const override;
     State state() const override { return m_state; }
+    QStringList summary() const override;
 
     /// Songs and categories added and committed.
     qint64 songsAdded() const { return m_songsAdded; }
@@ -109,7 +110,7 @@ private:
     std::unique_ptr<store::View> m_categoryIds;
 
     QHash<QString, qint64> m_categoryCache;
-    /// Media formats by their case-folded name, as the Media file spells them.
+    /// Media formats by the text the file gives, as the Media file spells them.
     QHash<QString, QString> m_mediaCache;
     qint64 m_nextSongId = 0;
     qint64 m_songsAdded = 0;

@@ -63,8 +63,8 @@ TEST_F(CommandLineTest, ImportsAndExportsPrintingProgressToStandardError)
     EXPECT_TRUE(printed.contains(QStringLiteral("Importing Records: 100% Completed\n")));
     EXPECT_TRUE(printed.contains(QStringLiteral("Import Problems: Imported with changes:")));
     EXPECT_TRUE(printed.endsWith(
-        QStringLiteral("Process Completed: 3503 songs added, 25 categories added, 1 media "
-                       "formats added.\n")))
+        QStringLiteral("Process Completed: 3503 songs added, 330 lines imported with changes, 25 "
+                       "categories added, 1 media format added.\n")))
         << printed.toStdString();
     EXPECT_EQ(songs().size(), 3503);
 
@@ -118,6 +118,79 @@ TEST_F(CommandLineTest, ReadsBackWhatItWroteAndNeverImportsTheLineOfNames)
     ASSERT_EQ(imported.size(), 1);
     EXPECT_EQ(imported[0][1], QStringLiteral("Two lines"));
     EXPECT_EQ(imported[0][22], QStringLiteral("first, \"one\"\nsecond"));
+}
+
+TEST_F(CommandLineTest, ExportsSafeForSpreadsheetsOnlyWhenAsked)
+{
+    {
+        store::FileUse use(Songlore);
+        MUS.clear();
+        MUS.ID = 1;
+        MUS.Title = QStringLiteral("=1+2");
+        ASSERT_EQ(Songlore.add(), 0);
+    }
+    const QString out = path(QStringLiteral("out.csv"));
+    const QStringList args =
+        withDataDir({QStringLiteral("export"), out, QStringLiteral("--fields"),
+                     QStringLiteral("MUS:Title"), QStringLiteral("--no-header")});
+    ASSERT_EQ(run(args), 0);
+    EXPECT_EQ(contents(out), "\"=1+2\"\n");
+    ASSERT_EQ(run(QStringList(args) << QStringLiteral("--safe-for-spreadsheets")), 0);
+    EXPECT_EQ(contents(out), "\"'=1+2\"\n");
+}
+
+// The shell's search: only the songs a filter selects, in the order asked for, to a file or to
+// standard output.
+TEST_F(CommandLineTest, ExportsTheSongsAFilterSelectsInTheOrderAsked)
+{
+    put("MUS:Artist,MUS:Title,CAT:Category,MUS:Time\n"
+        "\"Queen\",\"Under Pressure\",\"Rock\",\"00:04:08\"\n"
+        "\"Abba\",\"Waterloo\",\"Pop\",\"00:02:46\"\n"
+        "\"Queen\",\"Bicycle Race\",\"Rock\",\"00:03:01\"\n"
+        "\"Bowie\",\"Heroes\",\"Rock\",\"00:06:07\"\n"
+        "\"queen\",\"Innuendo\",\"Opera\",\"00:06:31\"\n");
+    ASSERT_EQ(run(withDataDir({QStringLiteral("import"), path(QStringLiteral("in.csv"))})), 0);
+
+    const QString out = path(QStringLiteral("queen.csv"));
+    QString printed;
+    ASSERT_EQ(
+        run(withDataDir({QStringLiteral("export"), out, QStringLiteral("--fields"),
+                         QStringLiteral("MUS:Artist,MUS:Title"), QStringLiteral("--no-header"),
+                         QStringLiteral("--filter"), QStringLiteral("UPPER(MUS:Artist) = 'QUEEN'"),
+                         QStringLiteral("--order"), QStringLiteral("songsbytitle")}),
+            &printed),
+        0)
+        << printed.toStdString();
+    EXPECT_EQ(contents(out), "\"Queen\",\"Bicycle Race\"\n\"queen\",\"Innuendo\"\n"
+                             "\"Queen\",\"Under Pressure\"\n");
+    EXPECT_TRUE(printed.endsWith(QStringLiteral("3 songs written to %1.\n").arg(out)));
+
+    // The category by name, as in the list's search; standard output by "-"; artist order.
+    testing::internal::CaptureStdout();
+    const std::optional<int> code =
+        run(withDataDir({QStringLiteral("export"), QStringLiteral("-"), QStringLiteral("--fields"),
+                         QStringLiteral("MUS:Title"), QStringLiteral("--filter"),
+                         QStringLiteral("CAT:Category = 'Rock' AND MUS:Time > 20000")}),
+            &printed);
+    const std::string written = testing::internal::GetCapturedStdout();
+    ASSERT_EQ(code, 0) << printed.toStdString();
+    EXPECT_EQ(written, "\"MUS:Title\"\n\"Heroes\"\n\"Under Pressure\"\n");
+    EXPECT_TRUE(printed.endsWith(QStringLiteral("2 songs written to standard output.\n")));
+
+    // A filter that does not parse, or an order that is none, is refused before any file is made.
+    const QString none = path(QStringLiteral("none.csv"));
+    EXPECT_EQ(run(withDataDir({QStringLiteral("export"), none, QStringLiteral("--filter"),
+                               QStringLiteral("MUS:Artist = ")}),
+                  &printed),
+              2);
+    EXPECT_TRUE(printed.startsWith(QStringLiteral("Invalid Filter: The filter cannot be used: ")))
+        << printed.toStdString();
+    EXPECT_EQ(run(withDataDir({QStringLiteral("export"), none, QStringLiteral("--order"),
+                               QStringLiteral("KeyID")}),
+                  &printed),
+              2);
+    EXPECT_TRUE(printed.contains(QStringLiteral("KeyID is no order of the songs")));
+    EXPECT_FALSE(QFile::exists(none));
 }
 
 TEST_F(CommandLineTest, ExitCodesTellFailureAndLinesLeftOut)

@@ -139,4 +139,28 @@ TEST(CsvLineBuilderTest, WritesHeaderNamesQuotedAndSeparatesFields)
     EXPECT_EQ(b.line(), QStringLiteral(R"("again")"));
 }
 
+// Exact by default; on request, what a spreadsheet would evaluate gets a quote before it.
+TEST(CsvLineBuilderTest, NeutralisesFormulasOnlyWhenAsked)
+{
+    const picture::Picture text = picture::Picture::parse(u"@s40");
+    const picture::Picture number = picture::Picture::parse(u"@n3");
+    const auto write = [&](bool safe) {
+        CsvLineBuilder b;
+        b.setNeutralisesFormulas(safe);
+        b.start();
+        for (const char *value : {"=HYPERLINK(\"x\")", "+1", "-2+3", "@SUM(A1)", "\tx", "a=b", ""})
+            b.addValue(store::Value(QString::fromLatin1(value)), text);
+        b.addValue(store::Value(qint64(-5)), number);
+        b.addValue(store::Value(QStringLiteral("-7")), number);
+        return b.line();
+    };
+    EXPECT_EQ(write(false),
+              QStringLiteral(
+                  "\"=HYPERLINK(\"\"x\"\")\",\"+1\",\"-2+3\",\"@SUM(A1)\",\"\tx\",\"a=b\",\"\","
+                  "-5,-7"));
+    EXPECT_EQ(write(true),
+              QStringLiteral("\"'=HYPERLINK(\"\"x\"\")\",\"'+1\",\"'-2+3\",\"'@SUM(A1)\","
+                             "\"'\tx\",\"a=b\",\"\",-5,-7"));
+}
+
 } // namespace

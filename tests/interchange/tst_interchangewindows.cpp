@@ -16,6 +16,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -34,12 +36,14 @@ private Q_SLOTS:
     void showsTheFieldsOfEachLine();
     void assignsAndKeepsBothListsInStep();
     void runsTheImportAndCloses();
+    void closesItsSubWindowAndSaysWhatItDid();
     void cancelKeepsTheSongsAdded();
     void pictureDialogRefusesPicturesWithoutAt();
     void tickerCancelsBetweenStepsOnly();
     void editsTheExportList();
     void showsThePictureKindAndChangesPictures();
     void refusesAnEmptyExportListAndRunsTheExport();
+    void exportsSafeForSpreadsheetsWhenTicked();
     void translatesDialogFilters();
 
 private:
@@ -207,6 +211,59 @@ void InterchangeWindowsTest::runsTheImportAndCloses()
     QCOMPARE(finished.front().front().value<BatchRun::State>(), BatchRun::State::Completed);
     QVERIFY(!w->isVisible());
     QCOMPARE(songCount(), 2);
+    QCOMPARE(m_messages.requests().size(), 2);
+    QCOMPARE(m_messages.requests().back().caption, QStringLiteral("Import Completed"));
+    QCOMPARE(m_messages.requests().back().text,
+             QStringLiteral("2 songs added\n0 categories added\n0 media formats added\n2 songs "
+                            "without a media format given \"CD\""));
+}
+
+// In the frame each window sits in a sub-window, which must go with it (an empty one stayed,
+// listed in the Window menu); the export says what it wrote, the import adds its problems.
+void InterchangeWindowsTest::closesItsSubWindowAndSaysWhatItDid()
+{
+    QMdiArea area;
+    area.show();
+    ImportWindow *w =
+        window("MUS:Title,MUS:Media,MUS:TrackNumber\n\"A\",\"Video\",x\n\"B\",\"LP\",2\n")
+            .release();
+    QVERIFY(w);
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    area.addSubWindow(w)->show();
+    button(w, QStringLiteral("A&uto"))->click();
+    button(w, QStringLiteral("&OK"))->click();
+    runToEnd(w->progressWindow());
+    QTRY_VERIFY(area.subWindowList().isEmpty());
+    QCOMPARE(m_messages.requests().size(), 1);
+    QCOMPARE(m_messages.requests().front().caption, QStringLiteral("Import Completed"));
+    QCOMPARE(m_messages.requests().front().text,
+             QStringLiteral("2 songs added\n1 line imported with changes\n0 categories added\n1 "
+                            "media format added\n\nImported with changes:\n  1 line with values "
+                            "that could not be read (stored as empty or 0): line 2 "
+                            "(MUS:TrackNumber: \"x\")"));
+
+    m_messages.clear();
+    auto *e = new ExportWindow;
+    e->setAttribute(Qt::WA_DeleteOnClose);
+    area.addSubWindow(e)->show();
+    const QString file = m_dir->filePath(QStringLiteral("out.csv"));
+    m_dialogs.answer(file);
+    button(e, QStringLiteral("&OK"))->click();
+    QPointer<BatchProgressWindow> progress = e->progressWindow();
+    QVERIFY(progress);
+    while (progress && progress->ticker().isRunning())
+        progress->ticker().tick();
+    QTRY_VERIFY(area.subWindowList().isEmpty());
+    QCOMPARE(m_messages.requests().size(), 1);
+    QCOMPARE(m_messages.requests().front().caption, QStringLiteral("Export Completed"));
+    QCOMPARE(m_messages.requests().front().text, QStringLiteral("2 songs written to ") + file);
+
+    // Cancel closes the sub-window too.
+    auto *again = new ExportWindow;
+    again->setAttribute(Qt::WA_DeleteOnClose);
+    area.addSubWindow(again)->show();
+    button(again, QStringLiteral("&Cancel"))->click();
+    QTRY_VERIFY(area.subWindowList().isEmpty());
 }
 
 void InterchangeWindowsTest::cancelKeepsTheSongsAdded()
@@ -408,6 +465,42 @@ void InterchangeWindowsTest::refusesAnEmptyExportListAndRunsTheExport()
     QFile in(file);
     QVERIFY(in.open(QIODevice::ReadOnly));
     QCOMPARE(in.readAll(), QByteArray("\"Waterloo\"\n"));
+}
+
+void InterchangeWindowsTest::exportsSafeForSpreadsheetsWhenTicked()
+{
+    {
+        store::FileUse use(Songlore);
+        MUS.clear();
+        MUS.ID = 1;
+        MUS.Title = QStringLiteral("=1+2");
+        QCOMPARE(Songlore.add(), 0);
+    }
+    const QString file = m_dir->filePath(QStringLiteral("out.csv"));
+    for (const bool safe : {false, true}) {
+        ExportWindow w;
+        w.show();
+        w.exportList()->selectAll();
+        button(&w, QStringLiteral("&Remove"))->click();
+        w.allFieldsList()->item(1)->setSelected(true);
+        button(&w, QStringLiteral("&Add ->"))->click();
+        const QList<QCheckBox *> boxes = w.findChildren<QCheckBox *>();
+        for (QCheckBox *box : boxes) {
+            if (box->text() == QStringLiteral("Include &header record with field names"))
+                box->setChecked(false);
+            else if (box->text() == QStringLiteral("&Safe for spreadsheets"))
+                box->setChecked(safe);
+        }
+        m_dialogs.answer(file);
+        button(&w, QStringLiteral("&OK"))->click();
+        QPointer<BatchProgressWindow> progress = w.progressWindow();
+        QVERIFY(progress);
+        while (progress && progress->ticker().isRunning())
+            progress->ticker().tick();
+        QFile in(file);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        QCOMPARE(in.readAll(), safe ? QByteArray("\"'=1+2\"\n") : QByteArray("\"=1+2\"\n"));
+    }
 }
 
 void InterchangeWindowsTest::translatesDialogFilters()

@@ -466,6 +466,22 @@ TextFile::Status TextFile::create(const QString &path, LineEnd lineEnd)
     return succeed();
 }
 
+TextFile::Status TextFile::createStandardOutput(LineEnd lineEnd)
+{
+    discard();
+    m_path = QStringLiteral("-");
+    m_lineNumber = 0;
+    // A copy, so that closing this file leaves the process's own descriptor open.
+    const int fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0)
+        return failFromErrno(CreateFailed, errno);
+    m_fd = fd;
+    m_mode = Mode::Writing;
+    m_newline = lineEnd == LineEnd::CrLf ? QByteArray("\r\n") : QByteArray("\n");
+    m_out.reserve(BufferSize);
+    return succeed();
+}
+
 TextFile::Status TextFile::flushBuffer()
 {
     qsizetype done = 0;

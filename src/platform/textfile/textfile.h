@@ -79,6 +79,8 @@ public:
 
     /// Starts writing `path`; an existing file is replaced when close() succeeds.
     Status create(const QString &path, LineEnd lineEnd = LineEnd::Lf);
+    /// Starts writing the process's standard output, directly (named "-").
+    Status createStandardOutput(LineEnd lineEnd = LineEnd::Lf);
 
     /// Appends `text` and a line end. On a failure (Disk full, ...) the line is not taken, so
     /// calling again with the same text retries it. The caller replaces line breaks inside

@@ -1,15 +1,42 @@
 // The progress window of a batch run over a whole file: percentage, second text and Cancel.
 #include "ui/interchange/batchprogresswindow.h"
 
+#include "app/messageservice.h"
 #include "platform/picture/format.h"
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace melodex {
+
+void BatchProgressWindow::showSummary(const QString &name, const BatchRun &run,
+                                      BatchRun::State state, const QString &details)
+{
+    if (state == BatchRun::State::Failed || state == BatchRun::State::Running)
+        return;
+    const bool cancelled = state == BatchRun::State::Cancelled;
+    QString text = run.summary().join(u'\n');
+    if (cancelled)
+        text = QStringLiteral("Cancelled by the user; what was done before stays.\n\n") + text;
+    if (!details.isEmpty())
+        text += QStringLiteral("\n\n") + details;
+    MessageService::instance().show(MessageRequest{
+        name + (cancelled ? QStringLiteral(" Cancelled") : QStringLiteral(" Completed")), text,
+        MessageRequest::Information, MessageRequest::Ok, MessageRequest::Ok});
+}
+
+void BatchProgressWindow::closeWindow(QWidget *window)
+{
+    // Closing only the widget would leave the sub-window empty in the frame and its menu.
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(window->parentWidget()))
+        sub->close();
+    else
+        window->close();
+}
 
 BatchProgressWindow::BatchProgressWindow(std::unique_ptr<BatchRun> run, QWidget *parent)
     : QDialog(parent), m_run(std::move(run)), m_ticker(std::make_unique<BatchTicker>(*m_run))

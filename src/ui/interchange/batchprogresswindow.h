@@ -29,6 +29,14 @@ public:
     bool start();
 
     BatchRun &run() { return *m_run; }
+
+    /// The message at the end of a run that did not fail (a failure has said what happened):
+    /// "`name` Completed" or "`name` Cancelled" with the run's summary, one item a line, and
+    /// `details` below it.
+    static void showSummary(const QString &name, const BatchRun &run, BatchRun::State state,
+                            const QString &details = {});
+    /// Closes `window`, and the frame's sub-window that holds it, if any.
+    static void closeWindow(QWidget *window);
     BatchTicker &ticker() { return *m_ticker; }
     QString percentText() const;
 

@@ -68,6 +68,10 @@ ExportWindow::ExportWindow(QWidget *parent)
     m_pictureKind->setFrameShape(QFrame::StyledPanel);
     m_header = new QCheckBox(QStringLiteral("Include &header record with field names"), this);
     m_header->setChecked(true);
+    m_safe = new QCheckBox(QStringLiteral("&Safe for spreadsheets"), this);
+    m_safe->setToolTip(QStringLiteral(
+        "Writes a ' before texts that begin with =, +, - or @, so that a spreadsheet program "
+        "does not run them as formulas. The file then no longer reads back exactly."));
     auto *ok = button(QStringLiteral("&OK"), this);
     ok->setDefault(true);
     auto *cancel = button(QStringLiteral("&Cancel"), this);
@@ -87,6 +91,7 @@ ExportWindow::ExportWindow(QWidget *parent)
     middle->addStretch();
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_header);
+    buttons->addWidget(m_safe);
     buttons->addStretch();
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
@@ -106,7 +111,8 @@ ExportWindow::ExportWindow(QWidget *parent)
     connect(down, &QPushButton::clicked, this, &ExportWindow::shiftDown);
     connect(picture, &QPushButton::clicked, this, &ExportWindow::askPicture);
     connect(ok, &QPushButton::clicked, this, &ExportWindow::runExport);
-    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
+    connect(cancel, &QPushButton::clicked, this,
+            [this] { BatchProgressWindow::closeWindow(this); });
     connect(help, &QPushButton::clicked, this,
             [this] { HelpWindow::showHelp(HelpWindow::Contents, this); });
     connect(m_export, &QListWidget::currentRowChanged, this, &ExportWindow::showPictureKind);
@@ -207,11 +213,15 @@ void ExportWindow::runExport()
         return;
     // Not a child of this window: disabling the window would disable it too.
     auto run = std::make_unique<ExportRun>(m_list.entries(), m_header->isChecked());
+    run->setSafeForSpreadsheets(m_safe->isChecked());
     auto progress = std::make_unique<BatchProgressWindow>(std::move(run));
-    connect(progress.get(), &BatchProgressWindow::finished, this, [this](BatchRun::State state) {
-        Q_EMIT exportFinished(state);
-        close();
-    });
+    const BatchRun *exportRun = &progress->run();
+    connect(progress.get(), &BatchProgressWindow::finished, this,
+            [this, exportRun](BatchRun::State state) {
+                BatchProgressWindow::showSummary(QStringLiteral("Export"), *exportRun, state);
+                Q_EMIT exportFinished(state);
+                BatchProgressWindow::closeWindow(this);
+            });
     if (!progress->start())
         return;
     m_progress = std::move(progress);

@@ -64,6 +64,7 @@ private:
     QListWidget *m_export;
     QLabel *m_pictureKind;
     QCheckBox *m_header;
+    QCheckBox *m_safe;
 };
 
 } // namespace melodex

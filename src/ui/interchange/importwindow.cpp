@@ -103,7 +103,8 @@ ImportWindow::ImportWindow(std::unique_ptr<ImportFile> file, QWidget *parent)
     connect(automatic, &QPushButton::clicked, this, &ImportWindow::autoAssign);
     connect(unassign, &QPushButton::clicked, this, &ImportWindow::unassignTarget);
     connect(ok, &QPushButton::clicked, this, &ImportWindow::runImport);
-    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
+    connect(cancel, &QPushButton::clicked, this,
+            [this] { BatchProgressWindow::closeWindow(this); });
     connect(help, &QPushButton::clicked, this,
             [this] { HelpWindow::showHelp(HelpWindow::Contents, this); });
     connect(m_fields, &QTreeWidget::currentItemChanged, this, &ImportWindow::fieldSelected);
@@ -244,11 +245,17 @@ void ImportWindow::runImport()
         return;
     // Not a child of this window: disabling the window would disable it too.
     auto run = std::make_unique<ImportRun>(*m_file, m_assignment, m_stripHeader->isChecked());
+    // The problems go into the summary at the end, one message for the whole run.
+    run->setShowsReport(false);
+    const ImportRun *importRun = run.get();
     auto progress = std::make_unique<BatchProgressWindow>(std::move(run));
-    connect(progress.get(), &BatchProgressWindow::finished, this, [this](BatchRun::State state) {
-        Q_EMIT importFinished(state);
-        close();
-    });
+    connect(progress.get(), &BatchProgressWindow::finished, this,
+            [this, importRun](BatchRun::State state) {
+                BatchProgressWindow::showSummary(QStringLiteral("Import"), *importRun, state,
+                                                 importRun->report().text());
+                Q_EMIT importFinished(state);
+                BatchProgressWindow::closeWindow(this);
+            });
     if (!progress->start())
         return;
     m_progress = std::move(progress);
