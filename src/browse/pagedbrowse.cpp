@@ -707,10 +707,10 @@ void PagedBrowse::stepLocate(QChar c)
 
 // --- forms and selection -----------------------------------------------------------------------
 
-int PagedBrowse::callForm(int request, const std::function<void()> &procedure)
+bool PagedBrowse::beginForm(int request)
 {
     if (m_failed)
-        return RequestCancelled;
+        return false;
     SortOrder &o = order();
     if (request == InsertRecord) {
         clearBuffer();
@@ -720,18 +720,21 @@ int PagedBrowse::callForm(int request, const std::function<void()> &procedure)
         // Nothing to change or delete, or the record went away meanwhile: show what is there.
         refreshPage(RefreshMode::KeepSelected);
         m_posted = true;
-        return RequestCancelled;
+        return false;
     }
-
+    // The view lets go of its statement while the form writes.
     makeView();
     GLO.ActionRequest = request;
     GLO.ActionResponse = 0;
-    if (procedure)
-        procedure();
-    const int response =
-        GLO.ActionResponse == RequestCompleted ? RequestCompleted : RequestCancelled;
-    resetView();
+    return true;
+}
 
+int PagedBrowse::endForm(int request, int response)
+{
+    if (m_failed)
+        return RequestCancelled;
+    response = response == RequestCompleted ? RequestCompleted : RequestCancelled;
+    resetView();
     if (response == RequestCompleted && request != DeleteRecord) {
         locate(true);
     } else {
@@ -743,6 +746,15 @@ int PagedBrowse::callForm(int request, const std::function<void()> &procedure)
     m_posted = true;
     m_response = RequestCancelled;
     return response;
+}
+
+int PagedBrowse::callForm(int request, const std::function<void()> &procedure)
+{
+    if (!beginForm(request))
+        return RequestCancelled;
+    if (procedure)
+        procedure();
+    return endForm(request, GLO.ActionResponse);
 }
 
 bool PagedBrowse::selectRow()

@@ -137,8 +137,14 @@ public:
     /// form edits the stored record and not the copy in the page. False when the page is empty
     /// or the record is gone.
     bool rereadSelected();
-    /// Runs the record form `procedure` for `request` (1 insert, 2 change, 3 delete) with
-    /// ActionRequest set, then reloads the page around its result. Returns the form's response.
+    /// Before the record form runs for `request` (1 insert, 2 change, 3 delete, 4 copy): primes
+    /// or re-reads the record buffer and sets ActionRequest. False when there is nothing to run
+    /// it on (the page is then refreshed and a new selection posted).
+    bool beginForm(int request);
+    /// After the form ended with `response`: reloads the page around its result. Returns the
+    /// response, RequestCompleted or RequestCancelled.
+    int endForm(int request, int response);
+    /// beginForm, the form `procedure` run to its end, endForm: for forms that need no window.
     int callForm(int request, const std::function<void()> &procedure);
     /// The select button: re-reads the highlighted record into the buffer; true (and response
     /// completed) when there was one to select.

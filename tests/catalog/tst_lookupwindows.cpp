@@ -31,9 +31,12 @@ std::unique_ptr<BrowseList> openBrowse(int window)
     return std::make_unique<BrowseMedia>();
 }
 
-int runPicker(int window)
+void runPicker(int window, QWidget *caller, FormDone then)
 {
-    return window == CategoriesWindow ? BrowseCategories::run() : BrowseMedia::run();
+    if (window == CategoriesWindow)
+        BrowseCategories::run(caller, std::move(then));
+    else
+        BrowseMedia::run(caller, std::move(then));
 }
 
 QString shownName(BrowseList &w, int row)
@@ -87,7 +90,8 @@ private Q_SLOTS:
         const QString key = window == CategoriesWindow ? QStringLiteral("CAT:KeyCategory")
                                                        : QStringLiteral("MED:KeyMedia");
         bool refused = false;
-        test::GuiDataFixture::whenModal([&](QWidget *modal) {
+        w->pressInsert();
+        test::GuiDataFixture::answerForm([&](QWidget *modal) {
             auto *form = static_cast<RecordForm *>(modal);
             // The same name as the highlighted record, which a failed add leaves current.
             form->fieldEdit(0)->setText(QStringLiteral("blues"));
@@ -97,7 +101,6 @@ private Q_SLOTS:
             form->fieldEdit(0)->setText(QStringLiteral("Soul"));
             form->okButton()->click();
         });
-        w->pressInsert();
         QVERIFY(refused);
         QCOMPARE(data.captions(), QStringList{QStringLiteral("Duplicate Key Error")});
         QCOMPARE(w->table()->rowCount(), 3);
@@ -113,11 +116,11 @@ private Q_SLOTS:
             auto w = openBrowse(window);
             w->show();
             QString caption;
-            test::GuiDataFixture::whenModal([&](QWidget *form) {
+            QTest::mouseDClick(w->table()->viewport(), Qt::LeftButton, {}, rowCentre(*w, 2));
+            test::GuiDataFixture::answerForm([&](QWidget *form) {
                 caption = form->windowTitle();
                 static_cast<RecordForm *>(form)->pressCancel();
             });
-            QTest::mouseDClick(w->table()->viewport(), Qt::LeftButton, {}, rowCentre(*w, 2));
             QCOMPARE(caption, window == CategoriesWindow ? QStringLiteral("Change Category")
                                                          : QStringLiteral("Changing Media Format"));
             QVERIFY(w->isVisible());
@@ -126,13 +129,17 @@ private Q_SLOTS:
         // The picker opens on the record its caller left in the buffer.
         GLO.ActionRequest = SelectRecord;
         QString opened;
-        test::GuiDataFixture::whenModal([&](QWidget *modal) {
+        QWidget caller;
+        caller.show();
+        int response = 0;
+        runPicker(window, &caller, [&](int r) { response = r; });
+        test::GuiDataFixture::answerForm([&](QWidget *modal) {
             auto *picker = static_cast<BrowseList *>(modal);
             opened = shownName(*picker, picker->browse().selected() - 1);
             QTest::mouseDClick(picker->table()->viewport(), Qt::LeftButton, {},
                                rowCentre(*picker, 0));
         });
-        QCOMPARE(runPicker(window), int(RequestCompleted));
+        QCOMPARE(response, int(RequestCompleted));
         QCOMPARE(opened, QStringLiteral("Tape"));
         QCOMPARE(window == CategoriesWindow ? CAT.Category : MED.Media, QStringLiteral("CD"));
         QCOMPARE(GLO.ActionResponse, int(RequestCompleted));
@@ -144,21 +151,21 @@ private Q_SLOTS:
         w.show();
         QCOMPARE(w.sortTabs()->tabText(0), QStringLiteral("CAT:KeyCategory"));
         for (int round = 0; round < 2; ++round) {
-            test::GuiDataFixture::whenModal([](QWidget *form) {
+            w.pressInsert();
+            test::GuiDataFixture::answerForm([](QWidget *form) {
                 QCOMPARE(form->windowTitle(), QStringLiteral("Add Category"));
                 QCOMPARE(Categories.records(), 1);
                 QTest::keyClick(form, Qt::Key_Escape);
             });
-            w.pressInsert();
             QCOMPARE(Categories.records(), 0);
         }
         // The first record of an empty file is number 1, even after numbers were handed out.
-        test::GuiDataFixture::whenModal([](QWidget *modal) {
+        w.pressInsert();
+        test::GuiDataFixture::answerForm([](QWidget *modal) {
             auto *form = static_cast<RecordForm *>(modal);
             form->fieldEdit(0)->setText(QStringLiteral("Soul"));
             form->pressOk();
         });
-        w.pressInsert();
         QCOMPARE(data.categories(), QStringList{QStringLiteral("1:Soul")});
         QCOMPARE(w.table()->item(0, 0)->text(), QStringLiteral("Soul"));
     }

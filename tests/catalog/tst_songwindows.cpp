@@ -1,17 +1,21 @@
 // The songs list, the song form and the two pickers, driven offscreen with scripted messages.
 #include "../ui/browse/guidatafixture.h"
 
+#include "catalog/songs/browsecategories.h"
 #include "catalog/songs/browsemedia.h"
 #include "catalog/songs/browsesongs.h"
 #include "catalog/songs/selectalbum.h"
 #include "catalog/songs/selectfilenumber.h"
+#include "catalog/songs/updatecategories.h"
 #include "catalog/songs/updatesong.h"
 #include "ui/browse/browsetable.h"
+#include "ui/procedures.h"
 #include "ui/query/querywizard.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -157,7 +161,8 @@ private Q_SLOTS:
         w.show();
         chooseTab(w, MediaTab);
         QVERIFY(w.extraButton(BrowseSongs::SelectMediaButton)->isVisible());
-        test::GuiDataFixture::onModal([](QWidget *modal) {
+        w.extraButton(BrowseSongs::SelectMediaButton)->click();
+        test::GuiDataFixture::answerForm([](QWidget *modal) {
             auto *picker = qobject_cast<BrowseMedia *>(modal);
             QVERIFY(picker);
             for (int r = 0; r < picker->table()->rowCount(); ++r)
@@ -165,17 +170,16 @@ private Q_SLOTS:
                     QTest::mouseDClick(picker->table()->viewport(), Qt::LeftButton, {},
                                        rowCentre(*picker, r));
         });
-        w.extraButton(BrowseSongs::SelectMediaButton)->click();
         QCOMPARE(titles(w), (QStringList{"Stayin' Alive", "Strange Fruit"}));
 
         QString proposed;
-        test::GuiDataFixture::onModal([&](QWidget *modal) {
+        w.pressInsert();
+        test::GuiDataFixture::answerForm([&](QWidget *modal) {
             auto *form = qobject_cast<UpdateSong *>(modal);
             QVERIFY(form);
             proposed = form->mediaBox()->currentText();
             form->pressCancel();
         });
-        w.pressInsert();
         QCOMPARE(proposed, QStringLiteral("CD"));
         // The form's look-ups must not move the range the list shows.
         QCOMPARE(titles(w), (QStringList{"Stayin' Alive", "Strange Fruit"}));
@@ -186,13 +190,13 @@ private Q_SLOTS:
         addSampleSongs();
         BrowseSongs w;
         w.show();
-        test::GuiDataFixture::onModal([](QWidget *modal) {
+        w.extraButton(BrowseSongs::SearchButton)->click();
+        test::GuiDataFixture::answerForm([](QWidget *modal) {
             auto *wizard = qobject_cast<QueryWizard *>(modal);
             QVERIFY(wizard);
             wizard->setFilter(QStringLiteral("UPPER(MUS:Title) = UPPER('No Such Song')"));
             wizard->accept();
         });
-        w.extraButton(BrowseSongs::SearchButton)->click();
         QCOMPARE(w.table()->rowCount(), 0);
         QVERIFY(!w.button(BrowseButton::Change)->isEnabled());
         QVERIFY(!w.button(BrowseButton::Delete)->isEnabled());
@@ -265,24 +269,24 @@ private Q_SLOTS:
 
         QString caption;
         qint64 during = 0;
-        test::GuiDataFixture::onModal([&](QWidget *modal) {
+        w.extraButton(BrowseSongs::CopyButton)->click();
+        test::GuiDataFixture::answerForm([&](QWidget *modal) {
             caption = modal->windowTitle();
             during = Songlore.records();
             static_cast<UpdateSong *>(modal)->pressCancel();
         });
-        w.extraButton(BrowseSongs::CopyButton)->click();
         QCOMPARE(caption, QStringLiteral("Adding Information"));
         QCOMPARE(during, 7);
         QCOMPARE(Songlore.records(), 6);
 
         QStringList shown;
-        test::GuiDataFixture::onModal([&](QWidget *modal) {
+        w.extraButton(BrowseSongs::CopyButton)->click();
+        test::GuiDataFixture::answerForm([&](QWidget *modal) {
             auto *form = qobject_cast<UpdateSong *>(modal);
             shown << form->fieldEdit(QStringLiteral("MUS:Title"))->text()
                   << form->categoryBox()->currentText() << form->mediaBox()->currentText();
             form->pressOk();
         });
-        w.extraButton(BrowseSongs::CopyButton)->click();
         QCOMPARE(shown, (QStringList{"Strange Fruit", "Jazz", "cassette (dbx)"}));
         QCOMPARE(Songlore.records(), 7);
         MUS.ID = 7;
@@ -394,13 +398,13 @@ private Q_SLOTS:
         MUS.clear();
         withForm(InsertRecord, [&](UpdateSong &form) {
             form.fieldEdit(QStringLiteral("MUS:Title"))->setText(QStringLiteral("Sinnerman"));
-            test::GuiDataFixture::onModal([](QWidget *modal) {
+            form.albumButton()->click();
+            test::GuiDataFixture::answerForm([](QWidget *modal) {
                 auto *picker = qobject_cast<SelectAlbum *>(modal);
                 QVERIFY(picker);
                 QCOMPARE(picker->pickerPopupText(), QStringLiteral("&Select"));
                 picker->pressSelect();
             });
-            form.albumButton()->click();
             QCOMPARE(form.fieldEdit(QStringLiteral("MUS:Artist"))->text(),
                      QStringLiteral("Nina Simone"));
             QCOMPARE(form.mediaBox()->currentText(), QStringLiteral("LP"));
@@ -473,17 +477,122 @@ private Q_SLOTS:
         QCOMPARE(MUS.Recording, QStringLiteral("Abbey"));
     }
 
+    // A form is modal to the list that called it only: the other lists of the frame go on
+    // taking keys, and open forms of their own, while it is open.
+    void aSongFormBlocksOnlyTheListThatCalledIt()
+    {
+        addSampleSongs();
+        QMdiArea area;
+        area.resize(1400, 900);
+        area.show();
+        setFrameArea(&area);
+        auto *songs = new BrowseSongs;
+        showInFrame(songs);
+        auto *categories = new BrowseCategories;
+        showInFrame(categories);
+        QCOMPARE(selectedTitle(*songs), QStringLiteral("Bela Lugosi's Dead"));
+
+        songs->pressChange();
+        auto *form = qobject_cast<UpdateSong *>(test::GuiDataFixture::calledForm());
+        QVERIFY(form);
+        QVERIFY(!form->isModal());
+        QVERIFY(!songs->isEnabled());
+        QTest::keyClick(songs->table(), Qt::Key_End);
+        QCOMPARE(selectedTitle(*songs), QStringLiteral("Bela Lugosi's Dead"));
+
+        QVERIFY(categories->isEnabled());
+        QCOMPARE(categories->browse().selected(), 1);
+        QTest::keyClick(categories->table(), Qt::Key_Down);
+        QCOMPARE(categories->browse().selected(), 2);
+        categories->pressInsert();
+        auto *categoryForm = categories->findChild<UpdateCategories *>();
+        QVERIFY(categoryForm && categoryForm->isVisible());
+        categoryForm->fieldEdit(0)->setText(QStringLiteral("Blues"));
+        categoryForm->pressOk();
+        QCOMPARE(cell(*categories, categories->browse().selected() - 1, 0),
+                 QStringLiteral("Blues"));
+
+        // A picker over the form blocks the form, and the form only.
+        QVERIFY(form->isVisible() && form->isEnabled());
+        form->albumButton()->click();
+        auto *picker = form->findChild<SelectAlbum *>();
+        QVERIFY(picker && picker->isVisible() && picker->isEnabled());
+        QVERIFY(!form->isEnabled());
+        QVERIFY(categories->isEnabled());
+        picker->pressClose();
+        QVERIFY(form->isEnabled());
+        QVERIFY(!songs->isEnabled());
+
+        // OK on the song form: its list takes input again and shows the change.
+        form->fieldEdit(QStringLiteral("MUS:Artist"))->setText(QStringLiteral("Bauhaus (Live)"));
+        form->pressOk();
+        QVERIFY(songs->isEnabled());
+        QCOMPARE(cell(*songs, songs->browse().selected() - 1, 1), QStringLiteral("Bauhaus (Live)"));
+        QTest::keyClick(songs->table(), Qt::Key_End);
+        QCOMPARE(selectedTitle(*songs), QStringLiteral("Yesterday"));
+        setFrameArea(nullptr);
+    }
+
+    // The caller is not held while the form is open and goes on with its answer.
+    void theCallerGoesOnWithTheFormsAnswer()
+    {
+        addSampleSongs();
+        QWidget caller;
+        caller.show();
+        QList<int> responses;
+        const auto callForm = [&](int request) {
+            MUS.ID = 4;
+            QCOMPARE(Songlore.get(SongloreRecord::KeyID), 0);
+            GLO.ActionRequest = request;
+            GLO.ActionResponse = 0;
+            UpdateSong::run(&caller, [&](int response) {
+                responses << response;
+                QCOMPARE(GLO.ActionResponse, response);
+            });
+        };
+        callForm(ChangeRecord);
+        QVERIFY(responses.isEmpty());
+        test::GuiDataFixture::answerForm([](QWidget *form) {
+            auto *song = static_cast<UpdateSong *>(form);
+            song->fieldEdit(QStringLiteral("MUS:Title"))->setText(QStringLiteral("Tomorrow"));
+            song->pressCancel();
+        });
+        QCOMPARE(responses, QList<int>{RequestCancelled});
+
+        callForm(ChangeRecord);
+        test::GuiDataFixture::answerForm([](QWidget *form) {
+            auto *song = static_cast<UpdateSong *>(form);
+            song->fieldEdit(QStringLiteral("MUS:Title"))->setText(QStringLiteral("Tomorrow"));
+            song->pressOk();
+        });
+        QCOMPARE(responses, (QList<int>{RequestCancelled, RequestCompleted}));
+        MUS.ID = 4;
+        QCOMPARE(Songlore.get(SongloreRecord::KeyID), 0);
+        QCOMPARE(MUS.Title, QStringLiteral("Tomorrow"));
+
+        // A delete needs no window: the answer comes at once.
+        data.messages.answer(MessageRequest::Ok);
+        callForm(DeleteRecord);
+        QCOMPARE(responses, (QList<int>{RequestCancelled, RequestCompleted, RequestCompleted}));
+        QVERIFY(!test::GuiDataFixture::calledForm());
+        QCOMPARE(Songlore.records(), 5);
+    }
+
     void thePickersSelectOnly()
     {
         // An empty album file: nothing to select, and closing returns cancelled.
+        QWidget caller;
+        caller.show();
+        int response = 0;
         GLO.ActionRequest = SelectRecord;
-        test::GuiDataFixture::onModal([](QWidget *modal) {
+        SelectAlbum::run(&caller, [&](int r) { response = r; });
+        test::GuiDataFixture::answerForm([](QWidget *modal) {
             auto *picker = qobject_cast<SelectAlbum *>(modal);
             QCOMPARE(picker->table()->rowCount(), 0);
             QCOMPARE(picker->pickerPopupText(), QStringLiteral("~&Select"));
             picker->pressClose();
         });
-        QCOMPARE(SelectAlbum::run(), int(RequestCancelled));
+        QCOMPARE(response, int(RequestCancelled));
         QCOMPARE(ALB.AlbumID, 0);
 
         // The category order shows the category the buffer holds before one is chosen.
@@ -492,7 +601,8 @@ private Q_SLOTS:
         CAT.CategoryID = 1;
         GLO.ActionRequest = SelectRecord;
         QStringList shown;
-        test::GuiDataFixture::onModal([&](QWidget *modal) {
+        SelectFileNumber::run(&caller, [&](int r) { response = r; });
+        test::GuiDataFixture::answerForm([&](QWidget *modal) {
             auto *picker = qobject_cast<SelectFileNumber *>(modal);
             QVERIFY(picker);
             QVERIFY(picker->windowTitle().startsWith(QStringLiteral("Browse Music Database - 6")));
@@ -502,7 +612,7 @@ private Q_SLOTS:
             QTest::keyClick(picker->table(), Qt::Key_Home);
             picker->pressSelect();
         });
-        QCOMPARE(SelectFileNumber::run(), int(RequestCompleted));
+        QCOMPARE(response, int(RequestCompleted));
         QCOMPARE(shown, (QStringList{"Bela Lugosi's Dead", "Bohemian Rhapsody", "Yesterday"}));
         QCOMPARE(MUS.Title, QStringLiteral("Bela Lugosi's Dead"));
     }

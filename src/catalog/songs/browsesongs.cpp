@@ -237,17 +237,15 @@ BrowseSettings BrowseSongs::settings()
          QStringLiteral("Close the song database window"),
          {}},
     };
-    s.updateProcedure = [] { UpdateSong::run(QApplication::activeWindow()); };
+    s.updateProcedure = &UpdateSong::run;
     s.designedSize = QSize(420, 260);
     s.minimumSize = QSize(300, 160);
     return s;
 }
 
-int BrowseSongs::run(QWidget *parent)
+void BrowseSongs::run()
 {
-    Q_UNUSED(parent);
     showInFrame(new BrowseSongs);
-    return RequestCancelled;
 }
 
 QString BrowseSongs::printProcedure()
@@ -346,9 +344,11 @@ void BrowseSongs::search()
         return;
     query::QueryFieldList fields = query::songsQueryFields();
     fields.setProcedureName(QStringLiteral("BROWSESONGLORE"));
-    const auto result = runQueryWizard(fields, browse().userFilter().left(1024), this);
-    if (result)
-        applySearch(result->filter);
+    openQueryWizard(fields, browse().userFilter().left(1024), this,
+                    [this](const std::optional<QueryWizardResult> &result) {
+                        if (result)
+                            applySearch(result->filter);
+                    });
 }
 
 void BrowseSongs::applySearch(const QString &filter)
@@ -368,27 +368,23 @@ void BrowseSongs::copySong()
 {
     if (browse().isEmpty())
         return;
-    browse().callForm(SelectRecord, BrowseList::settings().updateProcedure);
-    forceRefresh();
-    table()->setFocus();
+    callForm(SelectRecord);
 }
 
 void BrowseSongs::selectMedia()
 {
     const int request = GLO.ActionRequest;
     GLO.ActionRequest = SelectRecord;
-    BrowseMedia::run(this);
+    BrowseMedia::run(this, [this](int) { forceRefresh(); });
     GLO.ActionRequest = request;
-    forceRefresh();
 }
 
 void BrowseSongs::selectCategory()
 {
     const int request = GLO.ActionRequest;
     GLO.ActionRequest = SelectRecord;
-    BrowseCategories::run(this);
+    BrowseCategories::run(this, [this](int) { forceRefresh(); });
     GLO.ActionRequest = request;
-    forceRefresh();
 }
 
 // --- popup and dragging ------------------------------------------------------------------------

@@ -33,12 +33,9 @@ FormSettings UpdateCategories::settings()
     return s;
 }
 
-int UpdateCategories::run(QWidget *parent)
+void UpdateCategories::run(QWidget *caller, FormDone then)
 {
-    UpdateCategories form(parent);
-    if (form.start())
-        form.exec();
-    return GLO.ActionResponse;
+    openForm(caller, std::make_unique<UpdateCategories>(caller), std::move(then));
 }
 
 } // namespace melodex

@@ -5,7 +5,7 @@
 #include "browse/listformat.h"
 #include "platform/picture/format.h"
 #include "ui/browse/browsetable.h"
-#include "ui/browse/dialogunits.h"
+#include "ui/layout/dialogunits.h"
 #include "ui/layout/windowplacement.h"
 
 #include <QBoxLayout>
@@ -288,7 +288,7 @@ QPushButton *BrowseList::extraButton(int index) const
 
 void BrowseList::step(const std::function<void()> &action)
 {
-    if (m_busy || m_closed || !m_opened)
+    if (m_busy || m_formOpen || m_closed || !m_opened)
         return;
     m_busy = true;
     const int rows = m_table->visibleRowCount();
@@ -365,7 +365,7 @@ void BrowseList::requestRefresh()
 {
     if (m_closed || !m_shown)
         return;
-    if (m_busy) {
+    if (m_busy || m_formOpen) {
         m_pending = true;
         return;
     }
@@ -374,7 +374,7 @@ void BrowseList::requestRefresh()
     m_queued = true;
     QTimer::singleShot(0, this, [this] {
         m_queued = false;
-        if (m_busy) {
+        if (m_busy || m_formOpen) {
             m_pending = true;
             return;
         }
@@ -437,13 +437,13 @@ void BrowseList::done(int result)
         QTimer::singleShot(0, sub, &QWidget::close);
 }
 
-int BrowseList::runModal()
+bool BrowseList::start()
 {
     if (m_opened && !m_closed)
-        exec();
+        return true;
     if (!m_closed)
         done(QDialog::Rejected);
-    return m_browse.response();
+    return false;
 }
 
 // --- buttons, keys and the popup --------------------------------------------------------------
@@ -475,8 +475,18 @@ void BrowseList::pressButton(const BrowseButton &b)
 
 void BrowseList::callForm(int request)
 {
-    step([this, request] { m_browse.callForm(request, m_settings.updateProcedure); });
-    m_table->setFocus();
+    if (m_busy || m_formOpen || m_closed || !m_opened || !m_settings.updateProcedure)
+        return;
+    if (!m_browse.beginForm(request)) {
+        step({});
+        return;
+    }
+    m_formOpen = true;
+    m_settings.updateProcedure(this, [this, request](int response) {
+        m_formOpen = false;
+        step([this, request, response] { m_browse.endForm(request, response); });
+        m_table->setFocus();
+    });
 }
 
 void BrowseList::pressInsert()

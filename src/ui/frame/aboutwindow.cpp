@@ -2,6 +2,7 @@
 #include "ui/frame/aboutwindow.h"
 
 #include "app/globals.h"
+#include "ui/form/formcall.h"
 #include "ui/frame/browserservice.h"
 #include "ui/frame/compileinformationwindow.h"
 #include "ui/layout/windowplacement.h"
@@ -76,8 +77,7 @@ AboutWindow::AboutWindow(QWidget *parent) : QDialog(parent)
 
 void AboutWindow::showCompileInformation()
 {
-    CompileInformationWindow info(this);
-    info.exec();
+    callForm(this, new CompileInformationWindow(this), {});
 }
 
 } // namespace melodex

@@ -53,10 +53,11 @@ private:
                      {BrowseButton::Delete, QStringLiteral("&Delete"), {}, {}},
                      {BrowseButton::Select, QStringLiteral("&Select"), {}, {}},
                      {BrowseButton::Close, QStringLiteral("Cl&ose"), {}, {}}};
-        s.updateProcedure = [this] {
+        s.updateProcedure = [this](QWidget *, FormDone done) {
             formRequests << GLO.ActionRequest;
-            if (GLO.ActionRequest == DeleteRecord && Categories.deleteRecord() == 0)
-                GLO.ActionResponse = RequestCompleted;
+            const bool deleted =
+                GLO.ActionRequest == DeleteRecord && Categories.deleteRecord() == 0;
+            done(deleted ? RequestCompleted : RequestCancelled);
         };
         s.designedSize = QSize(160, 160);
         return s;
@@ -286,14 +287,18 @@ private Q_SLOTS:
         CAT.clear();
         CAT.Category = QStringLiteral("Golf");
         GLO.ActionRequest = SelectRecord;
-        BrowseList w(settings());
-        QTimer::singleShot(0, &w, [&w] {
+        QWidget caller;
+        caller.show();
+        int response = 0;
+        openForm(&caller, std::make_unique<BrowseList>(settings()), [&](int r) { response = r; });
+        test::GuiDataFixture::answerForm([](QWidget *picker) {
+            auto &w = *static_cast<BrowseList *>(picker);
             QCOMPARE(selected(w), QStringLiteral("Golf"));
             QVERIFY(w.button(BrowseButton::Select)->isDefault());
             QCOMPARE(w.popupText(), QStringLiteral("&Insert|&Change|&Delete|-|&Select"));
             QTest::mouseDClick(w.table()->viewport(), Qt::LeftButton, {}, rowCentre(w, 1));
         });
-        QCOMPARE(w.runModal(), int(RequestCompleted));
+        QCOMPARE(response, int(RequestCompleted));
         QCOMPARE(GLO.ActionResponse, int(RequestCompleted));
         QCOMPARE(CAT.Category, QStringLiteral("Hotel"));
         QVERIFY(formRequests.isEmpty());
