@@ -185,6 +185,55 @@ private Q_SLOTS:
         QCOMPARE(Media.records(), 0);
     }
 
+    // A category goes with its songs: the question names both, and No is the default.
+    void deletingACategoryNamesItsSongs()
+    {
+        addNames(CategoriesWindow, {QStringLiteral("Blues"), QStringLiteral("Jazz")});
+        for (qint32 id = 1; id <= 3; ++id) {
+            MUS.clear();
+            MUS.ID = id;
+            MUS.Title = QStringLiteral("Song %1").arg(id);
+            MUS.CategoryID = id == 3 ? 2 : 1; // addNames numbers Blues 1, Jazz 2
+            QCOMPARE(Songlore.add(), 0);
+        }
+        BrowseCategories w;
+        w.show();
+        QCOMPARE(shownName(w, w.browse().selected() - 1), QStringLiteral("Blues"));
+        data.messages.answer(MessageRequest::No);
+        w.pressDelete();
+        const MessageRequest asked = data.messages.takeRequests().value(0);
+        QCOMPARE(asked.text, QStringLiteral("Delete the category \"Blues\" and its 2 songs?"));
+        QCOMPARE(asked.buttons, MessageRequest::Yes | MessageRequest::No);
+        QCOMPARE(asked.defaultButton, int(MessageRequest::No));
+        QCOMPARE(Categories.records(), 2);
+        QCOMPARE(Songlore.records(), 3);
+
+        data.messages.answer(MessageRequest::Yes);
+        w.pressDelete();
+        QCOMPARE(Categories.records(), 1);
+        QCOMPARE(Songlore.records(), 1);
+        QCOMPARE(shownName(w, w.browse().selected() - 1), QStringLiteral("Jazz"));
+        data.messages.clear();
+
+        // One song, and the singular.
+        data.messages.answer(MessageRequest::No);
+        w.pressDelete();
+        QCOMPARE(data.messages.takeRequests().value(0).text,
+                 QStringLiteral("Delete the category \"Jazz\" and its 1 song?"));
+
+        // A category without songs gets the plain confirmation.
+        addNames(CategoriesWindow, {QStringLiteral("Soul")});
+        w.forceRefresh();
+        QTest::keyClick(w.table(), Qt::Key_End);
+        QCOMPARE(shownName(w, w.browse().selected() - 1), QStringLiteral("Soul"));
+        data.messages.answer(MessageRequest::Ok);
+        w.pressDelete();
+        QCOMPARE(data.captions(), QStringList{QStringLiteral("Confirm Delete")});
+        QCOMPARE(data.messages.requests().value(0).buttons,
+                 MessageRequest::Ok | MessageRequest::Cancel);
+        QCOMPARE(Categories.records(), 1);
+    }
+
     void proceduresOpenMaintenanceWindowsInTheFrame()
     {
         QMdiArea area;
