@@ -130,8 +130,12 @@ public:
     void typeCharacter(QChar c);
     /// Backspace for an incremental locator.
     void backspace();
-    /// Letter tab `n` (0 = "A").
+    /// Letter tab `n` (0 = "A"). The letter shows as the locator; the next typed character
+    /// starts a new one.
     void letterTab(int n);
+    /// The letter tab (0 = "A") of the highlighted row's locator text; -1 when it does not
+    /// start with a letter.
+    int selectedLetter() const;
 
     /// Re-reads the highlighted row's record from the file into the record buffer, so that a
     /// form edits the stored record and not the copy in the page. False when the page is empty
@@ -222,6 +226,7 @@ private:
     bool m_force = false;
     bool m_posted = false;
     bool m_failed = false;
+    bool m_freshLocator = false; ///< the locator text came from a letter tab
     QString m_userFilter;
     QString m_badFilter;
     Anchor m_anchor;

@@ -102,6 +102,9 @@ void BrowseList::buildWindow()
         connect(m_letters, &QTabBar::tabBarClicked, this, [this](int n) {
             if (n >= 0)
                 step([this, n] { m_browse.letterTab(n); });
+            // The clicked tab becomes current after this signal; the row found may start with
+            // another letter.
+            QTimer::singleShot(0, this, &BrowseList::syncLetters);
         });
         layout->addWidget(m_letters);
     }
@@ -220,6 +223,8 @@ void BrowseList::buildWindow()
     setMinimumSize(minimum);
     if (!designed.isEmpty())
         resize(designed.expandedTo(minimumSizeHint()));
+    // Whoever gives the window the focus gives it to the rows, so that the keys work at once.
+    setFocusProxy(m_table);
     m_table->setFocus();
 }
 
@@ -351,8 +356,18 @@ void BrowseList::render()
         select->setEnabled(m_browse.selectMode() && !empty);
     if (m_locator)
         m_locator->setText(m_browse.order().locatorText);
+    syncLetters();
     m_thumbBar->setVisible(!empty && m_browse.scrollBarVisible());
     syncThumb();
+}
+
+void BrowseList::syncLetters()
+{
+    // The strip shows the letter of the highlighted row.
+    if (!m_letters)
+        return;
+    if (const int letter = m_browse.selectedLetter(); letter >= 0)
+        m_letters->setCurrentIndex(letter);
 }
 
 void BrowseList::syncThumb()

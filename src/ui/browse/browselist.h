@@ -91,6 +91,7 @@ private:
     void showPopup(const QPoint &globalPos);
     void pressButton(const BrowseButton &b);
     void syncThumb();
+    void syncLetters();
     int tabOrder() const;
 
     BrowseSettings m_settings;
