@@ -295,6 +295,11 @@ private Q_SLOTS:
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             QTest::keyClicks(w.table(), QStringLiteral("mot"));
             save(&w, QStringLiteral("browsesongs"));
+            const QSize size = w.size();
+            w.resize(w.minimumSize());
+            QTest::qWait(50);
+            save(&w, QStringLiteral("browsesongs-narrow"));
+            w.resize(size);
             w.sortTabs()->setCurrentIndex(3);
             save(&w, QStringLiteral("browsesongs-bymedia"));
 

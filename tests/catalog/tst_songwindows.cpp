@@ -8,11 +8,14 @@
 #include "catalog/songs/selectfilenumber.h"
 #include "catalog/songs/updatecategories.h"
 #include "catalog/songs/updatesong.h"
+#include "platform/picture/calendar.h"
+#include "platform/picture/format.h"
 #include "ui/browse/browsetable.h"
 #include "ui/procedures.h"
 #include "ui/query/querywizard.h"
 
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -183,6 +186,56 @@ private Q_SLOTS:
         QCOMPARE(proposed, QStringLiteral("CD"));
         // The form's look-ups must not move the range the list shows.
         QCOMPARE(titles(w), (QStringList{"Stayin' Alive", "Strange Fruit"}));
+    }
+
+    // Headers and dates read in full, spare width goes to the text columns, and a window
+    // tiled narrow keeps every caption of its tabs, letters and buttons.
+    void theListFitsItsTexts()
+    {
+        addSampleSongs();
+        GLO.UDKPrompt = QStringLiteral("User Defined Key Field");
+        BrowseSongs w;
+        w.resize(1400, 600);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QHeaderView *header = w.table()->horizontalHeader();
+        const QFontMetrics metrics = header->fontMetrics();
+        const int columns = w.table()->columnCount();
+        for (int c = 0; c < columns; ++c) {
+            const QString text = w.table()->horizontalHeaderItem(c)->text();
+            QVERIFY2(w.table()->columnWidth(c) > metrics.horizontalAdvance(text), qPrintable(text));
+        }
+        const int released = 7;
+        QCOMPARE(w.table()->horizontalHeaderItem(released)->text(), QStringLiteral("Released"));
+        const QString date = picture::format(
+            picture::Value(qint64(picture::dayNumber(QDate(2003, 9, 28)))), u"@d17");
+        QVERIFY(w.table()->columnWidth(released) >
+                w.table()->fontMetrics().horizontalAdvance(date));
+        // Rating, the last column, keeps its width; Title takes more than its share.
+        const int rating = columns - 1;
+        QVERIFY(w.table()->columnWidth(rating) < w.table()->columnWidth(0) / 2);
+        int total = 0;
+        for (int c = 0; c < columns; ++c)
+            total += w.table()->columnWidth(c);
+        QVERIFY(total >= w.table()->viewport()->width() - 1);
+        QVERIFY(w.table()->columnWidth(0) > w.table()->fontMetrics().averageCharWidth() * 75 / 4);
+
+        w.resize(200, 200);
+        QCOMPARE(w.size(), w.minimumSize());
+        QVERIFY(w.minimumWidth() < 800);
+        for (QPushButton *b : w.findChildren<QPushButton *>())
+            if (b->isVisible())
+                QVERIFY2(b->width() >= b->minimumSizeHint().width(), qPrintable(b->text()));
+        QTabBar *letters = w.letterStrip();
+        for (int i = 0; i < letters->count(); ++i)
+            QVERIFY(letters->tabRect(i).width() >
+                    letters->fontMetrics().horizontalAdvance(letters->tabText(i)));
+        QTabBar *tabs = w.sortTabs();
+        QCOMPARE(tabs->tabText(UdkTab), QStringLiteral("By User Defin"));
+        QCOMPARE(tabs->tabToolTip(UdkTab), QStringLiteral("User Defined Key Field"));
+        QCOMPARE(tabs->tabToolTip(CategoryTab), QStringLiteral("By Category"));
+        QCOMPARE(tabs->elideMode(), Qt::ElideRight);
+        QVERIFY(tabs->tabRect(UdkTab).right() <= tabs->width());
     }
 
     void aSearchThatFindsNothingEmptiesTheListUntilReset()

@@ -29,6 +29,8 @@ namespace {
 
 // Order numbers, as the tabs choose them.
 enum Order { ByTitle = 1, ByAlbum, ByMedia, ByCategory, ByChart, ByUDK, ByArtist };
+// The user-defined key's tab, by its place on the strip.
+constexpr int UdkTab = 6;
 
 constexpr int LettersAndDigits = SpreadKeyValues::Letters | SpreadKeyValues::Digits;
 
@@ -76,6 +78,9 @@ BrowseSongs::BrowseSongs(QWidget *parent) : BrowseList(settings(), parent)
         m_tabCaptions << sortTabs()->tabText(i);
     sortTabs()->setStyleSheet(QStringLiteral("QTabBar::tab:selected { font-weight: bold; }"));
     connect(sortTabs(), &QTabBar::currentChanged, this, &BrowseSongs::tabChosen);
+    // The tab shows the first ten characters of the user's prompt; its tip the whole of it.
+    if (const QString prompt = GLO.UDKPrompt.trimmed(); !prompt.isEmpty())
+        sortTabs()->setTabToolTip(UdkTab, prompt);
     tabChosen(sortTabs()->currentIndex());
 
     // The letter strip and the buttons that depend on the list follow every refill.

@@ -3,7 +3,9 @@
 
 #include "app/globals.h"
 #include "browse/listformat.h"
+#include "platform/picture/calendar.h"
 #include "platform/picture/format.h"
+#include "platform/picture/picture.h"
 #include "ui/browse/browsetable.h"
 #include "ui/layout/dialogunits.h"
 #include "ui/layout/windowplacement.h"
@@ -17,6 +19,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpacerItem>
+#include <QStyle>
 #include <QTabBar>
 #include <QTimer>
 
@@ -35,6 +38,31 @@ Qt::Alignment alignmentOf(QChar justification)
     default:
         return Qt::AlignLeft | Qt::AlignVCenter;
     }
+}
+
+// Texts as wide as a column of `picture` shows: every month of a date, the longest time and
+// number. None for text pictures.
+QStringList widestSamples(const QString &text)
+{
+    using picture::Picture;
+    const Picture p = Picture::parse(text);
+    QStringList out;
+    switch (p.kind()) {
+    case Picture::Kind::Date:
+        for (int month = 1; month <= 12; ++month)
+            out << picture::format(
+                picture::Value(qint64(picture::dayNumber(QDate(2000, month, 28)))), p);
+        break;
+    case Picture::Kind::Time:
+        out << picture::format(picture::Value(qint64(picture::timeValue(23, 59, 59, 99))), p);
+        break;
+    case Picture::Kind::Number:
+        out << QString(p.width(), u'8');
+        break;
+    default:
+        break;
+    }
+    return out;
 }
 
 QString shownText(const QVariant &value, const QString &picture)
@@ -87,8 +115,11 @@ void BrowseList::buildWindow()
     if (!m_settings.tabs.empty()) {
         m_tabs = new QTabBar(this);
         m_tabs->setDrawBase(false);
+        // A narrow window shortens the captions rather than hiding tabs; the tip has them whole.
+        m_tabs->setElideMode(Qt::ElideRight);
+        m_tabs->setUsesScrollButtons(false);
         for (const auto &[caption, order] : m_settings.tabs)
-            m_tabs->addTab(caption);
+            m_tabs->setTabToolTip(m_tabs->addTab(caption), caption);
         connect(m_tabs, &QTabBar::currentChanged, this, [this] { step({}); });
         layout->addWidget(m_tabs);
     }
@@ -97,6 +128,13 @@ void BrowseList::buildWindow()
         m_letters->setShape(QTabBar::RoundedNorth);
         m_letters->setExpanding(true);
         m_letters->setUsesScrollButtons(false);
+        // Narrow letter tabs, so that all 26 stay readable in a window tiled narrow.
+        m_letters->setStyleSheet(
+            QStringLiteral("QTabBar::tab { padding: 2px 1px; min-width: 1.2em; margin-right: -1px;"
+                           " border: 1px solid palette(mid); border-top-left-radius: 3px;"
+                           " border-top-right-radius: 3px; background: palette(button); }"
+                           "QTabBar::tab:selected { background: palette(base); font-weight: bold; }"
+                           "QTabBar::tab:disabled { color: palette(mid); }"));
         for (char c = 'A'; c <= 'Z'; ++c)
             m_letters->addTab(QString(QChar(c)));
         connect(m_letters, &QTabBar::tabBarClicked, this, [this](int n) {
@@ -220,6 +258,7 @@ void BrowseList::buildWindow()
     const QSize designed = dialogUnits(this, m_settings.designedSize);
     const QSize minimum = dialogUnits(
         this, m_settings.minimumSize.isEmpty() ? m_settings.designedSize : m_settings.minimumSize);
+    m_designedMinimum = minimum;
     setMinimumSize(minimum);
     if (!designed.isEmpty())
         resize(designed.expandedTo(minimumSizeHint()));
@@ -238,7 +277,8 @@ void BrowseList::applyFormat()
     m_columns.clear();
     const std::vector<ListColumn> columns = parsed ? parsed->columns : std::vector<ListColumn>{};
     m_table->setColumnCount(int(columns.size()));
-    const int unit = std::max(fontMetrics().averageCharWidth(), 4);
+    std::vector<int> widths;
+    std::vector<bool> stretches;
     for (size_t i = 0; i < columns.size(); ++i) {
         const ListColumn &c = columns[i];
         const int number = c.number > 0 ? c.number : int(i) + 1;
@@ -249,8 +289,11 @@ void BrowseList::applyFormat()
         auto *header = new QTableWidgetItem(c.header);
         header->setTextAlignment(alignmentOf(c.headerJustification));
         m_table->setHorizontalHeaderItem(int(i), header);
-        m_table->setColumnWidth(int(i), std::max(c.width * unit / 4, unit * 2));
+        widths.push_back(columnWidth(c));
+        stretches.push_back(picture::Picture::parse(c.picture).kind() ==
+                            picture::Picture::Kind::Text);
     }
+    m_table->setColumnWidths(std::move(widths), std::move(stretches));
     m_columnAlignment.clear();
     for (const ListColumn &c : columns)
         m_columnAlignment.push_back(alignmentOf(c.justification));
@@ -258,6 +301,21 @@ void BrowseList::applyFormat()
                               QSizePolicy::Minimum, QSizePolicy::Fixed);
     layout()->invalidate();
     render();
+}
+
+int BrowseList::columnWidth(const ListColumn &c) const
+{
+    // List units are a quarter of the list font's average character. The header reads in full,
+    // and so do dates, times and numbers; long texts may still end in an ellipsis.
+    const QFontMetrics rows = m_table->fontMetrics();
+    const QFontMetrics headers = m_table->horizontalHeader()->fontMetrics();
+    const int unit = std::max(rows.averageCharWidth(), 4);
+    const int margin = 2 * m_table->style()->pixelMetric(QStyle::PM_HeaderMargin) + unit;
+    int width = std::max(c.width * unit / 4, unit * 2);
+    width = std::max(width, headers.horizontalAdvance(c.header) + margin);
+    for (const QString &sample : widestSamples(c.picture))
+        width = std::max(width, rows.horizontalAdvance(sample) + margin);
+    return width;
 }
 
 void BrowseList::setListFormat(const QString &format)
@@ -420,6 +478,9 @@ void BrowseList::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (m_shown)
         return;
+    // Never smaller than the buttons and the letter strip with their captions whole (a window
+    // may have moved its buttons since it was built).
+    setMinimumSize(m_designedMinimum.expandedTo(layout()->minimumSize()));
     if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget())) {
         sub->setMinimumSize(sub->minimumSizeHint().expandedTo(minimumSize()));
         connect(sub, &QMdiSubWindow::windowStateChanged, this,

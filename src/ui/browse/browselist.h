@@ -1,6 +1,7 @@
 // BrowseList: the window of every catalogue list and picker, paging through one data file.
 #pragma once
 
+#include "browse/listformat.h"
 #include "browse/pagedbrowse.h"
 #include "ui/browse/browsesettings.h"
 
@@ -84,6 +85,7 @@ protected:
 private:
     void buildWindow();
     void applyFormat();
+    int columnWidth(const ListColumn &column) const;
     void step(const std::function<void()> &action);
     void windowRefresh();
     void render();
@@ -104,6 +106,7 @@ private:
     };
     std::vector<Column> m_columns;
     std::vector<Qt::Alignment> m_columnAlignment;
+    QSize m_designedMinimum;
 
     BrowseTable *m_table = nullptr;
     QScrollBar *m_thumbBar = nullptr;
