@@ -188,7 +188,8 @@ bool FormSession::numberNewRecord()
 
 void FormSession::runDelete()
 {
-    if (StandardWarning(32) != 1) // OK
+    if (!confirmDelete(m_settings.deleteCascade ? m_settings.deleteCascade(*this)
+                                                : DeleteCascade{}))
         return;
     for (;;) {
         int rc;

@@ -1,6 +1,7 @@
 // FormSession: one run of a record form, from its request to its response, without the window.
 #pragma once
 
+#include "browse/deleteconfirmation.h"
 #include "platform/store/keyedfile.h"
 
 #include <QString>
@@ -63,6 +64,9 @@ public:
         int dittoField = -1;
         /// Written in read errors; the file's label when empty.
         QString fileName;
+        /// What deleting the form's record takes with it, for the question before the delete;
+        /// none: the plain confirmation.
+        std::function<DeleteCascade(const FormSession &)> deleteCascade;
     };
 
     /// Whether completion ended the form, and where the focus goes when it did not.

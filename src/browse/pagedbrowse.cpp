@@ -661,9 +661,12 @@ void PagedBrowse::typeCharacter(QChar c)
     if (o.locator == SortOrder::Locator::Step) {
         stepLocate(c);
     } else if (o.locator == SortOrder::Locator::Incremental) {
-        if (o.locatorText.size() >= SortOrder::LocatorSize)
+        // After a letter tab the letter shows where the list went; typing starts anew.
+        const QString typed = m_freshLocator ? QString() : o.locatorText;
+        m_freshLocator = false;
+        if (typed.size() >= SortOrder::LocatorSize)
             return;
-        locateOnLocator(o.locatorText + c);
+        locateOnLocator(typed + c);
     }
 }
 
@@ -672,6 +675,7 @@ void PagedBrowse::backspace()
     SortOrder &o = order();
     if (m_failed || o.locator != SortOrder::Locator::Incremental || o.locatorText.isEmpty())
         return;
+    m_freshLocator = false;
     locateOnLocator(o.locatorText.chopped(1));
 }
 
@@ -681,6 +685,24 @@ void PagedBrowse::letterTab(int n)
     if (m_failed || o.locatorField < 0 || n < 0 || n > 25)
         return;
     locateOnLocator(QString(QChar(u'A' + n)));
+    m_freshLocator = true;
+}
+
+int PagedBrowse::selectedLetter() const
+{
+    const SortOrder &o = m_orders[size_t(std::clamp(m_current, 1, int(m_orders.size())) - 1)];
+    if (m_selected < 1 || m_page.empty() || o.locatorField < 0)
+        return -1;
+    const QVariant &value = m_page[size_t(m_selected - 1)].values[size_t(o.locatorField)];
+    if (value.typeId() != QMetaType::QString)
+        return -1;
+    const QString text = value.toString().trimmed();
+    if (text.isEmpty())
+        return -1;
+    // "É" is on the "E" tab.
+    const QString decomposed = text.front().decomposition();
+    const QChar first = (decomposed.isEmpty() ? text.front() : decomposed.front()).toUpper();
+    return first >= u'A' && first <= u'Z' ? first.unicode() - u'A' : -1;
 }
 
 void PagedBrowse::stepLocate(QChar c)
@@ -707,10 +729,10 @@ void PagedBrowse::stepLocate(QChar c)
 
 // --- forms and selection -----------------------------------------------------------------------
 
-int PagedBrowse::callForm(int request, const std::function<void()> &procedure)
+bool PagedBrowse::beginForm(int request)
 {
     if (m_failed)
-        return RequestCancelled;
+        return false;
     SortOrder &o = order();
     if (request == InsertRecord) {
         clearBuffer();
@@ -720,18 +742,21 @@ int PagedBrowse::callForm(int request, const std::function<void()> &procedure)
         // Nothing to change or delete, or the record went away meanwhile: show what is there.
         refreshPage(RefreshMode::KeepSelected);
         m_posted = true;
-        return RequestCancelled;
+        return false;
     }
-
+    // The view lets go of its statement while the form writes.
     makeView();
     GLO.ActionRequest = request;
     GLO.ActionResponse = 0;
-    if (procedure)
-        procedure();
-    const int response =
-        GLO.ActionResponse == RequestCompleted ? RequestCompleted : RequestCancelled;
-    resetView();
+    return true;
+}
 
+int PagedBrowse::endForm(int request, int response)
+{
+    if (m_failed)
+        return RequestCancelled;
+    response = response == RequestCompleted ? RequestCompleted : RequestCancelled;
+    resetView();
     if (response == RequestCompleted && request != DeleteRecord) {
         locate(true);
     } else {
@@ -743,6 +768,15 @@ int PagedBrowse::callForm(int request, const std::function<void()> &procedure)
     m_posted = true;
     m_response = RequestCancelled;
     return response;
+}
+
+int PagedBrowse::callForm(int request, const std::function<void()> &procedure)
+{
+    if (!beginForm(request))
+        return RequestCancelled;
+    if (procedure)
+        procedure();
+    return endForm(request, GLO.ActionResponse);
 }
 
 bool PagedBrowse::selectRow()

@@ -130,15 +130,25 @@ public:
     void typeCharacter(QChar c);
     /// Backspace for an incremental locator.
     void backspace();
-    /// Letter tab `n` (0 = "A").
+    /// Letter tab `n` (0 = "A"). The letter shows as the locator; the next typed character
+    /// starts a new one.
     void letterTab(int n);
+    /// The letter tab (0 = "A") of the highlighted row's locator text; -1 when it does not
+    /// start with a letter.
+    int selectedLetter() const;
 
     /// Re-reads the highlighted row's record from the file into the record buffer, so that a
     /// form edits the stored record and not the copy in the page. False when the page is empty
     /// or the record is gone.
     bool rereadSelected();
-    /// Runs the record form `procedure` for `request` (1 insert, 2 change, 3 delete) with
-    /// ActionRequest set, then reloads the page around its result. Returns the form's response.
+    /// Before the record form runs for `request` (1 insert, 2 change, 3 delete, 4 copy): primes
+    /// or re-reads the record buffer and sets ActionRequest. False when there is nothing to run
+    /// it on (the page is then refreshed and a new selection posted).
+    bool beginForm(int request);
+    /// After the form ended with `response`: reloads the page around its result. Returns the
+    /// response, RequestCompleted or RequestCancelled.
+    int endForm(int request, int response);
+    /// beginForm, the form `procedure` run to its end, endForm: for forms that need no window.
     int callForm(int request, const std::function<void()> &procedure);
     /// The select button: re-reads the highlighted record into the buffer; true (and response
     /// completed) when there was one to select.
@@ -216,6 +226,7 @@ private:
     bool m_force = false;
     bool m_posted = false;
     bool m_failed = false;
+    bool m_freshLocator = false; ///< the locator text came from a letter tab
     QString m_userFilter;
     QString m_badFilter;
     Anchor m_anchor;

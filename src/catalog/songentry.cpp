@@ -119,4 +119,19 @@ QString SongEntry::categoryName(qint64 id)
     return name;
 }
 
+qint64 SongEntry::songsInCategory(qint64 id)
+{
+    if (id == 0)
+        return 0;
+    const std::vector<QVariant> saved = MUS.values();
+    MUS.clear();
+    MUS.CategoryID = qint32(id);
+    qint64 count = 0;
+    if (Songlore.setFromBuffer(SongloreRecord::SongsByCategory) == 0)
+        while (Songlore.next() == 0 && MUS.CategoryID == id)
+            ++count;
+    MUS.setValues(saved);
+    return count;
+}
+
 } // namespace melodex

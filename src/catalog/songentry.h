@@ -48,6 +48,8 @@ public:
     /// The name of category `id` (blank for 0 or an id that has no category). The categories
     /// buffer is left as it was: lists take the range of their category order from it.
     static QString categoryName(qint64 id);
+    /// How many songs category `id` holds (0 for 0). The songs buffer is left as it was.
+    static qint64 songsInCategory(qint64 id);
 };
 
 } // namespace melodex

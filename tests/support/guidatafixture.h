@@ -11,6 +11,7 @@
 #include "services/messageservice.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -110,6 +111,25 @@ public:
             if (window && window->isVisible())
                 window->close();
         });
+    }
+
+    /// The form, picker or dialog that a window called and that is waiting for the user: the
+    /// visible dialog over a caller that is not itself disabled for a picker of its own.
+    static QWidget *calledForm()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (qobject_cast<QDialog *>(w) && w->isVisible() && w->parentWidget() && w->isEnabled())
+                return w;
+        return nullptr;
+    }
+    /// Answers the called form with `answer` and closes it if the answer left it open.
+    static void answerForm(const std::function<void(QWidget *)> &answer)
+    {
+        const QPointer<QWidget> form(calledForm());
+        QVERIFY2(form, "no form is open");
+        answer(form);
+        if (form && form->isVisible())
+            form->close();
     }
 
     ScriptedMessageService messages;

@@ -15,7 +15,7 @@
 #include "services/messageservice.h"
 #include "ui/albums/albumsonglist.h"
 #include "ui/albums/updatesongsforalbum.h"
-#include "ui/browse/dialogunits.h"
+#include "ui/layout/dialogunits.h"
 #include "ui/catalog/selectfilenumber.h"
 #include "ui/layout/windowplacement.h"
 #include "ui/procedures.h"

@@ -3,9 +3,11 @@
 
 #include "app/globals.h"
 #include "browse/listformat.h"
+#include "platform/picture/calendar.h"
 #include "platform/picture/format.h"
+#include "platform/picture/picture.h"
 #include "ui/browse/browsetable.h"
-#include "ui/browse/dialogunits.h"
+#include "ui/layout/dialogunits.h"
 #include "ui/layout/windowplacement.h"
 
 #include <QBoxLayout>
@@ -17,6 +19,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpacerItem>
+#include <QStyle>
 #include <QTabBar>
 #include <QTimer>
 
@@ -35,6 +38,31 @@ Qt::Alignment alignmentOf(QChar justification)
     default:
         return Qt::AlignLeft | Qt::AlignVCenter;
     }
+}
+
+// Texts as wide as a column of `picture` shows: every month of a date, the longest time and
+// number. None for text pictures.
+QStringList widestSamples(const QString &text)
+{
+    using picture::Picture;
+    const Picture p = Picture::parse(text);
+    QStringList out;
+    switch (p.kind()) {
+    case Picture::Kind::Date:
+        for (int month = 1; month <= 12; ++month)
+            out << picture::format(
+                picture::Value(qint64(picture::dayNumber(QDate(2000, month, 28)))), p);
+        break;
+    case Picture::Kind::Time:
+        out << picture::format(picture::Value(qint64(picture::timeValue(23, 59, 59, 99))), p);
+        break;
+    case Picture::Kind::Number:
+        out << QString(p.width(), u'8');
+        break;
+    default:
+        break;
+    }
+    return out;
 }
 
 QString shownText(const QVariant &value, const QString &picture)
@@ -87,8 +115,11 @@ void BrowseList::buildWindow()
     if (!m_settings.tabs.empty()) {
         m_tabs = new QTabBar(this);
         m_tabs->setDrawBase(false);
+        // A narrow window shortens the captions rather than hiding tabs; the tip has them whole.
+        m_tabs->setElideMode(Qt::ElideRight);
+        m_tabs->setUsesScrollButtons(false);
         for (const auto &[caption, order] : m_settings.tabs)
-            m_tabs->addTab(caption);
+            m_tabs->setTabToolTip(m_tabs->addTab(caption), caption);
         connect(m_tabs, &QTabBar::currentChanged, this, [this] { step({}); });
         layout->addWidget(m_tabs);
     }
@@ -97,11 +128,21 @@ void BrowseList::buildWindow()
         m_letters->setShape(QTabBar::RoundedNorth);
         m_letters->setExpanding(true);
         m_letters->setUsesScrollButtons(false);
+        // Narrow letter tabs, so that all 26 stay readable in a window tiled narrow.
+        m_letters->setStyleSheet(
+            QStringLiteral("QTabBar::tab { padding: 2px 1px; min-width: 1.2em; margin-right: -1px;"
+                           " border: 1px solid palette(mid); border-top-left-radius: 3px;"
+                           " border-top-right-radius: 3px; background: palette(button); }"
+                           "QTabBar::tab:selected { background: palette(base); font-weight: bold; }"
+                           "QTabBar::tab:disabled { color: palette(mid); }"));
         for (char c = 'A'; c <= 'Z'; ++c)
             m_letters->addTab(QString(QChar(c)));
         connect(m_letters, &QTabBar::tabBarClicked, this, [this](int n) {
             if (n >= 0)
                 step([this, n] { m_browse.letterTab(n); });
+            // The clicked tab becomes current after this signal; the row found may start with
+            // another letter.
+            QTimer::singleShot(0, this, &BrowseList::syncLetters);
         });
         layout->addWidget(m_letters);
     }
@@ -217,9 +258,12 @@ void BrowseList::buildWindow()
     const QSize designed = dialogUnits(this, m_settings.designedSize);
     const QSize minimum = dialogUnits(
         this, m_settings.minimumSize.isEmpty() ? m_settings.designedSize : m_settings.minimumSize);
+    m_designedMinimum = minimum;
     setMinimumSize(minimum);
     if (!designed.isEmpty())
         resize(designed.expandedTo(minimumSizeHint()));
+    // Whoever gives the window the focus gives it to the rows, so that the keys work at once.
+    setFocusProxy(m_table);
     m_table->setFocus();
 }
 
@@ -233,7 +277,8 @@ void BrowseList::applyFormat()
     m_columns.clear();
     const std::vector<ListColumn> columns = parsed ? parsed->columns : std::vector<ListColumn>{};
     m_table->setColumnCount(int(columns.size()));
-    const int unit = std::max(fontMetrics().averageCharWidth(), 4);
+    std::vector<int> widths;
+    std::vector<bool> stretches;
     for (size_t i = 0; i < columns.size(); ++i) {
         const ListColumn &c = columns[i];
         const int number = c.number > 0 ? c.number : int(i) + 1;
@@ -244,8 +289,11 @@ void BrowseList::applyFormat()
         auto *header = new QTableWidgetItem(c.header);
         header->setTextAlignment(alignmentOf(c.headerJustification));
         m_table->setHorizontalHeaderItem(int(i), header);
-        m_table->setColumnWidth(int(i), std::max(c.width * unit / 4, unit * 2));
+        widths.push_back(columnWidth(c));
+        stretches.push_back(picture::Picture::parse(c.picture).kind() ==
+                            picture::Picture::Kind::Text);
     }
+    m_table->setColumnWidths(std::move(widths), std::move(stretches));
     m_columnAlignment.clear();
     for (const ListColumn &c : columns)
         m_columnAlignment.push_back(alignmentOf(c.justification));
@@ -253,6 +301,21 @@ void BrowseList::applyFormat()
                               QSizePolicy::Minimum, QSizePolicy::Fixed);
     layout()->invalidate();
     render();
+}
+
+int BrowseList::columnWidth(const ListColumn &c) const
+{
+    // List units are a quarter of the list font's average character. The header reads in full,
+    // and so do dates, times and numbers; long texts may still end in an ellipsis.
+    const QFontMetrics rows = m_table->fontMetrics();
+    const QFontMetrics headers = m_table->horizontalHeader()->fontMetrics();
+    const int unit = std::max(rows.averageCharWidth(), 4);
+    const int margin = 2 * m_table->style()->pixelMetric(QStyle::PM_HeaderMargin) + unit;
+    int width = std::max(c.width * unit / 4, unit * 2);
+    width = std::max(width, headers.horizontalAdvance(c.header) + margin);
+    for (const QString &sample : widestSamples(c.picture))
+        width = std::max(width, rows.horizontalAdvance(sample) + margin);
+    return width;
 }
 
 void BrowseList::setListFormat(const QString &format)
@@ -288,7 +351,7 @@ QPushButton *BrowseList::extraButton(int index) const
 
 void BrowseList::step(const std::function<void()> &action)
 {
-    if (m_busy || m_closed || !m_opened)
+    if (m_busy || m_formOpen || m_closed || !m_opened)
         return;
     m_busy = true;
     const int rows = m_table->visibleRowCount();
@@ -351,8 +414,18 @@ void BrowseList::render()
         select->setEnabled(m_browse.selectMode() && !empty);
     if (m_locator)
         m_locator->setText(m_browse.order().locatorText);
+    syncLetters();
     m_thumbBar->setVisible(!empty && m_browse.scrollBarVisible());
     syncThumb();
+}
+
+void BrowseList::syncLetters()
+{
+    // The strip shows the letter of the highlighted row.
+    if (!m_letters)
+        return;
+    if (const int letter = m_browse.selectedLetter(); letter >= 0)
+        m_letters->setCurrentIndex(letter);
 }
 
 void BrowseList::syncThumb()
@@ -365,7 +438,7 @@ void BrowseList::requestRefresh()
 {
     if (m_closed || !m_shown)
         return;
-    if (m_busy) {
+    if (m_busy || m_formOpen) {
         m_pending = true;
         return;
     }
@@ -374,7 +447,7 @@ void BrowseList::requestRefresh()
     m_queued = true;
     QTimer::singleShot(0, this, [this] {
         m_queued = false;
-        if (m_busy) {
+        if (m_busy || m_formOpen) {
             m_pending = true;
             return;
         }
@@ -405,6 +478,9 @@ void BrowseList::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (m_shown)
         return;
+    // Never smaller than the buttons and the letter strip with their captions whole (a window
+    // may have moved its buttons since it was built).
+    setMinimumSize(m_designedMinimum.expandedTo(layout()->minimumSize()));
     if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget())) {
         sub->setMinimumSize(sub->minimumSizeHint().expandedTo(minimumSize()));
         connect(sub, &QMdiSubWindow::windowStateChanged, this,
@@ -437,13 +513,13 @@ void BrowseList::done(int result)
         QTimer::singleShot(0, sub, &QWidget::close);
 }
 
-int BrowseList::runModal()
+bool BrowseList::start()
 {
     if (m_opened && !m_closed)
-        exec();
+        return true;
     if (!m_closed)
         done(QDialog::Rejected);
-    return m_browse.response();
+    return false;
 }
 
 // --- buttons, keys and the popup --------------------------------------------------------------
@@ -475,8 +551,18 @@ void BrowseList::pressButton(const BrowseButton &b)
 
 void BrowseList::callForm(int request)
 {
-    step([this, request] { m_browse.callForm(request, m_settings.updateProcedure); });
-    m_table->setFocus();
+    if (m_busy || m_formOpen || m_closed || !m_opened || !m_settings.updateProcedure)
+        return;
+    if (!m_browse.beginForm(request)) {
+        step({});
+        return;
+    }
+    m_formOpen = true;
+    m_settings.updateProcedure(this, [this, request](int response) {
+        m_formOpen = false;
+        step([this, request, response] { m_browse.endForm(request, response); });
+        m_table->setFocus();
+    });
 }
 
 void BrowseList::pressInsert()

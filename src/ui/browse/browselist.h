@@ -1,6 +1,7 @@
 // BrowseList: the window of every catalogue list and picker, paging through one data file.
 #pragma once
 
+#include "browse/listformat.h"
 #include "browse/pagedbrowse.h"
 #include "ui/browse/browsesettings.h"
 
@@ -26,8 +27,9 @@ class BrowseTable;
 /// the user's keys, clicks and drags into its steps and shows the result.
 ///
 /// Opened from the menu it lives in the main frame until closed; opened with ActionRequest 4 it
-/// is a picker run by runModal(), which returns ActionResponse 1 when a row was selected (the
-/// record is then in the file's buffer).
+/// is a picker, opened with openForm() over its caller, which finishes with ActionResponse 1
+/// when a row was selected (the record is then in the file's buffer). The record form runs
+/// over the list the same way; the list takes no steps until it has finished.
 class BrowseList : public QDialog
 {
     Q_OBJECT
@@ -36,8 +38,8 @@ public:
     explicit BrowseList(BrowseSettings settings, QWidget *parent = nullptr);
     ~BrowseList() override;
 
-    /// Runs the window modally; returns ActionResponse (also left in GLO.ActionResponse).
-    int runModal();
+    /// Entry as a picker: false (and closed, ActionResponse 2) when the files did not open.
+    bool start();
 
     PagedBrowse &browse() { return m_browse; }
     const BrowseSettings &settings() const { return m_settings; }
@@ -72,6 +74,10 @@ public Q_SLOTS:
     void dragThumb(int position);
 
 protected:
+    /// Runs the record form for `request` over the highlighted record (or a new one) and
+    /// reloads the page around its result once it has finished.
+    void callForm(int request);
+
     bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void done(int result) override;
@@ -79,14 +85,15 @@ protected:
 private:
     void buildWindow();
     void applyFormat();
+    int columnWidth(const ListColumn &column) const;
     void step(const std::function<void()> &action);
     void windowRefresh();
     void render();
     void requestRefresh();
-    void callForm(int request);
     void showPopup(const QPoint &globalPos);
     void pressButton(const BrowseButton &b);
     void syncThumb();
+    void syncLetters();
     int tabOrder() const;
 
     BrowseSettings m_settings;
@@ -99,6 +106,7 @@ private:
     };
     std::vector<Column> m_columns;
     std::vector<Qt::Alignment> m_columnAlignment;
+    QSize m_designedMinimum;
 
     BrowseTable *m_table = nullptr;
     QScrollBar *m_thumbBar = nullptr;
@@ -110,10 +118,11 @@ private:
     std::vector<QPushButton *> m_extraButtons;
     QPointer<QMenu> m_popup;
 
-    bool m_opened = false;  ///< files open
-    bool m_shown = false;   ///< first shown (placement restored, first refresh queued)
-    bool m_busy = false;    ///< a step is running (a form or message may be open)
-    bool m_pending = false; ///< a forced refresh waits for the running step
+    bool m_opened = false;   ///< files open
+    bool m_shown = false;    ///< first shown (placement restored, first refresh queued)
+    bool m_busy = false;     ///< a step is running (a message may be open)
+    bool m_formOpen = false; ///< the record form is open; steps wait for it
+    bool m_pending = false;  ///< a forced refresh waits for the running step
     bool m_queued = false;
     bool m_closed = false;
 };

@@ -3,6 +3,7 @@
 
 #include "browse/pagedbrowse.h"
 #include "browse/sortorder.h"
+#include "ui/form/formcall.h"
 
 #include <QSize>
 #include <QString>
@@ -46,10 +47,10 @@ struct BrowseSettings
     QStringList columnFields;    ///< the field each catalogue number shows, "CAT:Category"
     QStringList extraNames;      ///< fields of other files the rows carry
     PagedBrowse::Extras extras;
-    std::vector<BrowseButton> buttons;     ///< in tab order
-    std::function<void()> updateProcedure; ///< the record form, run synchronously
-    QSize designedSize;                    ///< dialog units
-    QSize minimumSize;                     ///< dialog units; empty: the designed size
+    std::vector<BrowseButton> buttons; ///< in tab order
+    FormProcedure updateProcedure;     ///< the record form
+    QSize designedSize;                ///< dialog units
+    QSize minimumSize;                 ///< dialog units; empty: the designed size
 };
 
 } // namespace melodex

@@ -28,7 +28,7 @@ BrowseTable::BrowseTable(QWidget *parent) : QTableWidget(parent)
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setHighlightSections(false);
-    horizontalHeader()->setStretchLastSection(true);
+    horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setSectionsClickable(false);
 }
 
@@ -127,9 +127,44 @@ void BrowseTable::mouseDoubleClickEvent(QMouseEvent *event)
     event->accept();
 }
 
+void BrowseTable::setColumnWidths(std::vector<int> widths, std::vector<bool> stretches)
+{
+    m_widths = std::move(widths);
+    m_stretches = std::move(stretches);
+    m_stretches.resize(m_widths.size(), false);
+    fitColumns();
+}
+
+void BrowseTable::fitColumns()
+{
+    qint64 total = 0;
+    qint64 stretching = 0;
+    for (size_t i = 0; i < m_widths.size(); ++i) {
+        total += m_widths[i];
+        if (m_stretches[i])
+            stretching += m_widths[i];
+    }
+    const qint64 spare = std::max<qint64>(viewport()->width() - total, 0);
+    qint64 given = 0;
+    int last = -1;
+    for (size_t i = 0; i < m_widths.size(); ++i) {
+        qint64 extra = 0;
+        if (stretching > 0 && m_stretches[i]) {
+            extra = spare * m_widths[i] / stretching;
+            given += extra;
+            last = int(i);
+        }
+        setColumnWidth(int(i), int(m_widths[i] + extra));
+    }
+    // What the rounding left over goes to the last text column.
+    if (last >= 0 && spare > given)
+        setColumnWidth(last, columnWidth(last) + int(spare - given));
+}
+
 void BrowseTable::resizeEvent(QResizeEvent *event)
 {
     QTableWidget::resizeEvent(event);
+    fitColumns();
     const int rows = visibleRowCount();
     if (rows != m_lastVisible) {
         m_lastVisible = rows;

@@ -21,6 +21,11 @@ public:
     /// The rows that fit into the list as it is sized now (at least 1).
     int visibleRowCount() const;
 
+    /// The columns' widths in pixels and whether each may take spare width (text columns):
+    /// a list wider than the columns shares the rest among those that may, in proportion to
+    /// their widths, rather than giving it all to the last column.
+    void setColumnWidths(std::vector<int> widths, std::vector<bool> stretches);
+
 Q_SIGNALS:
     void scrollRequested(PagedBrowse::Scroll event);
     void rowClicked(int row);                                ///< 1-based
@@ -39,6 +44,10 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void fitColumns();
+
+    std::vector<int> m_widths;
+    std::vector<bool> m_stretches;
     int m_lastVisible = 0;
     int m_wheelAngle = 0;
 };

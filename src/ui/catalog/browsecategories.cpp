@@ -7,8 +7,6 @@
 #include "ui/catalog/updatecategories.h"
 #include "ui/procedures.h"
 
-#include <QApplication>
-
 namespace melodex {
 
 BrowseCategories::BrowseCategories(QWidget *parent) : BrowseList(settings(), parent) {}
@@ -40,20 +38,19 @@ BrowseSettings BrowseCategories::settings()
         {BrowseButton::Delete, QStringLiteral("&Delete"), {}, {}},
         {BrowseButton::Close, QStringLiteral("Cl&ose"), {}, {}},
     };
-    s.updateProcedure = [] { UpdateCategories::run(QApplication::activeWindow()); };
+    s.updateProcedure = &UpdateCategories::run;
     s.designedSize = QSize(190, 200);
     s.minimumSize = QSize(50, 50);
     return s;
 }
 
-int BrowseCategories::run(QWidget *parent)
+void BrowseCategories::run(QWidget *caller, FormDone then)
 {
     if (GLO.ActionRequest == SelectRecord) {
-        BrowseCategories picker(parent);
-        return picker.runModal();
+        openForm(caller, std::make_unique<BrowseCategories>(caller), std::move(then));
+        return;
     }
     showInFrame(new BrowseCategories);
-    return RequestCancelled;
 }
 
 } // namespace melodex

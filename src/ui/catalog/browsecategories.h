@@ -13,10 +13,10 @@ public:
     explicit BrowseCategories(QWidget *parent = nullptr);
 
     static BrowseSettings settings();
-    /// The procedure. With ActionRequest 4 a picker that returns when it closes: ActionResponse
-    /// 1 leaves the chosen category in the categories buffer. Otherwise a window in the main
-    /// frame that lives on after the call.
-    static int run(QWidget *parent = nullptr);
+    /// The procedure. With ActionRequest 4 a picker over `caller` whose `then` gets
+    /// ActionResponse when it closes: 1 leaves the chosen category in its file's buffer. Otherwise
+    /// a window in the main frame that lives on after the call.
+    static void run(QWidget *caller = nullptr, FormDone then = {});
 };
 
 } // namespace melodex

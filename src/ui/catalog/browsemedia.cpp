@@ -7,8 +7,6 @@
 #include "ui/catalog/updatemedia.h"
 #include "ui/procedures.h"
 
-#include <QApplication>
-
 namespace melodex {
 
 BrowseMedia::BrowseMedia(QWidget *parent) : BrowseList(settings(), parent) {}
@@ -40,19 +38,18 @@ BrowseSettings BrowseMedia::settings()
         {BrowseButton::Select, QStringLiteral("&Select"), {}, {}},
         {BrowseButton::Close, QStringLiteral("E&xit"), {}, {}},
     };
-    s.updateProcedure = [] { UpdateMedia::run(QApplication::activeWindow()); };
+    s.updateProcedure = &UpdateMedia::run;
     s.designedSize = QSize(170, 190);
     return s;
 }
 
-int BrowseMedia::run(QWidget *parent)
+void BrowseMedia::run(QWidget *caller, FormDone then)
 {
     if (GLO.ActionRequest == SelectRecord) {
-        BrowseMedia picker(parent);
-        return picker.runModal();
+        openForm(caller, std::make_unique<BrowseMedia>(caller), std::move(then));
+        return;
     }
     showInFrame(new BrowseMedia);
-    return RequestCancelled;
 }
 
 } // namespace melodex

@@ -15,7 +15,7 @@ public:
 
     static BrowseSettings settings();
     /// The procedure; with ActionRequest 4 a picker (see BrowseCategories::run).
-    static int run(QWidget *parent = nullptr);
+    static void run(QWidget *caller = nullptr, FormDone then = {});
 };
 
 } // namespace melodex

@@ -31,6 +31,8 @@ namespace {
 
 // Order numbers, as the tabs choose them.
 enum Order { ByTitle = 1, ByAlbum, ByMedia, ByCategory, ByChart, ByUDK, ByArtist };
+// The user-defined key's tab, by its place on the strip.
+constexpr int UdkTab = 6;
 
 constexpr int LettersAndDigits = SpreadKeyValues::Letters | SpreadKeyValues::Digits;
 
@@ -78,6 +80,9 @@ BrowseSongs::BrowseSongs(QWidget *parent) : BrowseList(settings(), parent)
         m_tabCaptions << sortTabs()->tabText(i);
     sortTabs()->setStyleSheet(QStringLiteral("QTabBar::tab:selected { font-weight: bold; }"));
     connect(sortTabs(), &QTabBar::currentChanged, this, &BrowseSongs::tabChosen);
+    // The tab shows the first ten characters of the user's prompt; its tip the whole of it.
+    if (const QString prompt = GLO.UDKPrompt.trimmed(); !prompt.isEmpty())
+        sortTabs()->setTabToolTip(UdkTab, prompt);
     tabChosen(sortTabs()->currentIndex());
 
     // The letter strip and the buttons that depend on the list follow every refill.
@@ -238,17 +243,15 @@ BrowseSettings BrowseSongs::settings()
          QStringLiteral("Close the song database window"),
          {}},
     };
-    s.updateProcedure = [] { UpdateSong::run(QApplication::activeWindow()); };
+    s.updateProcedure = &UpdateSong::run;
     s.designedSize = QSize(420, 260);
     s.minimumSize = QSize(300, 160);
     return s;
 }
 
-int BrowseSongs::run(QWidget *parent)
+void BrowseSongs::run()
 {
-    Q_UNUSED(parent);
     showInFrame(new BrowseSongs);
-    return RequestCancelled;
 }
 
 QString BrowseSongs::printProcedure()
@@ -352,9 +355,11 @@ void BrowseSongs::search()
         return;
     query::QueryFieldList fields = query::songsQueryFields();
     fields.setProcedureName(QStringLiteral("BROWSESONGLORE"));
-    const auto result = runQueryWizard(fields, browse().userFilter().left(1024), this);
-    if (result)
-        applySearch(result->filter);
+    openQueryWizard(fields, browse().userFilter().left(1024), this,
+                    [this](const std::optional<QueryWizardResult> &result) {
+                        if (result)
+                            applySearch(result->filter);
+                    });
 }
 
 void BrowseSongs::applySearch(const QString &filter)
@@ -374,27 +379,23 @@ void BrowseSongs::copySong()
 {
     if (browse().isEmpty())
         return;
-    browse().callForm(SelectRecord, BrowseList::settings().updateProcedure);
-    forceRefresh();
-    table()->setFocus();
+    callForm(SelectRecord);
 }
 
 void BrowseSongs::selectMedia()
 {
     const int request = GLO.ActionRequest;
     GLO.ActionRequest = SelectRecord;
-    BrowseMedia::run(this);
+    BrowseMedia::run(this, [this](int) { forceRefresh(); });
     GLO.ActionRequest = request;
-    forceRefresh();
 }
 
 void BrowseSongs::selectCategory()
 {
     const int request = GLO.ActionRequest;
     GLO.ActionRequest = SelectRecord;
-    BrowseCategories::run(this);
+    BrowseCategories::run(this, [this](int) { forceRefresh(); });
     GLO.ActionRequest = request;
-    forceRefresh();
 }
 
 // --- popup and dragging ------------------------------------------------------------------------

@@ -33,7 +33,7 @@ public:
 
     static BrowseSettings settings();
     /// The procedure: opens the list in the main frame; it lives on after the call.
-    static int run(QWidget *parent = nullptr);
+    static void run();
 
     /// The listing procedure of the current order ("PrintMUS:SongsByArtist", ...).
     QString printProcedure();

@@ -51,10 +51,9 @@ BrowseSettings SelectAlbum::settings()
     return s;
 }
 
-int SelectAlbum::run(QWidget *parent)
+void SelectAlbum::run(QWidget *caller, FormDone then)
 {
-    SelectAlbum picker(parent);
-    return picker.runModal();
+    openForm(caller, std::make_unique<SelectAlbum>(caller), std::move(then));
 }
 
 QString SelectAlbum::pickerPopupText()

@@ -14,8 +14,9 @@ public:
     explicit SelectAlbum(QWidget *parent = nullptr);
 
     static BrowseSettings settings();
-    /// Runs the picker modally; opens on the album already in the buffer.
-    static int run(QWidget *parent = nullptr);
+    /// Opens the picker over `caller`, on the album already in the buffer; `then` gets
+    /// ActionResponse when it closes.
+    static void run(QWidget *caller, FormDone then);
 
     /// The right-click menu: "&Select" only, greyed unless selecting with a non-empty list.
     QString pickerPopupText();

@@ -94,19 +94,17 @@ BrowseSettings SelectFileNumber::settings()
     return s;
 }
 
-int SelectFileNumber::run(QWidget *parent)
+void SelectFileNumber::run(QWidget *caller, FormDone then)
 {
-    SelectFileNumber picker(parent);
-    return picker.runModal();
+    openForm(caller, std::make_unique<SelectFileNumber>(caller), std::move(then));
 }
 
 void SelectFileNumber::selectCategory()
 {
     const int request = GLO.ActionRequest;
     GLO.ActionRequest = SelectRecord;
-    BrowseCategories::run(this);
+    BrowseCategories::run(this, [this](int) { forceRefresh(); });
     GLO.ActionRequest = request;
-    forceRefresh();
 }
 
 QString SelectFileNumber::pickerPopupText()

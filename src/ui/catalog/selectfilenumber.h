@@ -15,8 +15,9 @@ public:
     explicit SelectFileNumber(QWidget *parent = nullptr);
 
     static BrowseSettings settings();
-    /// Runs the picker modally; opens on the song already in the buffer.
-    static int run(QWidget *parent = nullptr);
+    /// Opens the picker over `caller`, on the song already in the buffer; `then` gets
+    /// ActionResponse when it closes.
+    static void run(QWidget *caller, FormDone then);
 
     /// "&Select Category": the category picker chooses the range of the category order.
     void selectCategory();

@@ -2,6 +2,7 @@
 #include "ui/catalog/updatecategories.h"
 
 #include "app/globals.h"
+#include "catalog/songentry.h"
 #include "data/records.h"
 
 namespace melodex {
@@ -13,6 +14,7 @@ FormSettings UpdateCategories::settings()
     FormSettings s;
     s.procedure = QStringLiteral("UpdateCategories");
     s.session.file = &Categories;
+    s.session.lookups = {&Songlore};
     s.session.autoNumberKey = CategoriesRecord::KeyCategoryID;
     s.session.uniqueKeys = {
         {CategoriesRecord::KeyCategoryID, QStringLiteral("CAT:KeyCategoryID")},
@@ -23,6 +25,13 @@ FormSettings UpdateCategories::settings()
     s.session.historyName = s.procedure;
     s.session.dittoField = 0;
     s.session.fileName = QStringLiteral("Categories");
+    // The category's songs go with it.
+    s.session.deleteCascade = [](const FormSession &form) {
+        return DeleteCascade{
+            QStringLiteral("category"), form.value(QStringLiteral("CAT:Category")).toString(),
+            SongEntry::songsInCategory(form.value(QStringLiteral("CAT:CategoryID")).toLongLong()),
+            QStringLiteral("song"), QStringLiteral("songs")};
+    };
     s.designedCaption = QStringLiteral("Update  Melodex Categories");
     s.insertCaption = QStringLiteral("Add Category");
     s.changeCaption = QStringLiteral("Change Category");
@@ -33,12 +42,9 @@ FormSettings UpdateCategories::settings()
     return s;
 }
 
-int UpdateCategories::run(QWidget *parent)
+void UpdateCategories::run(QWidget *caller, FormDone then)
 {
-    UpdateCategories form(parent);
-    if (form.start())
-        form.exec();
-    return GLO.ActionResponse;
+    openForm(caller, std::make_unique<UpdateCategories>(caller), std::move(then));
 }
 
 } // namespace melodex

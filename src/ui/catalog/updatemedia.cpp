@@ -26,12 +26,9 @@ FormSettings UpdateMedia::settings()
     return s;
 }
 
-int UpdateMedia::run(QWidget *parent)
+void UpdateMedia::run(QWidget *caller, FormDone then)
 {
-    UpdateMedia form(parent);
-    if (form.start())
-        form.exec();
-    return GLO.ActionResponse;
+    openForm(caller, std::make_unique<UpdateMedia>(caller), std::move(then));
 }
 
 } // namespace melodex

@@ -9,8 +9,8 @@
 #include "platform/picture/picture.h"
 #include "platform/store/errors.h"
 #include "services/messageservice.h"
-#include "ui/browse/dialogunits.h"
 #include "ui/catalog/selectalbum.h"
+#include "ui/layout/dialogunits.h"
 #include "ui/layout/windowplacement.h"
 #include "ui/procedures.h"
 
@@ -357,7 +357,7 @@ QAbstractButton *UpdateSong::sideButton(const QString &side) const
 // --- entry
 // ----------------------------------------------------------------------------------------
 
-int UpdateSong::run(QWidget *parent)
+void UpdateSong::run(QWidget *caller, FormDone then)
 {
     const int request = GLO.ActionRequest;
     const bool copying = request == SelectRecord;
@@ -371,13 +371,12 @@ int UpdateSong::run(QWidget *parent)
             procedure(wizard)();
             GLO.ActionRequest = 0;
             GLO.ActionResponse = RequestCancelled;
-            return RequestCancelled;
+            if (then)
+                then(RequestCancelled);
+            return;
         }
     }
-    UpdateSong form(parent);
-    if (form.start())
-        form.exec();
-    return GLO.ActionResponse;
+    openForm(caller, std::make_unique<UpdateSong>(caller), std::move(then));
 }
 
 bool UpdateSong::start()
@@ -649,17 +648,19 @@ void UpdateSong::defaultWithAlbum()
     takeUnchecked();
     const int request = GLO.ActionRequest;
     GLO.ActionRequest = SelectRecord;
-    const int response = SelectAlbum::run(this);
+    SelectAlbum::run(this, [this](int response) {
+        if (response != RequestCompleted || m_closed)
+            return;
+        // The picked album is in the album buffer.
+        SongloreRecord song;
+        song.setValues(m_session.values());
+        SongEntry::defaultFromAlbum(song, ALB);
+        const std::vector<QVariant> values = song.values();
+        for (int f = 0; f < int(values.size()); ++f)
+            m_session.setValue(f, values[size_t(f)]);
+        redisplay();
+    });
     GLO.ActionRequest = request;
-    if (response != RequestCompleted)
-        return;
-    SongloreRecord song;
-    song.setValues(m_session.values());
-    SongEntry::defaultFromAlbum(song, ALB);
-    const std::vector<QVariant> values = song.values();
-    for (int f = 0; f < int(values.size()); ++f)
-        m_session.setValue(f, values[size_t(f)]);
-    redisplay();
 }
 
 void UpdateSong::showEvent(QShowEvent *event)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "browse/formsession.h"
+#include "ui/form/formcall.h"
 
 #include <QDialog>
 
@@ -38,11 +39,12 @@ public:
     FormSession::Settings sessionSettings();
 
     /// The procedure for the current ActionRequest (1 insert, 2 change, 3 delete, 4 copy of the
-    /// song in the buffer); returns ActionResponse. A new song goes to the album entry wizard
+    /// song in the buffer) over `caller`; `then` gets ActionResponse when the form has finished.
+    /// A new song goes to the album entry wizard
     /// when the AddMode preference asks for it and the wizard's procedure ("AddCompilation",
     /// "AddSingleArtist") is registered; otherwise, and for the entry type question, which does
     /// not exist yet, the song is entered in this form.
-    static int run(QWidget *parent = nullptr);
+    static void run(QWidget *caller, FormDone then);
 
     /// Entry (numbering, copying, deleting); true when the window is to be shown.
     bool start();

@@ -3,7 +3,7 @@
 
 #include "app/globals.h"
 #include "platform/picture/picture.h"
-#include "ui/browse/dialogunits.h"
+#include "ui/layout/dialogunits.h"
 #include "ui/layout/windowplacement.h"
 
 #include <QApplication>
@@ -74,14 +74,6 @@ RecordForm::~RecordForm()
     // The children lose their focus while QWidget destroys them, after this object's members
     // are gone.
     disconnect(m_focusWatch);
-}
-
-int RecordForm::run(FormSettings settings, QWidget *parent)
-{
-    RecordForm form(std::move(settings), parent);
-    if (form.start())
-        form.exec();
-    return GLO.ActionResponse;
 }
 
 bool RecordForm::start()

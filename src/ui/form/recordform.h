@@ -24,11 +24,7 @@ public:
     explicit RecordForm(FormSettings settings, QWidget *parent = nullptr);
     ~RecordForm() override;
 
-    /// Runs the form procedure for the current ActionRequest: entry, then the window when the
-    /// request needs one. Returns ActionResponse.
-    static int run(FormSettings settings, QWidget *parent = nullptr);
-
-    /// Entry (numbering, deleting); true when the window is to be shown.
+    /// Entry (numbering, deleting); true when the window is to be shown (see openForm()).
     bool start();
 
     FormSession &session() { return m_session; }

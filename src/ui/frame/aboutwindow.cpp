@@ -3,6 +3,7 @@
 
 #include "app/globals.h"
 #include "ui/browserservice.h"
+#include "ui/form/formcall.h"
 #include "ui/frame/compileinformationwindow.h"
 #include "ui/layout/windowplacement.h"
 #include "ui/resources/resources.h"
@@ -76,8 +77,7 @@ AboutWindow::AboutWindow(QWidget *parent) : QDialog(parent)
 
 void AboutWindow::showCompileInformation()
 {
-    CompileInformationWindow info(this);
-    info.exec();
+    callForm(this, new CompileInformationWindow(this), {});
 }
 
 } // namespace melodex

@@ -1,6 +1,8 @@
 // The program's printer and its setup dialog.
 #include "ui/frame/printersetup.h"
 
+#include "ui/form/formcall.h"
+
 #include <QCoreApplication>
 #include <QPageSetupDialog>
 #include <QPrinter>
@@ -24,11 +26,11 @@ QPrinter &PrinterSetup::printer()
     return *g_printer;
 }
 
-bool PrinterSetup::run(QWidget *parent)
+void PrinterSetup::run(QWidget *caller)
 {
-    QPageSetupDialog dialog(&printer(), parent);
-    dialog.setWindowTitle(QStringLiteral("Print Setup"));
-    return dialog.exec() == QDialog::Accepted;
+    auto *dialog = new QPageSetupDialog(&printer(), caller);
+    dialog->setWindowTitle(QStringLiteral("Print Setup"));
+    callForm(caller, dialog, {});
 }
 
 } // namespace melodex

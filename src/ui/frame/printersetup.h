@@ -16,8 +16,8 @@ public:
     /// The program's printer (created on first use).
     static QPrinter &printer();
 
-    /// Shows the printer setup dialog over `parent`; true when it was accepted.
-    static bool run(QWidget *parent);
+    /// Opens the printer setup dialog over `caller`; its choices apply when it is accepted.
+    static void run(QWidget *caller);
 };
 
 } // namespace melodex

@@ -1,7 +1,7 @@
 // The progress window of a batch run over a whole file: percentage, second text and Cancel.
 #include "ui/interchange/batchprogresswindow.h"
 
-#include "app/messageservice.h"
+#include "services/messageservice.h"
 #include "platform/picture/format.h"
 
 #include <QCloseEvent>

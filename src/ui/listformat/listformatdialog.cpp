@@ -2,7 +2,7 @@
 #include "ui/listformat/listformatdialog.h"
 
 #include "app/globals.h"
-#include "ui/browse/dialogunits.h"
+#include "ui/layout/dialogunits.h"
 #include "ui/layout/windowplacement.h"
 #include "ui/listformat/listcustomizer.h"
 

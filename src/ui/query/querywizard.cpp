@@ -6,6 +6,7 @@
 #include "platform/picture/format.h"
 #include "platform/query/querywizardtexts.h"
 #include "services/messageservice.h"
+#include "ui/form/formcall.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -439,17 +440,22 @@ void QueryWizard::refuse(const QString &why)
                                                    MessageRequest::Ok});
 }
 
-std::optional<QueryWizardResult> runQueryWizard(const QueryFieldList &fields, const QString &filter,
-                                                QWidget *parent, bool wantTitle,
-                                                const QString &title)
+void openQueryWizard(const QueryFieldList &fields, const QString &filter, QWidget *caller,
+                     std::function<void(const std::optional<QueryWizardResult> &)> then,
+                     bool wantTitle, const QString &title)
 {
-    QueryWizard wizard(fields, parent);
-    wizard.setFilter(filter);
+    auto *wizard = new QueryWizard(fields, caller);
+    wizard->setFilter(filter);
     if (wantTitle)
-        wizard.askForTitle(title);
-    if (wizard.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return QueryWizardResult{wizard.filterText(), wizard.title()};
+        wizard->askForTitle(title);
+    callForm(caller, wizard, [wizard, then = std::move(then)](int response) {
+        if (!then)
+            return;
+        if (response == RequestCompleted)
+            then(QueryWizardResult{wizard->filterText(), wizard->title()});
+        else
+            then(std::nullopt);
+    });
 }
 
 } // namespace melodex

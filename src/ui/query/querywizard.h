@@ -6,6 +6,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <optional>
 
 class QComboBox;
@@ -98,11 +99,11 @@ private:
     QWidget *m_manualArea;
 };
 
-/// Runs the wizard modally over `parent`, starting from `filter`; with `wantTitle` it also asks
-/// for a title, preset with `title`. Nothing when the user cancels.
-std::optional<QueryWizardResult> runQueryWizard(const query::QueryFieldList &fields,
-                                                const QString &filter, QWidget *parent = nullptr,
-                                                bool wantTitle = false,
-                                                const QString &title = QString());
+/// Opens the wizard over `caller` (see callForm()), starting from `filter`; with `wantTitle` it
+/// also asks for a title, preset with `title`. `then` gets the result when the wizard closes;
+/// nothing when the user cancelled.
+void openQueryWizard(const query::QueryFieldList &fields, const QString &filter, QWidget *caller,
+                     std::function<void(const std::optional<QueryWizardResult> &)> then,
+                     bool wantTitle = false, const QString &title = QString());
 
 } // namespace melodex

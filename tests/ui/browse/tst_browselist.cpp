@@ -5,9 +5,11 @@
 #include "browse/spreadkeyvalues.h"
 #include "ui/browse/browselist.h"
 #include "ui/browse/browsetable.h"
+#include "ui/procedures.h"
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QMdiArea>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabBar>
@@ -53,10 +55,11 @@ private:
                      {BrowseButton::Delete, QStringLiteral("&Delete"), {}, {}},
                      {BrowseButton::Select, QStringLiteral("&Select"), {}, {}},
                      {BrowseButton::Close, QStringLiteral("Cl&ose"), {}, {}}};
-        s.updateProcedure = [this] {
+        s.updateProcedure = [this](QWidget *, FormDone done) {
             formRequests << GLO.ActionRequest;
-            if (GLO.ActionRequest == DeleteRecord && Categories.deleteRecord() == 0)
-                GLO.ActionResponse = RequestCompleted;
+            const bool deleted =
+                GLO.ActionRequest == DeleteRecord && Categories.deleteRecord() == 0;
+            done(deleted ? RequestCompleted : RequestCancelled);
         };
         s.designedSize = QSize(160, 160);
         return s;
@@ -221,6 +224,36 @@ private Q_SLOTS:
                           w.letterStrip()->tabRect(10).center());
         QCOMPARE(selected(w), QStringLiteral("6"));
         QCOMPARE(w.findChildren<QLabel *>().back()->text(), QStringLiteral("K"));
+        QTRY_COMPARE(w.letterStrip()->currentIndex(), 11); // Lima, as there is no K
+        QTest::keyClick(w.table(), Qt::Key_P);
+        QCOMPARE(selected(w), QStringLiteral("8"));
+        QCOMPARE(w.findChildren<QLabel *>().back()->text(), QStringLiteral("p"));
+        // The strip follows the highlighted row, however it got there.
+        QCOMPARE(w.letterStrip()->currentIndex(), 15);
+        QTest::keyClick(w.table(), Qt::Key_End);
+        QCOMPARE(w.letterStrip()->currentIndex(), 23); // Xray
+    }
+
+    // A list opened in the frame has the keyboard on its rows at once.
+    void aNewListTakesKeysWithoutAClick()
+    {
+        for (int id = 1; id <= 12; ++id)
+            addSong(id, qPrintable(nato[id * 2 - 1]), "Song", "CD");
+        QMdiArea area;
+        area.resize(900, 700);
+        area.show();
+        area.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&area));
+        setFrameArea(&area);
+        auto *w = new BrowseList(songSettings());
+        showInFrame(w);
+        QCOMPARE(QApplication::focusWidget(), w->table());
+        QCOMPARE(selected(*w), QStringLiteral("1"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QCOMPARE(selected(*w), QStringLiteral("2"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+        QCOMPARE(selected(*w), QStringLiteral("12"));
+        setFrameArea(nullptr);
     }
 
     void tabsKeepTheRecordAndANewRangeReloadsFromItsFirst()
@@ -286,14 +319,18 @@ private Q_SLOTS:
         CAT.clear();
         CAT.Category = QStringLiteral("Golf");
         GLO.ActionRequest = SelectRecord;
-        BrowseList w(settings());
-        QTimer::singleShot(0, &w, [&w] {
+        QWidget caller;
+        caller.show();
+        int response = 0;
+        openForm(&caller, std::make_unique<BrowseList>(settings()), [&](int r) { response = r; });
+        test::GuiDataFixture::answerForm([](QWidget *picker) {
+            auto &w = *static_cast<BrowseList *>(picker);
             QCOMPARE(selected(w), QStringLiteral("Golf"));
             QVERIFY(w.button(BrowseButton::Select)->isDefault());
             QCOMPARE(w.popupText(), QStringLiteral("&Insert|&Change|&Delete|-|&Select"));
             QTest::mouseDClick(w.table()->viewport(), Qt::LeftButton, {}, rowCentre(w, 1));
         });
-        QCOMPARE(w.runModal(), int(RequestCompleted));
+        QCOMPARE(response, int(RequestCompleted));
         QCOMPARE(GLO.ActionResponse, int(RequestCompleted));
         QCOMPARE(CAT.Category, QStringLiteral("Hotel"));
         QVERIFY(formRequests.isEmpty());

@@ -31,9 +31,12 @@ std::unique_ptr<BrowseList> openBrowse(int window)
     return std::make_unique<BrowseMedia>();
 }
 
-int runPicker(int window)
+void runPicker(int window, QWidget *caller, FormDone then)
 {
-    return window == CategoriesWindow ? BrowseCategories::run() : BrowseMedia::run();
+    if (window == CategoriesWindow)
+        BrowseCategories::run(caller, std::move(then));
+    else
+        BrowseMedia::run(caller, std::move(then));
 }
 
 QString shownName(BrowseList &w, int row)
@@ -87,7 +90,8 @@ private Q_SLOTS:
         const QString key = window == CategoriesWindow ? QStringLiteral("CAT:KeyCategory")
                                                        : QStringLiteral("MED:KeyMedia");
         bool refused = false;
-        test::GuiDataFixture::whenModal([&](QWidget *modal) {
+        w->pressInsert();
+        test::GuiDataFixture::answerForm([&](QWidget *modal) {
             auto *form = static_cast<RecordForm *>(modal);
             // The same name as the highlighted record, which a failed add leaves current.
             form->fieldEdit(0)->setText(QStringLiteral("blues"));
@@ -97,7 +101,6 @@ private Q_SLOTS:
             form->fieldEdit(0)->setText(QStringLiteral("Soul"));
             form->okButton()->click();
         });
-        w->pressInsert();
         QVERIFY(refused);
         QCOMPARE(data.captions(), QStringList{QStringLiteral("Duplicate Key Error")});
         QCOMPARE(w->table()->rowCount(), 3);
@@ -113,11 +116,11 @@ private Q_SLOTS:
             auto w = openBrowse(window);
             w->show();
             QString caption;
-            test::GuiDataFixture::whenModal([&](QWidget *form) {
+            QTest::mouseDClick(w->table()->viewport(), Qt::LeftButton, {}, rowCentre(*w, 2));
+            test::GuiDataFixture::answerForm([&](QWidget *form) {
                 caption = form->windowTitle();
                 static_cast<RecordForm *>(form)->pressCancel();
             });
-            QTest::mouseDClick(w->table()->viewport(), Qt::LeftButton, {}, rowCentre(*w, 2));
             QCOMPARE(caption, window == CategoriesWindow ? QStringLiteral("Change Category")
                                                          : QStringLiteral("Changing Media Format"));
             QVERIFY(w->isVisible());
@@ -126,13 +129,17 @@ private Q_SLOTS:
         // The picker opens on the record its caller left in the buffer.
         GLO.ActionRequest = SelectRecord;
         QString opened;
-        test::GuiDataFixture::whenModal([&](QWidget *modal) {
+        QWidget caller;
+        caller.show();
+        int response = 0;
+        runPicker(window, &caller, [&](int r) { response = r; });
+        test::GuiDataFixture::answerForm([&](QWidget *modal) {
             auto *picker = static_cast<BrowseList *>(modal);
             opened = shownName(*picker, picker->browse().selected() - 1);
             QTest::mouseDClick(picker->table()->viewport(), Qt::LeftButton, {},
                                rowCentre(*picker, 0));
         });
-        QCOMPARE(runPicker(window), int(RequestCompleted));
+        QCOMPARE(response, int(RequestCompleted));
         QCOMPARE(opened, QStringLiteral("Tape"));
         QCOMPARE(window == CategoriesWindow ? CAT.Category : MED.Media, QStringLiteral("CD"));
         QCOMPARE(GLO.ActionResponse, int(RequestCompleted));
@@ -144,21 +151,21 @@ private Q_SLOTS:
         w.show();
         QCOMPARE(w.sortTabs()->tabText(0), QStringLiteral("CAT:KeyCategory"));
         for (int round = 0; round < 2; ++round) {
-            test::GuiDataFixture::whenModal([](QWidget *form) {
+            w.pressInsert();
+            test::GuiDataFixture::answerForm([](QWidget *form) {
                 QCOMPARE(form->windowTitle(), QStringLiteral("Add Category"));
                 QCOMPARE(Categories.records(), 1);
                 QTest::keyClick(form, Qt::Key_Escape);
             });
-            w.pressInsert();
             QCOMPARE(Categories.records(), 0);
         }
         // The first record of an empty file is number 1, even after numbers were handed out.
-        test::GuiDataFixture::whenModal([](QWidget *modal) {
+        w.pressInsert();
+        test::GuiDataFixture::answerForm([](QWidget *modal) {
             auto *form = static_cast<RecordForm *>(modal);
             form->fieldEdit(0)->setText(QStringLiteral("Soul"));
             form->pressOk();
         });
-        w.pressInsert();
         QCOMPARE(data.categories(), QStringList{QStringLiteral("1:Soul")});
         QCOMPARE(w.table()->item(0, 0)->text(), QStringLiteral("Soul"));
     }
@@ -176,6 +183,55 @@ private Q_SLOTS:
         QVERIFY(!w.button(BrowseButton::Delete)->isEnabled());
         QCOMPARE(w.popupText(), QStringLiteral("&Add|~&Change|~&Delete|-|~&Select"));
         QCOMPARE(Media.records(), 0);
+    }
+
+    // A category goes with its songs: the question names both, and No is the default.
+    void deletingACategoryNamesItsSongs()
+    {
+        addNames(CategoriesWindow, {QStringLiteral("Blues"), QStringLiteral("Jazz")});
+        for (qint32 id = 1; id <= 3; ++id) {
+            MUS.clear();
+            MUS.ID = id;
+            MUS.Title = QStringLiteral("Song %1").arg(id);
+            MUS.CategoryID = id == 3 ? 2 : 1; // addNames numbers Blues 1, Jazz 2
+            QCOMPARE(Songlore.add(), 0);
+        }
+        BrowseCategories w;
+        w.show();
+        QCOMPARE(shownName(w, w.browse().selected() - 1), QStringLiteral("Blues"));
+        data.messages.answer(MessageRequest::No);
+        w.pressDelete();
+        const MessageRequest asked = data.messages.takeRequests().value(0);
+        QCOMPARE(asked.text, QStringLiteral("Delete the category \"Blues\" and its 2 songs?"));
+        QCOMPARE(asked.buttons, MessageRequest::Yes | MessageRequest::No);
+        QCOMPARE(asked.defaultButton, int(MessageRequest::No));
+        QCOMPARE(Categories.records(), 2);
+        QCOMPARE(Songlore.records(), 3);
+
+        data.messages.answer(MessageRequest::Yes);
+        w.pressDelete();
+        QCOMPARE(Categories.records(), 1);
+        QCOMPARE(Songlore.records(), 1);
+        QCOMPARE(shownName(w, w.browse().selected() - 1), QStringLiteral("Jazz"));
+        data.messages.clear();
+
+        // One song, and the singular.
+        data.messages.answer(MessageRequest::No);
+        w.pressDelete();
+        QCOMPARE(data.messages.takeRequests().value(0).text,
+                 QStringLiteral("Delete the category \"Jazz\" and its 1 song?"));
+
+        // A category without songs gets the plain confirmation.
+        addNames(CategoriesWindow, {QStringLiteral("Soul")});
+        w.forceRefresh();
+        QTest::keyClick(w.table(), Qt::Key_End);
+        QCOMPARE(shownName(w, w.browse().selected() - 1), QStringLiteral("Soul"));
+        data.messages.answer(MessageRequest::Ok);
+        w.pressDelete();
+        QCOMPARE(data.captions(), QStringList{QStringLiteral("Confirm Delete")});
+        QCOMPARE(data.messages.requests().value(0).buttons,
+                 MessageRequest::Ok | MessageRequest::Cancel);
+        QCOMPARE(Categories.records(), 1);
     }
 
     void proceduresOpenMaintenanceWindowsInTheFrame()

@@ -102,12 +102,12 @@ std::vector<Values> walkList(BrowseSongs &w)
 
 void search(BrowseSongs &w, const QString &filter)
 {
-    test::GuiDataFixture::onModal([filter](QWidget *modal) {
+    w.extraButton(BrowseSongs::SearchButton)->click();
+    test::GuiDataFixture::answerForm([filter](QWidget *modal) {
         auto *wizard = static_cast<QueryWizard *>(modal);
         wizard->setFilter(filter);
         wizard->accept();
     });
-    w.extraButton(BrowseSongs::SearchButton)->click();
 }
 
 // Typed as a keyboard with these letters would send them (QTest types ASCII only).
@@ -295,17 +295,22 @@ private Q_SLOTS:
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             QTest::keyClicks(w.table(), QStringLiteral("mot"));
             save(&w, QStringLiteral("browsesongs"));
+            const QSize size = w.size();
+            w.resize(w.minimumSize());
+            QTest::qWait(50);
+            save(&w, QStringLiteral("browsesongs-narrow"));
+            w.resize(size);
             w.sortTabs()->setCurrentIndex(3);
             save(&w, QStringLiteral("browsesongs-bymedia"));
 
-            test::GuiDataFixture::onModal([&](QWidget *modal) {
+            w.extraButton(BrowseSongs::SearchButton)->click();
+            test::GuiDataFixture::answerForm([&](QWidget *modal) {
                 auto *wizard = static_cast<QueryWizard *>(modal);
                 wizard->resize(wizard->sizeHint().expandedTo(QSize(700, 480)));
                 QTest::qWait(50);
                 save(wizard, QStringLiteral("querywizard"));
                 wizard->reject();
             });
-            w.extraButton(BrowseSongs::SearchButton)->click();
         }
         {
             MUS.clear();

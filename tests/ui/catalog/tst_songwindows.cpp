@@ -1,17 +1,24 @@
 // The songs list, the song form and the two pickers, driven offscreen with scripted messages.
 #include "guidatafixture.h"
 
+#include "platform/picture/calendar.h"
+#include "platform/picture/format.h"
 #include "ui/browse/browsetable.h"
+#include "ui/catalog/browsecategories.h"
 #include "ui/catalog/browsemedia.h"
 #include "ui/catalog/browsesongs.h"
 #include "ui/catalog/selectalbum.h"
 #include "ui/catalog/selectfilenumber.h"
+#include "ui/catalog/updatecategories.h"
 #include "ui/catalog/updatesong.h"
+#include "ui/procedures.h"
 #include "ui/query/querywizard.h"
 
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -157,7 +164,8 @@ private Q_SLOTS:
         w.show();
         chooseTab(w, MediaTab);
         QVERIFY(w.extraButton(BrowseSongs::SelectMediaButton)->isVisible());
-        test::GuiDataFixture::onModal([](QWidget *modal) {
+        w.extraButton(BrowseSongs::SelectMediaButton)->click();
+        test::GuiDataFixture::answerForm([](QWidget *modal) {
             auto *picker = qobject_cast<BrowseMedia *>(modal);
             QVERIFY(picker);
             for (int r = 0; r < picker->table()->rowCount(); ++r)
@@ -165,20 +173,69 @@ private Q_SLOTS:
                     QTest::mouseDClick(picker->table()->viewport(), Qt::LeftButton, {},
                                        rowCentre(*picker, r));
         });
-        w.extraButton(BrowseSongs::SelectMediaButton)->click();
         QCOMPARE(titles(w), (QStringList{"Stayin' Alive", "Strange Fruit"}));
 
         QString proposed;
-        test::GuiDataFixture::onModal([&](QWidget *modal) {
+        w.pressInsert();
+        test::GuiDataFixture::answerForm([&](QWidget *modal) {
             auto *form = qobject_cast<UpdateSong *>(modal);
             QVERIFY(form);
             proposed = form->mediaBox()->currentText();
             form->pressCancel();
         });
-        w.pressInsert();
         QCOMPARE(proposed, QStringLiteral("CD"));
         // The form's look-ups must not move the range the list shows.
         QCOMPARE(titles(w), (QStringList{"Stayin' Alive", "Strange Fruit"}));
+    }
+
+    // Headers and dates read in full, spare width goes to the text columns, and a window
+    // tiled narrow keeps every caption of its tabs, letters and buttons.
+    void theListFitsItsTexts()
+    {
+        addSampleSongs();
+        GLO.UDKPrompt = QStringLiteral("User Defined Key Field");
+        BrowseSongs w;
+        w.resize(1400, 600);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QHeaderView *header = w.table()->horizontalHeader();
+        const QFontMetrics metrics = header->fontMetrics();
+        const int columns = w.table()->columnCount();
+        for (int c = 0; c < columns; ++c) {
+            const QString text = w.table()->horizontalHeaderItem(c)->text();
+            QVERIFY2(w.table()->columnWidth(c) > metrics.horizontalAdvance(text), qPrintable(text));
+        }
+        const int released = 7;
+        QCOMPARE(w.table()->horizontalHeaderItem(released)->text(), QStringLiteral("Released"));
+        const QString date = picture::format(
+            picture::Value(qint64(picture::dayNumber(QDate(2003, 9, 28)))), u"@d17");
+        QVERIFY(w.table()->columnWidth(released) >
+                w.table()->fontMetrics().horizontalAdvance(date));
+        // Rating, the last column, keeps its width; Title takes more than its share.
+        const int rating = columns - 1;
+        QVERIFY(w.table()->columnWidth(rating) < w.table()->columnWidth(0) / 2);
+        int total = 0;
+        for (int c = 0; c < columns; ++c)
+            total += w.table()->columnWidth(c);
+        QVERIFY(total >= w.table()->viewport()->width() - 1);
+        QVERIFY(w.table()->columnWidth(0) > w.table()->fontMetrics().averageCharWidth() * 75 / 4);
+
+        w.resize(200, 200);
+        QCOMPARE(w.size(), w.minimumSize());
+        QVERIFY(w.minimumWidth() < 800);
+        for (QPushButton *b : w.findChildren<QPushButton *>())
+            if (b->isVisible())
+                QVERIFY2(b->width() >= b->minimumSizeHint().width(), qPrintable(b->text()));
+        QTabBar *letters = w.letterStrip();
+        for (int i = 0; i < letters->count(); ++i)
+            QVERIFY(letters->tabRect(i).width() >
+                    letters->fontMetrics().horizontalAdvance(letters->tabText(i)));
+        QTabBar *tabs = w.sortTabs();
+        QCOMPARE(tabs->tabText(UdkTab), QStringLiteral("By User Defin"));
+        QCOMPARE(tabs->tabToolTip(UdkTab), QStringLiteral("User Defined Key Field"));
+        QCOMPARE(tabs->tabToolTip(CategoryTab), QStringLiteral("By Category"));
+        QCOMPARE(tabs->elideMode(), Qt::ElideRight);
+        QVERIFY(tabs->tabRect(UdkTab).right() <= tabs->width());
     }
 
     void aSearchThatFindsNothingEmptiesTheListUntilReset()
@@ -186,13 +243,13 @@ private Q_SLOTS:
         addSampleSongs();
         BrowseSongs w;
         w.show();
-        test::GuiDataFixture::onModal([](QWidget *modal) {
+        w.extraButton(BrowseSongs::SearchButton)->click();
+        test::GuiDataFixture::answerForm([](QWidget *modal) {
             auto *wizard = qobject_cast<QueryWizard *>(modal);
             QVERIFY(wizard);
             wizard->setFilter(QStringLiteral("UPPER(MUS:Title) = UPPER('No Such Song')"));
             wizard->accept();
         });
-        w.extraButton(BrowseSongs::SearchButton)->click();
         QCOMPARE(w.table()->rowCount(), 0);
         QVERIFY(!w.button(BrowseButton::Change)->isEnabled());
         QVERIFY(!w.button(BrowseButton::Delete)->isEnabled());
@@ -265,24 +322,24 @@ private Q_SLOTS:
 
         QString caption;
         qint64 during = 0;
-        test::GuiDataFixture::onModal([&](QWidget *modal) {
+        w.extraButton(BrowseSongs::CopyButton)->click();
+        test::GuiDataFixture::answerForm([&](QWidget *modal) {
             caption = modal->windowTitle();
             during = Songlore.records();
             static_cast<UpdateSong *>(modal)->pressCancel();
         });
-        w.extraButton(BrowseSongs::CopyButton)->click();
         QCOMPARE(caption, QStringLiteral("Adding Information"));
         QCOMPARE(during, 7);
         QCOMPARE(Songlore.records(), 6);
 
         QStringList shown;
-        test::GuiDataFixture::onModal([&](QWidget *modal) {
+        w.extraButton(BrowseSongs::CopyButton)->click();
+        test::GuiDataFixture::answerForm([&](QWidget *modal) {
             auto *form = qobject_cast<UpdateSong *>(modal);
             shown << form->fieldEdit(QStringLiteral("MUS:Title"))->text()
                   << form->categoryBox()->currentText() << form->mediaBox()->currentText();
             form->pressOk();
         });
-        w.extraButton(BrowseSongs::CopyButton)->click();
         QCOMPARE(shown, (QStringList{"Strange Fruit", "Jazz", "cassette (dbx)"}));
         QCOMPARE(Songlore.records(), 7);
         MUS.ID = 7;
@@ -394,13 +451,13 @@ private Q_SLOTS:
         MUS.clear();
         withForm(InsertRecord, [&](UpdateSong &form) {
             form.fieldEdit(QStringLiteral("MUS:Title"))->setText(QStringLiteral("Sinnerman"));
-            test::GuiDataFixture::onModal([](QWidget *modal) {
+            form.albumButton()->click();
+            test::GuiDataFixture::answerForm([](QWidget *modal) {
                 auto *picker = qobject_cast<SelectAlbum *>(modal);
                 QVERIFY(picker);
                 QCOMPARE(picker->pickerPopupText(), QStringLiteral("&Select"));
                 picker->pressSelect();
             });
-            form.albumButton()->click();
             QCOMPARE(form.fieldEdit(QStringLiteral("MUS:Artist"))->text(),
                      QStringLiteral("Nina Simone"));
             QCOMPARE(form.mediaBox()->currentText(), QStringLiteral("LP"));
@@ -473,17 +530,122 @@ private Q_SLOTS:
         QCOMPARE(MUS.Recording, QStringLiteral("Abbey"));
     }
 
+    // A form is modal to the list that called it only: the other lists of the frame go on
+    // taking keys, and open forms of their own, while it is open.
+    void aSongFormBlocksOnlyTheListThatCalledIt()
+    {
+        addSampleSongs();
+        QMdiArea area;
+        area.resize(1400, 900);
+        area.show();
+        setFrameArea(&area);
+        auto *songs = new BrowseSongs;
+        showInFrame(songs);
+        auto *categories = new BrowseCategories;
+        showInFrame(categories);
+        QCOMPARE(selectedTitle(*songs), QStringLiteral("Bela Lugosi's Dead"));
+
+        songs->pressChange();
+        auto *form = qobject_cast<UpdateSong *>(test::GuiDataFixture::calledForm());
+        QVERIFY(form);
+        QVERIFY(!form->isModal());
+        QVERIFY(!songs->isEnabled());
+        QTest::keyClick(songs->table(), Qt::Key_End);
+        QCOMPARE(selectedTitle(*songs), QStringLiteral("Bela Lugosi's Dead"));
+
+        QVERIFY(categories->isEnabled());
+        QCOMPARE(categories->browse().selected(), 1);
+        QTest::keyClick(categories->table(), Qt::Key_Down);
+        QCOMPARE(categories->browse().selected(), 2);
+        categories->pressInsert();
+        auto *categoryForm = categories->findChild<UpdateCategories *>();
+        QVERIFY(categoryForm && categoryForm->isVisible());
+        categoryForm->fieldEdit(0)->setText(QStringLiteral("Blues"));
+        categoryForm->pressOk();
+        QCOMPARE(cell(*categories, categories->browse().selected() - 1, 0),
+                 QStringLiteral("Blues"));
+
+        // A picker over the form blocks the form, and the form only.
+        QVERIFY(form->isVisible() && form->isEnabled());
+        form->albumButton()->click();
+        auto *picker = form->findChild<SelectAlbum *>();
+        QVERIFY(picker && picker->isVisible() && picker->isEnabled());
+        QVERIFY(!form->isEnabled());
+        QVERIFY(categories->isEnabled());
+        picker->pressClose();
+        QVERIFY(form->isEnabled());
+        QVERIFY(!songs->isEnabled());
+
+        // OK on the song form: its list takes input again and shows the change.
+        form->fieldEdit(QStringLiteral("MUS:Artist"))->setText(QStringLiteral("Bauhaus (Live)"));
+        form->pressOk();
+        QVERIFY(songs->isEnabled());
+        QCOMPARE(cell(*songs, songs->browse().selected() - 1, 1), QStringLiteral("Bauhaus (Live)"));
+        QTest::keyClick(songs->table(), Qt::Key_End);
+        QCOMPARE(selectedTitle(*songs), QStringLiteral("Yesterday"));
+        setFrameArea(nullptr);
+    }
+
+    // The caller is not held while the form is open and goes on with its answer.
+    void theCallerGoesOnWithTheFormsAnswer()
+    {
+        addSampleSongs();
+        QWidget caller;
+        caller.show();
+        QList<int> responses;
+        const auto callForm = [&](int request) {
+            MUS.ID = 4;
+            QCOMPARE(Songlore.get(SongloreRecord::KeyID), 0);
+            GLO.ActionRequest = request;
+            GLO.ActionResponse = 0;
+            UpdateSong::run(&caller, [&](int response) {
+                responses << response;
+                QCOMPARE(GLO.ActionResponse, response);
+            });
+        };
+        callForm(ChangeRecord);
+        QVERIFY(responses.isEmpty());
+        test::GuiDataFixture::answerForm([](QWidget *form) {
+            auto *song = static_cast<UpdateSong *>(form);
+            song->fieldEdit(QStringLiteral("MUS:Title"))->setText(QStringLiteral("Tomorrow"));
+            song->pressCancel();
+        });
+        QCOMPARE(responses, QList<int>{RequestCancelled});
+
+        callForm(ChangeRecord);
+        test::GuiDataFixture::answerForm([](QWidget *form) {
+            auto *song = static_cast<UpdateSong *>(form);
+            song->fieldEdit(QStringLiteral("MUS:Title"))->setText(QStringLiteral("Tomorrow"));
+            song->pressOk();
+        });
+        QCOMPARE(responses, (QList<int>{RequestCancelled, RequestCompleted}));
+        MUS.ID = 4;
+        QCOMPARE(Songlore.get(SongloreRecord::KeyID), 0);
+        QCOMPARE(MUS.Title, QStringLiteral("Tomorrow"));
+
+        // A delete needs no window: the answer comes at once.
+        data.messages.answer(MessageRequest::Ok);
+        callForm(DeleteRecord);
+        QCOMPARE(responses, (QList<int>{RequestCancelled, RequestCompleted, RequestCompleted}));
+        QVERIFY(!test::GuiDataFixture::calledForm());
+        QCOMPARE(Songlore.records(), 5);
+    }
+
     void thePickersSelectOnly()
     {
         // An empty album file: nothing to select, and closing returns cancelled.
+        QWidget caller;
+        caller.show();
+        int response = 0;
         GLO.ActionRequest = SelectRecord;
-        test::GuiDataFixture::onModal([](QWidget *modal) {
+        SelectAlbum::run(&caller, [&](int r) { response = r; });
+        test::GuiDataFixture::answerForm([](QWidget *modal) {
             auto *picker = qobject_cast<SelectAlbum *>(modal);
             QCOMPARE(picker->table()->rowCount(), 0);
             QCOMPARE(picker->pickerPopupText(), QStringLiteral("~&Select"));
             picker->pressClose();
         });
-        QCOMPARE(SelectAlbum::run(), int(RequestCancelled));
+        QCOMPARE(response, int(RequestCancelled));
         QCOMPARE(ALB.AlbumID, 0);
 
         // The category order shows the category the buffer holds before one is chosen.
@@ -492,7 +654,8 @@ private Q_SLOTS:
         CAT.CategoryID = 1;
         GLO.ActionRequest = SelectRecord;
         QStringList shown;
-        test::GuiDataFixture::onModal([&](QWidget *modal) {
+        SelectFileNumber::run(&caller, [&](int r) { response = r; });
+        test::GuiDataFixture::answerForm([&](QWidget *modal) {
             auto *picker = qobject_cast<SelectFileNumber *>(modal);
             QVERIFY(picker);
             QVERIFY(picker->windowTitle().startsWith(QStringLiteral("Browse Music Database - 6")));
@@ -502,7 +665,7 @@ private Q_SLOTS:
             QTest::keyClick(picker->table(), Qt::Key_Home);
             picker->pressSelect();
         });
-        QCOMPARE(SelectFileNumber::run(), int(RequestCompleted));
+        QCOMPARE(response, int(RequestCompleted));
         QCOMPARE(shown, (QStringList{"Bela Lugosi's Dead", "Bohemian Rhapsody", "Yesterday"}));
         QCOMPARE(MUS.Title, QStringLiteral("Bela Lugosi's Dead"));
     }

@@ -4,6 +4,7 @@
 #include "services/messageservice.h"
 #include "ui/browserservice.h"
 #include "ui/frame/aboutwindow.h"
+#include "ui/frame/compileinformationwindow.h"
 #include "ui/help/helpwindow.h"
 
 #include <QLabel>
@@ -71,12 +72,13 @@ private Q_SLOTS:
         m_browser.works = true;
         QCOMPARE(m_messages.requests().size(), 1);
 
-        // The program icon opens the compile information, modal over the About window.
+        // The program icon opens the compile information over the About window.
         QMap<QString, QString> values;
         QString caption;
-        QTimer::singleShot(0, this, [&] {
-            QWidget *info = QApplication::activeModalWidget();
-            QVERIFY(info);
+        about->findChild<QToolButton *>(QStringLiteral("programIcon"))->click();
+        {
+            auto *info = about->findChild<CompileInformationWindow *>();
+            QVERIFY(info && info->isVisible());
             caption = info->windowTitle();
             for (QLineEdit *e : info->findChildren<QLineEdit *>()) {
                 QVERIFY(e->isReadOnly());
@@ -85,8 +87,8 @@ private Q_SLOTS:
             for (QPushButton *b : info->findChildren<QPushButton *>())
                 if (b->text() == QLatin1String("Cl&ose"))
                     b->click();
-        });
-        about->findChild<QToolButton *>(QStringLiteral("programIcon"))->click();
+            QVERIFY(!info->isVisible());
+        }
         QCOMPARE(caption, QStringLiteral("Compile Information"));
         QCOMPARE(values.value(QStringLiteral("Application")), QStringLiteral("SGL97"));
         QCOMPARE(values.value(QStringLiteral("Creation Date:")), QStringLiteral("MAR 21,1997"));

@@ -1,5 +1,5 @@
 // Dialog units to pixels.
-#include "ui/browse/dialogunits.h"
+#include "ui/layout/dialogunits.h"
 
 #include <QFontMetrics>
 #include <QWidget>
