@@ -9,6 +9,7 @@
 #include "interchange/importfile.h"
 #include "interchange/importrun.h"
 #include "platform/store/store.h"
+#include "reports/reportcommand.h"
 
 #include <QDir>
 
@@ -242,6 +243,8 @@ private:
 std::optional<int> runInterchangeCommand(const QStringList &arguments)
 {
     const QString command = commandOf(arguments);
+    if (command == QLatin1String("report"))
+        return reports::runReportCommand(arguments);
     if (command != QLatin1String("import") && command != QLatin1String("export"))
         return std::nullopt;
 
