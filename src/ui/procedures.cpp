@@ -3,6 +3,7 @@
 #include "catalog/songs/lookupprocedures.h"
 #include "catalog/songs/songprocedures.h"
 #include "ui/interchange/interchangeprocedures.h"
+#include "ui/reports/reportprocedures.h"
 
 #include <QHash>
 #include <QMdiArea>
@@ -51,6 +52,7 @@ void registerAllProcedures()
     registerLookupProcedures();
     registerSongProcedures();
     registerInterchangeProcedures();
+    registerReportProcedures();
 }
 
 int nextThreadInstance()
