@@ -79,7 +79,7 @@ ReportDefinition printSongsByArtist()
                      Qt::AlignRight),
             C::field(QStringLiteral("Chart"), 4, SongRow, ChartNumber, QStringLiteral("@n3b"),
                      Qt::AlignRight),
-            C::field(QStringLiteral("File Number"), 7, SongRow, FileNumber, QStringLiteral("@s20")),
+            C::field(QStringLiteral("File Number"), 9, SongRow, FileNumber, QStringLiteral("@s20")),
             C::field(QStringLiteral("Release Date"), 9, SongRow, ReleaseDate, datePicture()),
         };
         return l;

@@ -4,6 +4,7 @@
 #include "../browse/guidatafixture.h"
 #include "pdftext.h"
 
+#include "catalog/songs/browsesongs.h"
 #include "platform/print/pagelistcanvas.h"
 #include "platform/print/pdfdestination.h"
 #include "reports/songreports.h"
@@ -22,6 +23,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPrinter>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QToolButton>
@@ -287,6 +289,23 @@ private Q_SLOTS:
         QVERIFY(brief.contains(QLatin1String("Stairway To Heaven")));
         QVERIFY(m_data.messages.requests().isEmpty());
         printer.setOutputFormat(QPrinter::NativeFormat);
+    }
+
+    void theSongsListPrintsByArtistFromItsArtistTab()
+    {
+        registerReportProcedures();
+        BrowseSongs list;
+        list.show();
+        QVERIFY(list.extraButton(BrowseSongs::PrintButton)->isEnabled());
+        list.extraButton(BrowseSongs::PrintButton)->click();
+        ReportSession *session = ReportSession::current();
+        QVERIFY(session && session->criteria());
+        QCOMPARE(session->criteria()->prompt()->text(),
+                 QStringLiteral("Select artists that start with:"));
+        QSignalSpy ended(session, &ReportSession::ended);
+        session->criteria()->reject();
+        QCOMPARE(ended.size(), 1);
+        QCOMPARE(ended[0][0].toBool(), false);
     }
 
 private:
