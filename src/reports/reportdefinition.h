@@ -1,6 +1,7 @@
 // What sets one report apart: its records, its selection and skip tests, its layout.
 #pragma once
 
+#include "platform/query/queryfieldlist.h"
 #include "reports/reportlayout.h"
 #include "reports/reportrecord.h"
 
@@ -56,6 +57,9 @@ struct ReportDefinition
     ReportColumn::TextOf selectionText;
     /// True for a record that is read but never printed; empty function: none is left out.
     std::function<bool(const ReportRecord &)> skip;
+
+    /// The fields the query wizard offers a query report (its procedure name set).
+    std::function<query::QueryFieldList()> queryFields;
 
     /// Builds the layout when a run starts (titles and pictures may follow the settings).
     std::function<ReportLayout()> layout;

@@ -18,11 +18,15 @@ void startReport(const QString &name)
     if (!definition)
         return;
     QWidget *caller = QApplication::activeWindow();
-    const bool criteria = definition->kind == reports::ReportDefinition::Kind::Criteria &&
-                          !definition->briefTwin.isEmpty();
+    const reports::ReportDefinition::Kind kind = definition->kind;
+    const bool briefTwin = definition->procedure.startsWith(QLatin1String("Brief"));
     auto *session = new ReportSession(std::move(*definition), caller);
-    // A Brief twin is called by its Print procedure and takes the criteria as they stand.
-    criteria ? session->startWithCriteria() : session->startRun();
+    if (kind != reports::ReportDefinition::Kind::Criteria)
+        session->startWithQuestion();
+    else if (briefTwin)
+        session->startRun(); // a Brief twin takes the criteria as they stand
+    else
+        session->startWithCriteria();
 }
 
 } // namespace

@@ -2,8 +2,10 @@
 #include "ui/reports/reportsession.h"
 
 #include "app/globals.h"
+#include "app/messageservice.h"
 #include "reports/reportcatalogue.h"
 #include "ui/frame/printersetup.h"
+#include "ui/query/querywizard.h"
 #include "ui/reports/printerdestination.h"
 #include "ui/reports/reportcriteria.h"
 #include "ui/reports/reportpreview.h"
@@ -50,6 +52,11 @@ ReportPreview *ReportSession::preview() const
     return m_preview;
 }
 
+QueryWizard *ReportSession::queryWizard() const
+{
+    return m_wizard;
+}
+
 ReportSession *ReportSession::current()
 {
     return g_current;
@@ -71,6 +78,34 @@ void ReportSession::startWithCriteria()
         startRun();
     });
     showOwn(m_criteria.data());
+}
+
+void ReportSession::startWithQuestion()
+{
+    const int answer = MessageService::instance().show(MessageRequest{
+        QStringLiteral("Preview"), QStringLiteral("Do you wish to PREVIEW this Report?"),
+        MessageRequest::Question, MessageRequest::Yes | MessageRequest::No | MessageRequest::Cancel,
+        MessageRequest::Yes});
+    if (answer != MessageRequest::Yes && answer != MessageRequest::No) {
+        end(false);
+        return;
+    }
+    reports::ReportOptions options;
+    options.preview = answer == MessageRequest::Yes;
+    if (m_definition.kind != reports::ReportDefinition::Kind::Query || !m_definition.queryFields) {
+        runWith(std::move(options));
+        return;
+    }
+    query::QueryFieldList fields = m_definition.queryFields();
+    fields.setProcedureName(m_definition.procedure.toUpper());
+    m_wizard = new QueryWizard(fields, m_parent);
+    connect(m_wizard, &QDialog::finished, this, [this, options](int result) mutable {
+        // Only the filter text counts: a wizard left without one prints every record.
+        if (result == QDialog::Accepted)
+            options.filter = m_wizard->filterText().left(1024);
+        runWith(std::move(options));
+    });
+    showOwn(m_wizard.data());
 }
 
 void ReportSession::startRun()

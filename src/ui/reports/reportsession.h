@@ -17,6 +17,7 @@ class PrinterDestination;
 class ReportCriteria;
 class ReportPreview;
 class ReportProgressWindow;
+class QueryWizard;
 
 /// Runs one report on the program's printer. A criteria report starts with the criteria
 /// dialog (and prints its Brief twin when asked to); a custom font, when asked for, is chosen
@@ -34,12 +35,16 @@ public:
 
     /// Starts with the criteria dialog (criteria reports called by their own name).
     void startWithCriteria();
+    /// Starts with "Do you wish to PREVIEW this Report?" and, for a query report, the query
+    /// wizard (query and fixed reports).
+    void startWithQuestion();
     /// Starts with the criteria as they stand (a Brief twin, a report without criteria).
     void startRun();
 
     ReportCriteria *criteria() const;
     ReportProgressWindow *progress() const;
     ReportPreview *preview() const;
+    QueryWizard *queryWizard() const;
     reports::ReportRun *run() const { return m_run.get(); }
 
     /// The session running now (the last one started), for tests and screenshots.
@@ -62,6 +67,7 @@ private:
     QPointer<ReportCriteria> m_criteria;
     QPointer<ReportProgressWindow> m_progress;
     QPointer<ReportPreview> m_preview;
+    QPointer<QueryWizard> m_wizard;
 };
 
 } // namespace melodex

@@ -7,9 +7,11 @@
 #include "catalog/songs/browsesongs.h"
 #include "platform/print/pagelistcanvas.h"
 #include "platform/print/pdfdestination.h"
+#include "platform/query/songsqueryfields.h"
 #include "reports/songreports.h"
 #include "ui/frame/printersetup.h"
 #include "ui/procedures.h"
+#include "ui/query/querywizard.h"
 #include "ui/reports/previewsurface.h"
 #include "ui/reports/reportcriteria.h"
 #include "ui/reports/reportpreview.h"
@@ -288,6 +290,43 @@ private Q_SLOTS:
         QVERIFY(brief.contains(QLatin1String("Trk")));
         QVERIFY(brief.contains(QLatin1String("Stairway To Heaven")));
         QVERIFY(m_data.messages.requests().isEmpty());
+        printer.setOutputFormat(QPrinter::NativeFormat);
+    }
+
+    void aQueryReportAsksAboutThePreviewAndPrintsWhatTheWizardSelects()
+    {
+        QCOMPARE(test::loadChinookSongs(), 3503);
+        reports::ReportDefinition query = reports::briefSongsByArtist();
+        query.procedure = QStringLiteral("PrintQueryTest");
+        query.kind = reports::ReportDefinition::Kind::Query;
+        query.queryFields = query::songsQueryFields;
+        QTemporaryDir out;
+        QPrinter &printer = PrinterSetup::printer();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(out.filePath(QStringLiteral("query.pdf")));
+
+        { // Cancel at the question ends the report.
+            auto *session = new ReportSession(query, nullptr);
+            QSignalSpy ended(session, &ReportSession::ended);
+            m_data.messages.answer(MessageRequest::Cancel);
+            session->startWithQuestion();
+            QCOMPARE(ended.size(), 1);
+            QCOMPARE(m_data.messages.requests().last().text,
+                     QStringLiteral("Do you wish to PREVIEW this Report?"));
+            QCOMPARE(m_data.messages.requests().last().defaultButton, int(MessageRequest::Yes));
+        }
+        auto *session = new ReportSession(query, nullptr);
+        QSignalSpy ended(session, &ReportSession::ended);
+        m_data.messages.answer(MessageRequest::No);
+        session->startWithQuestion();
+        QVERIFY(session->queryWizard());
+        session->queryWizard()->setFilter(QStringLiteral("MUS:Artist = 'Led Zeppelin'"));
+        session->queryWizard()->accept();
+        QTRY_COMPARE(ended.size(), 1);
+        QCOMPARE(ended[0][0].toBool(), true);
+        const QString text = test::pdfText(out.filePath(QStringLiteral("query.pdf")));
+        QVERIFY(text.contains(QLatin1String("Stairway To Heaven")));
+        QVERIFY(!text.contains(QLatin1String("AC/DC")));
         printer.setOutputFormat(QPrinter::NativeFormat);
     }
 
