@@ -43,8 +43,25 @@ ReportPager::ReportPager(const ReportLayout &layout, print::PageCanvas &canvas,
         m_columns.push_back(Column{x, std::max(0.0, w - ColumnGap), c.alignment, {}});
         x += w;
     }
-    m_headerBottom =
-        m_area.top() + m_titleMetrics.height() + 6 + m_captionMetrics.height() * 1.2 + 6;
+    // A caption wider than its column goes on two lines rather than being cut.
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        const QString caption = m_layout.columns[i].caption;
+        QStringList lines{caption};
+        if (m_captionMetrics.horizontalAdvance(caption) > m_columns[i].width) {
+            const QStringList words = caption.split(u' ', Qt::SkipEmptyParts);
+            for (qsizetype n = words.size() - 1; n > 0; --n) {
+                const QString first = words.mid(0, n).join(u' ');
+                if (m_captionMetrics.horizontalAdvance(first) <= m_columns[i].width) {
+                    lines = QStringList{first, words.mid(n).join(u' ')};
+                    break;
+                }
+            }
+        }
+        m_captionLines = std::max(m_captionLines, int(lines.size()));
+        m_captions.push_back(lines);
+    }
+    m_headerBottom = m_area.top() + m_titleMetrics.height() + 6 +
+                     m_captionMetrics.height() * (m_captionLines + 0.2) + 6;
     m_footerTop = m_area.bottom() - m_smallMetrics.height() - 8;
 }
 
@@ -60,7 +77,7 @@ QString ReportPager::fit(const QString &text, double width, const QFontMetricsF 
     return metrics.elidedText(text, Qt::ElideRight, width);
 }
 
-void ReportPager::drawCell(Column &column, const QString &text, double baseline, const QFont &font,
+void ReportPager::drawCell(Column &column, const QString &text, double baseline,
                            const QFontMetricsF &metrics, QHash<QString, QString> *cache)
 {
     if (text.isEmpty() || column.width <= 0)
@@ -82,7 +99,6 @@ void ReportPager::drawCell(Column &column, const QString &text, double baseline,
         x += column.width - metrics.horizontalAdvance(shown);
     else if (column.alignment & Qt::AlignHCenter)
         x += (column.width - metrics.horizontalAdvance(shown)) / 2;
-    m_painter->setFont(font);
     m_painter->drawText(QPointF(x, baseline), shown);
 }
 
@@ -99,10 +115,18 @@ void ReportPager::drawHeader()
         QPointF(m_area.left(), y + m_titleMetrics.ascent()),
         m_titleMetrics.elidedText(m_layout.title, Qt::ElideRight, m_area.width() - dateWidth - 12));
     y += m_titleMetrics.height() + 6;
-    for (size_t i = 0; i < m_columns.size(); ++i)
-        drawCell(m_columns[i], m_layout.columns[i].caption, y + m_captionMetrics.ascent(),
-                 m_caption, m_captionMetrics, nullptr);
-    y += m_captionMetrics.height() * 1.2;
+    p.setFont(m_caption);
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        // Two-line captions sit on the line of the one-line ones.
+        const QStringList &lines = m_captions[i];
+        double baseline = y + m_captionMetrics.ascent() +
+                          m_captionMetrics.height() * double(m_captionLines - lines.size());
+        for (const QString &line : lines) {
+            drawCell(m_columns[i], line, baseline, m_captionMetrics, nullptr);
+            baseline += m_captionMetrics.height();
+        }
+    }
+    y += m_captionMetrics.height() * (m_captionLines + 0.2);
     p.setPen(QPen(m_layout.fontColor, 0.75));
     p.drawLine(QPointF(m_area.left(), y), QPointF(m_area.right(), y));
     m_y = m_headerBottom;
@@ -179,12 +203,13 @@ bool ReportPager::addRecord(const ReportRecord &record)
     if (!ensureRoom(m_lineHeight))
         return false;
     m_painter->setPen(m_layout.fontColor);
+    // The font is set once a line: a page picture records every change of it.
+    m_painter->setFont(m_body);
     const double baseline = m_y + m_bodyMetrics.ascent();
     for (size_t i = 0; i < m_columns.size(); ++i) {
         const ReportColumn &c = m_layout.columns[i];
         if (c.text)
-            drawCell(m_columns[i], c.text(record), baseline, m_body, m_bodyMetrics,
-                     &m_columns[i].fitted);
+            drawCell(m_columns[i], c.text(record), baseline, m_bodyMetrics, &m_columns[i].fitted);
     }
     m_y += m_lineHeight;
     ++m_lines;

@@ -60,7 +60,8 @@ private:
     bool ensureRoom(double height);
     void drawHeader();
     void drawFooter();
-    void drawCell(Column &column, const QString &text, double baseline, const QFont &font,
+    /// Draws `text` in the painter's font, whose metrics are `metrics`.
+    void drawCell(Column &column, const QString &text, double baseline,
                   const QFontMetricsF &metrics, QHash<QString, QString> *cache);
     QString fit(const QString &text, double width, const QFontMetricsF &metrics) const;
 
@@ -71,6 +72,8 @@ private:
     QFont m_body, m_caption, m_title, m_small;
     QFontMetricsF m_bodyMetrics, m_captionMetrics, m_titleMetrics, m_smallMetrics;
     double m_lineHeight;
+    std::vector<QStringList> m_captions; ///< each column's caption in one or two lines
+    int m_captionLines = 1;
     double m_headerBottom = 0; ///< where the detail lines start
     double m_footerTop = 0;    ///< where they must end
     std::vector<Column> m_columns;

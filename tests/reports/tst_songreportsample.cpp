@@ -109,11 +109,16 @@ QStringList detailLines(const QString &text, const QString &lastCaption)
     static const QRegularExpression footer(QStringLiteral("^Page \\d+$"));
     QStringList out;
     // pdftotext writes ligatures as their own letters ("ﬁ").
+    bool header = false; // from the title to the last line of the captions
     for (const QString &line : text.normalized(QString::NormalizationForm_KC).split(u'\n')) {
         const QString t = line.trimmed();
-        if (t.isEmpty() || t.startsWith(QLatin1String("Songs by Artist")) ||
-            (t.startsWith(QLatin1String("Artist")) && t.endsWith(lastCaption)) ||
-            footer.match(t).hasMatch())
+        if (t.startsWith(QLatin1String("Songs by Artist")))
+            header = true;
+        if (header) {
+            header = !(t.startsWith(QLatin1String("Artist")) && t.endsWith(lastCaption));
+            continue;
+        }
+        if (t.isEmpty() || footer.match(t).hasMatch())
             continue;
         out << line;
     }
