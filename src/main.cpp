@@ -10,6 +10,7 @@
 #include "ui/frame/mainframe.h"
 #include "ui/interchange/interchangeprocedures.h"
 #include "ui/procedures.h"
+#include "ui/reports/reportprocedures.h"
 #include "ui/uiservices.h"
 #include "wizard/cddevicesetting.h"
 
@@ -27,6 +28,7 @@ void registerAllProcedures()
     melodex::registerSongProcedures();
     melodex::registerInterchangeProcedures();
     melodex::registerAlbumProcedures();
+    melodex::registerReportProcedures();
 }
 } // namespace
 

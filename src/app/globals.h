@@ -27,9 +27,12 @@ struct Globals
     qint32 ActionResponse = 0; ///< 1 completed, 2 cancelled
     qint32 ThreadInstance = 0; ///< number of the current window's procedure instance
 
-    QString ReportStyle;   ///< "Standard" or "Brief"
-    QString SelectedOrAll; ///< "All" or "Selected"
-    QString HelpFile;      ///< the program's help file
+    QString ReportStyle;           ///< "Standard" or "Brief"
+    QString SelectedOrAll;         ///< "All" or "Selected"
+    bool ReportWantPreview = true; ///< preview a criteria report before printing it
+    bool ReportCustomFont = false; ///< ask for a custom font for the next report
+    QString ReportSelection;       ///< what the "Selected" records start with
+    QString HelpFile;              ///< the program's help file
 };
 
 extern Globals GLO;

@@ -10,6 +10,7 @@
 #include "interchange/importfile.h"
 #include "interchange/importrun.h"
 #include "platform/store/store.h"
+#include "reports/reportcommand.h"
 #include "services/messageservice.h"
 #include "wizard/cdcommand.h"
 
@@ -28,11 +29,11 @@ constexpr int BatchSize = 5000;
 const char *const Usage =
     "Usage: melodex import FILE [--strip-header] [--data-dir DIR]\n"
     "       melodex export FILE|- [--fields NAME,NAME,...] [--no-header] [--filter EXPR]
-"
+    "
     "                      [--order KEY] [--safe-for-spreadsheets] [--data-dir DIR]
-"
+    "
     "       melodex check [--quick] [--data-dir DIR]   (melodex check --help tells more)
-"
+    "
     "\n"
     "import  adds one song per line of a comma-delimited FILE. Its first line names the song\n"
     "        field of each column (MUS:Artist,MUS:Title,...; CAT:Category finds or adds the\n"
@@ -289,6 +290,8 @@ std::optional<int> runInterchangeCommand(const QStringList &arguments)
     const QString command = commandOf(arguments);
     if (command == QLatin1String("check"))
         return runCheckCommand(arguments);
+    if (command == QLatin1String("report"))
+        return reports::runReportCommand(arguments);
     if (command != QLatin1String("import") && command != QLatin1String("export"))
         return std::nullopt;
 

@@ -92,6 +92,7 @@ MainFrame::MainFrame(QWidget *parent) : QMainWindow(parent), m_area(new QMdiArea
     startUpgradeFiles();
     GLO.ReportStyle = QStringLiteral("Standard");
     GLO.SelectedOrAll = QStringLiteral("All");
+    GLO.ReportWantPreview = true;
     loadSettings();
     recordMainFrame(this, m_instance);
 }

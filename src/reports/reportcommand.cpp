@@ -1,0 +1,282 @@
+// Printing a report to PDF from the command line, for scripts: no window opens.
+#include "reports/reportcommand.h"
+
+#include "app/globals.h"
+#include "data/fileopen.h"
+#include "platform/print/pdfdestination.h"
+#include "platform/store/store.h"
+#include "reports/reportcatalogue.h"
+#include "reports/reportrun.h"
+#include "services/messageservice.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QSaveFile>
+
+#include <cstdio>
+#include <memory>
+
+namespace melodex::reports {
+
+namespace {
+
+// Records per step: the loop runs flat out, the progress line changes once a percent.
+constexpr int StepSize = 5000;
+
+const char *const Usage =
+    "Usage: melodex report NAME --pdf FILE [--filter EXPR] [--style Standard|Brief]\n"
+    "                      [--selected TEXT] [--font FAMILY,SIZE] [--copies N] [--data-dir DIR]\n"
+    "\n"
+    "Prints the report NAME (e.g. PrintMUS:SongsByArtist) to the PDF file FILE.\n"
+    "  --filter EXPR     only the records the filter selects (e.g. \"CAT:Category = 'Jazz'\")\n"
+    "  --style Brief     the short layout of a report that has one\n"
+    "  --selected TEXT   only the records whose key field starts with TEXT\n"
+    "  --font F,S        the report's text in font family F, size S points\n"
+    "  --copies N        N copies, each a whole set of pages\n"
+    "\n"
+    "Exit status: 0 written, 1 failed or nothing to print, 2 wrong arguments.\n";
+
+void printError(const QString &text)
+{
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+// Counts the messages shown on standard error, so a quiet failure can be told from a loud one.
+class CountingConsole : public ConsoleMessageService
+{
+public:
+    int show(const MessageRequest &request) override
+    {
+        ++shown;
+        return ConsoleMessageService::show(request);
+    }
+    int shown = 0;
+};
+
+struct Options
+{
+    QString name;
+    QString pdf;
+    QString filter;
+    QString style;
+    std::optional<QString> selected;
+    std::optional<ReportFont> font;
+    int copies = 1;
+    QString dataDirectory;
+    bool help = false;
+};
+
+std::optional<Options> parse(const QStringList &args, QString *error)
+{
+    Options o;
+    bool commandSeen = false;
+    for (qsizetype i = 0; i < args.size() && error->isEmpty(); ++i) {
+        const QString &a = args[i];
+        auto value = [&](const char *name, QString *out) {
+            const QString option = QLatin1String(name);
+            if (a == option) {
+                if (i + 1 >= args.size())
+                    *error = QStringLiteral("melodex: %1 needs a value").arg(option);
+                else
+                    *out = args[++i];
+                return true;
+            }
+            if (a.startsWith(option + u'=')) {
+                *out = a.mid(option.size() + 1);
+                return true;
+            }
+            return false;
+        };
+        QString v;
+        if (value("--pdf", &o.pdf) || value("--filter", &o.filter) || value("--style", &o.style) ||
+            value("--data-dir", &o.dataDirectory)) {
+        } else if (value("--selected", &v)) {
+            o.selected = v;
+        } else if (value("--font", &v)) {
+            const qsizetype comma = v.lastIndexOf(u',');
+            bool ok = false;
+            const int size = comma > 0 ? v.mid(comma + 1).trimmed().toInt(&ok) : 0;
+            if (!ok || size <= 0 || size > 72 || v.left(comma).trimmed().isEmpty()) {
+                *error = QStringLiteral("melodex: --font needs FAMILY,SIZE (e.g. \"DejaVu "
+                                        "Serif,9\")");
+            } else {
+                ReportFont f;
+                f.name = v.left(comma).trimmed();
+                f.size = size;
+                f.style = 400;
+                o.font = f;
+            }
+        } else if (value("--copies", &v)) {
+            bool ok = false;
+            o.copies = v.toInt(&ok);
+            if (!ok || o.copies < 1 || o.copies > 999)
+                *error = QStringLiteral("melodex: --copies needs a number from 1 to 999");
+        } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
+            o.help = true;
+        } else if (a.startsWith(u'-')) {
+            *error = QStringLiteral("melodex: unknown option %1").arg(a);
+        } else if (!commandSeen) {
+            commandSeen = true; // "report"
+        } else if (o.name.isEmpty()) {
+            o.name = a;
+        } else {
+            *error = QStringLiteral("melodex: unexpected argument %1").arg(a);
+        }
+    }
+    if (!error->isEmpty())
+        return std::nullopt;
+    if (o.help)
+        return o;
+    if (o.name.isEmpty())
+        *error = QStringLiteral("melodex: report needs the NAME of a report");
+    else if (o.pdf.isEmpty())
+        *error = QStringLiteral("melodex: report needs --pdf FILE");
+    else if (!o.style.isEmpty() &&
+             o.style.compare(QLatin1String("Standard"), Qt::CaseInsensitive) &&
+             o.style.compare(QLatin1String("Brief"), Qt::CaseInsensitive))
+        *error = QStringLiteral("melodex: --style is Standard or Brief");
+    if (!error->isEmpty())
+        return std::nullopt;
+    return o;
+}
+
+// Text needs fonts, and fonts need a GUI application; without a display it is an offscreen one.
+std::unique_ptr<QGuiApplication> guiApplication()
+{
+    if (QCoreApplication::instance())
+        return nullptr;
+    static int argc = 3;
+    static char arg0[] = "melodex", arg1[] = "-platform", arg2[] = "offscreen";
+    static char *argv[] = {arg0, arg1, arg2, nullptr};
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+int run(const Options &o, CountingConsole &console)
+{
+    std::optional<ReportDefinition> definition = findReport(o.name);
+    if (!definition) {
+        printError(QStringLiteral("melodex: there is no report named %1; the reports are: %2")
+                       .arg(o.name, reportNames().join(QStringLiteral(", "))));
+        return 2;
+    }
+    if (o.style.compare(QLatin1String("Brief"), Qt::CaseInsensitive) == 0) {
+        if (definition->briefTwin.isEmpty()) {
+            if (!definition->procedure.startsWith(QLatin1String("Brief"))) {
+                printError(QStringLiteral("melodex: the report %1 has no Brief layout")
+                               .arg(definition->procedure));
+                return 2;
+            }
+        } else {
+            definition = findReport(definition->briefTwin);
+        }
+    }
+    if (o.selected && !definition->selectionText) {
+        printError(QStringLiteral("melodex: the report %1 has no selection; --selected does not "
+                                  "apply")
+                       .arg(definition->procedure));
+        return 2;
+    }
+
+    // Refuse a file that cannot be written before reading a single record.
+    {
+        QSaveFile probe(o.pdf);
+        if (!probe.open(QIODevice::WriteOnly)) {
+            printError(
+                QStringLiteral("melodex: cannot write %1: %2").arg(o.pdf, probe.errorString()));
+            return 1;
+        }
+        probe.cancelWriting();
+    }
+
+    print::PdfDestination pdf(o.pdf);
+    pdf.setCopies(o.copies);
+    pdf.setCollateCopies(true);
+    ReportOptions options;
+    options.preview = false;
+    options.filter = o.filter;
+    if (o.selected) {
+        options.selectedOrAll = QStringLiteral("Selected");
+        options.selection = *o.selected;
+    }
+    if (definition->hasFontKeys)
+        options.font = o.font;
+    else if (o.font)
+        printError(QStringLiteral("The report %1 prints in its own fonts; --font is ignored.")
+                       .arg(definition->procedure));
+
+    ReportRun report(*definition, pdf, options);
+    int shown = -1;
+    report.onPercentChanged([&](int percent) {
+        if (percent != shown) {
+            shown = percent;
+            printError(report.caption() + QStringLiteral(": ") + report.percentText());
+        }
+    });
+    const int messagesBefore = console.shown;
+    if (!report.start()) {
+        if (console.shown == messagesBefore)
+            printError(QStringLiteral("Nothing to Print.: no record to print"));
+        return 1;
+    }
+    while (report.step(StepSize) == ReportRun::State::Running) {
+    }
+    if (report.finish() != ReportRun::Outcome::Printed)
+        return 1;
+    printError(QStringLiteral("Process Completed: %1 records read, %2 printed on %3 pages of %4.")
+                   .arg(report.recordsProcessed())
+                   .arg(report.linesLaidOut())
+                   .arg(report.pagesLaidOut())
+                   .arg(o.pdf));
+    return 0;
+}
+
+} // namespace
+
+std::optional<int> runReportCommand(const QStringList &arguments)
+{
+    QString command;
+    for (const QString &a : arguments) {
+        if (!a.startsWith(u'-')) {
+            command = a;
+            break;
+        }
+    }
+    if (command != QLatin1String("report"))
+        return std::nullopt;
+
+    QString error;
+    const std::optional<Options> options = parse(arguments, &error);
+    if (!options) {
+        printError(error);
+        std::fputs(Usage, stderr);
+        return 2;
+    }
+    if (options->help) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+    if (!options->dataDirectory.isEmpty() && !QDir(options->dataDirectory).exists()) {
+        printError(QStringLiteral("melodex: the data directory %1 does not exist")
+                       .arg(options->dataDirectory));
+        return 2;
+    }
+
+    const std::unique_ptr<QGuiApplication> app = guiApplication();
+    CountingConsole console;
+    MessageService *previous = MessageService::setInstance(&console);
+    bool halted = false;
+    const HaltHandler previousHalt = setHaltHandler([&](const QString &) { halted = true; });
+    if (!options->dataDirectory.isEmpty())
+        store::Store::instance().setDataDirectory(options->dataDirectory);
+    installFileOpener();
+    initialiseGlobals();
+    loadSettings();
+    const int code = run(*options, console);
+    store::Store::instance().closeAll();
+    setHaltHandler(previousHalt);
+    MessageService::setInstance(previous);
+    return halted ? 1 : code;
+}
+
+} // namespace melodex::reports

@@ -1,0 +1,68 @@
+// What sets one report apart: its records, its selection and skip tests, its layout.
+#pragma once
+
+#include "platform/query/queryfieldlist.h"
+#include "reports/reportlayout.h"
+#include "reports/reportrecord.h"
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace melodex::store {
+class KeyedFile;
+class View;
+} // namespace melodex::store
+
+namespace melodex::reports {
+
+/// A file whose record is joined to each record of the report: the one whose first component
+/// of `key` equals the report record's `ownField`. The report's filter may name its fields, and
+/// the layout reads them as source 1, 2, ... in the order of the definition's joins.
+struct ReportJoin
+{
+    store::KeyedFile *file = nullptr;
+    int key = -1;        ///< a key of `file` whose first component is the joined field
+    int otherField = -1; ///< that field of `file`
+    int ownField = -1;   ///< the field of the report's file that holds its value
+};
+
+/// One report procedure. A new report is a definition: its file and key order, its joins, its
+/// tests and a layout; the report run does the rest.
+struct ReportDefinition
+{
+    enum class Kind {
+        Criteria, ///< the criteria dialog first ("Selected" test, Brief twin)
+        Query,    ///< the preview question and the query wizard
+        Fixed,    ///< the preview question; the records are fixed by the caller
+    };
+
+    QString procedure; ///< "PrintMUS:SongsByArtist": font keys, registration, command line
+    QString briefTwin; ///< the procedure printed instead when the criteria ask for "Brief"
+    QString noun;      ///< what the criteria dialog's prompt names ("artists")
+    Kind kind = Kind::Criteria;
+    bool hasFontKeys = false;
+
+    store::KeyedFile *file = nullptr;
+    int key = -1;
+    std::vector<ReportJoin> joins;
+    /// A condition the report always applies (e.g. one category); empty for none.
+    QString fixedFilter;
+    /// Extra names the filters may use, bound when the view opens.
+    std::function<void(store::View &)> bind;
+
+    /// The text the "Selected" prefix test compares with the selection; empty function: the
+    /// report has no such test.
+    ReportColumn::TextOf selectionText;
+    /// True for a record that is read but never printed; empty function: none is left out.
+    std::function<bool(const ReportRecord &)> skip;
+
+    /// The fields the query wizard offers a query report (its procedure name set).
+    std::function<query::QueryFieldList()> queryFields;
+
+    /// Builds the layout when a run starts (titles and pictures may follow the settings).
+    std::function<ReportLayout()> layout;
+};
+
+} // namespace melodex::reports
