@@ -8,6 +8,7 @@
 #include "ui/catalog/songprocedures.h"
 #include "ui/frame/mainframe.h"
 #include "ui/interchange/interchangeprocedures.h"
+#include "ui/playlists/playlistprocedures.h"
 #include "ui/procedures.h"
 #include "ui/uiservices.h"
 
@@ -24,6 +25,7 @@ void registerAllProcedures()
     melodex::registerLookupProcedures();
     melodex::registerSongProcedures();
     melodex::registerInterchangeProcedures();
+    melodex::registerPlaylistProcedures();
 }
 } // namespace
 

@@ -49,12 +49,17 @@ public:
     {
         store::KeyedFile *file = nullptr;
         std::vector<store::KeyedFile *> lookups;
-        /// A unique key of one numeric component that numbers new records; -1 for none.
+        /// A unique key whose last, numeric component numbers new records; -1 for none. The
+        /// components before it come from the primed record, and the number follows the highest
+        /// among the records that share them (a playlist's entries).
         int autoNumberKey = -1;
         std::vector<UniqueKeyName> uniqueKeys;
         std::vector<FormField> fields;
         /// Values a new record starts with, set into the file's buffer.
         std::function<void(FormSession &)> primes;
+        /// Asks before a delete in place of the standard confirmation (message 32); true to go
+        /// on. The record to delete is in the file's buffer.
+        std::function<bool(FormSession &)> confirmDelete;
         /// Accepts request 4 as an insert with the values of the current record.
         bool supportsCopy = false;
         /// The name the ditto history is kept under (the procedure's name).

@@ -78,6 +78,35 @@ qint64 PlaylistEntries::count(qint32 playlist)
     return n;
 }
 
+std::vector<PlaylistEntries::Entry> PlaylistEntries::load(qint32 playlist)
+{
+    std::vector<Entry> out;
+    int rc = toFirstEntry(playlist);
+    while (rc == 0 && (rc = PlaylistDetails.next()) == 0 && PLA.PlaylistID == playlist) {
+        Entry e;
+        e.position = PlaylistDetails.position();
+        e.sequence = PLA.PlaylistSeq;
+        e.songId = PLA.ID;
+        e.notes = PLA.PlaylistNotes;
+        if (songExists(PLA.ID)) {
+            e.artist = MUS.Artist;
+            e.title = MUS.Title;
+            e.time = MUS.Time;
+        }
+        out.push_back(std::move(e));
+    }
+    return out;
+}
+
+qint64 PlaylistEntries::totalTime(const std::vector<Entry> &entries)
+{
+    qint64 total = 0;
+    for (const Entry &e : entries)
+        if (e.time > 0)
+            total += e.time - 1;
+    return total;
+}
+
 qint64 PlaylistEntries::totalTime(qint32 playlist)
 {
     qint64 total = 0;

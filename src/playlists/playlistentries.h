@@ -1,10 +1,13 @@
 // PlaylistEntries: numbering, adding, counting and timing the songs of one playlist.
 #pragma once
 
+#include "platform/store/position.h"
+
 #include <QString>
 #include <QtGlobal>
 
 #include <optional>
+#include <vector>
 
 namespace melodex {
 
@@ -15,6 +18,24 @@ class RangeMove;
 class PlaylistEntries
 {
 public:
+    /// One entry as the playlist form lists it, joined with its song.
+    struct Entry
+    {
+        store::Position position;
+        qint64 sequence = 0;
+        qint64 songId = 0;
+        QString artist; ///< blank when the song is gone
+        QString title;
+        qint32 time = 0; ///< a time value; 0 for none
+        QString notes;
+    };
+
+    /// Every entry of `playlist` in sequence order, with its song. A playlist is read whole: it
+    /// holds at most a few thousand songs, and the form totals their time anyway.
+    static std::vector<Entry> load(qint32 playlist);
+    /// The running time of `entries` in hundredths of a second.
+    static qint64 totalTime(const std::vector<Entry> &entries);
+
     /// The sequence a new entry of `playlist` takes: the highest in use plus 1, or 1 for the
     /// first. Nothing when the file cannot be read (the store error is left).
     static std::optional<qint64> nextSequence(qint32 playlist);
