@@ -56,6 +56,12 @@ TEST_F(EntriesTest, totalTimeAddsTheSongsThatHaveOne)
     EXPECT_EQ(PlaylistEntries::totalTime(1), (3 * 60 + 30 + 4 * 60 + 45 + 3 * 60 + 30) * 100);
     EXPECT_EQ(PlaylistEntries::timeText(PlaylistEntries::totalTime(1)), QStringLiteral("0:11:45"));
     EXPECT_EQ(PlaylistEntries::timeText(0), QStringLiteral("0:00:00"));
+    const auto entries = PlaylistEntries::load(1);
+    ASSERT_EQ(entries.size(), 5u);
+    EXPECT_EQ(PlaylistEntries::totalTime(entries), PlaylistEntries::totalTime(1));
+    EXPECT_EQ(entries[1].title, QStringLiteral("Song 2"));
+    EXPECT_EQ(entries[4].songId, 99);
+    EXPECT_TRUE(entries[4].title.isEmpty());
     // A playlist may last longer than a day.
     EXPECT_EQ(PlaylistEntries::timeText(qint64(26 * 3600 + 61) * 100 + 99),
               QStringLiteral("26:01:01"));
