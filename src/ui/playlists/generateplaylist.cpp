@@ -36,6 +36,7 @@ GeneratePlaylist::GeneratePlaylist(QWidget *parent) : QDialog(parent)
     m_size = new QSpinBox(this);
     m_size->setRange(0, PlaylistGenerator::MaxSize);
     m_size->setValue(0);
+    m_size->setMaximumWidth(fontMetrics().averageCharWidth() * 10);
     m_from = new QLineEdit(this);
     m_to = new QLineEdit(this);
     for (QLineEdit *e : {m_from, m_to})

@@ -135,14 +135,17 @@ void UpdatePlaylist::buildWindow()
                                QStringLiteral("Title"), QStringLiteral("Time"),
                                QStringLiteral("Notes")};
     const int unit = std::max(fontMetrics().averageCharWidth(), 4);
-    const int widths[] = {7, 28, 32, 9, 28};
+    const int pad = 3 * unit;
+    const int widths[] = {
+        fontMetrics().horizontalAdvance(QStringLiteral("99999")) + pad, 26 * unit, 30 * unit,
+        fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + pad, 24 * unit};
     for (int c = 0; c < 5; ++c) {
         auto *item = new QTableWidgetItem(headings[c]);
         item->setTextAlignment(c == 0   ? Qt::AlignHCenter | Qt::AlignVCenter
                                : c == 3 ? Qt::AlignRight | Qt::AlignVCenter
                                         : Qt::AlignLeft | Qt::AlignVCenter);
         m_table->setHorizontalHeaderItem(c, item);
-        m_table->setColumnWidth(c, widths[c] * unit);
+        m_table->setColumnWidth(c, widths[c]);
     }
     m_table->horizontalHeader()->setStretchLastSection(true);
     middle->addWidget(m_table, 1);
@@ -239,7 +242,7 @@ void UpdatePlaylist::buildWindow()
     connect(m_table, &QTableWidget::itemSelectionChanged, this, &UpdatePlaylist::updateButtons);
 
     setMinimumSize(dialogUnits(this, QSize(300, 190)).expandedTo(minimumSizeHint()));
-    resize(dialogUnits(this, QSize(380, 230)).expandedTo(minimumSize()));
+    resize(dialogUnits(this, QSize(460, 240)).expandedTo(minimumSize()));
 }
 
 QToolButton *UpdatePlaylist::moveButton(Direction direction) const

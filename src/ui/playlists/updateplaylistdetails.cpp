@@ -41,6 +41,9 @@ UpdatePlaylistDetails::UpdatePlaylistDetails(QWidget *parent) : RecordForm(setti
     m_artist = display(QStringLiteral("&Artist:"));
     m_title = display(QStringLiteral("&Title:"));
     box->insertLayout(1, song);
+    // The form sized itself for its entry fields alone.
+    setMinimumSize(minimumSize().expandedTo(box->totalMinimumSize()));
+    resize(minimumSize());
     connect(m_select, &QPushButton::clicked, this, &UpdatePlaylistDetails::selectSong);
     disconnect(okButton(), &QPushButton::clicked, this, nullptr);
     connect(okButton(), &QPushButton::clicked, this, &UpdatePlaylistDetails::pressOkChecked);
