@@ -357,6 +357,11 @@ private Q_SLOTS:
                  QStringLiteral("Playlist Description"));
         QCOMPARE(list.table()->item(0, 0)->text(), QStringLiteral("Blues"));
         QCOMPARE(list.table()->item(2, 0)->text(), QStringLiteral("zydeco"));
+        // The locator jumps on the first letter, whatever its case.
+        QTest::keyClick(list.table(), Qt::Key_M);
+        QTRY_COMPARE(list.browse().selected(), 2);
+        QTest::keyClick(list.table(), 'Z');
+        QTRY_COMPARE(list.browse().selected(), 3);
         // The printouts wait for their procedures.
         QVERIFY(!list.extraButton(BrowsePlaylists::PrintButton)->isEnabled());
         QCOMPARE(list.playlistsPopupText(),
