@@ -69,9 +69,9 @@ void BrowsePlaylists::run()
     showInFrame(new BrowsePlaylists);
 }
 
-QString BrowsePlaylists::playlistsPopupText() const
+QString BrowsePlaylists::playlistsPopupText()
 {
-    const bool empty = const_cast<BrowsePlaylists *>(this)->browse().isEmpty();
+    const bool empty = browse().isEmpty();
     auto item = [](const QPushButton *b, bool enabled) {
         return (enabled && b->isEnabled() ? QString() : QStringLiteral("~")) + b->text();
     };

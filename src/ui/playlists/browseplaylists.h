@@ -21,7 +21,7 @@ public:
     static void run();
 
     /// The right-click menu: the list's items, the printouts and "Generate Play List".
-    QString playlistsPopupText() const;
+    QString playlistsPopupText();
     void choosePlaylistsPopupItem(int item);
 
 public Q_SLOTS:
