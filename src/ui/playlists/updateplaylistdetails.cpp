@@ -72,9 +72,9 @@ FormSettings UpdatePlaylistDetails::settings()
     return s;
 }
 
-bool UpdatePlaylistDetails::startEntry()
+bool UpdatePlaylistDetails::start()
 {
-    if (!start())
+    if (!RecordForm::start())
         return false;
     showSong();
     return true;
@@ -84,7 +84,7 @@ void UpdatePlaylistDetails::open(QWidget *parent, std::function<void(int)> then)
 {
     auto *form = new UpdatePlaylistDetails(parent);
     form->setAttribute(Qt::WA_DeleteOnClose);
-    if (!form->startEntry()) {
+    if (!form->start()) {
         const int response = GLO.ActionResponse;
         delete form;
         if (then)

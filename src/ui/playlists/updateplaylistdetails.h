@@ -24,8 +24,9 @@ public:
     /// ActionResponse when it has closed (at once for a delete).
     static void open(QWidget *parent, std::function<void(int response)> then);
 
-    /// Entry, then the chosen song shown.
-    bool startEntry();
+    /// Entry (numbering, deleting), then the entry's song shown; true when the window is to
+    /// open.
+    bool start();
 
     QPushButton *selectSongButton() const { return m_select; }
     QLineEdit *artistDisplay() const { return m_artist; }
