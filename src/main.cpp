@@ -9,6 +9,7 @@
 #include "ui/catalog/songprocedures.h"
 #include "ui/frame/mainframe.h"
 #include "ui/interchange/interchangeprocedures.h"
+#include "ui/playlists/playlistprocedures.h"
 #include "ui/procedures.h"
 #include "ui/reports/reportprocedures.h"
 #include "ui/uiservices.h"
@@ -29,6 +30,7 @@ void registerAllProcedures()
     melodex::registerInterchangeProcedures();
     melodex::registerAlbumProcedures();
     melodex::registerReportProcedures();
+    melodex::registerPlaylistProcedures();
 }
 } // namespace
 

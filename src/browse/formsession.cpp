@@ -10,6 +10,8 @@
 
 #include <QHash>
 
+#include <limits>
+
 namespace melodex {
 
 namespace {
@@ -158,16 +160,39 @@ bool FormSession::numberNewRecord()
 {
     store::KeyedFile &file = *m_settings.file;
     const auto &key = file.layout().keys[size_t(m_settings.autoNumberKey)];
-    const int field = key.fields.front();
+    const int field = key.fields.back();
     const std::vector<QVariant> primed = file.buffer().values();
     const QString name = m_settings.fileName.isEmpty() ? file.label() : m_settings.fileName;
+    // Records that share the leading components; the highest of them is read backwards from the
+    // largest number the field can hold.
+    const std::vector<int> leading(key.fields.begin(), key.fields.end() - 1);
+    std::vector<QVariant> range;
+    for (int f : leading)
+        range.push_back(file.storedValue(f));
+    auto sameLeading = [&] {
+        for (size_t i = 0; i < leading.size(); ++i)
+            if (file.storedValue(leading[i]) != range[i])
+                return false;
+        return true;
+    };
+    const store::FieldDef &def = file.layout().fields[size_t(field)];
+    const qint64 highest = def.type == store::FieldType::Decimal
+                               ? def.decimalLimit()
+                               : qint64(std::numeric_limits<qint32>::max());
     for (;;) {
         for (int attempt = 0; attempt < Attempts; ++attempt) {
-            file.set(m_settings.autoNumberKey);
+            if (leading.empty()) {
+                file.set(m_settings.autoNumberKey);
+            } else {
+                file.buffer().setValues(primed);
+                file.buffer().setValue(field, highest);
+                file.setFromBuffer(m_settings.autoNumberKey);
+            }
             const int rc = file.previous();
             qint64 number = 1;
             if (rc == 0) {
-                number = file.buffer().value(field).toLongLong() + 1;
+                if (sameLeading())
+                    number = file.buffer().value(field).toLongLong() + 1;
             } else if (rc != store::NoRecErr) {
                 StandardWarning(35, name);
                 return false;

@@ -50,7 +50,9 @@ public:
     {
         store::KeyedFile *file = nullptr;
         std::vector<store::KeyedFile *> lookups;
-        /// A unique key of one numeric component that numbers new records; -1 for none.
+        /// A unique key whose last, numeric component numbers new records; -1 for none. The
+        /// components before it come from the primed record, and the number follows the highest
+        /// among the records that share them (a playlist's entries).
         int autoNumberKey = -1;
         std::vector<UniqueKeyName> uniqueKeys;
         std::vector<FormField> fields;
