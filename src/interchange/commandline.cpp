@@ -12,6 +12,7 @@
 #include "platform/store/store.h"
 #include "reports/reportcommand.h"
 #include "services/messageservice.h"
+#include "stats/statscommand.h"
 #include "wizard/cdcommand.h"
 
 #include <QDir>
@@ -31,6 +32,7 @@ const char *const Usage =
     "       melodex export FILE|- [--fields NAME,NAME,...] [--no-header] [--filter EXPR]\n"
     "                      [--order KEY] [--safe-for-spreadsheets] [--data-dir DIR]\n"
     "       melodex check [--quick] [--data-dir DIR]   (melodex check --help tells more)\n"
+    "       melodex stats [--filter EXPR] [--data-dir DIR]   (melodex stats --help tells more)\n"
     "\n"
     "import  adds one song per line of a comma-delimited FILE. Its first line names the song\n"
     "        field of each column (MUS:Artist,MUS:Title,...; CAT:Category finds or adds the\n"
@@ -289,6 +291,8 @@ std::optional<int> runInterchangeCommand(const QStringList &arguments)
         return runCheckCommand(arguments);
     if (command == QLatin1String("report"))
         return reports::runReportCommand(arguments);
+    if (command == QLatin1String("stats"))
+        return runStatsCommand(arguments);
     if (command != QLatin1String("import") && command != QLatin1String("export"))
         return std::nullopt;
 

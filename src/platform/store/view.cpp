@@ -70,6 +70,8 @@ int View::open()
     m_cursor->setOrder(m_key);
     m_open = true;
     m_filterError.clear();
+    m_filterSql.clear();
+    m_filterBinder = {};
     QStringList parts;
     for (const QString &p : std::as_const(m_filterParts))
         if (!p.trimmed().isEmpty())
@@ -125,12 +127,19 @@ int View::open()
         // The view still reads, unfiltered, as a list does after "Filter and Range Limits ignored".
         return BadViewErr;
     }
-    m_cursor->setFilter(compiled->sql, [compiled](sqlite3_stmt *st, int first) {
+    m_filterSql = compiled->sql;
+    m_filterBinder = [compiled](sqlite3_stmt *st, int first) {
         expr::bind(st, first, compiled->params);
         return first + int(compiled->params.size());
-    });
+    };
+    m_cursor->setFilter(m_filterSql, m_filterBinder);
     clearError();
     return 0;
+}
+
+int View::bindFilter(sqlite3_stmt *st, int first) const
+{
+    return m_filterBinder ? m_filterBinder(st, first) : first;
 }
 
 int View::set()

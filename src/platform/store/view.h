@@ -51,6 +51,11 @@ public:
     int open();
     bool isOpen() const { return m_open; }
     QString filterError() const { return m_filterError; }
+    /// The open view's filter as an SQL condition over the file's table (empty when it reads
+    /// every record), so that aggregate queries can select the same records; its values are
+    /// parameters that bindFilter() binds from index `first` on, returning the next free index.
+    QString filterSql() const { return m_filterSql; }
+    int bindFilter(sqlite3_stmt *st, int first) const;
 
     int set();
     int setFromBuffer();
@@ -69,6 +74,8 @@ private:
     int m_key = -1;
     QStringList m_filterParts;
     QString m_filterError;
+    QString m_filterSql;
+    Cursor::Binder m_filterBinder;
     QHash<QString, Getter> m_bindings;
     struct Lookup
     {

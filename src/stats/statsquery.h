@@ -1,0 +1,37 @@
+// Reads the collection figures with aggregate queries, for all songs or those a filter selects.
+#pragma once
+
+#include "stats/collectionstats.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace melodex {
+
+/// Reads CollectionStats with a handful of GROUP BY queries over the keys; the filter (the songs
+/// list's search language; CAT:Category names a song's category) is compiled to SQL with
+/// parameters, so no song is read into the program one by one and memory does not grow with the
+/// catalogue.
+class StatsQuery
+{
+public:
+    /// Conditions that must all hold; blank or none: every song.
+    void setFilterParts(const QStringList &parts) { m_filterParts = parts; }
+    void setFilter(const QString &filter) { m_filterParts = QStringList{filter}; }
+
+    /// Opens the files it needs, runs the queries and closes them again. Nothing when a file
+    /// cannot be opened or read, or when the filter does not compile: error() says why and
+    /// filterError() is set for the last.
+    std::optional<CollectionStats> run();
+    QString error() const { return m_error; }
+    QString filterError() const { return m_filterError; }
+
+private:
+    QStringList m_filterParts;
+    QString m_error;
+    QString m_filterError;
+};
+
+} // namespace melodex
