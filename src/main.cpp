@@ -12,6 +12,7 @@
 #include "ui/playlists/playlistprocedures.h"
 #include "ui/procedures.h"
 #include "ui/reports/reportprocedures.h"
+#include "ui/stats/statsprocedures.h"
 #include "ui/uiservices.h"
 #include "wizard/cddevicesetting.h"
 
@@ -31,6 +32,7 @@ void registerAllProcedures()
     melodex::registerAlbumProcedures();
     melodex::registerReportProcedures();
     melodex::registerPlaylistProcedures();
+    melodex::registerStatsProcedures();
 }
 } // namespace
 

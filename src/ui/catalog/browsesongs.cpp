@@ -400,14 +400,32 @@ void BrowseSongs::selectCategory()
 
 // --- popup and dragging ------------------------------------------------------------------------
 
+namespace {
+
+BrowseSongs::StatisticsOpener &statisticsOpener()
+{
+    static BrowseSongs::StatisticsOpener opener;
+    return opener;
+}
+
+const QString StatisticsItem = QStringLiteral("S&tatistics of These Songs");
+
+} // namespace
+
+void BrowseSongs::setStatisticsOpener(StatisticsOpener opener)
+{
+    statisticsOpener() = std::move(opener);
+}
+
 QString BrowseSongs::songsPopupText()
 {
     std::vector<std::pair<QString, bool>> extras;
     for (const int b : {PrintButton, SearchButton, ImportButton, ExportButton})
         extras.emplace_back(extraButton(b)->text(), extraButton(b)->isEnabled());
-    return PagedBrowse::popupText(
+    const QString text = PagedBrowse::popupText(
         button(BrowseButton::Insert)->text(), button(BrowseButton::Change)->text(),
         button(BrowseButton::Delete)->text(), browse().isEmpty(), std::nullopt, extras);
+    return statisticsOpener() ? text + QStringLiteral("|-|") + StatisticsItem : text;
 }
 
 void BrowseSongs::chooseSongsPopupItem(int item)
@@ -416,6 +434,10 @@ void BrowseSongs::chooseSongsPopupItem(int item)
         button(BrowseButton::Insert), button(BrowseButton::Change), button(BrowseButton::Delete),
         extraButton(PrintButton),     extraButton(SearchButton),    extraButton(ImportButton),
         extraButton(ExportButton)};
+    if (item == int(order.size()) + 1 && statisticsOpener()) {
+        statisticsOpener()(this, browse().userFilter());
+        return;
+    }
     if (item < 1 || size_t(item) > order.size())
         return;
     QPushButton *b = order[size_t(item - 1)];

@@ -3,6 +3,8 @@
 
 #include "ui/browse/browselist.h"
 
+#include <functional>
+
 class QMimeData;
 
 namespace melodex {
@@ -42,6 +44,11 @@ public:
     QString songsPopupText();
     /// Presses the button of item `item` (1-based, separators not counted) of that menu.
     void chooseSongsPopupItem(int item);
+    /// Opens statistics of the songs `filter` selects (the list's search, blank for all). Set by
+    /// the statistics window's registration; while one is set the menu ends in "S&tatistics of
+    /// These Songs".
+    using StatisticsOpener = std::function<void(QWidget *list, const QString &filter)>;
+    static void setStatisticsOpener(StatisticsOpener opener);
     /// What a drag of row `row` (0-based) hands over: the song's MUS:ID under the format
     /// "Songs". Makes that row the current record. Nullptr when there is no such row.
     QMimeData *dragData(int row);

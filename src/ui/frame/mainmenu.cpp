@@ -61,6 +61,9 @@ const std::vector<MenuEntry> &mainMenuTable()
         {1, I::None, nullptr, "", nullptr},
         {1, I::BrowseCategories, "&Categories", "", "BrowseCategories"},
         {1, I::BrowseMediaFormats, "&Media Formats", "Browse Media Formats", "BrowseMedia"},
+        {1, I::None, nullptr, "", nullptr},
+        {1, I::BrowseStatistics, "S&tatistics", "Figures and charts of the collection",
+         "BrowseStatistics"},
 
         {0, I::None, "&Reports", "", nullptr},
         {1, I::None, "&Songs", "Generate Song Report", nullptr},

@@ -57,6 +57,7 @@ enum class MainMenuItem : int {
     HelpSearch,
     HowToUseHelp,
     About,
+    BrowseStatistics,
     Count
 };
 
