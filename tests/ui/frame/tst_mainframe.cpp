@@ -54,6 +54,7 @@ const char *const expectedMenu[] = {
     "&Browse/&Play Lists||BrowsePlaylists",
     "&Browse/&Categories||BrowseCategories",
     "&Browse/&Media Formats|Browse Media Formats|BrowseMedia",
+    "&Browse/S&tatistics|Figures and charts of the collection|BrowseStatistics",
     "&Reports||",
     "&Reports/&Songs|Generate Song Report|",
     "&Reports/&Songs/By &Artist|Print ordered by Songs By Artist|PrintMUS:SongsByArtist",
