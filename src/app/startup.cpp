@@ -44,14 +44,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
     const QString usage = QStringLiteral(
         "Usage: melodex [--data-dir DIR]\n"
         "       melodex import FILE [--strip-header] [--data-dir DIR]\n"
-        "       melodex export FILE|- [--fields MUS:Artist,MUS:Title,...] [--no-header]
-"
-        "                      [--filter EXPR] [--order KEY] [--safe-for-spreadsheets]
-"
-        "                      [--data-dir DIR]
-"
-        "       melodex cd [--cd-device PATH]
-"
+        "       melodex export FILE|- [--fields MUS:Artist,MUS:Title,...] [--no-header]\n"
+        "                      [--filter EXPR] [--order KEY] [--safe-for-spreadsheets]\n"
+        "                      [--data-dir DIR]\n"
+        "       melodex cd [--cd-device PATH]\n\n"
         "A catalogue of a private music collection.\n\n"
         "Options:\n"
         "  --data-dir DIR  the directory holding the data files (default: the current directory)\n"
