@@ -28,12 +28,9 @@ constexpr int BatchSize = 5000;
 
 const char *const Usage =
     "Usage: melodex import FILE [--strip-header] [--data-dir DIR]\n"
-    "       melodex export FILE|- [--fields NAME,NAME,...] [--no-header] [--filter EXPR]
-    "
-    "                      [--order KEY] [--safe-for-spreadsheets] [--data-dir DIR]
-    "
-    "       melodex check [--quick] [--data-dir DIR]   (melodex check --help tells more)
-    "
+    "       melodex export FILE|- [--fields NAME,NAME,...] [--no-header] [--filter EXPR]\n"
+    "                      [--order KEY] [--safe-for-spreadsheets] [--data-dir DIR]\n"
+    "       melodex check [--quick] [--data-dir DIR]   (melodex check --help tells more)\n"
     "\n"
     "import  adds one song per line of a comma-delimited FILE. Its first line names the song\n"
     "        field of each column (MUS:Artist,MUS:Title,...; CAT:Category finds or adds the\n"
