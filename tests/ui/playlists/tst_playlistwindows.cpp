@@ -262,14 +262,14 @@ private Q_SLOTS:
         addEntry(1, 1, 1);
         for (int seq = 1; seq <= 3; ++seq)
             addEntry(2, seq, seq);
-        data.messages.answer(MessageRequest::Cancel);
+        data.messages.answer(MessageRequest::No);
         QVERIFY(!openForm(DeleteRecord, 2));
         QCOMPARE(PlaylistMaster.records(), 2);
-        QVERIFY(data.messages.requests().front().text.contains(
-            QStringLiteral("Its 3 song entries will be deleted with it.")));
-        QCOMPARE(data.messages.requests().front().defaultButton, int(MessageRequest::Cancel));
+        QCOMPARE(data.messages.requests().front().text,
+                 QStringLiteral("Delete the playlist \"Drop\" and its 3 song entries?"));
+        QCOMPARE(data.messages.requests().front().defaultButton, int(MessageRequest::No));
 
-        data.messages.answer(MessageRequest::Ok);
+        data.messages.answer(MessageRequest::Yes);
         QVERIFY(!openForm(DeleteRecord, 2));
         QCOMPARE(GLO.ActionResponse, int(RequestCompleted));
         QCOMPARE(PlaylistMaster.records(), 1);
