@@ -13,6 +13,7 @@
 #include "ui/procedures.h"
 #include "ui/reports/reportprocedures.h"
 #include "ui/uiservices.h"
+#include "ui/wizard/wizardprocedures.h"
 #include "wizard/cddevicesetting.h"
 
 #include <QApplication>
@@ -31,6 +32,7 @@ void registerAllProcedures()
     melodex::registerAlbumProcedures();
     melodex::registerReportProcedures();
     melodex::registerPlaylistProcedures();
+    melodex::registerWizardProcedures();
 }
 } // namespace
 
