@@ -96,7 +96,10 @@ std::optional<qint32> UpdateAddWizard::parseTime(const QString &text)
     const qint64 seconds = m.captured(3).toLongLong();
     if (seconds > 59 || (m.hasCaptured(1) && !m.captured(1).isEmpty() && minutes > 59))
         return std::nullopt;
-    const qint64 total = (hours * 3600 + minutes * 60 + seconds) * 100 + 1;
+    const qint64 secondsIn = hours * 3600 + minutes * 60 + seconds;
+    if (secondsIn == 0)
+        return 0; // no time, as a blank field
+    const qint64 total = secondsIn * 100 + 1;
     if (total > 8640000)
         return std::nullopt;
     return qint32(total);
