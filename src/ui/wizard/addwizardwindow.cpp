@@ -137,6 +137,9 @@ AddWizardWindow::AddWizardWindow(bool compilation, QWidget *parent)
     for (int c = 1; c < m_list->columnCount() - 1; ++c)
         m_list->setColumnWidth(c, ch * (compilation ? 24 : 40));
     m_list->setColumnWidth(m_list->columnCount() - 1, ch * 8);
+    // The title takes the room the window gives; the other columns keep their widths.
+    m_list->horizontalHeader()->setSectionResizeMode(m_list->columnCount() - 2,
+                                                     QHeaderView::Stretch);
     m_list->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_list->installEventFilter(this);
     connect(m_list, &QTableWidget::cellDoubleClicked, this, [this] { changeTrack(); });
@@ -192,7 +195,7 @@ AddWizardWindow::AddWizardWindow(bool compilation, QWidget *parent)
 
     fillLists();
     reload();
-    resize(sizeHint().expandedTo(QSize(ch * 80, fontMetrics().height() * 24)));
+    resize(sizeHint().expandedTo(QSize(ch * 100, fontMetrics().height() * 24)));
 }
 
 AddWizardWindow::~AddWizardWindow()
