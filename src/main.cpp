@@ -14,6 +14,7 @@
 #include "ui/reports/reportprocedures.h"
 #include "ui/stats/statsprocedures.h"
 #include "ui/uiservices.h"
+#include "ui/wizard/wizardprocedures.h"
 #include "wizard/cddevicesetting.h"
 
 #include <QApplication>
@@ -33,6 +34,7 @@ void registerAllProcedures()
     melodex::registerReportProcedures();
     melodex::registerPlaylistProcedures();
     melodex::registerStatsProcedures();
+    melodex::registerWizardProcedures();
 }
 } // namespace
 

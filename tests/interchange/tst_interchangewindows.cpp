@@ -177,7 +177,7 @@ void InterchangeWindowsTest::assignsAndKeepsBothListsInStep()
 
     // A blank answer keeps the picture; another one replaces it.
     QStringList answers{QString(), QStringLiteral("@d2")};
-    w->setPictureAsker([&](QWidget *, const QString &) { return answers.takeFirst(); });
+    w->setPictureAsker([&](QWidget *, const QString &, auto then) { then(answers.takeFirst()); });
     QPushButton *picture = button(w.get(), QStringLiteral("&Picture"));
     picture->click();
     QCOMPARE(fields->topLevelItem(0)->text(1), QStringLiteral("@S1000"));
@@ -418,7 +418,7 @@ void InterchangeWindowsTest::showsThePictureKindAndChangesPictures()
     QCOMPARE(w.pictureKind(), QStringLiteral("Numeric"));
 
     QStringList answers{QString(), QStringLiteral("@n-13")};
-    w.setPictureAsker([&](QWidget *, const QString &) { return answers.takeFirst(); });
+    w.setPictureAsker([&](QWidget *, const QString &, auto then) { then(answers.takeFirst()); });
     list->setCurrentRow(5);
     button(&w, QStringLiteral("&Picture"))->click();
     QCOMPARE(w.pictureKind(), QStringLiteral("@d2"));

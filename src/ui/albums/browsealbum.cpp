@@ -137,11 +137,7 @@ BrowseSettings BrowseAlbum::settings()
          QStringLiteral("Close the albums list"),
          {}},
     };
-    s.updateProcedure = [](QWidget *caller, FormDone done) {
-        const int response = UpdateAlbums::run(caller);
-        if (done)
-            done(response);
-    };
+    s.updateProcedure = &UpdateAlbums::run;
     s.designedSize = QSize(360, 200);
     s.minimumSize = QSize(250, 140);
     return s;
@@ -212,12 +208,10 @@ void BrowseAlbum::copyAlbum()
 {
     if (browse().isEmpty())
         return;
-    browse().callForm(SelectRecord, [] {
+    callForm(SelectRecord, [](QWidget *caller, FormDone done) {
         AlbumEntry::prepareCopy(ALB);
-        UpdateAlbums::run(QApplication::activeWindow());
+        UpdateAlbums::run(caller, std::move(done));
     });
-    forceRefresh();
-    table()->setFocus();
 }
 
 QString BrowseAlbum::albumPopupText() const

@@ -375,20 +375,19 @@ qint32 UpdateAlbums::albumId() const
 
 // --- entry -----------------------------------------------------------------------------------
 
-int UpdateAlbums::run(QWidget *parent)
+void UpdateAlbums::run(QWidget *caller, FormDone then)
 {
     if (GLO.ActionRequest == DeleteRecord) {
         // With songs to go, the question names them; without, the standard confirmation.
         const int answer = deleteWithSongs();
         if (answer >= 0) {
             GLO.ActionResponse = answer;
-            return answer;
+            if (then)
+                then(answer);
+            return;
         }
     }
-    UpdateAlbums form(parent);
-    if (form.start())
-        form.exec();
-    return GLO.ActionResponse;
+    openForm(caller, std::make_unique<UpdateAlbums>(caller), std::move(then));
 }
 
 bool UpdateAlbums::start()
@@ -638,33 +637,35 @@ void UpdateAlbums::say(const QString &caption, const QString &text, int icon)
     MessageService::instance().show(r);
 }
 
-int UpdateAlbums::runSongForm(int request, qint32 songId)
+void UpdateAlbums::runSongForm(int request, qint32 songId, FormDone next)
 {
-    {
-        KeepBuffer keep(ALB);
-        if (request == InsertRecord) {
-            MUS.clear();
-            MUS.AlbumID = albumId();
-        } else {
-            MUS.clear();
-            MUS.ID = songId;
-            if (songId == 0 || Songlore.get(SongloreRecord::KeyID) != 0) {
-                reloadSongs();
-                return RequestCancelled;
-            }
-            if (request == SelectRecord) {
-                // A copy starts from the song's values as a new song of this album.
-                MUS.ID = 0;
-                MUS.AlbumID = albumId();
-            }
+    if (request == InsertRecord) {
+        MUS.clear();
+        MUS.AlbumID = albumId();
+    } else {
+        MUS.clear();
+        MUS.ID = songId;
+        if (songId == 0 || Songlore.get(SongloreRecord::KeyID) != 0) {
+            reloadSongs();
+            if (next)
+                next(RequestCancelled);
+            return;
         }
-        GLO.ActionRequest = request;
-        GLO.ActionResponse = 0;
-        UpdateSongsForAlbum::run(this);
+        if (request == SelectRecord) {
+            // A copy starts from the song's values as a new song of this album.
+            MUS.ID = 0;
+            MUS.AlbumID = albumId();
+        }
     }
-    const int response = GLO.ActionResponse;
-    reloadSongs();
-    return response;
+    GLO.ActionRequest = request;
+    GLO.ActionResponse = 0;
+    // The song form may read other albums into the buffer; this form's album comes back after.
+    UpdateSongsForAlbum::run(this, [this, album = ALB.values(), next](int response) {
+        ALB.setValues(album);
+        reloadSongs();
+        if (next)
+            next(response);
+    });
 }
 
 void UpdateAlbums::addSong()
@@ -707,10 +708,9 @@ void UpdateAlbums::selectExistingSongs()
         return;
     if (answer == MessageRequest::No) {
         // One song picked from the file-number picker.
-        const std::vector<QVariant> savedSong = MUS.values();
         const int request = GLO.ActionRequest;
         GLO.ActionRequest = SelectRecord;
-        SelectFileNumber::run(this, [this, savedSong](int response) {
+        SelectFileNumber::run(this, [this, savedSong = MUS.values()](int response) {
             const qint32 picked = MUS.ID;
             MUS.setValues(savedSong);
             if (response == RequestCompleted)
@@ -733,14 +733,23 @@ void UpdateAlbums::selectExistingSongs()
 
 void UpdateAlbums::editAllSongs()
 {
-    const std::vector<qint32> songs = AlbumSongs::songsOf(albumId());
-    for (const qint32 id : songs) {
+    editSongsFrom(std::make_shared<const std::vector<qint32>>(AlbumSongs::songsOf(albumId())), 0);
+}
+
+void UpdateAlbums::editSongsFrom(std::shared_ptr<const std::vector<qint32>> songs, size_t next)
+{
+    // Each form opens when the one before has closed with OK; a Cancel ends the run silently.
+    for (; next < songs->size(); ++next) {
+        const qint32 id = (*songs)[next];
         MUS.clear();
         MUS.ID = id;
         if (Songlore.get(SongloreRecord::KeyID) != 0)
             continue; // deleted meanwhile
-        if (runSongForm(ChangeRecord, id) != RequestCompleted)
-            return;
+        runSongForm(ChangeRecord, id, [this, songs, next](int response) {
+            if (response == RequestCompleted)
+                editSongsFrom(songs, next + 1);
+        });
+        return;
     }
     say(QStringLiteral("Information"), QStringLiteral("End of songs on this album."),
         MessageRequest::Information);

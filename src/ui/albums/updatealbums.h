@@ -2,11 +2,13 @@
 #pragma once
 
 #include "browse/formsession.h"
+#include "ui/form/formcall.h"
 
 #include <QDialog>
 #include <QPixmap>
 #include <QPointer>
 
+#include <memory>
 #include <vector>
 
 class QComboBox;
@@ -54,8 +56,8 @@ public:
     ~UpdateAlbums() override;
 
     /// The procedure for the current ActionRequest (1 insert, 2 change, 3 delete, 4 insert as a
-    /// copy of the album in the buffer); returns ActionResponse.
-    static int run(QWidget *parent = nullptr);
+    /// copy of the album in the buffer), modal to `caller` only; `then` gets ActionResponse.
+    static void run(QWidget *caller, FormDone then = {});
     /// The record logic: numbering on ALB:KeyAlbumID, the unique keys, the fields.
     FormSession::Settings sessionSettings();
 
@@ -119,7 +121,8 @@ private:
     void showPicture();
     void updateSongButtons();
     void reloadSongs();
-    int runSongForm(int request, qint32 songId);
+    void runSongForm(int request, qint32 songId, FormDone next = {});
+    void editSongsFrom(std::shared_ptr<const std::vector<qint32>> songs, size_t next);
     void say(const QString &caption, const QString &text, int icon);
 
     FormSession m_session;

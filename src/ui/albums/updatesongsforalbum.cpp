@@ -1,17 +1,13 @@
 // The song form opened from the album form.
 #include "ui/albums/updatesongsforalbum.h"
 
-#include "app/globals.h"
 #include "ui/catalog/updatesong.h"
 
 namespace melodex {
 
-int UpdateSongsForAlbum::run(QWidget *parent)
+void UpdateSongsForAlbum::run(QWidget *caller, FormDone then)
 {
-    UpdateSong form(parent);
-    if (form.start())
-        form.exec();
-    return GLO.ActionResponse;
+    openForm(caller, std::make_unique<UpdateSong>(caller), std::move(then));
 }
 
 } // namespace melodex

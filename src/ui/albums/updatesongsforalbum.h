@@ -1,7 +1,7 @@
 // UpdateSongsForAlbum: the song form as the album form opens it.
 #pragma once
 
-class QWidget;
+#include "ui/form/formcall.h"
 
 namespace melodex {
 
@@ -14,8 +14,9 @@ class UpdateSongsForAlbum
 public:
     UpdateSongsForAlbum() = delete;
     /// The procedure for the current ActionRequest on the song in the songs buffer (1 insert,
-    /// 2 change, 3 delete, 4 insert as a copy); returns ActionResponse.
-    static int run(QWidget *parent = nullptr);
+    /// 2 change, 3 delete, 4 insert as a copy), modal to `caller` only; `then` gets
+    /// ActionResponse.
+    static void run(QWidget *caller, FormDone then = {});
 };
 
 } // namespace melodex

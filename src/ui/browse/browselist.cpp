@@ -551,14 +551,19 @@ void BrowseList::pressButton(const BrowseButton &b)
 
 void BrowseList::callForm(int request)
 {
-    if (m_busy || m_formOpen || m_closed || !m_opened || !m_settings.updateProcedure)
+    callForm(request, m_settings.updateProcedure);
+}
+
+void BrowseList::callForm(int request, const FormProcedure &procedure)
+{
+    if (m_busy || m_formOpen || m_closed || !m_opened || !procedure)
         return;
     if (!m_browse.beginForm(request)) {
         step({});
         return;
     }
     m_formOpen = true;
-    m_settings.updateProcedure(this, [this, request](int response) {
+    procedure(this, [this, request](int response) {
         m_formOpen = false;
         step([this, request, response] { m_browse.endForm(request, response); });
         m_table->setFocus();

@@ -77,6 +77,8 @@ protected:
     /// Runs the record form for `request` over the highlighted record (or a new one) and
     /// reloads the page around its result once it has finished.
     void callForm(int request);
+    /// The same with another form than the list's own (a copy that prepares the buffer first).
+    void callForm(int request, const FormProcedure &procedure);
 
     bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;

@@ -13,6 +13,7 @@
 #include "ui/layout/dialogunits.h"
 #include "ui/layout/windowplacement.h"
 #include "ui/procedures.h"
+#include "ui/wizard/selectaddtype.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -359,15 +360,39 @@ QAbstractButton *UpdateSong::sideButton(const QString &side) const
 
 void UpdateSong::run(QWidget *caller, FormDone then)
 {
+    // The wizards, the track list and the CD reader work under the number of this window.
+    if (GLO.ThreadInstance == 0)
+        GLO.ThreadInstance = nextThreadInstance();
     const int request = GLO.ActionRequest;
     const bool copying = request == SelectRecord;
     const SongEntry::Style style =
         SongEntry::entryStyle(GLO.AddMode, copying ? int(InsertRecord) : request, copying, MUS);
-    if (style == SongEntry::Style::Compilation || style == SongEntry::Style::SingleArtist) {
-        const QString wizard = style == SongEntry::Style::Compilation
+    if (style == SongEntry::Style::AskType) {
+        // The answer decides as the first letter of AddMode would; the buffer waits meanwhile.
+        SelectAddType::ask(caller, [caller, then = std::move(then),
+                                    song = MUS.values()](const QString &choice) mutable {
+            MUS.setValues(song);
+            GLO.ActionRequest = InsertRecord;
+            const QString mode = GLO.AddMode;
+            GLO.AddMode = choice;
+            runAs(caller, int(SongEntry::entryStyle(choice, InsertRecord, false, MUS)),
+                  std::move(then));
+            GLO.AddMode = mode;
+        });
+        return;
+    }
+    runAs(caller, int(style), std::move(then));
+}
+
+void UpdateSong::runAs(QWidget *caller, int style, FormDone then)
+{
+    if (style == int(SongEntry::Style::Compilation) ||
+        style == int(SongEntry::Style::SingleArtist)) {
+        const QString wizard = style == int(SongEntry::Style::Compilation)
                                    ? QStringLiteral("AddCompilation")
                                    : QStringLiteral("AddSingleArtist");
         if (hasProcedure(wizard)) {
+            GLO.ActionRequest = 0;
             procedure(wizard)();
             GLO.ActionRequest = 0;
             GLO.ActionResponse = RequestCancelled;

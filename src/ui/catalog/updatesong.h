@@ -42,9 +42,11 @@ public:
     /// song in the buffer) over `caller`; `then` gets ActionResponse when the form has finished.
     /// A new song goes to the album entry wizard
     /// when the AddMode preference asks for it and the wizard's procedure ("AddCompilation",
-    /// "AddSingleArtist") is registered; otherwise, and for the entry type question, which does
-    /// not exist yet, the song is entered in this form.
+    /// "AddSingleArtist") is registered; with "Ask Each Time" and a blank new song, "Select Add
+    /// Mode" asks first; otherwise the song is entered in this form.
     static void run(QWidget *caller, FormDone then);
+    /// Goes on as the entry style `style` (a SongEntry::Style) says: a wizard or this form.
+    static void runAs(QWidget *caller, int style, FormDone then);
 
     /// Entry (numbering, copying, deleting); true when the window is to be shown.
     bool start();

@@ -203,8 +203,10 @@ void ExportWindow::askPicture()
     const int row = m_export->currentRow();
     if (row < 0 || row >= m_list.size())
         return;
-    if (m_list.setPicture(row, m_askPicture(this, m_list.entries()[row].picture)))
-        showPictureKind();
+    m_askPicture(this, m_list.entries()[row].picture, [this, row](const QString &picture) {
+        if (row < m_list.size() && m_list.setPicture(row, picture))
+            showPictureKind();
+    });
 }
 
 void ExportWindow::runExport()

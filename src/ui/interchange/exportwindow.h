@@ -22,7 +22,8 @@ class ExportWindow : public QWidget
 {
     Q_OBJECT
 public:
-    using PictureAsker = std::function<QString(QWidget *parent, const QString &picture)>;
+    using PictureAsker = std::function<void(QWidget *parent, const QString &picture,
+                                            std::function<void(const QString &)> then)>;
 
     explicit ExportWindow(QWidget *parent = nullptr);
     ~ExportWindow() override;

@@ -213,8 +213,10 @@ void ImportWindow::askPicture()
     const int field = currentField();
     if (field < 0)
         return;
-    if (m_assignment.setPicture(field, m_askPicture(this, m_assignment.fields()[field].picture)))
-        fillFields();
+    m_askPicture(this, m_assignment.fields()[field].picture, [this, field](const QString &picture) {
+        if (field < int(m_assignment.fields().size()) && m_assignment.setPicture(field, picture))
+            fillFields();
+    });
 }
 
 void ImportWindow::assignField()

@@ -27,7 +27,8 @@ class ImportWindow : public QWidget
     Q_OBJECT
 public:
     /// Asks for a picture; returns a blank text when the user cancelled.
-    using PictureAsker = std::function<QString(QWidget *parent, const QString &picture)>;
+    using PictureAsker = std::function<void(QWidget *parent, const QString &picture,
+                                            std::function<void(const QString &)> then)>;
 
     /// `file` must be open (see ImportFile::open).
     explicit ImportWindow(std::unique_ptr<ImportFile> file, QWidget *parent = nullptr);

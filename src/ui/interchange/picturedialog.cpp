@@ -3,6 +3,7 @@
 
 #include "interchange/interchangefields.h"
 #include "services/messageservice.h"
+#include "ui/form/formcall.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -47,10 +48,13 @@ void PictureDialog::accept()
     QDialog::accept();
 }
 
-QString ImportExport_AskPicture(QWidget *parent, const QString &picture)
+void ImportExport_AskPicture(QWidget *parent, const QString &picture, PictureAnswer then)
 {
-    PictureDialog dialog(picture, parent);
-    return dialog.exec() == QDialog::Accepted ? dialog.picture() : QString();
+    auto *dialog = new PictureDialog(picture, parent);
+    callForm(parent, dialog, [dialog, then = std::move(then)](int response) {
+        if (then)
+            then(response == RequestCompleted ? dialog->picture() : QString());
+    });
 }
 
 } // namespace melodex

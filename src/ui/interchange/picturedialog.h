@@ -3,6 +3,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QLineEdit;
 
 namespace melodex {
@@ -26,8 +28,11 @@ private:
     QLineEdit *m_entry;
 };
 
-/// Shows the picture dialog preset with `picture`; returns the accepted picture, or a blank one
-/// when the user cancelled or closed the window.
-QString ImportExport_AskPicture(QWidget *parent, const QString &picture);
+/// Receives the accepted picture, or a blank one when the user cancelled or closed the window.
+using PictureAnswer = std::function<void(const QString &picture)>;
+
+/// Opens the picture dialog preset with `picture`, modal to `parent` only, and hands its answer
+/// to `then` once it has closed.
+void ImportExport_AskPicture(QWidget *parent, const QString &picture, PictureAnswer then);
 
 } // namespace melodex

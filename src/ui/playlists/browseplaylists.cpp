@@ -58,11 +58,7 @@ BrowseSettings BrowsePlaylists::settings()
          [](BrowseList &l) { static_cast<BrowsePlaylists &>(l).print(top40Procedure); }},
         {BrowseButton::Close, QStringLiteral("Cl&ose"), {}, {}},
     };
-    s.updateProcedure = [](QWidget *caller, FormDone done) {
-        const int response = UpdatePlaylist::run(caller);
-        if (done)
-            done(response);
-    };
+    s.updateProcedure = &UpdatePlaylist::run;
     s.designedSize = QSize(220, 180);
     s.minimumSize = QSize(150, 100);
     return s;

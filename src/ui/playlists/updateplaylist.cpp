@@ -249,12 +249,9 @@ qint32 UpdatePlaylist::playlistId() const
     return qint32(m_session.value(headerField("PlaylistID")).toLongLong());
 }
 
-int UpdatePlaylist::run(QWidget *parent)
+void UpdatePlaylist::run(QWidget *caller, FormDone then)
 {
-    UpdatePlaylist form(parent);
-    if (form.start())
-        form.exec();
-    return GLO.ActionResponse;
+    openForm(caller, std::make_unique<UpdatePlaylist>(caller), std::move(then));
 }
 
 bool UpdatePlaylist::start()

@@ -4,6 +4,7 @@
 #include "browse/formsession.h"
 #include "browse/rangemove.h"
 #include "playlists/playlistentries.h"
+#include "ui/form/formcall.h"
 
 #include <QDialog>
 
@@ -34,9 +35,9 @@ public:
     ~UpdatePlaylist() override;
 
     static FormSession::Settings sessionSettings();
-    /// The procedure for the current ActionRequest (1 insert, 2 change, 3 delete); returns
-    /// ActionResponse.
-    static int run(QWidget *parent = nullptr);
+    /// The procedure for the current ActionRequest (1 insert, 2 change, 3 delete), modal to
+    /// `caller` only; `then` gets ActionResponse.
+    static void run(QWidget *caller, FormDone then = {});
 
     /// Entry: numbering a new playlist, or the delete; true when the window is to open.
     bool start();

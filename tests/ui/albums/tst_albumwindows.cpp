@@ -163,7 +163,8 @@ private Q_SLOTS:
         w.show();
         QString album, cd, notes, recording, title;
         qint64 whileOpen = 0;
-        test::GuiDataFixture::onModal([&](QWidget *modal) {
+        w.extraButton(BrowseAlbum::CopyButton)->click();
+        test::GuiDataFixture::answerForm([&](QWidget *modal) {
             auto *form = qobject_cast<UpdateAlbums *>(modal);
             QVERIFY(form);
             title = form->windowTitle();
@@ -174,7 +175,6 @@ private Q_SLOTS:
             whileOpen = Album.records();
             form->pressCancel();
         });
-        w.extraButton(BrowseAlbum::CopyButton)->click();
         QCOMPARE(title, QStringLiteral("Adding an Album Record"));
         QCOMPARE(album, QStringLiteral("Live - Copy"));
         QVERIFY(cd.isEmpty());
@@ -322,13 +322,13 @@ private Q_SLOTS:
         addSong(5, QStringLiteral("Picked"));
         readAlbum(2);
         withForm(ChangeRecord, [&](UpdateAlbums &form) {
-            test::GuiDataFixture::onModal([](QWidget *modal) {
+            form.songButton(4)->click();
+            test::GuiDataFixture::answerForm([](QWidget *modal) {
                 auto *picker = qobject_cast<BrowseList *>(modal);
                 QVERIFY(picker);
                 QCOMPARE(picker->table()->rowCount(), 1);
                 picker->pressSelect();
             });
-            form.songButton(4)->click();
             // No question without a file number to ask about.
             QVERIFY(data.messages.requests().isEmpty());
             QCOMPARE(column(form.songList(), 2), QStringList{QStringLiteral("Picked")});
@@ -363,14 +363,14 @@ private Q_SLOTS:
                 QVERIFY(song);
                 seen << song->fieldEdit(QStringLiteral("MUS:Title"))->text();
                 if (seen.size() < 2) {
-                    test::GuiDataFixture::onModal(answer);
                     song->pressOk();
+                    test::GuiDataFixture::answerForm(answer);
                 } else {
                     song->pressCancel();
                 }
             };
-            test::GuiDataFixture::onModal(answer);
             form.songButton(5)->click();
+            test::GuiDataFixture::answerForm(answer);
             QCOMPARE(seen, (QStringList{"A", "B"}));
             // A cancel ends the run without a word.
             QVERIFY(data.messages.requests().isEmpty());
@@ -382,7 +382,8 @@ private Q_SLOTS:
         addAlbum(2, QStringLiteral("Artist"), QStringLiteral("Album"), QStringLiteral("LP"));
         readAlbum(2);
         withForm(ChangeRecord, [&](UpdateAlbums &form) {
-            test::GuiDataFixture::onModal([&](QWidget *modal) {
+            form.songButton(0)->click();
+            test::GuiDataFixture::answerForm([&](QWidget *modal) {
                 auto *song = qobject_cast<UpdateSong *>(modal);
                 QVERIFY(song);
                 QCOMPARE(song->windowTitle(), QStringLiteral("Adding Information"));
@@ -390,7 +391,6 @@ private Q_SLOTS:
                 song->fieldEdit(QStringLiteral("MUS:Title"))->setText(QStringLiteral("New"));
                 song->pressOk();
             });
-            form.songButton(0)->click();
             QCOMPARE(column(form.songList(), 2), QStringList{QStringLiteral("New")});
         });
         Songlore.set(SongloreRecord::KeyID);

@@ -1,0 +1,90 @@
+// AddWizardWindow: the album entry wizard's window, for a single artist's album or a compilation.
+#pragma once
+
+#include "browse/rangemove.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QTableWidget;
+class QToolButton;
+
+namespace melodex {
+
+struct WizardHeader;
+
+/// "&General" takes the album's common data, "&Songs" its tracks (the scratch records of
+/// wizard GLO.ThreadInstance), typed with the track editor or read from the CD, moved with the
+/// four arrows. OK writes the album (with "Add Information to Album Database") and one song per
+/// track in one transaction; a failure says why and keeps the window and its tracks.
+class AddWizardWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    AddWizardWindow(bool compilation, QWidget *parent = nullptr);
+    ~AddWizardWindow() override;
+
+    /// The procedures "AddSingleArtist" and "AddCompilation": refuse a change or delete request
+    /// (messages 20 and 21), otherwise open the wizard in the main frame.
+    static void run(bool compilation);
+
+    bool compilation() const { return m_compilation; }
+    qint64 instance() const { return m_instance; }
+    QTabWidget *pages() const { return m_pages; }
+    QLineEdit *artistEdit() const { return m_artist; }
+    QLineEdit *albumEdit() const { return m_album; }
+    QLineEdit *releaseDateEdit() const { return m_releaseDate; }
+    QLineEdit *fileNumberEdit() const { return m_fileNumber; }
+    QComboBox *categoryBox() const { return m_category; }
+    QComboBox *mediaBox() const { return m_media; }
+    QTableWidget *trackList() const { return m_list; }
+    QCheckBox *addToAlbums() const { return m_addToAlbums; }
+    QPushButton *button(const QString &text) const;
+    QToolButton *moveButton(RangeMove::Direction d) const { return m_moves[int(d)]; }
+
+    void reload(qint64 highlightTrack = -1);
+    /// The highlighted track's number, or -1.
+    qint64 currentTrack() const;
+
+public Q_SLOTS:
+    void addTrack();
+    void changeTrack();
+    void deleteTrack();
+    void readCd();
+    void editAllSongs();
+    void move(RangeMove::Direction direction);
+    void pressOk();
+    void pressCancel();
+
+protected:
+    void done(int result) override;
+
+private:
+    bool checkHeader();
+    bool checkCategory();
+    WizardHeader header() const;
+    void fillLists();
+    bool positionOn(qint64 track);
+    void editFrom(qint64 afterTrack);
+
+    bool m_compilation;
+    qint64 m_instance;
+    QString m_autoAddBefore;
+    QTabWidget *m_pages = nullptr;
+    QLineEdit *m_artist = nullptr;
+    QLineEdit *m_album = nullptr;
+    QLineEdit *m_releaseDate = nullptr;
+    QLineEdit *m_fileNumber = nullptr;
+    QComboBox *m_category = nullptr;
+    QComboBox *m_media = nullptr;
+    QTableWidget *m_list = nullptr;
+    QCheckBox *m_addToAlbums = nullptr;
+    QToolButton *m_moves[4] = {};
+    std::vector<QPushButton *> m_buttons;
+};
+
+} // namespace melodex
