@@ -46,6 +46,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
         "       melodex import FILE [--strip-header] [--data-dir DIR]\n"
         "       melodex export FILE [--fields MUS:Artist,MUS:Title,...] [--no-header] [--data-dir "
         "DIR]\n"
+        "       melodex check [--quick] [--data-dir DIR]\n"
         "A catalogue of a private music collection.\n\n"
         "Options:\n"
         "  --data-dir DIR  the directory holding the data files (default: the current directory)\n"
