@@ -175,10 +175,10 @@ TEST_F(StoreProcessTest, TwoImportsIntoTheSameFilesBothComplete)
     // if it is let in between.
     for (QProcess *p : {&a, &b})
         p->start(QStringLiteral(STORECHILD),
-                 {dir(), QStringLiteral("import"), QStringLiteral("200000"),
-                  QStringLiteral("10000"), p == &a ? QStringLiteral("a") : QStringLiteral("b")});
-    ASSERT_TRUE(a.waitForFinished(60000));
-    ASSERT_TRUE(b.waitForFinished(60000));
+                 {dir(), QStringLiteral("import"), QStringLiteral("200000"), QStringLiteral("2000"),
+                  p == &a ? QStringLiteral("a") : QStringLiteral("b")});
+    ASSERT_TRUE(a.waitForFinished(300000));
+    ASSERT_TRUE(b.waitForFinished(300000));
     EXPECT_EQ(a.exitCode(), 0);
     EXPECT_EQ(b.exitCode(), 0);
 
