@@ -47,6 +47,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
         "       melodex export FILE|- [--fields MUS:Artist,MUS:Title,...] [--no-header]\n"
         "                      [--filter EXPR] [--order KEY] [--safe-for-spreadsheets]\n"
         "                      [--data-dir DIR]\n"
+        "       melodex check [--quick] [--data-dir DIR]\n"
         "       melodex cd [--cd-device PATH]\n\n"
         "A catalogue of a private music collection.\n\n"
         "Options:\n"

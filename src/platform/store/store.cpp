@@ -12,6 +12,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <thread>
 #include <utility>
 
 namespace melodex::store {
@@ -80,6 +81,15 @@ int Store::openCoordinator(const QString &path)
 
 namespace {
 
+// Waits for another process's lock by trying again every millisecond, up to the store's wait.
+// SQLite's own handler backs off to tries 100 ms apart and so misses the moment between two
+// batches of another writer: a second import then failed although the first let go of the files
+// after every batch.
+int waitForLock(void *store, int attempt)
+{
+    return static_cast<Store *>(store)->waitingForLock(attempt);
+}
+
 bool isDamage(int rc)
 {
     return (rc & 0xFF) == SQLITE_NOTADB || (rc & 0xFF) == SQLITE_CORRUPT;
@@ -147,7 +157,8 @@ sqlite3 *Store::db()
         }
     }
     sqlite3_extended_result_codes(m_db, 1);
-    sqlite3_busy_timeout(m_db, 2000);
+    m_waitMs = 2000;
+    sqlite3_busy_handler(m_db, waitForLock, this);
     sqlite3_exec(m_db,
                  "PRAGMA trusted_schema=OFF; PRAGMA cell_size_check=ON; PRAGMA foreign_keys=OFF;"
                  "PRAGMA main.journal_mode=DELETE; PRAGMA main.synchronous=FULL;"
@@ -219,13 +230,28 @@ int Store::logout(const std::vector<KeyedFile *> &files, int waitSeconds)
 // two such writers) and fails at once.
 int Store::beginImmediate(int waitSeconds, const QString &fileName)
 {
-    sqlite3_busy_timeout(m_db, std::max(0, waitSeconds) * 1000);
+    // A writer that committed a moment ago and begins again at once would keep the files from a
+    // process waiting for them: it first leaves that process a few milliseconds to take them.
+    const auto sinceCommit = std::chrono::steady_clock::now() - m_lastCommit;
+    if (sinceCommit < std::chrono::milliseconds(5))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5) - sinceCommit);
+    m_waitMs = std::max(0, waitSeconds) * 1000;
     const int rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    sqlite3_busy_timeout(m_db, 2000);
+    m_waitMs = 2000;
     if (rc != SQLITE_OK)
         return fail(sqlite3_extended_errcode(m_db), fileName);
     clearError();
     return 0;
+}
+
+int Store::waitingForLock(int attempt)
+{
+    if (attempt == 0)
+        m_waitStart = std::chrono::steady_clock::now();
+    if (std::chrono::steady_clock::now() - m_waitStart >= std::chrono::milliseconds(m_waitMs))
+        return 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return 1;
 }
 
 int Store::commit()
@@ -242,6 +268,7 @@ int Store::commit()
         endTransaction(false);
         return code;
     }
+    m_lastCommit = std::chrono::steady_clock::now();
     endTransaction(true);
     clearError();
     return 0;

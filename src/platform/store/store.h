@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <chrono>
 #include <utility>
 #include <vector>
 
@@ -65,6 +66,9 @@ public:
     /// Closes every file and the connection (tests, and changing the data directory).
     void closeAll();
 
+    /// The connection's busy handler: false (give up) once the store's wait has passed.
+    int waitingForLock(int attempt);
+
     /// Turns an SQLite result into a store error code and records it as the last error.
     int fail(int sqliteResult, const QString &fileName);
 
@@ -95,6 +99,9 @@ private:
     int m_streamDepth = 0;
     ErrorState m_streamFailure;
     QString m_coordinatorNotice;
+    int m_waitMs = 2000;
+    std::chrono::steady_clock::time_point m_waitStart;
+    std::chrono::steady_clock::time_point m_lastCommit;
     QString m_refusal;
     std::vector<KeyedFile *> m_files;
     std::vector<QString> m_pendingDetach;
