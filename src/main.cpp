@@ -11,6 +11,7 @@
 #include "ui/playlists/playlistprocedures.h"
 #include "ui/procedures.h"
 #include "ui/uiservices.h"
+#include "wizard/cddevicesetting.h"
 
 #include <QApplication>
 #include <QDir>
@@ -37,6 +38,11 @@ int main(int argc, char *argv[])
     // "melodex import ..." and "melodex export ..." run without a window.
     if (const auto code = melodex::runInterchangeCommand(arguments))
         return *code;
+    // The CD device applies to the whole run; the rest of the line is the program's.
+    if (!melodex::takeCdDeviceOption(arguments)) {
+        std::fputs("melodex: --cd-device needs a drive or disc image\n", stderr);
+        return 2;
+    }
     const melodex::CommandLine cl = melodex::parseCommandLine(arguments);
     switch (cl.action) {
     case melodex::CommandLine::ShowHelp:

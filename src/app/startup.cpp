@@ -46,9 +46,11 @@ CommandLine parseCommandLine(const QStringList &arguments)
         "       melodex import FILE [--strip-header] [--data-dir DIR]\n"
         "       melodex export FILE [--fields MUS:Artist,MUS:Title,...] [--no-header] [--data-dir "
         "DIR]\n"
+        "       melodex cd [--cd-device PATH]\n"
         "A catalogue of a private music collection.\n\n"
         "Options:\n"
         "  --data-dir DIR  the directory holding the data files (default: the current directory)\n"
+        "  --cd-device PATH  the CD drive or disc image (.cue, .toc, .nrg) to read\n"
         "  -h, --help      show this help and exit\n"
         "  -v, --version   show the version and exit\n");
     for (qsizetype i = 0; i < arguments.size(); ++i) {

@@ -41,7 +41,7 @@ R request(const QString &caption, const QString &text, int buttons = R::Ok,
     return R{caption, text, icon, buttons, defaultButton};
 }
 
-const QString endApplication = QStringLiteral(".  Press OK to end this application.");
+const QString endApplication = QStringLiteral(".  ") + MessageRequest::PressOkToEnd;
 
 } // namespace
 

@@ -9,6 +9,7 @@
 #include "interchange/importrun.h"
 #include "platform/store/store.h"
 #include "services/messageservice.h"
+#include "wizard/cdcommand.h"
 
 #include <QDir>
 
@@ -28,7 +29,8 @@ const char *const Usage =
     "\n"
     "import  adds one song per line of a comma-delimited FILE. Its first line names the song\n"
     "        field of each column (MUS:Artist,MUS:Title,...; CAT:Category finds or adds the\n"
-    "        category by name); --strip-header leaves that line out of the import.\n"
+    "        category by name); that line is never imported as a song. --strip-header leaves\n"
+    "        the first line out whatever it holds. Lines with no value are left out.\n"
     "export  writes every song, by artist and title, to FILE with the given fields (all by\n"
     "        default) after a line of field names (--no-header leaves it out).\n"
     "\n"
@@ -161,9 +163,6 @@ int runImport(const Options &o)
                            .arg(i + 1)
                            .arg(assignment.fields()[i].value));
     }
-    if (assignment.hasAssignments() && !o.stripHeader)
-        printError(QStringLiteral("The first line is imported as a song too; --strip-header "
-                                  "leaves it out."));
 
     ImportRun run(file, assignment, o.stripHeader);
     if (!run.start())
@@ -174,9 +173,11 @@ int runImport(const Options &o)
             QStringLiteral("%1 songs were added before the import stopped.").arg(run.songsAdded()));
         return 1;
     }
-    printError(QStringLiteral("Process Completed: %1 songs added, %2 categories added.")
+    printError(QStringLiteral("Process Completed: %1 songs added, %2 categories added, %3 media "
+                              "formats added.")
                    .arg(run.songsAdded())
-                   .arg(run.categoriesAdded()));
+                   .arg(run.categoriesAdded())
+                   .arg(run.mediaAdded()));
     return run.report().skippedLines() > 0 ? 3 : 0;
 }
 
@@ -241,6 +242,8 @@ private:
 
 std::optional<int> runInterchangeCommand(const QStringList &arguments)
 {
+    if (const std::optional<int> code = runCdCommand(arguments))
+        return code;
     const QString command = commandOf(arguments);
     if (command != QLatin1String("import") && command != QLatin1String("export"))
         return std::nullopt;
@@ -266,7 +269,7 @@ std::optional<int> runInterchangeCommand(const QStringList &arguments)
     store::Store::instance().setDataDirectory(options->dataDirectory);
     installFileOpener();
     const int code = command == QLatin1String("import") ? runImport(*options) : runExport(*options);
-    return console.halted() ? 1 : code;
+    return console.halted() ? HaltExitCode : code;
 }
 
 } // namespace melodex

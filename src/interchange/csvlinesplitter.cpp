@@ -8,6 +8,7 @@ void CsvLineSplitter::setLine(QStringView line)
     m_line = line;
     m_pos = 0;
     m_unterminated = false;
+    m_stray = false;
 }
 
 std::optional<CsvField> CsvLineSplitter::nextField()
@@ -40,6 +41,9 @@ std::optional<CsvField> CsvLineSplitter::nextField()
                 continue;
             }
             // Whatever follows the closing quote is the separator, even when it is not a comma.
+            if (quote + 1 < size && m_line[quote + 1] != u',' &&
+                !m_line.mid(quote + 1).trimmed().isEmpty())
+                m_stray = true;
             m_pos = std::min(quote + 2, size);
             return field;
         }
@@ -56,7 +60,7 @@ std::optional<CsvField> CsvLineSplitter::nextField()
     return field;
 }
 
-QList<CsvField> CsvLineSplitter::split(QStringView line, bool *unterminatedQuote)
+QList<CsvField> CsvLineSplitter::split(QStringView line, bool *unterminatedQuote, bool *strayQuote)
 {
     CsvLineSplitter splitter(line);
     QList<CsvField> fields;
@@ -64,6 +68,8 @@ QList<CsvField> CsvLineSplitter::split(QStringView line, bool *unterminatedQuote
         fields.append(std::move(*field));
     if (unterminatedQuote)
         *unterminatedQuote = splitter.unterminatedQuote();
+    if (strayQuote)
+        *strayQuote = splitter.strayQuote();
     return fields;
 }
 

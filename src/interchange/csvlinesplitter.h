@@ -41,14 +41,19 @@ public:
 
     /// Whether a field read so far began with a quote that the line never closed.
     bool unterminatedQuote() const { return m_unterminated; }
+    /// Whether a closing quote read so far was followed by something other than a comma or the
+    /// end of the line (a quote in the middle of a text, most likely, not a closing one).
+    bool strayQuote() const { return m_stray; }
 
     /// Every field of `line`.
-    static QList<CsvField> split(QStringView line, bool *unterminatedQuote = nullptr);
+    static QList<CsvField> split(QStringView line, bool *unterminatedQuote = nullptr,
+                                 bool *strayQuote = nullptr);
 
 private:
     QStringView m_line;
     qsizetype m_pos = 0;
     bool m_unterminated = false;
+    bool m_stray = false;
 };
 
 } // namespace melodex

@@ -38,9 +38,11 @@ bool ExportRun::start()
         return false;
     }
 
+    // One file at a time: a file that cannot be opened may have ended the program already.
     m_songsUse = std::make_unique<store::FileUse>(Songlore);
-    m_categoriesUse = std::make_unique<store::FileUse>(Categories);
-    if (!m_songsUse->ok() || !m_categoriesUse->ok()) {
+    if (m_songsUse->ok())
+        m_categoriesUse = std::make_unique<store::FileUse>(Categories);
+    if (!m_categoriesUse || !m_categoriesUse->ok()) {
         m_songsUse.reset();
         m_categoriesUse.reset();
         return false;

@@ -30,6 +30,7 @@ bool ImportAssignment::load(ImportFile &file)
 void ImportAssignment::load(const QList<CsvField> &first, const QList<CsvField> *second)
 {
     m_fields.clear();
+    m_namesLines.clear();
     for (Target &t : m_targets)
         t.field = -1;
     for (qsizetype i = 0; i < first.size(); ++i) {
@@ -74,17 +75,21 @@ void ImportAssignment::unassign(int target)
 int ImportAssignment::autoAssign()
 {
     int assigned = 0;
+    bool namesFields = false;
     for (Target &t : m_targets) {
-        if (t.field >= 0)
-            continue;
         for (qsizetype i = 0; i < m_fields.size(); ++i) {
             if (m_fields[i].value.trimmed().compare(t.name, Qt::CaseInsensitive) == 0) {
-                t.field = int(i);
-                ++assigned;
+                namesFields = true;
+                if (t.field < 0) {
+                    t.field = int(i);
+                    ++assigned;
+                }
                 break;
             }
         }
     }
+    if (namesFields)
+        m_namesLines.insert(m_lineNumber);
     return assigned;
 }
 

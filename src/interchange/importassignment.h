@@ -4,6 +4,7 @@
 #include "interchange/csvlinesplitter.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 
 namespace melodex {
@@ -58,8 +59,11 @@ public:
     void unassign(int target);
     /// Assigns, to every unassigned target, the first field whose value on the line shown is
     /// the target's name (ignoring letter case and surrounding blanks), so that a header line
-    /// of field names maps itself. Returns how many targets were assigned.
+    /// of field names maps itself. Returns how many targets were assigned. A line that names
+    /// fields here is a line of names, not a song: isNamesLine() tells the import to leave it.
     int autoAssign();
+    /// Whether line `lineNumber` named the fields for autoAssign().
+    bool isNamesLine(qint64 lineNumber) const { return m_namesLines.contains(lineNumber); }
     bool hasAssignments() const;
     /// The first target assigned to `field`, or -1.
     int targetOf(int field) const;
@@ -70,6 +74,7 @@ private:
     QList<Field> m_fields;
     QList<Target> m_targets;
     qint64 m_lineNumber = 0;
+    QSet<qint64> m_namesLines;
 };
 
 } // namespace melodex

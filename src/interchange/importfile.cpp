@@ -91,29 +91,87 @@ qint64 ImportFile::open(const QString &path)
 bool ImportFile::rewind()
 {
     m_fields.clear();
+    m_ahead.clear();
+    m_lineNumber = m_lastLineNumber = 0;
+    m_reencoded = false;
     m_unterminated = false;
     return m_text.rewind() == TextFile::Ok;
+}
+
+ImportFile::PhysicalLine ImportFile::nextPhysicalLine()
+{
+    if (!m_ahead.empty()) {
+        PhysicalLine line = std::move(m_ahead.front());
+        m_ahead.pop_front();
+        return line;
+    }
+    PhysicalLine line;
+    line.status = m_text.readLine(&line.text);
+    line.number = m_text.lineNumber();
+    line.reencoded = m_text.lineWasReencoded();
+    return line;
+}
+
+// Takes the lines after `first` into its record while a quoted field is open at their end.
+// False, with every line read put back, when the quote does not close properly in time.
+bool ImportFile::joinFollowingLines(const PhysicalLine &first)
+{
+    std::vector<PhysicalLine> taken;
+    QString record = first.text;
+    bool reencoded = first.reencoded;
+    for (;;) {
+        PhysicalLine next = nextPhysicalLine();
+        if (next.status != TextFile::Ok) {
+            taken.push_back(std::move(next));
+            break;
+        }
+        record += u'\n';
+        record += next.text;
+        reencoded = reencoded || next.reencoded;
+        taken.push_back(std::move(next));
+        if (record.size() > TextFile::MaxLineLength)
+            break;
+        bool open = false;
+        bool stray = false;
+        QList<CsvField> fields = CsvLineSplitter::split(record, &open, &stray);
+        if (stray)
+            break;
+        if (!open) {
+            m_fields = std::move(fields);
+            m_lastLineNumber = taken.back().number;
+            m_reencoded = reencoded;
+            return true;
+        }
+    }
+    for (auto it = taken.rbegin(); it != taken.rend(); ++it)
+        m_ahead.push_front(std::move(*it));
+    return false;
 }
 
 ImportFile::Line ImportFile::readLine()
 {
     m_fields.clear();
     m_unterminated = false;
-    switch (m_text.readLine(&m_line)) {
+    const PhysicalLine line = nextPhysicalLine();
+    m_lineNumber = m_lastLineNumber = line.number;
+    m_reencoded = line.reencoded;
+    switch (line.status) {
     case TextFile::Ok:
         break;
     case TextFile::EndOfFile:
         return Line::End;
     case TextFile::LineTooLong:
-        m_fields = CsvLineSplitter::split(m_line, &m_unterminated);
+        m_fields = CsvLineSplitter::split(line.text, &m_unterminated);
         return Line::TooLong;
     case TextFile::BinaryData:
-        m_fields = CsvLineSplitter::split(m_line, &m_unterminated);
+        m_fields = CsvLineSplitter::split(line.text, &m_unterminated);
         return Line::Binary;
     default:
         return Line::Failed;
     }
-    m_fields = CsvLineSplitter::split(m_line, &m_unterminated);
+    m_fields = CsvLineSplitter::split(line.text, &m_unterminated);
+    if (m_unterminated && joinFollowingLines(line))
+        m_unterminated = false;
     return m_fields.isEmpty() ? Line::Blank : Line::Fields;
 }
 

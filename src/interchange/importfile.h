@@ -7,9 +7,18 @@
 #include <QList>
 #include <QString>
 
+#include <deque>
+
 namespace melodex {
 
-/// An import file, read one line at a time, with the fields of the line last read.
+/// An import file, read one record at a time, with the fields of the record last read.
+///
+/// A record is one line, unless a quoted field holds a line break: then the record goes on over
+/// the next lines until that quote closes, and the field keeps the line breaks. A quote that
+/// does not close within TextFile::MaxLineLength characters, or that closes with something
+/// other than a comma or the record's end after it, was not meant to span lines: the line is
+/// then a record of its own, its quote running to the end of that line, and reading goes on
+/// with the line after it.
 class ImportFile
 {
 public:
@@ -45,18 +54,20 @@ public:
 
     /// Positions at the first line.
     bool rewind();
-    /// Reads the next line and splits it.
+    /// Reads the next record and splits it.
     Line readLine();
-    /// Reads lines until one that is not blank (it may still be too long or binary).
+    /// Reads records until one that is not blank (it may still be too long or binary).
     Line readFieldLine();
 
-    /// The fields of the line last read (the readable part of a line that is too long).
+    /// The fields of the record last read (the readable part of a line that is too long).
     const QList<CsvField> &fields() const { return m_fields; }
-    /// Number of the line last read, counting from 1.
-    qint64 lineNumber() const { return m_text.lineNumber(); }
-    /// The line last read was not valid UTF-8 and was read as Windows-1252.
-    bool lineWasReencoded() const { return m_text.lineWasReencoded(); }
-    /// The line last read has a quoted field whose quote is never closed.
+    /// Number of the first line of the record last read, counting from 1.
+    qint64 lineNumber() const { return m_lineNumber; }
+    /// Number of the last line of the record last read.
+    qint64 lastLineNumber() const { return m_lastLineNumber; }
+    /// The record last read was not valid UTF-8 and was read as Windows-1252.
+    bool lineWasReencoded() const { return m_reencoded; }
+    /// The record last read has a quoted field whose quote is never closed.
     bool lineHasUnterminatedQuote() const { return m_unterminated; }
 
     /// Why the last open or read failed, as the messages show it.
@@ -65,11 +76,26 @@ public:
     void close() { m_text.close(); }
 
 private:
+    /// A line as the text file gave it.
+    struct PhysicalLine
+    {
+        TextFile::Status status = TextFile::Ok;
+        QString text;
+        qint64 number = 0;
+        bool reencoded = false;
+    };
+
     bool tryOpen(const QString &path);
+    PhysicalLine nextPhysicalLine();
+    bool joinFollowingLines(const PhysicalLine &first);
 
     TextFile m_text;
-    QString m_line;
+    /// Lines read ahead while looking for the end of a quoted field, not yet taken.
+    std::deque<PhysicalLine> m_ahead;
     QList<CsvField> m_fields;
+    qint64 m_lineNumber = 0;
+    qint64 m_lastLineNumber = 0;
+    bool m_reencoded = false;
     bool m_unterminated = false;
 };
 

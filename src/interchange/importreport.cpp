@@ -14,9 +14,12 @@ QString describe(ImportReport::Kind kind)
         return QStringLiteral("longer than %1 characters").arg(TextFile::MaxLineLength);
     case ImportReport::Binary:
         return QStringLiteral("holding NUL bytes (not text)");
+    case ImportReport::NoValues:
+        return QStringLiteral("with no value in any field");
     case ImportReport::UnterminatedQuote:
-        return QStringLiteral("with a quote that is not closed (the field runs to the end of "
-                              "the line)");
+        return QStringLiteral("with a quote that is not closed within %1 characters (the "
+                              "field runs to the end of its line)")
+            .arg(TextFile::MaxLineLength);
     case ImportReport::ExtraFields:
         return QStringLiteral("with more fields than the first line (the extra fields are "
                               "ignored)");
@@ -26,6 +29,9 @@ QString describe(ImportReport::Kind kind)
         return QStringLiteral("with texts longer than their field (cut to fit)");
     case ImportReport::Reencoded:
         return QStringLiteral("that are not UTF-8 (read as Windows-1252)");
+    case ImportReport::NoMedia:
+        return QStringLiteral("without a media format (given \"CD\", as the song form gives a "
+                              "new song)");
     case ImportReport::KindCount:
         break;
     }
@@ -82,8 +88,8 @@ QString ImportReport::text() const
         if (!items.isEmpty())
             out << title << items;
     };
-    section(QStringLiteral("Not imported:"), TooLong, Binary);
-    section(QStringLiteral("Imported with changes:"), UnterminatedQuote, Reencoded);
+    section(QStringLiteral("Not imported:"), TooLong, NoValues);
+    section(QStringLiteral("Imported with changes:"), UnterminatedQuote, NoMedia);
     return out.join(u'\n');
 }
 

@@ -17,12 +17,14 @@ public:
         // Lines not imported.
         TooLong,
         Binary,
+        NoValues,
         // Lines imported with a change the user should know of.
         UnterminatedQuote,
         ExtraFields,
         UnreadableValue,
         CutText,
         Reencoded,
+        NoMedia,
         KindCount
     };
 
@@ -34,7 +36,7 @@ public:
     qint64 count(Kind kind) const { return m_entries[kind].count; }
     /// "line 7", "line 9 (MUS:Time: "x")", ... for the first ListedLines lines of `kind`.
     QStringList examples(Kind kind) const { return m_entries[kind].examples; }
-    qint64 skippedLines() const { return count(TooLong) + count(Binary); }
+    qint64 skippedLines() const { return count(TooLong) + count(Binary) + count(NoValues); }
     bool isEmpty() const;
 
     /// The text of the message at the end of the run; empty when there is nothing to say.

@@ -1,6 +1,8 @@
 // The import's record loop: one song added per line of the file.
 #include "interchange/importrun.h"
 
+#include "app/mediaseed.h"
+#include "services/messageservice.h"
 #include "data/records.h"
 #include "interchange/bufferguard.h"
 #include "interchange/importconversion.h"
@@ -12,11 +14,14 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace melodex {
 
 namespace {
 
 constexpr int AddAttempts = 3;
+const QString DefaultMedia = QStringLiteral("CD");
 
 void show(const QString &caption, const QString &text,
           MessageRequest::Icon icon = MessageRequest::Warning)
@@ -74,12 +79,23 @@ bool ImportRun::start()
              QStringLiteral("You must select one or more fields to import."));
         return false;
     }
+    // One file at a time: a file that cannot be opened may have ended the program already.
     m_songsUse = std::make_unique<store::FileUse>(Songlore);
-    m_categoriesUse = std::make_unique<store::FileUse>(Categories);
-    if (!m_songsUse->ok() || !m_categoriesUse->ok()) {
+    if (m_songsUse->ok())
+        m_categoriesUse = std::make_unique<store::FileUse>(Categories);
+    if (m_categoriesUse && m_categoriesUse->ok())
+        m_mediaUse = std::make_unique<store::FileUse>(Media);
+    if (!m_mediaUse || !m_mediaUse->ok()) {
         m_songsUse.reset();
         m_categoriesUse.reset();
+        m_mediaUse.reset();
         return false;
+    }
+    {
+        // A new catalogue gets its usual formats first, as the main window would give it; the
+        // import then adds only the formats those lack.
+        const BufferGuard mediaBuffer(Media);
+        seedMediaFormats();
     }
 
     const store::FileLayout &songs = SongloreRecord::fileLayout();
@@ -96,6 +112,8 @@ bool ImportRun::start()
         const int index = songs.fieldIndex(t.name);
         if (index < 0)
             continue;
+        if (index == songs.fieldIndex(QStringLiteral("Media")))
+            m_mediaAssigned = true;
         m_sources[size_t(t.field)].targets.push_back(
             Target{index, songs.fields[size_t(index)],
                    picture::Picture::parse(defaultPicture(t.name)), t.name});
@@ -156,10 +174,20 @@ ImportRun::State ImportRun::step(int lines)
     {
         const BufferGuard songBuffer(Songlore);
         const BufferGuard categoryBuffer(Categories);
+        const BufferGuard mediaBuffer(Media);
         store::Store &st = store::Store::instance();
         st.stream();
-        m_batchSongs = m_batchCategories = 0;
-        m_nextSongId = highest(*m_songIds) + 1;
+        m_batchSongs = m_batchCategories = m_batchMedia = 0;
+        m_batchFirstLine = m_file.lastLineNumber() + 1;
+        // Without a transaction every add would stand on its own, and a failure could not take
+        // back the songs and categories of the step before it.
+        if (!st.inTransaction()) {
+            if (sqlite3 *db = st.db())
+                st.fail(sqlite3_errcode(db), Songlore.name());
+            failure = Failure{QStringLiteral("Cannot ADD to Songlore!"), storeErrorText()};
+        } else {
+            m_nextSongId = highest(*m_songIds) + 1;
+        }
         for (int i = 0; i < lines && !failure && !atEnd; ++i) {
             switch (m_file.readLine()) {
             case ImportFile::Line::End:
@@ -183,20 +211,28 @@ ImportRun::State ImportRun::step(int lines)
             }
         }
         // The batch ends before any message is shown: a message box lets other windows work,
-        // and they must find no transaction of ours open.
-        if (st.flush() == 0) {
+        // and they must find no transaction of ours open. A failed step keeps nothing of its
+        // own: its songs and the categories added for them go together.
+        if (failure) {
+            if (st.inTransaction())
+                st.rollback();
+            else
+                st.flush();
+        } else if (st.flush() != 0) {
+            failure = Failure{QStringLiteral("Cannot ADD to Songlore!"), storeErrorText()};
+        }
+        if (failure) {
+            m_categoryCache.clear();
+            m_mediaCache.clear();
+        } else {
             m_songsAdded += m_batchSongs;
             m_categoriesAdded += m_batchCategories;
-        } else {
-            if (!failure)
-                failure = Failure{QStringLiteral("Cannot ADD to Songlore!"), storeErrorText()};
-            // Categories added in the lost batch are gone with it.
-            m_categoryCache.clear();
+            m_mediaAdded += m_batchMedia;
         }
     }
 
     if (failure) {
-        show(failure->caption, failure->text);
+        show(failure->caption, failure->text + QStringLiteral("\n\n") + keptText());
         finish(State::Failed);
     } else if (atEnd) {
         finish(State::Completed);
@@ -208,6 +244,14 @@ std::optional<ImportRun::Failure> ImportRun::importLine()
 {
     const QList<CsvField> &fields = m_file.fields();
     const qint64 line = m_file.lineNumber();
+    // The line that named the fields is no song, stripped or not.
+    if (m_assignment.isNamesLine(line))
+        return std::nullopt;
+    if (std::all_of(fields.cbegin(), fields.cend(),
+                    [](const CsvField &f) { return f.text.trimmed().isEmpty(); })) {
+        m_report.note(ImportReport::NoValues, line);
+        return std::nullopt;
+    }
     if (m_file.lineWasReencoded())
         m_report.note(ImportReport::Reencoded, line);
     if (m_file.lineHasUnterminatedQuote())
@@ -242,7 +286,54 @@ std::optional<ImportRun::Failure> ImportRun::importLine()
             MUS.CategoryID = qint32(id);
         }
     }
+    // The song form accepts only a media format of the Media file, and gives a new song "CD".
+    if (MUS.Media.trimmed().isEmpty()) {
+        MUS.Media = DefaultMedia;
+        ++m_songsGivenDefaultMedia;
+        // Without a media column every song is one: that is said once, in the summary.
+        if (m_mediaAssigned)
+            m_report.note(ImportReport::NoMedia, line);
+    }
+    if (std::optional<Failure> failure = mediaOf(&MUS.Media))
+        return failure;
     return addSong();
+}
+
+std::optional<ImportRun::Failure> ImportRun::mediaOf(QString *media)
+{
+    const QString key = media->left(MediaRecord::fileLayout().fields[0].size).trimmed();
+    if (auto it = m_mediaCache.constFind(key.toCaseFolded()); it != m_mediaCache.cend()) {
+        *media = *it;
+        return std::nullopt;
+    }
+    const auto failed = [] {
+        return Failure{QStringLiteral("Cannot ADD to Media!"), storeErrorText()};
+    };
+    for (int attempt = 1;; ++attempt) {
+        MED.clear();
+        MED.Media = key;
+        const int found = Media.get(MediaRecord::KeyMedia);
+        if (found == 0) {
+            // The spelling the Media file has, as the song form takes it from its list.
+            *media = MED.Media;
+            m_mediaCache.insert(key.toCaseFolded(), MED.Media);
+            return std::nullopt;
+        }
+        if (found != store::RecordNotFoundErr)
+            return failed();
+        MED.clear();
+        MED.Media = key;
+        const int rc = Media.add();
+        if (rc == 0) {
+            ++m_batchMedia;
+            *media = key;
+            m_mediaCache.insert(key.toCaseFolded(), key);
+            return std::nullopt;
+        }
+        // Someone added it meanwhile: look again.
+        if (rc != store::DupKeyErr || attempt >= AddAttempts)
+            return failed();
+    }
 }
 
 std::optional<ImportRun::Failure> ImportRun::addSong()
@@ -303,6 +394,17 @@ std::optional<ImportRun::Failure> ImportRun::categoryOf(const QString &name, qin
     }
 }
 
+QString ImportRun::keptText() const
+{
+    const QString kept =
+        m_songsAdded == 1 ? QStringLiteral("1 song added before it is kept")
+                          : QStringLiteral("%1 songs added before it are kept").arg(m_songsAdded);
+    return QStringLiteral("The import stopped in the lines from line %1 on; nothing of them was "
+                          "added. %2.")
+        .arg(m_batchFirstLine)
+        .arg(kept);
+}
+
 void ImportRun::cancel()
 {
     if (m_state == State::Running)
@@ -348,6 +450,7 @@ void ImportRun::finish(State state)
     m_file.close();
     m_songIds.reset();
     m_categoryIds.reset();
+    m_mediaUse.reset();
     m_categoriesUse.reset();
     m_songsUse.reset();
     if (m_showsReport && state != State::Failed && !m_report.isEmpty())

@@ -25,11 +25,15 @@ class ImportFile;
 /// those song fields empty (never another song's values). Each song gets its own MUS:ID, the
 /// highest plus one as the song form numbers songs, so every imported song can be found by
 /// KeyID and put in playlists. A "CAT:Category" target finds the song's category by name and
-/// adds a category that is not there yet, numbered the highest plus one.
+/// adds a category that is not there yet, numbered the highest plus one. A media format that
+/// the Media file lacks is added to it, and a song without one is a "CD", as in the song form,
+/// so that the song form accepts every imported song as it is.
 ///
 /// Each step's songs are added in one transaction. A failure ends the run with the songs of
-/// the steps before it kept; lines that cannot be imported as they are (too long, not text) are
-/// passed over and, with lines imported with changes, listed in a message at the end.
+/// the steps before it kept and nothing of the failed step (songs or the categories added for
+/// them); the message says how many songs were kept. Lines that cannot be imported as they are (too
+/// long, not text) are passed over and, with lines imported with changes, listed in a message at
+/// the end.
 class ImportRun : public BatchRun
 {
 public:
@@ -50,6 +54,9 @@ public:
     /// Songs and categories added and committed.
     qint64 songsAdded() const { return m_songsAdded; }
     qint64 categoriesAdded() const { return m_categoriesAdded; }
+    qint64 mediaAdded() const { return m_mediaAdded; }
+    /// Songs that had no media format and were given "CD".
+    qint64 songsGivenDefaultMedia() const { return m_songsGivenDefaultMedia; }
     const ImportReport &report() const { return m_report; }
 
     /// Whether the problem message is shown at the end (it is by default).
@@ -76,9 +83,13 @@ private:
 
     std::optional<Failure> importLine();
     std::optional<Failure> categoryOf(const QString &name, qint64 *id);
+    /// Finds `media` in the Media file, adding it when missing, and spells it as stored there.
+    std::optional<Failure> mediaOf(QString *media);
     std::optional<Failure> addSong();
     qint64 highest(store::View &view);
     void finish(State state);
+    /// What a failure message adds: where the import stopped and how many songs it kept.
+    QString keptText() const;
     void tuneConnection();
     void restoreConnection();
 
@@ -93,15 +104,23 @@ private:
     int m_categorySource = -1;
     std::unique_ptr<store::FileUse> m_songsUse;
     std::unique_ptr<store::FileUse> m_categoriesUse;
+    std::unique_ptr<store::FileUse> m_mediaUse;
     std::unique_ptr<store::View> m_songIds;
     std::unique_ptr<store::View> m_categoryIds;
 
     QHash<QString, qint64> m_categoryCache;
+    /// Media formats by their case-folded name, as the Media file spells them.
+    QHash<QString, QString> m_mediaCache;
     qint64 m_nextSongId = 0;
     qint64 m_songsAdded = 0;
     qint64 m_categoriesAdded = 0;
     qint64 m_batchSongs = 0;
     qint64 m_batchCategories = 0;
+    qint64 m_mediaAdded = 0;
+    qint64 m_batchMedia = 0;
+    qint64 m_songsGivenDefaultMedia = 0;
+    bool m_mediaAssigned = false;
+    qint64 m_batchFirstLine = 0;
     ImportReport m_report;
 
     bool m_tuned = false;

@@ -39,7 +39,12 @@ MessageService *MessageService::setInstance(MessageService *service)
 
 int ConsoleMessageService::show(const MessageRequest &request)
 {
-    const QByteArray line = (request.caption + QStringLiteral(": ") + request.text).toLocal8Bit();
+    QString text = request.text;
+    if (text.endsWith(MessageRequest::PressOkToEnd)) {
+        text.chop(MessageRequest::PressOkToEnd.size());
+        text += QStringLiteral("The program ends.");
+    }
+    const QByteArray line = (request.caption + QStringLiteral(": ") + text).toLocal8Bit();
     std::fprintf(stderr, "%s\n", line.constData());
     std::fflush(stderr);
     return request.defaultButton;
@@ -56,7 +61,7 @@ void haltProgram(const QString &text)
     }
     // Any transaction still open is rolled back rather than left to the exit's teardown order.
     store::Store::instance().closeAll();
-    std::exit(0);
+    std::exit(HaltExitCode);
 }
 
 HaltHandler setHaltHandler(HaltHandler handler)

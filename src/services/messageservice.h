@@ -23,6 +23,10 @@ struct MessageRequest
         Cancel = 64,
     };
 
+    /// The sentence that closes the text of a message ending the program; the buttons it
+    /// speaks of exist only in a window, so the console words it otherwise.
+    static inline const QString PressOkToEnd = QStringLiteral("Press OK to end this application.");
+
     QString caption;
     QString text;
     Icon icon = Information;
@@ -54,17 +58,21 @@ protected:
 };
 
 /// Fallback without a display: writes the message to standard error and answers with the
-/// default button.
+/// default button. A message that ends the program says so without speaking of a button.
 class ConsoleMessageService : public MessageService
 {
 public:
     int show(const MessageRequest &request) override;
 };
 
-/// Ends the program: shows a final message box with `text`, then the process exits with code 0.
+/// Ends the program for a failure: shows a final message box with `text`, then the process exits
+/// with HaltExitCode.
 /// A test's halt handler may record the text instead, and then haltProgram returns, so callers
 /// must leave their work cleanly after calling it.
 void haltProgram(const QString &text);
+
+/// The exit status of a program ended by haltProgram: it ends only for failures.
+constexpr int HaltExitCode = 1;
 
 using HaltHandler = std::function<void(const QString &text)>;
 /// Replaces what haltProgram does after its message; an empty handler restores the exit.

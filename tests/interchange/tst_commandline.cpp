@@ -63,7 +63,8 @@ TEST_F(CommandLineTest, ImportsAndExportsPrintingProgressToStandardError)
     EXPECT_TRUE(printed.contains(QStringLiteral("Importing Records: 100% Completed\n")));
     EXPECT_TRUE(printed.contains(QStringLiteral("Import Problems: Imported with changes:")));
     EXPECT_TRUE(printed.endsWith(
-        QStringLiteral("Process Completed: 3503 songs added, 25 categories added.\n")))
+        QStringLiteral("Process Completed: 3503 songs added, 25 categories added, 1 media "
+                       "formats added.\n")))
         << printed.toStdString();
     EXPECT_EQ(songs().size(), 3503);
 
@@ -78,6 +79,45 @@ TEST_F(CommandLineTest, ImportsAndExportsPrintingProgressToStandardError)
         QStringLiteral("Process Completed: 3503 songs written to %1.\n").arg(out)));
     EXPECT_TRUE(contents(out).startsWith("\"Fanfare for the Common Man\",\"00:03:18\"\n"))
         << contents(out).left(100).toStdString();
+}
+
+TEST_F(CommandLineTest, ReadsBackWhatItWroteAndNeverImportsTheLineOfNames)
+{
+    {
+        store::FileUse use(Songlore);
+        MUS.clear();
+        MUS.ID = 1;
+        MUS.Title = QStringLiteral("Two lines");
+        MUS.Notes = QStringLiteral("first, \"one\"\nsecond");
+        ASSERT_EQ(Songlore.add(), 0);
+    }
+    const QString out = path(QStringLiteral("out.csv"));
+    ASSERT_EQ(run(withDataDir({QStringLiteral("export"), out, QStringLiteral("--fields"),
+                               QStringLiteral("MUS:Title,MUS:Notes")})),
+              0);
+    EXPECT_EQ(contents(out), "\"MUS:Title\",\"MUS:Notes\"\n"
+                             "\"Two lines\",\"first, \"\"one\"\"\nsecond\"\n");
+
+    // Into an empty catalogue, without --strip-header: the line of names is no song.
+    store::Store::instance().closeAll();
+    for (const char *file : {"sgldata.db", "SGLCAT.db", "sglmedia.db"})
+        QFile::remove(dataDir() + u'/' + QLatin1String(file));
+    QFile::copy(out, path(QStringLiteral("in.csv")));
+    QFile in(path(QStringLiteral("in.csv")));
+    ASSERT_TRUE(in.open(QIODevice::Append));
+    in.write(",\n,,\n");
+    in.close();
+    QString printed;
+    EXPECT_EQ(
+        run(withDataDir({QStringLiteral("import"), path(QStringLiteral("in.csv"))}), &printed), 3);
+    EXPECT_FALSE(printed.contains(QStringLiteral("imported as a song"))) << printed.toStdString();
+    EXPECT_TRUE(printed.contains(
+        QStringLiteral("Not imported:\n  2 lines with no value in any field: line 4, line 5")))
+        << printed.toStdString();
+    const QList<QStringList> imported = songs();
+    ASSERT_EQ(imported.size(), 1);
+    EXPECT_EQ(imported[0][1], QStringLiteral("Two lines"));
+    EXPECT_EQ(imported[0][22], QStringLiteral("first, \"one\"\nsecond"));
 }
 
 TEST_F(CommandLineTest, ExitCodesTellFailureAndLinesLeftOut)

@@ -1,12 +1,15 @@
 // Tests of the import: field conversion, the record loop over real and malformed files, numbering.
 #include "interchangefixture.h"
 
+#include "app/mediaseed.h"
 #include "interchange/importconversion.h"
 #include "interchange/interchangefields.h"
 #include "platform/store/collation.h"
 #include "platform/store/errors.h"
 
 #include <QHash>
+
+#include <functional>
 
 #include <sqlite3.h>
 
@@ -133,6 +136,7 @@ protected:
         Side,
         Time,
         Composer = 17,
+        Notes = 22,
         Category = 23
     };
 };
@@ -238,8 +242,8 @@ TEST_F(ImportTest, EachLineIsASongOfItsOwnAndOddLinesAreReported)
                                                "(the extra fields are ignored): line 5")))
         << report.toStdString();
     EXPECT_TRUE(report.contains(QStringLiteral("line 6 (MUS:TrackNumber: \"abc\")")));
-    EXPECT_TRUE(report.contains(QStringLiteral("not closed (the field runs to the end of the "
-                                               "line): line 7")));
+    EXPECT_TRUE(report.contains(QStringLiteral("not closed within 16000 characters (the field "
+                                               "runs to the end of its line): line 7")));
     EXPECT_FALSE(report.contains(QStringLiteral("Not imported")));
 }
 
@@ -321,34 +325,257 @@ TEST_F(ImportTest, RunEndsCleanlyWithoutLinesAndCancelKeepsWhatWasAdded)
     EXPECT_EQ(songs().size(), 100);
 }
 
-TEST_F(ImportTest, AnAddErrorEndsTheRunKeepingTheSongsBeforeIt)
+TEST_F(ImportTest, AQuotedLineBreakStaysInItsFieldAndTheRecordGoesOn)
 {
+    put("MUS:Title,MUS:Notes,MUS:TrackNumber\n"
+        "\"One\",\"Line1\nLine2\n\nLine4, \"\"quoted\"\"\",1\n"
+        "\"Two\",\"plain\",2\n"
+        "\"Three\",\"runs on,3\n"
+        "\"Four\",\"\",x\n");
+    ASSERT_EQ(importByHeader(path(QStringLiteral("in.csv")), false), BatchRun::State::Completed);
+    const QHash<QString, QStringList> songs = byTitle();
+    ASSERT_EQ(songs.size(), 4) << QStringList(songs.keys()).join(u'|').toStdString();
+    EXPECT_EQ(songs[QStringLiteral("One")][Notes],
+              QStringLiteral("Line1\nLine2\n\nLine4, \"quoted\""));
+    EXPECT_EQ(songs[QStringLiteral("One")][Track], QStringLiteral("1"));
+    EXPECT_EQ(songs[QStringLiteral("Two")][Track], QStringLiteral("2"));
+    // A quote that the next line closes with text after it was never meant to span lines.
+    EXPECT_EQ(songs[QStringLiteral("Three")][Notes], QStringLiteral("runs on,3"));
+    EXPECT_EQ(songs[QStringLiteral("Three")][Track], QStringLiteral("0"));
+    // Lines are still numbered as the file has them.
+    ASSERT_EQ(captions(), QStringList{QStringLiteral("Import Problems")});
+    const QString report = messages.requests().front().text;
+    EXPECT_TRUE(report.contains(QStringLiteral("the end of its line): line 7\n")))
+        << report.toStdString();
+    EXPECT_TRUE(report.contains(QStringLiteral("line 8 (MUS:TrackNumber"))) << report.toStdString();
+}
+
+TEST_F(ImportTest, AQuoteNotClosedWithinTheLimitRunsToTheEndOfItsLineOnly)
+{
+    QByteArray bytes = "MUS:Title,MUS:Notes\n\"Open\",\"never closed\n";
+    for (int i = 1; i <= 400; ++i)
+        bytes += "Song " + QByteArray::number(i) + ',' + QByteArray(50, 'n') + '\n';
+    bytes += "Last,x";
+    put(bytes);
+    ASSERT_EQ(importByHeader(path(QStringLiteral("in.csv")), false), BatchRun::State::Completed);
+    const QHash<QString, QStringList> songs = byTitle();
+    EXPECT_EQ(songs.size(), 402);
+    EXPECT_EQ(songs[QStringLiteral("Open")][Notes], QStringLiteral("never closed"));
+    EXPECT_EQ(songs[QStringLiteral("Song 400")][Notes], QString(50, u'n'));
+    ASSERT_EQ(captions(), QStringList{QStringLiteral("Import Problems")});
+    EXPECT_TRUE(messages.requests().front().text.endsWith(
+        QStringLiteral("not closed within 16000 characters (the field runs to the end of its "
+                       "line): line 2")))
+        << messages.requests().front().text.toStdString();
+}
+
+TEST_F(ImportTest, TheLineThatNamesTheFieldsAndLinesWithoutValuesAreNoSongs)
+{
+    put("MUS:Title,CAT:Category\n"
+        "\"A\",\"Rock\"\n"
+        ",\n"
+        "\"\", \n"
+        " ,,,\n"
+        "\n"
+        "\"B\",\"\"\n");
+    // Without stripping, the line of names is left out all the same.
+    ASSERT_EQ(importByHeader(path(QStringLiteral("in.csv")), false), BatchRun::State::Completed);
+    EXPECT_EQ(QStringList(byTitle().keys()).size(), 2);
+    EXPECT_TRUE(byTitle().contains(QStringLiteral("A")));
+    EXPECT_TRUE(byTitle().contains(QStringLiteral("B")));
     {
-        store::FileUse songs(Songlore);
+        store::FileUse use(Categories);
+        EXPECT_EQ(Categories.records(), 1);
     }
-    store::Store::instance().closeAll();
-    sqlite3 *db = nullptr;
-    ASSERT_EQ(sqlite3_open((dataDir() + QStringLiteral("/sgldata.db")).toUtf8().constData(), &db),
-              SQLITE_OK);
-    store::registerKeyCollation(db);
+    ASSERT_EQ(captions(), QStringList{QStringLiteral("Import Problems")});
+    EXPECT_EQ(messages.requests().front().text,
+              QStringLiteral("Not imported:\n  3 lines with no value in any field: line 3, line "
+                             "4, line 5"));
+
+    // Names found on a later line, as the window's "A&uto" after "&Next": that line is left.
+    messages.clear();
+    put("\"x\",\"y\"\n\"C\",\"Jazz\"\n\"MUS:Title\",\"CAT:Category\"\n\"D\",\"Jazz\"\n");
+    ImportFile file;
+    ASSERT_GT(file.open(path(QStringLiteral("in.csv"))), 0);
+    ImportAssignment assignment;
+    ASSERT_TRUE(assignment.load(file));
+    for (int i = 0; i < 2; ++i)
+        ASSERT_EQ(file.readFieldLine(), ImportFile::Line::Fields);
+    assignment.showLine(file.fields(), file.lineNumber());
+    ASSERT_EQ(assignment.autoAssign(), 2);
+    ImportRun run(file, assignment, true);
+    ASSERT_TRUE(run.start());
+    EXPECT_EQ(runToEnd(run), BatchRun::State::Completed);
+    EXPECT_EQ(run.songsAdded(), 2);
+    EXPECT_FALSE(byTitle().contains(QStringLiteral("MUS:Title")));
+    EXPECT_TRUE(messages.requests().isEmpty());
+}
+
+TEST_F(ImportTest, AddsTheMediaFormatsItLacksSoThatTheSongFormTakesEverySong)
+{
+    put("MUS:Title,MUS:Media\n"
+        "\"A\",\"Video\"\n"
+        "\"B\",\"VIDEO \"\n"
+        "\"C\",\"\"\n"
+        "\"D\",\"lp\"\n");
+    ImportFile file;
+    ASSERT_GT(file.open(path(QStringLiteral("in.csv"))), 0);
+    ImportAssignment assignment;
+    ASSERT_TRUE(assignment.load(file));
+    assignment.autoAssign();
+    ImportRun run(file, assignment, false);
+    ASSERT_TRUE(run.start());
+    ASSERT_EQ(runToEnd(run), BatchRun::State::Completed);
+    EXPECT_EQ(run.mediaAdded(), 1);
+    EXPECT_EQ(run.songsGivenDefaultMedia(), 1);
+
+    // A new catalogue's formats, and the one the file added.
+    QStringList formats;
+    {
+        store::FileUse use(melodex::Media);
+        melodex::Media.set(MediaRecord::KeyMedia);
+        while (melodex::Media.next() == 0)
+            formats << MED.Media;
+    }
+    QStringList expected;
+    for (const QString &format : defaultMediaFormats())
+        expected << format.left(MediaRecord::fileLayout().fields[0].size);
+    expected << QStringLiteral("Video");
+    expected.sort(Qt::CaseInsensitive);
+    formats.sort(Qt::CaseInsensitive);
+    EXPECT_EQ(formats, expected);
+
+    // Each song's media as the Media file spells it; a song without one is a CD.
+    const QHash<QString, QStringList> songs = byTitle();
+    EXPECT_EQ(songs[QStringLiteral("A")][Media], QStringLiteral("Video"));
+    EXPECT_EQ(songs[QStringLiteral("B")][Media], QStringLiteral("Video"));
+    EXPECT_EQ(songs[QStringLiteral("C")][Media], QStringLiteral("CD"));
+    EXPECT_EQ(songs[QStringLiteral("D")][Media], QStringLiteral("LP"));
+    ASSERT_EQ(captions(), QStringList{QStringLiteral("Import Problems")});
+    EXPECT_TRUE(messages.requests().front().text.contains(
+        QStringLiteral("1 line without a media format (given \"CD\", as the song form gives a new "
+                       "song): line 4")))
+        << messages.requests().front().text.toStdString();
+}
+
+// A failure in a step takes back everything of that step, categories as well as songs, and the
+// message says what was kept. Each case injects its failure into the second step of 25 lines,
+// whose songs alone name the category "Late".
+class ImportFailureTest : public ImportTest
+{
+protected:
+    void SetUp() override
+    {
+        ImportTest::SetUp();
+        {
+            store::FileUse songsUse(Songlore);
+            store::FileUse categoriesUse(Categories);
+        }
+        store::Store::instance().closeAll();
+        // Long notes on the later lines make the songs file grow.
+        QByteArray bytes = "MUS:Title,CAT:Category,MUS:Notes,MUS:Media\n";
+        for (int i = 1; i <= 60; ++i) {
+            const QByteArray title = i == 40 ? QByteArray("Boom") : "Song " + QByteArray::number(i);
+            bytes += '"' + title + "\",\"" + (i <= 25 ? "Early" : "Late") + "\",\"" +
+                     QByteArray(i <= 25 ? 0 : 1500, 'n') + "\",\"" + (i <= 25 ? "Disc" : "Tape") +
+                     "\"\n";
+        }
+        put(bytes);
+    }
+
+    sqlite3 *openOwn(const char *file)
+    {
+        sqlite3 *db = nullptr;
+        EXPECT_EQ(sqlite3_open((dataDir() + u'/' + QLatin1String(file)).toUtf8().constData(), &db),
+                  SQLITE_OK);
+        store::registerKeyCollation(db);
+        return db;
+    }
+
+    /// Runs the import 25 lines a step, calling `beforeSecondStep` after the first step.
+    void import(const std::function<void()> &beforeSecondStep)
+    {
+        ImportFile file;
+        ASSERT_GT(file.open(path(QStringLiteral("in.csv"))), 0);
+        ImportAssignment assignment;
+        ASSERT_TRUE(assignment.load(file));
+        assignment.autoAssign();
+        ImportRun run(file, assignment, true);
+        ASSERT_TRUE(run.start());
+        ASSERT_EQ(run.step(25), BatchRun::State::Running);
+        beforeSecondStep();
+        EXPECT_EQ(runToEnd(run, 25), BatchRun::State::Failed);
+        EXPECT_EQ(run.songsAdded(), 25);
+        EXPECT_EQ(run.categoriesAdded(), 1);
+    }
+
+    void expectFirstStepKept(const QString &error)
+    {
+        const QList<QStringList> kept = songs();
+        EXPECT_EQ(kept.size(), 25);
+        for (const QStringList &row : kept)
+            EXPECT_EQ(row.back(), QStringLiteral("Early"));
+        {
+            store::FileUse use(Categories);
+            EXPECT_EQ(Categories.records(), 1);
+            store::FileUse media(melodex::Media);
+            MED.Media = QStringLiteral("Disc");
+            EXPECT_EQ(melodex::Media.get(MediaRecord::KeyMedia), 0);
+            MED.Media = QStringLiteral("Tape");
+            EXPECT_EQ(melodex::Media.get(MediaRecord::KeyMedia), store::RecordNotFoundErr);
+        }
+        ASSERT_EQ(captions(), QStringList{QStringLiteral("Cannot ADD to Songlore!")});
+        const QString text = messages.requests().front().text;
+        EXPECT_TRUE(text.startsWith(error)) << text.toStdString();
+        EXPECT_TRUE(text.endsWith(QStringLiteral(
+            "The import stopped in the lines from line 27 on; nothing of them was added. 25 "
+            "songs added before it are kept.")))
+            << text.toStdString();
+    }
+};
+
+TEST_F(ImportFailureTest, AnAddErrorTakesBackItsWholeStep)
+{
+    sqlite3 *db = openOwn("sgldata.db");
     ASSERT_EQ(sqlite3_exec(db,
                            "CREATE TRIGGER boom BEFORE INSERT ON rec WHEN NEW.\"Title\" = 'Boom' "
                            "BEGIN SELECT RAISE(ABORT, 'injected failure'); END",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(db);
+    import([]{});
+    expectFirstStepKept(QStringLiteral("Error #90 - injected failure\n\n"));
+}
 
-    QByteArray bytes = "MUS:Title\n";
-    for (int i = 1; i <= 60; ++i)
-        bytes += i == 40 ? QByteArray("\"Boom\"\n") : "\"Song " + QByteArray::number(i) + "\"\n";
-    put(bytes);
-    qint64 added = 0;
-    EXPECT_EQ(importByHeader(path(QStringLiteral("in.csv")), true, &added),
-              BatchRun::State::Failed);
-    EXPECT_EQ(added, 39);
-    EXPECT_EQ(songs().size(), 39);
-    ASSERT_EQ(captions(), QStringList{QStringLiteral("Cannot ADD to Songlore!")});
-    EXPECT_EQ(messages.requests().front().text, QStringLiteral("Error #90 - injected failure"));
+TEST_F(ImportFailureTest, ALockedSongsFileTakesBackTheCategoryAddedBeforeIt)
+{
+    sqlite3 *holder = openOwn("sgldata.db");
+    import([&] {
+        // Another writer holds the songs file past the two-second wait.
+        ASSERT_EQ(sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+});
+sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
+sqlite3_close(holder);
+expectFirstStepKept(QStringLiteral("Error #"));
+} // namespace
+
+TEST_F(ImportFailureTest, AFullDiskTakesBackItsWholeStep)
+{
+    import([] {
+        // The songs file may not grow by a page.
+        sqlite3 *db = store::Store::instance().db();
+    const QByteArray label = Songlore.label().toUtf8();
+    sqlite3_stmt *st = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA \"" + label + "\".page_count", -1, &st, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+    const QByteArray pages = QByteArray::number(sqlite3_column_int64(st, 0));
+    sqlite3_finalize(st);
+    ASSERT_EQ(sqlite3_exec(db, "PRAGMA \"" + label + "\".max_page_count=" + pages, nullptr, nullptr,
+                           nullptr),
+              SQLITE_OK);
+});
+expectFirstStepKept(QStringLiteral("Error #"));
 }
 
 TEST_F(ImportTest, LeavesTheSharedSongBufferAndCurrentRecordAsTheyWere)

@@ -96,16 +96,18 @@ Frag infix(Frag lhs, const QString &op, Frag rhs, Kind kind, int scale = 0)
     return f;
 }
 
-// Text comparison with our exact collation: an explicit COLLATE beats the case-insensitive
-// collation the store declares on its text columns.
+// Text comparison with our exact collation, written on both operands. SQLite rewrites
+// comparisons (an OR of equalities on one column becomes an IN lookup, a constant on the left is
+// moved to the right) and keeps only the collation that stays with the column's side; a column
+// without its own COLLATE falls back to its case-insensitive one.
 Frag collated(Frag lhs, const QString &op, Frag rhs)
 {
+    const QString collate = QStringLiteral(" COLLATE MDXEXACT");
     Frag f =
-        atom(u'(' + lhs.sql + u' ' + op + u' ' + rhs.sql + QStringLiteral(" COLLATE MDXEXACT)"),
-             Kind::Number);
+        atom(u'(' + lhs.sql + collate + u' ' + op + u' ' + rhs.sql + collate + u')', Kind::Number);
     f.boolean = true;
-    f.stack = std::max({1 + lhs.stack, 3 + rhs.stack, 6});
-    f.depth = 1 + std::max(lhs.depth, rhs.depth + 1);
+    f.stack = std::max({3 + lhs.stack, 3 + rhs.stack, 6});
+    f.depth = 2 + std::max(lhs.depth, rhs.depth);
     f.params = std::move(lhs.params);
     appendParams(f.params, rhs.params);
     return f;
@@ -195,17 +197,31 @@ Frag asReal(Frag f)
     return infix(std::move(f), QStringLiteral("/"), std::move(divisor), Kind::Real);
 }
 
-// An exact number at a larger scale.
+// An exact number at a larger scale, saturating at the 64-bit limits as all exact arithmetic
+// does (SQLite's own "*" would turn an overflow into floating point).
 Frag asScaled(Frag f, int scale)
 {
     if (f.scale == scale)
         return f;
     const qint64 factor = powerOfTen(scale - f.scale);
+    if (f.constant)
+        return constant(Value::fromNumber(saturatingMul(f.constant->scaled, factor), scale));
+    std::vector<Frag> args;
+    args.push_back(std::move(f));
+    args.push_back(atom(QString::number(factor), Kind::Number));
+    Frag scaled = call(QStringLiteral("mdx_times"), std::move(args), Kind::Number, scale);
+    return scaled;
+}
+
+// True when `f` can be brought to `scale` without leaving the 64-bit range: a constant that
+// fits, or anything already at that scale.
+bool fitsScale(const Frag &f, int scale)
+{
+    if (f.scale == scale)
+        return true;
     qint64 rescaled = 0;
-    if (f.constant && !__builtin_mul_overflow(f.constant->scaled, factor, &rescaled))
-        return constant(Value::fromNumber(rescaled, scale));
-    return infix(std::move(f), QStringLiteral("*"), atom(QString::number(factor), Kind::Number),
-                 Kind::Number, scale);
+    return f.constant &&
+           !__builtin_mul_overflow(f.constant->scaled, powerOfTen(scale - f.scale), &rescaled);
 }
 
 Frag asInteger(Frag f)
@@ -422,14 +438,21 @@ private:
     {
         if (f.constant) {
             const Value &v = *f.constant;
-            if (v.kind == Kind::Number && v.scaled != std::numeric_limits<qint64>::min())
-                return constant(Value::fromNumber(-v.scaled, v.scale));
+            if (v.kind == Kind::Number)
+                return constant(Value::fromNumber(saturatingSub(0, v.scaled), v.scale));
             return constant(Value::fromReal(-toReal(v)));
         }
         if (f.kind == Kind::Text)
             f = asReal(std::move(f));
         const Kind kind = f.kind;
         const int scale = f.scale;
+        if (kind == Kind::Number) {
+            // SQLite's "-" turns the negation of the smallest int64 into floating point.
+            std::vector<Frag> args;
+            args.push_back(atom(QStringLiteral("0"), Kind::Number));
+            args.push_back(std::move(f));
+            return call(QStringLiteral("mdx_minus"), std::move(args), kind, scale);
+        }
         return prefix(QStringLiteral("-"), std::move(f), kind, scale);
     }
 
@@ -441,8 +464,21 @@ private:
         Frag f;
         if (lhs.kind == Kind::Number && rhs.kind == Kind::Number) {
             const int scale = std::max(lhs.scale, rhs.scale);
-            f = infix(asScaled(std::move(lhs), scale), sqlOp, asScaled(std::move(rhs), scale),
-                      Kind::Number);
+            if (fitsScale(lhs, scale) && fitsScale(rhs, scale)) {
+                f = infix(asScaled(std::move(lhs), scale), sqlOp, asScaled(std::move(rhs), scale),
+                          Kind::Number);
+            } else {
+                // Rescaling could overflow: compare the exact values instead.
+                const int lhsPlaces = scale - lhs.scale;
+                const int rhsPlaces = scale - rhs.scale;
+                std::vector<Frag> args;
+                args.push_back(std::move(lhs));
+                args.push_back(atom(QString::number(lhsPlaces), Kind::Number));
+                args.push_back(std::move(rhs));
+                args.push_back(atom(QString::number(rhsPlaces), Kind::Number));
+                f = infix(call(QStringLiteral("mdx_cmp"), std::move(args), Kind::Number), sqlOp,
+                          atom(QStringLiteral("0"), Kind::Number), Kind::Number);
+            }
         } else {
             f = infix(asReal(std::move(lhs)), sqlOp, asReal(std::move(rhs)), Kind::Number);
         }
@@ -459,14 +495,21 @@ private:
         case Node::Op::Sub:
             if (exact) {
                 const int scale = std::max(lhs.scale, rhs.scale);
-                return infix(asScaled(std::move(lhs), scale), sqlOp,
-                             asScaled(std::move(rhs), scale), Kind::Number, scale);
+                std::vector<Frag> args;
+                args.push_back(asScaled(std::move(lhs), scale));
+                args.push_back(asScaled(std::move(rhs), scale));
+                return call(op == Node::Op::Add ? QStringLiteral("mdx_plus")
+                                                : QStringLiteral("mdx_minus"),
+                            std::move(args), Kind::Number, scale);
             }
             break;
         case Node::Op::Mul:
             if (exact && lhs.scale + rhs.scale <= kMaxScale) {
                 const int scale = lhs.scale + rhs.scale;
-                return infix(std::move(lhs), sqlOp, std::move(rhs), Kind::Number, scale);
+                std::vector<Frag> args;
+                args.push_back(std::move(lhs));
+                args.push_back(std::move(rhs));
+                return call(QStringLiteral("mdx_times"), std::move(args), Kind::Number, scale);
             }
             break;
         case Node::Op::Div: {
@@ -533,11 +576,7 @@ private:
         case Function::Val:
             return asReal(std::move(args[0]));
         case Function::Numeric: {
-            if (args[0].kind != Kind::Text) {
-                Frag yes = atom(QStringLiteral("1"), Kind::Number);
-                yes.boolean = true;
-                return yes;
-            }
+            // A number is numeric; mdx_isnum says so too, and its argument keeps the parameters.
             Frag f = unary(QStringLiteral("mdx_isnum"), std::move(args[0]), Kind::Number);
             f.boolean = true;
             return f;

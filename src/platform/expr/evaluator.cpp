@@ -15,25 +15,13 @@ namespace {
 
 using Kind = Value::Kind;
 
-constexpr qint64 kMinInt = std::numeric_limits<qint64>::min();
-
-// Wide enough to compare any two scaled numbers exactly.
-__extension__ typedef __int128 Wide;
-
-template <typename T> int sign(T difference)
-{
-    return difference < 0 ? -1 : (difference > 0 ? 1 : 0);
-}
-
 int compareValues(const Value &a, const Value &b)
 {
     if (a.kind == Kind::Text && b.kind == Kind::Text)
         return compareText(a.text, b.text);
     if (a.kind == Kind::Number && b.kind == Kind::Number) {
         const int scale = std::max(a.scale, b.scale);
-        const Wide lhs = Wide(a.scaled) * powerOfTen(scale - a.scale);
-        const Wide rhs = Wide(b.scaled) * powerOfTen(scale - b.scale);
-        return sign(lhs - rhs);
+        return compareScaled(a.scaled, scale - a.scale, b.scaled, scale - b.scale);
     }
     const double lhs = toReal(a);
     const double rhs = toReal(b);
@@ -60,26 +48,20 @@ bool holds(Node::Op op, int order)
     }
 }
 
-// Exact arithmetic on scaled numbers; nothing when the result does not fit an int64.
+// Exact arithmetic on scaled numbers, saturating at the 64-bit limits; nothing when a product
+// would need more places than an exact number keeps.
 std::optional<Value> exactArithmetic(Node::Op op, const Value &a, const Value &b)
 {
-    qint64 result = 0;
     if (op == Node::Op::Mul) {
-        if (a.scale + b.scale > kMaxScale || __builtin_mul_overflow(a.scaled, b.scaled, &result))
+        if (a.scale + b.scale > kMaxScale)
             return std::nullopt;
-        return Value::fromNumber(result, a.scale + b.scale);
+        return Value::fromNumber(saturatingMul(a.scaled, b.scaled), a.scale + b.scale);
     }
     const int scale = std::max(a.scale, b.scale);
-    qint64 lhs = 0;
-    qint64 rhs = 0;
-    if (__builtin_mul_overflow(a.scaled, powerOfTen(scale - a.scale), &lhs) ||
-        __builtin_mul_overflow(b.scaled, powerOfTen(scale - b.scale), &rhs))
-        return std::nullopt;
-    const bool overflow = op == Node::Op::Add ? __builtin_add_overflow(lhs, rhs, &result)
-                                              : __builtin_sub_overflow(lhs, rhs, &result);
-    if (overflow)
-        return std::nullopt;
-    return Value::fromNumber(result, scale);
+    const qint64 lhs = saturatingMul(a.scaled, powerOfTen(scale - a.scale));
+    const qint64 rhs = saturatingMul(b.scaled, powerOfTen(scale - b.scale));
+    return Value::fromNumber(
+        op == Node::Op::Add ? saturatingAdd(lhs, rhs) : saturatingSub(lhs, rhs), scale);
 }
 
 Value arithmetic(Node::Op op, const Value &a, const Value &b)
@@ -111,15 +93,15 @@ Value arithmetic(Node::Op op, const Value &a, const Value &b)
 
 Value negate(const Value &v)
 {
-    if (v.kind == Kind::Number && v.scaled != kMinInt)
-        return Value::fromNumber(-v.scaled, v.scale);
+    if (v.kind == Kind::Number)
+        return Value::fromNumber(saturatingSub(0, v.scaled), v.scale);
     return Value::fromReal(-toReal(v));
 }
 
 Value absolute(const Value &v)
 {
-    if (v.kind == Kind::Number && v.scaled != kMinInt)
-        return Value::fromNumber(v.scaled < 0 ? -v.scaled : v.scaled, v.scale);
+    if (v.kind == Kind::Number)
+        return Value::fromNumber(v.scaled < 0 ? saturatingSub(0, v.scaled) : v.scaled, v.scale);
     return Value::fromReal(std::fabs(toReal(v)));
 }
 

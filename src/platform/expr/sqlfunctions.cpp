@@ -148,15 +148,38 @@ void mdxInt(sqlite3_context *ctx, sqlite3_value **argv)
 void mdxAbs(sqlite3_context *ctx, sqlite3_value **argv)
 {
     if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER) {
+        // SQLite's own abs() raises an error for the smallest int64; exact numbers saturate.
         const qint64 v = sqlite3_value_int64(argv[0]);
-        // SQLite's own abs() raises an error here; the language goes on in floating point.
-        if (v == std::numeric_limits<qint64>::min())
-            sqlite3_result_double(ctx, -double(v));
-        else
-            sqlite3_result_int64(ctx, v < 0 ? -v : v);
+        sqlite3_result_int64(ctx, v < 0 ? saturatingSub(0, v) : v);
         return;
     }
     sqlite3_result_double(ctx, std::fabs(realArg(argv[0])));
+}
+
+// Exact arithmetic: SQLite's own operators turn an overflowing result into floating point.
+void mdxPlus(sqlite3_context *ctx, sqlite3_value **argv)
+{
+    sqlite3_result_int64(ctx, saturatingAdd(integerArg(argv[0]), integerArg(argv[1])));
+}
+
+void mdxMinus(sqlite3_context *ctx, sqlite3_value **argv)
+{
+    sqlite3_result_int64(ctx, saturatingSub(integerArg(argv[0]), integerArg(argv[1])));
+}
+
+void mdxTimes(sqlite3_context *ctx, sqlite3_value **argv)
+{
+    sqlite3_result_int64(ctx, saturatingMul(integerArg(argv[0]), integerArg(argv[1])));
+}
+
+// mdx_cmp(a, aPlaces, b, bPlaces): a * 10^aPlaces against b * 10^bPlaces, exactly.
+void mdxCmp(sqlite3_context *ctx, sqlite3_value **argv)
+{
+    const auto places = [](sqlite3_value *v) {
+        return int(std::clamp<qint64>(integerArg(v), 0, 18));
+    };
+    sqlite3_result_int(ctx, compareScaled(integerArg(argv[0]), places(argv[1]), integerArg(argv[2]),
+                                          places(argv[3])));
 }
 
 void mdxMonth(sqlite3_context *ctx, sqlite3_value **argv)
@@ -209,7 +232,9 @@ constexpr SqlFunction kSqlFunctions[] = {
     {"mdx_isnum", 1, guarded<mdxIsNum>}, {"mdx_int", 1, guarded<mdxInt>},
     {"mdx_abs", 1, guarded<mdxAbs>},     {"mdx_month", 1, guarded<mdxMonth>},
     {"mdx_day", 1, guarded<mdxDay>},     {"mdx_year", 1, guarded<mdxYear>},
-    {"mdx_date", 3, guarded<mdxDate>},
+    {"mdx_date", 3, guarded<mdxDate>},   {"mdx_plus", 2, guarded<mdxPlus>},
+    {"mdx_minus", 2, guarded<mdxMinus>}, {"mdx_times", 2, guarded<mdxTimes>},
+    {"mdx_cmp", 4, guarded<mdxCmp>},
 };
 
 int exactCollation(void *, int sizeA, const void *a, int sizeB, const void *b) noexcept

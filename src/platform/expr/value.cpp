@@ -269,6 +269,39 @@ QString realToText(double real)
     return QString::number(real, 'g', 15);
 }
 
+qint64 saturatingAdd(qint64 a, qint64 b)
+{
+    qint64 result = 0;
+    if (__builtin_add_overflow(a, b, &result))
+        return b < 0 ? kMinInt : kMaxInt;
+    return result;
+}
+
+qint64 saturatingSub(qint64 a, qint64 b)
+{
+    qint64 result = 0;
+    if (__builtin_sub_overflow(a, b, &result))
+        return b > 0 ? kMinInt : kMaxInt;
+    return result;
+}
+
+qint64 saturatingMul(qint64 a, qint64 b)
+{
+    qint64 result = 0;
+    if (__builtin_mul_overflow(a, b, &result))
+        return (a < 0) != (b < 0) ? kMinInt : kMaxInt;
+    return result;
+}
+
+int compareScaled(qint64 a, int aPlaces, qint64 b, int bPlaces)
+{
+    // 10^18 times any int64 fits in 128 bits.
+    __extension__ typedef __int128 Wide;
+    const Wide lhs = Wide(a) * powerOfTen(aPlaces);
+    const Wide rhs = Wide(b) * powerOfTen(bPlaces);
+    return lhs < rhs ? -1 : (lhs > rhs ? 1 : 0);
+}
+
 qint64 realToInteger(double real)
 {
     if (std::isnan(real))

@@ -66,6 +66,14 @@ std::optional<Value> parseNumberLiteral(QStringView digits);
 QString numberToText(qint64 scaled, int scale);
 QString realToText(double real);
 
+// Exact numbers never overflow: a result beyond the 64-bit range is the nearest limit. The
+// evaluator and the SQL functions the compiler calls both use these, so they agree.
+qint64 saturatingAdd(qint64 a, qint64 b);
+qint64 saturatingSub(qint64 a, qint64 b);
+qint64 saturatingMul(qint64 a, qint64 b);
+/// Compares a * 10^aPlaces with b * 10^bPlaces exactly (places 0..18): -1, 0 or 1.
+int compareScaled(qint64 a, int aPlaces, qint64 b, int bPlaces);
+
 /// Truncates toward zero; out-of-range values saturate and NaN gives 0.
 qint64 realToInteger(double real);
 

@@ -362,7 +362,14 @@ std::optional<qint64> looseDate(QStringView text, QString order, const QStringLi
     else
         return std::nullopt;
 
-    const qint32 number = dayNumber(QDate(fullYear, month, day));
+    QDate date(fullYear, month, day);
+    // A month shown without its day stands for its first day that has a day number: December
+    // 1800 starts on the 29th, and "1800/12" is what that day shows as.
+    const QDate firstDate = dateFromDayNumber(FirstDayNumber);
+    if (!order.contains(QLatin1Char('D')) && date.isValid() && date < firstDate &&
+        date.year() == firstDate.year() && date.month() == firstDate.month())
+        date = firstDate;
+    const qint32 number = dayNumber(date);
     if (number == NoDate)
         return std::nullopt;
     return number;

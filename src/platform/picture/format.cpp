@@ -87,12 +87,18 @@ QString formatNumber(qint64 value, const Picture &picture, Layout layout)
 }
 
 // "," is accepted only between groups of three digits, so "1,5" (a decimal comma) is refused
-// instead of being read as fifteen.
+// instead of being read as fifteen. Zeros that fill the width come before the first group
+// ("00000096,000" under "@n0,12"), so they do not count in its length.
 bool validGrouping(QStringView whole)
 {
     const QList<QStringView> groups = whole.split(QLatin1Char(','));
     for (qsizetype i = 0; i < groups.size(); ++i) {
-        const qsizetype n = groups.at(i).size();
+        QStringView group = groups.at(i);
+        if (i == 0) {
+            while (group.size() > 3 && group.front() == QLatin1Char('0'))
+                group = group.mid(1);
+        }
+        const qsizetype n = group.size();
         if (i == 0 ? (n < 1 || n > 3) : n != 3)
             return false;
     }

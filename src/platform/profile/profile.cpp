@@ -84,7 +84,10 @@ bool isBlank(char c)
 
 QString decode(QByteArrayView bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    // A U+FEFF at the start of a name or value is part of it: the decoder would otherwise drop
+    // it as a byte order mark, and a key written with one could never be found again.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless |
+                                                  QStringConverter::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
     // Hand-edited files from older systems may be in a single-byte code page; keep their
     // characters readable rather than turning them into replacement marks.
@@ -105,6 +108,7 @@ struct IniLine
     Kind kind = Other;
     QString name;             ///< section or key name
     QString value;            ///< Entry: the value, trimmed
+    qsizetype equalsAt = 0;   ///< Entry: where the '=' is in raw
     qsizetype valueStart = 0; ///< Entry: where the value starts in raw (after '=' and blanks)
 };
 
@@ -163,6 +167,7 @@ void classify(IniLine &line, qsizetype start)
     while (valueStart < end && isBlank(raw.at(valueStart)))
         ++valueStart;
     line.kind = IniLine::Entry;
+    line.equalsAt = eq;
     line.valueStart = valueStart;
     line.value = decode(QByteArrayView(raw).sliced(valueStart, end - valueStart));
 }
@@ -225,12 +230,33 @@ QByteArray edited(const IniDocument &doc, const QString &section, const QString 
     };
 
     const qsizetype found = findEntry(doc, section, key);
+    if (found >= 0 && !value) {
+        // Every line of the key goes, in every block of the section: a later one would
+        // otherwise be read in place of the removed one.
+        const QString foldedSection = fold(section);
+        const QString foldedKey = fold(key);
+        QString current;
+        QList<QByteArray> kept;
+        kept.reserve(raws.size());
+        for (qsizetype i = 0; i < doc.lines.size(); ++i) {
+            const IniLine &line = doc.lines.at(i);
+            if (line.kind == IniLine::Section)
+                current = fold(line.name);
+            else if (line.kind == IniLine::Entry && current == foldedSection &&
+                     fold(line.name) == foldedKey)
+                continue;
+            kept.append(raws.at(i));
+        }
+        return kept.join();
+    }
     if (found >= 0) {
         const IniLine &line = doc.lines.at(found);
-        if (value)
-            raws[found] = line.raw.left(line.valueStart) + value->toUtf8() + lineEnd(line.raw);
-        else
-            raws.removeAt(found);
+        // The blanks between '=' and the old value stay ("key = value"), unless the new value
+        // brings its own: they would add up, one more on every write of the same value.
+        const bool ownBlanks = !value->isEmpty() && value->front().unicode() < 0x80 &&
+                               isBlank(char(value->front().unicode()));
+        raws[found] = line.raw.left(ownBlanks ? line.equalsAt + 1 : line.valueStart) +
+                      value->toUtf8() + lineEnd(line.raw);
     } else if (!value) {
         return doc.bytes;
     } else {
@@ -308,9 +334,13 @@ bool readFile(const QString &path, QByteArray *bytes, FileStamp *stamp)
     struct stat st = {};
     if (::fstat(file.handle(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > MaxProfileBytes)
         return false;
-    *bytes = file.read(MaxProfileBytes + 1);
-    if (bytes->size() > MaxProfileBytes || file.error() != QFileDevice::NoError)
+    // A buffer the size of the file (and one byte more, to see it grow): the parsed file keeps
+    // it, and a buffer of the largest size allowed would cost that much for every cached file.
+    bytes->resize(qsizetype(st.st_size) + 1);
+    const qint64 got = file.read(bytes->data(), bytes->size());
+    if (got < 0 || file.error() != QFileDevice::NoError)
         return false;
+    bytes->resize(qsizetype(got));
     // Stamped after reading: a write that races with the read changes the stamp or falls inside
     // the racy window, either way the next lookup reads again.
     if (::fstat(file.handle(), &st) != 0)

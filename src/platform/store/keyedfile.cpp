@@ -3,12 +3,12 @@
 #include "platform/store/collation.h"
 #include "platform/store/cursor.h"
 #include "platform/store/errors.h"
+#include "platform/store/fileplacement.h"
 #include "platform/store/sqlvalue.h"
 #include "platform/store/store.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 
 #include <sqlite3.h>
 
@@ -25,14 +25,6 @@ constexpr int applicationId = 0x4D4C4458; // "MLDX": a data file of this store
 QString quoted(const QString &name)
 {
     return u'"' + name + u'"';
-}
-
-// Files whose whole content was checked once in this process; checking again on every open
-// would read a large file each time a window opens.
-QSet<QString> &checkedFiles()
-{
-    static QSet<QString> set;
-    return set;
 }
 
 FileUse::Opener &opener()
@@ -274,12 +266,23 @@ int KeyedFile::create()
         setError(IsOpenErr, name());
         return IsOpenErr;
     }
-    // Built under a temporary name and renamed into place, so a crash never leaves a half-made
-    // file where the program would find it.
+    // Built under a name of its own and then linked into place, so that a crash never leaves a
+    // half-made file where the program would find it, and a file another process made meanwhile
+    // (and may already be writing to) is kept: this process then uses that one.
     const QString path = name();
-    const QString temp = path + QStringLiteral(".new");
-    QFile::remove(temp);
-    QFile::remove(temp + QStringLiteral("-journal"));
+    removeStaleTemporaryFiles(path);
+    int err = 0;
+    const QString temp = makeTemporaryFile(path, &err);
+    if (temp.isEmpty()) {
+        // A directory that cannot hold the file (missing, not a directory, read-only, not ours)
+        // is the access error the opening messages report, as a failed open would be.
+        const bool noAccess =
+            err == EACCES || err == EPERM || err == EROFS || err == ENOENT || err == ENOTDIR;
+        setError(noAccess ? NoAccessErr : FileSystemErr, path);
+        if (errorCode() == FileSystemErr)
+            setDriverError(err, QString::fromLocal8Bit(std::strerror(err)), path);
+        return errorCode();
+    }
     const std::vector<QString> schema = schemaStatements();
     int code = withPrivateConnection(
         temp,
@@ -291,18 +294,14 @@ int KeyedFile::create()
                 rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
             return rc == SQLITE_OK ? rc : sqlite3_extended_errcode(db);
         },
-        path, true);
-    if (code == 0 && std::rename(QFile::encodeName(temp).constData(),
-                                 QFile::encodeName(path).constData()) != 0) {
-        setDriverError(errno, QString::fromLocal8Bit(std::strerror(errno)), path);
+        path);
+    if (code == 0 && placeNewFile(temp, path, isEmptyFile, &err) == Placement::Failed) {
+        setDriverError(err, QString::fromLocal8Bit(std::strerror(err)), path);
         code = errorCode();
     }
-    if (code != 0) {
-        QFile::remove(temp);
-        return code;
-    }
-    checkedFiles().insert(path);
-    return succeed();
+    QFile::remove(temp);
+    QFile::remove(temp + QStringLiteral("-journal"));
+    return code == 0 ? succeed() : code;
 }
 
 int KeyedFile::open()
@@ -370,6 +369,9 @@ int KeyedFile::open()
     return succeed();
 }
 
+// The checks at open read a few pages whatever the size of the file. Reading every page (SQLite's
+// quick_check) would make the first page of a large catalogue wait seconds: that check runs where
+// a user asks for it, and damage met while reading is reported by the read that meets it.
 int KeyedFile::checkSchema()
 {
     sqlite3 *db = Store::instance().db();
@@ -435,24 +437,6 @@ int KeyedFile::checkSchema()
         return BadKeyErr;
     }
 
-    if (!checkedFiles().contains(name())) {
-        sqlite3_stmt *st = nullptr;
-        const QByteArray sql = QStringLiteral("PRAGMA %1.quick_check(1)").arg(s).toUtf8();
-        int rc = sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
-        QString verdict;
-        if (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW)
-            verdict = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
-        else
-            rc = sqlite3_extended_errcode(db);
-        sqlite3_finalize(st);
-        if (verdict.isEmpty() && rc != SQLITE_ROW)
-            return fail(rc);
-        if (verdict != QLatin1String("ok")) {
-            setError(NotStoreFileErr, name());
-            return NotStoreFileErr;
-        }
-        checkedFiles().insert(name());
-    }
     const QByteArray modes =
         QStringLiteral("PRAGMA %1.journal_mode=DELETE; PRAGMA %1.synchronous=FULL").arg(s).toUtf8();
     sqlite3_exec(db, modes.constData(), nullptr, nullptr, nullptr);
@@ -558,6 +542,8 @@ int KeyedFile::add()
 {
     if (!m_open)
         return notOpen();
+    if (const int code = Store::instance().checkWrite(name()))
+        return code;
     std::vector<Value> values = storedValues();
     if (const int code = checkRanges(layout(), values, name()))
         return code;
@@ -589,6 +575,8 @@ int KeyedFile::put()
 {
     if (!m_open)
         return notOpen();
+    if (const int code = Store::instance().checkWrite(name()))
+        return code;
     if (m_curId == 0) {
         setError(NoRecErr, name());
         return NoRecErr;
@@ -640,6 +628,8 @@ int KeyedFile::deleteRecord()
 {
     if (!m_open)
         return notOpen();
+    if (const int code = Store::instance().checkWrite(name()))
+        return code;
     if (m_curId == 0) {
         setError(NoRecErr, name());
         return NoRecErr;
@@ -1001,11 +991,8 @@ int KeyedFile::maintain(bool rebuild)
         setError(NoFileErr, name());
         return NoFileErr;
     }
-    const int code = withPrivateConnection(
+    return withPrivateConnection(
         name(), [&](sqlite3 *db) { return work(db, {}); }, name());
-    if (code == 0)
-        checkedFiles().remove(name());
-    return code;
 }
 
 int KeyedFile::build()

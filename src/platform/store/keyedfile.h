@@ -39,7 +39,10 @@ public:
     // --- opening and closing -------------------------------------------------------------
     /// Opens the file for shared reading and writing. 52 when it is open already.
     int open();
-    /// Creates the file empty (replacing any file of that name). The file must not be open.
+    /// Creates the file empty. A file of that name that holds anything is kept: when another
+    /// process created the file meanwhile, this one uses it and the result is 0 as well. An empty
+    /// file (what a create killed at the wrong moment leaves) is replaced. The file must not be
+    /// open.
     int create();
     int close();
     /// Closes without touching the error state: for teardown at exit, when the error state

@@ -136,14 +136,24 @@ int Store::logout(const std::vector<KeyedFile *> &files, int waitSeconds)
         setError(FileSystemErr);
         return FileSystemErr;
     }
-    // IMMEDIATE reserves every attached file at once, so the listed files are all ours or the
-    // begin fails after the wait; nothing is half-locked.
-    sqlite3_busy_timeout(d, std::max(0, waitSeconds) * 1000);
-    const int rc = sqlite3_exec(d, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    sqlite3_busy_timeout(d, 2000);
-    if (rc != SQLITE_OK)
-        return fail(rc, files.empty() ? QString() : files.front()->name());
+    if (const int code =
+            beginImmediate(waitSeconds, files.empty() ? QString() : files.front()->name()))
+        return code;
     m_txn = TxnLogout;
+    return 0;
+}
+
+// IMMEDIATE reserves every attached file at once, so the files are all ours or the begin fails
+// after the wait; nothing is half-locked. A deferred begin would take the write lock only at the
+// first write, after the transaction had read: SQLite cannot wait then (waiting could deadlock
+// two such writers) and fails at once.
+int Store::beginImmediate(int waitSeconds, const QString &fileName)
+{
+    sqlite3_busy_timeout(m_db, std::max(0, waitSeconds) * 1000);
+    const int rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    sqlite3_busy_timeout(m_db, 2000);
+    if (rc != SQLITE_OK)
+        return fail(sqlite3_extended_errcode(m_db), fileName);
     clearError();
     return 0;
 }
@@ -181,6 +191,7 @@ void Store::endTransaction(bool committed)
 {
     m_txn = TxnNone;
     m_streamDepth = 0;
+    m_streamFailure = {};
     for (KeyedFile *f : m_files)
         f->transactionEnded(committed);
     for (const QString &label : std::exchange(m_pendingDetach, {}))
@@ -208,27 +219,61 @@ bool Store::cancelDetach(const QString &label)
     return true;
 }
 
-void Store::stream()
+int Store::stream()
 {
-    if (m_streamDepth++ == 0 && m_txn == TxnNone && db()) {
-        if (sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK)
-            m_txn = TxnStream;
+    if (m_streamDepth++ > 0 || m_txn != TxnNone)
+        return m_streamFailure.code;
+    if (!db()) {
+        setError(FileSystemErr);
+        m_streamFailure = lastError();
+        return FileSystemErr;
     }
+    QString fileName;
+    for (const KeyedFile *f : m_files)
+        if (f->isOpen())
+            fileName = fileName.isEmpty() ? f->name() : fileName;
+    if (const int code = beginImmediate(2, fileName)) {
+        m_streamFailure = lastError();
+        return code;
+    }
+    m_txn = TxnStream;
+    return 0;
 }
 
 int Store::flush()
 {
     if (m_streamDepth == 0)
         return 0;
-    if (--m_streamDepth == 0 && m_txn == TxnStream)
-        return commit();
-    return 0;
+    if (--m_streamDepth > 0)
+        return m_streamFailure.code;
+    if (m_streamFailure.code != NoError) {
+        const ErrorState failure = std::exchange(m_streamFailure, ErrorState{});
+        if (failure.code == FileSystemErr)
+            setDriverError(failure.driverCode, failure.driverText, failure.fileName);
+        else
+            setError(failure.code, failure.fileName);
+        return failure.code;
+    }
+    return m_txn == TxnStream ? commit() : 0;
+}
+
+int Store::checkWrite(const QString &fileName)
+{
+    if (m_streamFailure.code == NoError)
+        return 0;
+    if (m_streamFailure.code == FileSystemErr)
+        setDriverError(m_streamFailure.driverCode, m_streamFailure.driverText, fileName);
+    else
+        setError(m_streamFailure.code, fileName);
+    return m_streamFailure.code;
 }
 
 void Store::closeAll()
 {
     if (m_txn != TxnNone)
         rollback();
+    m_streamDepth = 0;
+    m_streamFailure = {};
     for (KeyedFile *f : m_files) {
         f->release();
         f->useCount = 0;

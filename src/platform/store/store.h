@@ -1,6 +1,8 @@
 // The process's one connection to the data files, and transactions across them.
 #pragma once
 
+#include "platform/store/errors.h"
+
 #include <QString>
 
 #include <vector>
@@ -39,9 +41,16 @@ public:
     int rollback();
     bool inTransaction() const { return m_txn != TxnNone; }
 
-    /// Batches writes into one transaction until the matching flush (nests).
-    void stream();
+    /// Batches writes into one transaction until the matching flush (nests). The outermost one
+    /// begins like logout, waiting up to two seconds for other writers; when it cannot begin,
+    /// every write until its flush is refused with that error and flush returns it, so that a
+    /// batch is never written outside its transaction. Returns 0 or the error code.
+    int stream();
     int flush();
+
+    /// 0 when a record may be written now; otherwise the error that refuses it (also left in
+    /// lastError(), naming `fileName`).
+    int checkWrite(const QString &fileName);
 
     /// Closes every file and the connection (tests, and changing the data directory).
     void closeAll();
@@ -74,10 +83,12 @@ private:
     sqlite3 *m_db = nullptr;
     Txn m_txn = TxnNone;
     int m_streamDepth = 0;
+    ErrorState m_streamFailure;
     std::vector<KeyedFile *> m_files;
     std::vector<QString> m_pendingDetach;
 
     void endTransaction(bool committed);
+    int beginImmediate(int waitSeconds, const QString &fileName);
 };
 
 } // namespace melodex::store

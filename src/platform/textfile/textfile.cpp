@@ -1,12 +1,17 @@
 // Plain text files: buffered line reading with an encoding fallback, and atomic line writing.
 #include "platform/textfile/textfile.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <limits>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -104,7 +109,61 @@ QString lineTooLongText(qint64 lineNumber)
         .arg(TextFile::MaxLineLength);
 }
 
+// Temporary files of writers: ".<target>.melodex-<pid>-<random>.tmp" beside the target.
+const QRegularExpression &temporaryName()
+{
+    static const QRegularExpression re(
+        QStringLiteral("^\\..+\\.melodex-(\\d+)-[0-9a-f]{8}\\.tmp$"));
+    return re;
+}
+
+// Takes the lock a live writer holds on its temporary file for as long as it writes; false only
+// when another holds it (a file system without such locks leaves the decision to the rest). The
+// lock belongs to the open file description, so it is gone when its writer is, killed or not, and
+// it excludes other writers of the same process too.
+bool lockWholeFile(int fd)
+{
+    struct flock lock = {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    return ::fcntl(fd, F_OFD_SETLK, &lock) == 0 || (errno != EAGAIN && errno != EACCES);
+}
+
+bool processIsAlive(qint64 pid)
+{
+    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
+        return false;
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+}
+
 } // namespace
+
+int TextFile::removeStaleTemporaryFiles(const QString &directory)
+{
+    // A process id can come back for another program, so a file long untouched is stale
+    // whatever its number says; a live writer's lock keeps its file in any case.
+    constexpr qint64 StaleAfterSeconds = 24 * 60 * 60;
+    const QDir dir(directory);
+    int removed = 0;
+    const QFileInfoList candidates = dir.entryInfoList(
+        {QStringLiteral(".*.melodex-*.tmp")}, QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    for (const QFileInfo &info : candidates) {
+        const QRegularExpressionMatch m = temporaryName().match(info.fileName());
+        if (!m.hasMatch())
+            continue;
+        const QByteArray native = QFile::encodeName(info.absoluteFilePath());
+        const int fd = ::open(native.constData(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0)
+            continue;
+        const bool old =
+            info.lastModified().secsTo(QDateTime::currentDateTime()) > StaleAfterSeconds;
+        if (lockWholeFile(fd) && (!processIsAlive(m.captured(1).toLongLong()) || old) &&
+            ::unlink(native.constData()) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    return removed;
+}
 
 TextFile::TextFile()
     : m_utf8Decoder(QStringDecoder::Utf8,
@@ -376,11 +435,14 @@ TextFile::Status TextFile::create(const QString &path, LineEnd lineEnd)
         if (exists && ::access(native.constData(), W_OK) != 0)
             return failFromErrno(CreateFailed, errno);
         const QFileInfo target(exists ? QFileInfo(path).canonicalFilePath() : path);
-        const QString stem = target.absolutePath() + QStringLiteral("/.") + target.fileName();
+        // What killed writers left here goes before this one adds its own.
+        removeStaleTemporaryFiles(target.absolutePath());
+        const QString stem = target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                             QStringLiteral(".melodex-") + QString::number(::getpid());
         int error = 0;
         for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
             const QString candidate =
-                stem + QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16,
+                stem + QStringLiteral("-%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16,
                                                      QLatin1Char('0'));
             m_tempPath = QFile::encodeName(candidate);
             fd = ::open(m_tempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -392,6 +454,7 @@ TextFile::Status TextFile::create(const QString &path, LineEnd lineEnd)
             m_tempPath.clear();
             return failFromErrno(CreateFailed, error);
         }
+        lockWholeFile(fd);
         if (exists)
             ::fchmod(fd, st.st_mode & 07777);
         m_targetPath = QFile::encodeName(target.absoluteFilePath());

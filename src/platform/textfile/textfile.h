@@ -17,7 +17,9 @@ namespace melodex {
 ///
 /// Writing goes to a temporary file next to the target, which replaces the target only when
 /// close() has written everything: a full disk or a crash never leaves a truncated file behind
-/// and never destroys the file being replaced. Targets that are not regular files (devices,
+/// and never destroys the file being replaced. The temporary file is hidden and named after the
+/// target and the writing process; the next create() in that directory removes those that
+/// writers killed before they finished have left. Targets that are not regular files (devices,
 /// pipes) are written directly. Lines are written as UTF-8 without a byte order mark.
 ///
 /// Every failure yields a Status, an operating system error number and a message text for the
@@ -83,6 +85,11 @@ public:
     /// `text`: they are written as they are and would split the line. A line longer than
     /// MaxLineLength is refused with LineTooLong, as it could not be read back.
     Status writeLine(QStringView text);
+
+    /// Removes the temporary files in `directory` that writers of this program left when they
+    /// were killed: files named as create() names them that no live writer holds open, whose
+    /// process is gone or which have not changed for a day. Returns how many were removed.
+    static int removeStaleTemporaryFiles(const QString &directory);
 
     /// Writes out the buffered lines (they still go to the temporary file until close()).
     Status flush();

@@ -450,16 +450,22 @@ TEST_F(CompiledFilters, SqlFunctionsSurviveArgumentsOfAnyType)
                                  " mdx_instring(1.5, NULL, 'x', -9223372036854775808),"
                                  " mdx_abs(-9223372036854775807 - 1), mdx_text('a', 99),"
                                  " mdx_num(x'31'), mdx_int(1e300), mdx_month('x'),"
-                                 " mdx_date(NULL, 2, 3), mdx_isnum(NULL), mdx_len(x'c3')",
+                                 " mdx_date(NULL, 2, 3), mdx_isnum(NULL), mdx_len(x'c3'),"
+                                 " mdx_plus(NULL, 'x'), mdx_times(9223372036854775807, -2),"
+                                 " mdx_cmp(1.5, 99, x'00', -3), mdx_minus(0, 1e300)",
                                  -1, &stmt, nullptr),
               SQLITE_OK);
     ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
     EXPECT_STREQ(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)), "");
-    EXPECT_DOUBLE_EQ(sqlite3_column_double(stmt, 3), 9223372036854775808.0);
+    EXPECT_EQ(sqlite3_column_int64(stmt, 3), std::numeric_limits<qint64>::max());
     EXPECT_DOUBLE_EQ(sqlite3_column_double(stmt, 5), 1.0);
     EXPECT_EQ(sqlite3_column_int64(stmt, 6), std::numeric_limits<qint64>::max());
     EXPECT_EQ(sqlite3_column_int64(stmt, 9), 0);
     EXPECT_EQ(sqlite3_column_int64(stmt, 10), 1);
+    EXPECT_EQ(sqlite3_column_int64(stmt, 11), 0);
+    EXPECT_EQ(sqlite3_column_int64(stmt, 12), std::numeric_limits<qint64>::min());
+    EXPECT_EQ(sqlite3_column_int64(stmt, 13), 1);
+    EXPECT_EQ(sqlite3_column_int64(stmt, 14), -std::numeric_limits<qint64>::max());
     sqlite3_finalize(stmt);
 }
 

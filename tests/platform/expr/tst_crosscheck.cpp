@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <set>
 
@@ -329,6 +330,38 @@ TEST_F(CrossCheck, ChosenFiltersAgree)
     for (const char *filter : filters)
         EXPECT_TRUE(agree(QString::fromUtf8(filter))) << filter;
     EXPECT_GT(m_discriminating, 20);
+}
+
+TEST_F(CrossCheck, ExactArithmeticSaturatesAtTheLimitsInBoth)
+{
+    table.budget = 15000;
+    const char *filters[] = {
+        "MUS:ChartNumber+9223372036854775807>9223372036854775807",
+        "MUS:ChartNumber+9223372036854775807=9223372036854775807",
+        "MUS:ChartNumber-9223372036854775807-9 < -9223372036854775807",
+        "-(MUS:ChartNumber-9223372036854775807-2) = 9223372036854775807",
+        "ABS(MUS:ChartNumber-9223372036854775807-9) = 9223372036854775807",
+        "MUS:ChartNumber*9223372036854775807 > 9000000000000000000",
+        "(MUS:ChartNumber+9223372036854775807)*2 = 9223372036854775807",
+        "MUS:Price = 922337203685477580",
+        "MUS:Price < 922337203685477580 AND MUS:Price > -922337203685477580",
+        "MUS:ChartNumber*100000000 > MUS:Price*0.000001",
+        "MUS:Price+9223372036854775807 > 92233720368547758.07",
+        "(MUS:ChartNumber+9223372036854775807)/1 > 9223372036854775807",
+        "Report:Budget*92233720368547758 > 9223372036854775807",
+    };
+    for (const char *filter : filters)
+        EXPECT_TRUE(agree(QString::fromUtf8(filter))) << filter;
+
+    // Saturation, not floating point: nothing is greater than the largest int64.
+    const auto count = [this](const char *filter) {
+        const CompiledFilter compiled = compile(QString::fromUtf8(filter), table.resolver());
+        return table.select(compiled).value_or(std::vector<qint64>{99}).size();
+    };
+    EXPECT_EQ(count(filters[0]), 0u);
+    EXPECT_EQ(count("MUS:ChartNumber+9223372036854775807=9223372036854775807"),
+              size_t(std::count_if(songs.begin(), songs.end(),
+                                   [](const Song &song) { return song.chart >= 0; })));
 }
 
 TEST_F(CrossCheck, RandomFiltersAgree)

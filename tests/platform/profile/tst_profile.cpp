@@ -235,6 +235,80 @@ TEST_F(ProfileTest, RemoveKeyDropsOnlyThatLine)
     EXPECT_EQ(contents(), QByteArray("[S]\na=1\n[T]\nb=3\n"));
 }
 
+TEST_F(ProfileTest, RemoveKeyDropsEveryLineOfTheKeyInItsSection)
+{
+    put("[S]\nk=first\nK = second\nother=1\n[T]\nk=kept\n[s]\nk=third\n");
+    EXPECT_TRUE(Profile::removeKey(Ini, QStringLiteral("S"), QStringLiteral("k")));
+    EXPECT_EQ(read("S", "k"), QStringLiteral("?"));
+    EXPECT_EQ(contents(), QByteArray("[S]\nother=1\n[T]\nk=kept\n[s]\n"));
+}
+
+TEST_F(ProfileTest, RewritingAValueWithLeadingBlanksLeavesTheFileAsItIs)
+{
+    put("[S]\nk = old\n");
+    ASSERT_TRUE(write("S", "k", "  spaced"));
+    const QByteArray once = contents();
+    ASSERT_TRUE(write("S", "k", "  spaced"));
+    ASSERT_TRUE(write("S", "k", "  spaced"));
+    EXPECT_EQ(contents(), once);
+    EXPECT_EQ(read("S", "k"), QStringLiteral("spaced"));
+    ASSERT_TRUE(write("S", "k", "plain"));
+    EXPECT_EQ(contents(), QByteArray("[S]\nk =  plain\n"));
+}
+
+TEST_F(ProfileTest, NamesAndValuesBeginningWithAByteOrderMarkRoundTrip)
+{
+    const QString mark(QChar(0xFEFF));
+    const QString section = mark + QStringLiteral("Sect");
+    const QString key = mark + QStringLiteral("key");
+    const QString value = mark + QStringLiteral("value");
+    ASSERT_TRUE(Profile::writeString(Ini, section, key, value));
+    const QByteArray once = contents();
+    for (int i = 0; i < 3; ++i) {
+        Profile::clearCache();
+        EXPECT_EQ(Profile::readString(Ini, section, key), value);
+        ASSERT_TRUE(Profile::writeString(Ini, section, key, value));
+    }
+    EXPECT_EQ(contents(), once);
+    // The mark is part of the names: the plain names are other settings.
+    EXPECT_EQ(read("Sect", "key"), QStringLiteral("?"));
+    EXPECT_TRUE(Profile::removeKey(Ini, section, key));
+    EXPECT_EQ(Profile::readString(Ini, section, key, QStringLiteral("gone")),
+              QStringLiteral("gone"));
+
+    // A mark that starts the file is still only the file's encoding.
+    put("\xEF\xBB\xBF[S]\nk=\xEF\xBB\xBFv\n");
+    Profile::clearCache();
+    EXPECT_EQ(read("S", "k"), mark + QStringLiteral("v"));
+}
+
+// Size of the process's address space, from /proc.
+qint64 addressSpaceBytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    return statm.readAll().split(' ').value(0).toLongLong() * sysconf(_SC_PAGESIZE);
+}
+
+TEST_F(ProfileTest, CachedFilesCostTheirSizeNotTheLargestAllowed)
+{
+    QDir().mkpath(m_profileDir);
+    const qint64 before = addressSpaceBytes();
+    ASSERT_GT(before, 0);
+    for (int i = 0; i < 40; ++i) {
+        const QString name = m_profileDir + QStringLiteral("/f%1.ini").arg(i);
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[S]\nk=v\n");
+        file.close();
+        EXPECT_EQ(Profile::readString(name, QStringLiteral("S"), QStringLiteral("k")),
+                  QStringLiteral("v"));
+    }
+    // Forty small files must not take hundreds of megabytes.
+    EXPECT_LT(addressSpaceBytes() - before, qint64(64) * 1024 * 1024);
+}
+
 TEST_F(ProfileTest, ReadIntTakesTheLeadingNumber)
 {
     put("[N]\nplain=42\nneg=-3\nplus=+5\nunit=40px\nword=Yes\nempty=\nhuge=99999999999\n");

@@ -5,6 +5,11 @@
 //   storechild DIR churn             add a category and a song of that category per transaction,
 //                                    forever (the test kills it at random moments)
 //   storechild DIR open LABEL        open one file (creating it when missing); exit code = result
+//   storechild DIR create MS TITLE   open Songlore; when it is missing, say "missing", wait MS
+//                                    milliseconds, then create it; add one song titled TITLE
+//   storechild DIR import N BATCH TITLE
+//                                    add N songs titled TITLE in batches of BATCH, each batch
+//                                    numbering its songs after the highest number it reads
 #include "data/records.h"
 #include "platform/store/errors.h"
 #include "platform/store/store.h"
@@ -35,6 +40,23 @@ int main(int argc, char *argv[])
         return use.result();
     }
 
+    if (command == QLatin1String("create") && args.size() == 5) {
+        int rc = Songlore.open();
+        if (rc == NoFileErr) {
+            std::printf("missing\n");
+            std::fflush(stdout);
+            QThread::msleep(args[3].toULong());
+            rc = Songlore.create();
+            if (rc == 0)
+                rc = Songlore.open();
+        }
+        if (rc != 0)
+            return rc;
+        MUS.clear();
+        MUS.Title = args[4];
+        return Songlore.add();
+    }
+
     FileUse songs(Songlore), cats(Categories);
     if (!songs.ok() || !cats.ok())
         return 102;
@@ -57,6 +79,26 @@ int main(int argc, char *argv[])
         std::fflush(stdout);
         QThread::msleep(static_cast<unsigned long>(args[3].toDouble() * 1000));
         return Store::instance().commit();
+    }
+    if (command == QLatin1String("import") && args.size() == 6) {
+        const int total = args[3].toInt(), batch = args[4].toInt();
+        for (int done = 0; done < total;) {
+            Store::instance().stream();
+            Songlore.set(SongloreRecord::KeyID);
+            qint32 id = Songlore.previous() == 0 ? MUS.ID : 0;
+            for (int i = 0; i < batch && done < total; ++i, ++done) {
+                MUS.clear();
+                MUS.Title = args[5];
+                MUS.ID = ++id;
+                if (const int rc = Songlore.add()) {
+                    Store::instance().flush();
+                    return rc;
+                }
+            }
+            if (const int rc = Store::instance().flush())
+                return rc;
+        }
+        return 0;
     }
     if (command == QLatin1String("churn")) {
         std::printf("started\n");

@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <QDir>
 #include <QFile>
 
 using namespace melodex;
@@ -491,3 +492,50 @@ TEST_F(KeyedFileTest, RollbackRestoresFilesAndTheCurrentRecordsVersion)
 }
 
 } // namespace
+
+// A damaged page is met when a read reaches it: the file opens at once (no scan of the whole file
+// on the way to the first page), and the read that meets the damage fails with the file-error
+// code naming the file, whichever order reaches it.
+TEST_F(KeyedFileTest, DamagedPageIsReportedByTheReadThatMeetsIt)
+{
+    openFile(Songlore);
+    Store::instance().stream();
+    for (int i = 1; i <= 3000; ++i)
+        ASSERT_EQ(addSong(QStringLiteral("Artist %1").arg(i * 7919 % 3001),
+                          QStringLiteral("Title %1 ").arg(i * 104729 % 3001) + QString(60, u'x'),
+                          i),
+                  0);
+    ASSERT_EQ(Store::instance().flush(), 0);
+    const qint64 bytes = Songlore.bytes();
+    Store::instance().closeAll();
+    {
+        QFile f(dir() + QStringLiteral("/sgldata.db"));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.seek(bytes / 4096 / 2 * 4096));
+        f.write(QByteArray(4096, '\xA5'));
+    }
+    // As another process finds it: in a directory this process has not opened before.
+    const QString other = dir() + QStringLiteral("/other");
+    ASSERT_TRUE(QDir().mkpath(other));
+    ASSERT_TRUE(QFile::rename(dir() + QStringLiteral("/sgldata.db"),
+                              other + QStringLiteral("/sgldata.db")));
+    Store::instance().setDataDirectory(other);
+
+    ASSERT_EQ(Songlore.open(), 0);
+    Songlore.useCount = 1;
+    int damaged = 0;
+    for (int key = -1; key < int(Songlore.layout().keys.size()); ++key) {
+        Songlore.set(key);
+        int rc = 0;
+        int rows = 0;
+        while ((rc = Songlore.next()) == 0)
+            ++rows;
+        if (rc == NotStoreFileErr) {
+            ++damaged;
+            EXPECT_EQ(lastError().fileName, Songlore.name());
+        } else {
+            EXPECT_EQ(rc, NoRecErr) << "key " << key;
+        }
+    }
+    EXPECT_GE(damaged, 1);
+}

@@ -114,6 +114,102 @@ TEST_F(StoreProcessTest, KillingAWriterMidTransactionLeavesEveryFileAsBefore)
     }
 }
 
+// --- creating the files -----------------------------------------------------------------------
+
+TEST_F(StoreProcessTest, FileThatAnotherProcessCreatedMeanwhileIsKept)
+{
+    QProcess late;
+    late.start(QStringLiteral(STORECHILD),
+               {dir(), QStringLiteral("create"), QStringLiteral("800"), QStringLiteral("late")});
+    ASSERT_TRUE(late.waitForReadyRead(30000));
+    ASSERT_TRUE(late.readAllStandardOutput().startsWith("missing"));
+    // The other process found the file missing and stalls before creating it; this one creates it
+    // meanwhile and writes to it.
+    openFile(Songlore);
+    ASSERT_EQ(addSong(QStringLiteral("A"), QStringLiteral("early"), 1), 0);
+    ASSERT_TRUE(late.waitForFinished(30000));
+    EXPECT_EQ(late.exitCode(), 0);
+
+    Store::instance().closeAll();
+    openFile(Songlore);
+    QStringList titles = walk(SongloreRecord::SongsByTitle);
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("early"), QStringLiteral("late")}));
+    EXPECT_EQ(QDir(dir()).entryList({QStringLiteral("*.new*")}, QDir::Files | QDir::Hidden),
+              QStringList());
+}
+
+TEST_F(StoreProcessTest, TwoProcessesCreatingTheFilesAtOnceBothKeepTheirSongs)
+{
+    for (int round = 0; round < 8; ++round) {
+        const QString data = dir() + QStringLiteral("/round%1").arg(round);
+        ASSERT_TRUE(QDir().mkpath(data));
+        QProcess a, b;
+        a.start(QStringLiteral(STORECHILD),
+                {data, QStringLiteral("create"), QStringLiteral("0"), QStringLiteral("a")});
+        b.start(QStringLiteral(STORECHILD),
+                {data, QStringLiteral("create"), QStringLiteral("0"), QStringLiteral("b")});
+        ASSERT_TRUE(a.waitForFinished(30000));
+        ASSERT_TRUE(b.waitForFinished(30000));
+        EXPECT_EQ(a.exitCode(), 0) << "round " << round;
+        EXPECT_EQ(b.exitCode(), 0) << "round " << round;
+
+        Store::instance().setDataDirectory(data);
+        openFile(Songlore);
+        EXPECT_EQ(Songlore.records(), 2) << "round " << round;
+        Store::instance().closeAll();
+    }
+}
+
+// --- writers waiting for each other -------------------------------------------------------------
+
+TEST_F(StoreProcessTest, TwoImportsIntoTheSameFilesBothComplete)
+{
+    {
+        FileUse songs(Songlore), categories(Categories);
+    }
+    Store::instance().closeAll();
+    QProcess a, b;
+    // Each batch reads the highest song number before it adds: the pattern of an import.
+    for (QProcess *p : {&a, &b})
+        p->start(QStringLiteral(STORECHILD),
+                 {dir(), QStringLiteral("import"), QStringLiteral("2000"), QStringLiteral("50"),
+                  p == &a ? QStringLiteral("a") : QStringLiteral("b")});
+    ASSERT_TRUE(a.waitForFinished(60000));
+    ASSERT_TRUE(b.waitForFinished(60000));
+    EXPECT_EQ(a.exitCode(), 0);
+    EXPECT_EQ(b.exitCode(), 0);
+
+    openFile(Songlore);
+    EXPECT_EQ(Songlore.records(), 4000);
+    MUS.clear();
+    MUS.ID = 4000;
+    EXPECT_EQ(Songlore.get(SongloreRecord::KeyID), 0); // numbered 1 to 4000 without a clash
+}
+
+TEST_F(StoreProcessTest, BatchThatCannotBeginRefusesItsWritesAndKeepsNothing)
+{
+    openFile(Songlore);
+    openFile(Categories);
+    QProcess holder;
+    holder.start(QStringLiteral(STORECHILD),
+                 {dir(), QStringLiteral("hold"), QStringLiteral("3.5")});
+    ASSERT_TRUE(holder.waitForReadyRead(30000));
+    ASSERT_TRUE(holder.readAllStandardOutput().startsWith("locked"));
+
+    Store &store = Store::instance();
+    EXPECT_EQ(store.stream(), IsLockedErr); // after waiting two seconds
+    EXPECT_EQ(addSong(QStringLiteral("A"), QStringLiteral("refused")), IsLockedErr);
+    EXPECT_EQ(lastError().fileName, Songlore.name());
+    EXPECT_EQ(store.flush(), IsLockedErr);
+
+    ASSERT_TRUE(holder.waitForFinished(30000));
+    EXPECT_EQ(Songlore.records(), 1); // the holder's song only
+    EXPECT_EQ(store.stream(), 0);
+    EXPECT_EQ(addSong(QStringLiteral("A"), QStringLiteral("kept")), 0);
+    EXPECT_EQ(store.flush(), 0);
+    EXPECT_EQ(Songlore.records(), 2);
+}
+
 TEST_F(StoreProcessTest, DirectoryWithoutWritePermissionIsReportedNotCrashed)
 {
     if (geteuid() != 0 && QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())

@@ -1,0 +1,221 @@
+// Tests that run the program itself: its exit status after fatal errors, and a killed export.
+#include "services/messageservice.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+using namespace melodex;
+
+namespace {
+
+struct Outcome
+{
+    int code = -1;
+    QString errors;
+};
+
+Outcome runProgram(const QStringList &arguments)
+{
+    QProcess p;
+    p.start(QStringLiteral(MELODEX_BINARY), arguments);
+    if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardError())};
+}
+
+QStringList temporaryFiles(const QString &dir)
+{
+    return QDir(dir).entryList({QStringLiteral(".*.melodex-*.tmp")}, QDir::Files | QDir::Hidden);
+}
+
+// A program started with its standard error on a pipe that is already full: it stops at its
+// first progress line, when it has created its files, and stays there until it is killed.
+class StoppedProgram
+{
+public:
+    explicit StoppedProgram(const QStringList &arguments)
+    {
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0)
+            return;
+        m_pipe = fds[0];
+        ::fcntl(fds[1], F_SETFL, O_NONBLOCK);
+        const char byte = 'x';
+        while (::write(fds[1], &byte, 1) == 1) {
+        }
+        ::fcntl(fds[1], F_SETFL, 0);
+
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        std::vector<QByteArray> args{QByteArray(MELODEX_BINARY)};
+        for (const QString &a : arguments)
+            args.push_back(a.toLocal8Bit());
+        std::vector<char *> argv;
+        for (QByteArray &a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        if (posix_spawn(&m_pid, MELODEX_BINARY, &actions, nullptr, argv.data(), environ) != 0)
+            m_pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(fds[1]);
+    }
+    ~StoppedProgram()
+    {
+        kill();
+        if (m_pipe >= 0)
+            ::close(m_pipe);
+    }
+    StoppedProgram(const StoppedProgram &) = delete;
+    StoppedProgram &operator=(const StoppedProgram &) = delete;
+
+    bool started() const { return m_pid > 0; }
+    pid_t pid() const { return m_pid; }
+    /// Waits until `dir` holds a temporary file of this process; false if the process ended.
+    bool waitForTemporaryFile(const QString &dir) const
+    {
+        const QString marker = QStringLiteral(".melodex-%1-").arg(m_pid);
+        for (;;) {
+            for (const QString &name : temporaryFiles(dir)) {
+                if (name.contains(marker))
+                    return true;
+            }
+            int status = 0;
+            if (::waitpid(m_pid, &status, WNOHANG) != 0)
+                return false;
+            QThread::msleep(10);
+        }
+    }
+    void kill()
+    {
+        if (m_pid <= 0)
+            return;
+        ::kill(m_pid, SIGKILL);
+        int status = 0;
+        ::waitpid(m_pid, &status, 0);
+        m_pid = -1;
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_pipe = -1;
+};
+
+TEST(CommandLineProcessTest, AFatalErrorEndsTheCommandWithAFailureStatusWordedForATerminal)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // The songs file cannot be opened or made: a directory stands in its place.
+    const QString data = dir.filePath(QStringLiteral("data"));
+    ASSERT_TRUE(QDir().mkpath(data + QStringLiteral("/sgldata.db")));
+    const QString csv = test::sampleDataFile(QStringLiteral("chinook_songs.csv"));
+    for (const QStringList &args :
+         {QStringList{QStringLiteral("import"), csv, QStringLiteral("--data-dir"), data},
+          QStringList{QStringLiteral("export"), dir.filePath(QStringLiteral("out.csv")),
+                      QStringLiteral("--data-dir"), data}}) {
+        const Outcome run = runProgram(args);
+        EXPECT_EQ(run.code, HaltExitCode) << run.errors.toStdString();
+        EXPECT_TRUE(run.errors.contains(QStringLiteral("Disk Error"))) << run.errors.toStdString();
+        EXPECT_FALSE(run.errors.contains(QStringLiteral("Press OK"))) << run.errors.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("out.csv"))));
+
+    // No file can be made in /proc, not even by root.
+    const Outcome run =
+        runProgram({QStringLiteral("export"), dir.filePath(QStringLiteral("out.csv")),
+                    QStringLiteral("--data-dir"), QStringLiteral("/proc/self")});
+    EXPECT_EQ(run.code, HaltExitCode);
+    EXPECT_TRUE(run.errors.startsWith(QStringLiteral(
+        "File Creation Error: Error: (Access Denied (5)) creating /proc/self/sgldata.db.  The "
+        "program ends.\nMelodex: File Creation Error!\n")))
+        << run.errors.toStdString();
+    EXPECT_EQ(run.errors.count(QStringLiteral("File Creation Error:")), 1)
+        << run.errors.toStdString();
+}
+
+TEST(CommandLineProcessTest, TheConsoleWordsTheEndOfTheProgramWithoutButtons)
+{
+    testing::internal::CaptureStderr();
+    ConsoleMessageService console;
+    console.show(MessageRequest{QStringLiteral("Invalid File"),
+                                QStringLiteral("Error: (x) accessing sgldata.db.  ") +
+                                    MessageRequest::PressOkToEnd});
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Invalid File: Error: (x) accessing sgldata.db.  The program ends.\n");
+}
+
+TEST(CommandLineProcessDeathTest, HaltingTheProgramEndsItWithAFailureStatus)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(haltProgram(QStringLiteral("Disk Error")), testing::ExitedWithCode(HaltExitCode),
+                "Melodex: Disk Error");
+}
+
+// An export killed while it writes leaves its temporary file; the next export into that
+// directory removes it, but never the file of an export still running.
+TEST(CommandLineProcessTest, AKilledExportLeavesNothingAfterTheNextExport)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString data = dir.filePath(QStringLiteral("data"));
+    const QString out = dir.filePath(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(data));
+    ASSERT_TRUE(QDir().mkpath(out));
+    const auto exportTo = [&](const QString &name) {
+        return QStringList{QStringLiteral("export"), out + u'/' + name,
+                           QStringLiteral("--data-dir"), data};
+    };
+    // Files of other programs that look alike stay.
+    for (const char *name : {".songs.csv.1a2b3c4d.tmp", ".songs.csv.melodex-x-1a2b3c4d.tmp"}) {
+        QFile other(out + u'/' + QLatin1String(name));
+        ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    }
+
+    const auto filesOf = [&](pid_t pid) {
+        return temporaryFiles(out).filter(QStringLiteral(".melodex-%1-").arg(pid));
+    };
+    StoppedProgram killed(exportTo(QStringLiteral("songs.csv")));
+    ASSERT_TRUE(killed.started());
+    ASSERT_TRUE(killed.waitForTemporaryFile(out));
+    const pid_t killedPid = killed.pid();
+    killed.kill();
+    ASSERT_EQ(filesOf(killedPid).size(), 1);
+
+    // The next export clears the litter away before it writes.
+    StoppedProgram running(exportTo(QStringLiteral("other.csv")));
+    ASSERT_TRUE(running.started());
+    ASSERT_TRUE(running.waitForTemporaryFile(out));
+    EXPECT_TRUE(filesOf(killedPid).isEmpty());
+
+    // An export still writing keeps its file while another one finishes beside it.
+    Outcome run = runProgram(exportTo(QStringLiteral("songs.csv")));
+    ASSERT_EQ(run.code, 0) << run.errors.toStdString();
+    EXPECT_TRUE(QFile::exists(out + QStringLiteral("/songs.csv")));
+    const pid_t runningPid = running.pid();
+    EXPECT_EQ(filesOf(runningPid).size(), 1);
+
+    running.kill();
+    run = runProgram(exportTo(QStringLiteral("songs.csv")));
+    ASSERT_EQ(run.code, 0) << run.errors.toStdString();
+    EXPECT_EQ(temporaryFiles(out),
+              QStringList{QStringLiteral(".songs.csv.melodex-x-1a2b3c4d.tmp")});
+    EXPECT_TRUE(QFile::exists(out + QStringLiteral("/.songs.csv.1a2b3c4d.tmp")));
+    EXPECT_FALSE(QFile::exists(out + QStringLiteral("/other.csv")));
+}
+
+} // namespace
