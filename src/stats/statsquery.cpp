@@ -2,6 +2,7 @@
 #include "stats/statsquery.h"
 
 #include "data/records.h"
+#include "platform/store/collation.h"
 #include "platform/store/errors.h"
 #include "platform/store/keyedfile.h"
 #include "platform/store/store.h"
@@ -13,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <unordered_set>
 
 namespace melodex {
 
@@ -61,6 +63,16 @@ QString text(sqlite3_stmt *st, int column)
     return p ? QString::fromUtf8(p, sqlite3_column_bytes(st, column)) : QString();
 }
 
+// Media formats group as the media key does: letter case and trailing blanks do not count.
+struct KeyTextLess
+{
+    bool operator()(const QByteArray &a, const QByteArray &b) const
+    {
+        return store::compareKeyText(a.constData(), int(a.size()), b.constData(), int(b.size())) <
+               0;
+    }
+};
+
 bool mostFirst(const NamedCount &a, const NamedCount &b)
 {
     if (a.songs != b.songs)
@@ -107,7 +119,7 @@ std::optional<CollectionStats> StatsQuery::run()
     const QString songs = Songlore.tableName();
     const QString releaseDate = col(Songlore, QStringLiteral("ReleaseDate"));
     const QString time = col(Songlore, QStringLiteral("Time"));
-    const QString media = col(Songlore, QStringLiteral("Media"));
+    const QString media_ = col(Songlore, QStringLiteral("Media"));
     const QString artist = col(Songlore, QStringLiteral("Artist"));
     const QString categoryId = col(Songlore, QStringLiteral("CategoryID"));
     const QString albumId = col(Songlore, QStringLiteral("AlbumID"));
@@ -130,56 +142,72 @@ std::optional<CollectionStats> StatsQuery::run()
         return std::nullopt;
     };
 
-    // Songs, playing times and decades in one pass: the release dates' groups are few.
+    // One scan of the selected songs gives the counts, playing times, decades, media formats,
+    // categories and albums. What it keeps grows with the distinct dates, media formats,
+    // categories and albums met, never with the songs.
+    std::map<int, qint64> decades;
+    std::map<QByteArray, NamedCount, KeyTextLess> media;
+    std::map<qint64, qint64> categoryCounts;
+    std::unordered_set<qint64> albumIds;
     {
-        std::map<int, qint64> decades;
-        Query q(QStringLiteral("SELECT %1, COUNT(*), COUNT(NULLIF(%2 > 0, 0)), "
-                               "SUM(CASE WHEN %2 > 0 THEN %2 - 1 ELSE 0 END) "
-                               "FROM %3 WHERE %4 GROUP BY %1")
-                    .arg(releaseDate, time, songs, where),
+        Query q(QStringLiteral("SELECT %1, %2, %3, %4, %5 FROM %6 WHERE %7")
+                    .arg(releaseDate, time, media_, categoryId, albumId, songs, where),
                 filter);
+        qint32 lastDate = -1;
+        int lastDecade = 0;
+        QByteArray mediaText;
         if (!q.each([&](sqlite3_stmt *st) {
-                const qint64 n = sqlite3_column_int64(st, 1);
-                s.songs += n;
-                s.timedSongs += sqlite3_column_int64(st, 2);
-                s.totalTime += sqlite3_column_int64(st, 3);
-                decades[yearOfDateValue(sqlite3_column_int64(st, 0)) / 10 * 10] += n;
+                ++s.songs;
+                const qint64 t = sqlite3_column_int64(st, 1);
+                if (t > 0) {
+                    ++s.timedSongs;
+                    s.totalTime += t - 1;
+                }
+                // Songs of one release date tend to come together; the calendar is costly.
+                const qint32 date = sqlite3_column_int(st, 0);
+                if (date != lastDate) {
+                    lastDate = date;
+                    lastDecade = yearOfDateValue(date) / 10 * 10;
+                }
+                ++decades[lastDecade];
+                mediaText = QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(st, 2)),
+                                       sqlite3_column_bytes(st, 2));
+                auto it = media.find(mediaText);
+                if (it == media.end())
+                    it =
+                        media.emplace(mediaText, NamedCount{QString::fromUtf8(mediaText), 0}).first;
+                ++it->second.songs;
+                ++categoryCounts[sqlite3_column_int64(st, 3)];
+                if (const qint64 album = sqlite3_column_int64(st, 4); album != 0)
+                    albumIds.insert(album);
             }))
             return fail(q);
-        for (const auto &[decade, n] : decades)
-            s.perDecade.push_back(DecadeCount{decade, n});
     }
+    for (const auto &[decade, n] : decades)
+        s.perDecade.push_back(DecadeCount{decade, n});
+    for (const auto &entry : media)
+        s.perMedia.push_back(entry.second);
+    std::sort(s.perMedia.begin(), s.perMedia.end(), mostFirst);
 
-    // Per media format over the media key.
+    // The categories named from their file; a number no category has counts as none.
     {
-        Query q(QStringLiteral("SELECT %1, COUNT(*) FROM %2 WHERE %3 GROUP BY %1")
-                    .arg(media, songs, where),
-                filter);
+        Query q(QStringLiteral("SELECT %1, %2 FROM %3")
+                    .arg(col(Categories, QStringLiteral("CategoryID")),
+                         col(Categories, QStringLiteral("Category")), Categories.tableName()),
+                nullptr);
+        std::map<qint64, QString> names;
         if (!q.each([&](sqlite3_stmt *st) {
-                s.perMedia.push_back(NamedCount{text(st, 0), sqlite3_column_int64(st, 1)});
+                if (categoryCounts.count(sqlite3_column_int64(st, 0)))
+                    names.emplace(sqlite3_column_int64(st, 0), text(st, 1));
             }))
             return fail(q);
-        std::sort(s.perMedia.begin(), s.perMedia.end(), mostFirst);
-    }
-
-    // Per category, named from the categories file; a number no category has counts as none.
-    {
-        const QString catTable = Categories.tableName();
-        Query q(QStringLiteral("SELECT g.id, g.n, (SELECT %1 FROM %2 WHERE %3 = g.id LIMIT 1) "
-                               "FROM (SELECT %4 AS id, COUNT(*) AS n FROM %5 WHERE %6 GROUP BY "
-                               "%4) AS g")
-                    .arg(col(Categories, QStringLiteral("Category")), catTable,
-                         col(Categories, QStringLiteral("CategoryID")), categoryId, songs, where),
-                filter);
         NamedCount none;
-        if (!q.each([&](sqlite3_stmt *st) {
-                const qint64 n = sqlite3_column_int64(st, 1);
-                if (sqlite3_column_type(st, 2) == SQLITE_NULL)
-                    none.songs += n;
-                else
-                    s.perCategory.push_back(NamedCount{text(st, 2), n});
-            }))
-            return fail(q);
+        for (const auto &[id, n] : categoryCounts) {
+            if (const auto name = names.find(id); name != names.end())
+                s.perCategory.push_back(NamedCount{name->second, n});
+            else
+                none.songs += n;
+        }
         if (s.filtered)
             s.categories = qint64(s.perCategory.size());
         if (none.songs > 0)
@@ -199,24 +227,23 @@ std::optional<CollectionStats> StatsQuery::run()
             return fail(q);
     }
 
-    // Albums: all of them, or those the selected songs belong to, by purchase date.
+    // Albums: all of them, or those the selected songs belong to, by purchase date. The album
+    // file is read whole: it is small beside the songs.
     {
-        const QString albums =
-            s.filtered ? QStringLiteral("%1 WHERE %2 IN (SELECT %3 FROM %4 WHERE %3 <> 0 AND (%5))")
-                             .arg(Album.tableName(), col(Album, QStringLiteral("AlbumID")), albumId,
-                                  songs, where)
-                       : Album.tableName();
         std::map<int, YearAmount> years;
-        Query q(QStringLiteral("SELECT %1, COUNT(*), SUM(%2), SUM(%3) FROM %4 GROUP BY %1")
-                    .arg(col(Album, QStringLiteral("PurchaseDate")),
+        Query q(QStringLiteral("SELECT %1, %2, %3, %4 FROM %5")
+                    .arg(col(Album, QStringLiteral("AlbumID")),
+                         col(Album, QStringLiteral("PurchaseDate")),
                          col(Album, QStringLiteral("PurPrice")),
-                         col(Album, QStringLiteral("Value")), albums),
-                filter);
+                         col(Album, QStringLiteral("Value")), Album.tableName()),
+                nullptr);
         if (!q.each([&](sqlite3_stmt *st) {
-                const int year = yearOfDateValue(sqlite3_column_int64(st, 0));
+                if (s.filtered && !albumIds.count(sqlite3_column_int64(st, 0)))
+                    return;
+                const int year = yearOfDateValue(sqlite3_column_int64(st, 1));
                 YearAmount &y = years[year];
                 y.year = year;
-                s.albums += sqlite3_column_int64(st, 1);
+                ++s.albums;
                 y.purchasePrice += sqlite3_column_int64(st, 2);
                 y.value += sqlite3_column_int64(st, 3);
             }))
@@ -232,11 +259,13 @@ std::optional<CollectionStats> StatsQuery::run()
     if (s.filtered) {
         s.mediaFormats = std::count_if(s.perMedia.begin(), s.perMedia.end(),
                                        [](const NamedCount &m) { return !m.name.isEmpty(); });
-        Query q(QStringLiteral("SELECT COUNT(DISTINCT %1) FROM %2 WHERE %3 IN (SELECT %4 FROM %5 "
-                               "WHERE %6)")
+        // Each entry looks its song up by number (the number key leaves out 0, so the query
+        // says so to use it): entries are few beside the songs.
+        Query q(QStringLiteral("SELECT COUNT(DISTINCT %1) FROM %2 WHERE EXISTS (SELECT 1 FROM %3 "
+                               "WHERE %4 = %5 AND %4 <> 0 AND (%6))")
                     .arg(col(PlaylistDetails, QStringLiteral("PlaylistID")),
-                         PlaylistDetails.tableName(), col(PlaylistDetails, QStringLiteral("ID")),
-                         songId, songs, where),
+                         PlaylistDetails.tableName(), songs, songId,
+                         col(PlaylistDetails, QStringLiteral("ID")), where),
                 filter);
         if (!q.each([&](sqlite3_stmt *st) { s.playlists = sqlite3_column_int64(st, 0); }))
             return fail(q);
