@@ -15,6 +15,7 @@
 #include "ui/reports/previewsurface.h"
 #include "ui/reports/reportcriteria.h"
 #include "ui/reports/reportpreview.h"
+#include "ui/reports/reportpreviewdialogs.h"
 #include "ui/reports/reportprocedures.h"
 #include "ui/reports/reportprogresswindow.h"
 #include "ui/reports/reportsession.h"
@@ -25,8 +26,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
-#include <QProcess>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -212,6 +213,44 @@ private Q_SLOTS:
         // Changing the grid goes back to the thumbnails.
         preview.acrossSpin()->setValue(3);
         QCOMPARE(preview.zoom(), Zoom::NoZoom);
+    }
+
+    void previewJumpsToAPageAndChangesItsGridThroughItsDialogs()
+    {
+        print::PageList list;
+        fillPages(list, 7);
+        ReportPreview preview(list);
+        preview.show();
+        preview.jumpAction()->trigger();
+        auto *jump = preview.findChild<JumpToPageDialog *>();
+        QVERIFY(jump && jump->isVisible());
+        QCOMPARE(jump->windowTitle(), QStringLiteral("Jump to a Report Page"));
+        QCOMPARE(jump->pageSpin()->maximum(), 7);
+        jump->pageSpin()->setValue(6);
+        jump->accept();
+        QCOMPARE(preview.currentPage(), 6);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!preview.findChild<JumpToPageDialog *>()); // closed dialogs go
+
+        preview.jumpAction()->trigger();
+        jump = preview.findChild<JumpToPageDialog *>();
+        QVERIFY(jump && jump->isVisible());
+        jump->pageSpin()->setValue(2);
+        jump->reject(); // cancel keeps the page
+        QCOMPARE(preview.currentPage(), 6);
+
+        preview.setZoom(Zoom::Z100);
+        preview.displayAction()->trigger();
+        auto *display = preview.findChild<ChangeDisplayDialog *>();
+        QVERIFY(display && display->isVisible());
+        QCOMPARE(display->windowTitle(), QStringLiteral("Change the Report Display"));
+        display->acrossSpin()->setValue(3);
+        display->downSpin()->setValue(2);
+        display->accept();
+        QCOMPARE(preview.across(), 3);
+        QCOMPARE(preview.down(), 2);
+        QCOMPARE(preview.zoom(), Zoom::NoZoom);
+        QCOMPARE(preview.acrossSpin()->value(), 3);
     }
 
     void progressRedrawsOnlyWhenThePercentChangesAndAsksBeforeCancelling()
