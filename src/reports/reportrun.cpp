@@ -51,9 +51,16 @@ ReportRun::ReportRun(const ReportDefinition &definition, print::PrintDestination
 ReportRun::~ReportRun()
 {
     if (!m_finished && m_state != State::Idle) {
+        // Abandoned while running: nothing is printed, and the files are left as found.
         m_state = State::Cancelled;
         if (m_canvas)
             m_canvas->abort();
+        m_view.reset();
+        if (m_def.file->isOpen())
+            m_def.file->send(QuickScanOff);
+        for (const ReportJoin &j : m_def.joins)
+            if (j.file->isOpen())
+                j.file->send(QuickScanOff);
         closeFiles();
     }
 }

@@ -57,6 +57,11 @@ QueryWizard *ReportSession::queryWizard() const
     return m_wizard;
 }
 
+QFontDialog *ReportSession::fontDialog() const
+{
+    return m_fontDialog;
+}
+
 ReportSession *ReportSession::current()
 {
     return g_current;
@@ -125,6 +130,7 @@ void ReportSession::chooseFont(reports::ReportOptions options)
     const reports::ReportFont saved = reports::ReportFont::read(m_definition.procedure);
     auto *dialog = new QFontDialog(saved.isSet() ? saved.toFont() : QFont(), m_parent);
     dialog->setWindowTitle(QStringLiteral("Select Custom Font for Report"));
+    m_fontDialog = dialog;
     connect(dialog, &QDialog::finished, this, [this, dialog, saved, options](int result) mutable {
         if (result == QDialog::Accepted) {
             // The dialog has no colour of its own: the stored one is kept.

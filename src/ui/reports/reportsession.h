@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class QFontDialog;
 class QWidget;
 
 namespace melodex {
@@ -45,6 +46,7 @@ public:
     ReportProgressWindow *progress() const;
     ReportPreview *preview() const;
     QueryWizard *queryWizard() const;
+    QFontDialog *fontDialog() const;
     reports::ReportRun *run() const { return m_run.get(); }
 
     /// The session running now (the last one started), for tests and screenshots.
@@ -68,6 +70,7 @@ private:
     QPointer<ReportProgressWindow> m_progress;
     QPointer<ReportPreview> m_preview;
     QPointer<QueryWizard> m_wizard;
+    QPointer<QFontDialog> m_fontDialog;
 };
 
 } // namespace melodex

@@ -15,16 +15,19 @@
 #include "ui/reports/previewsurface.h"
 #include "ui/reports/reportcriteria.h"
 #include "ui/reports/reportpreview.h"
+#include "ui/reports/reportpreviewdialogs.h"
 #include "ui/reports/reportprocedures.h"
 #include "ui/reports/reportprogresswindow.h"
 #include "ui/reports/reportsession.h"
 
 #include <QCheckBox>
+#include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -212,6 +215,44 @@ private Q_SLOTS:
         QCOMPARE(preview.zoom(), Zoom::NoZoom);
     }
 
+    void previewJumpsToAPageAndChangesItsGridThroughItsDialogs()
+    {
+        print::PageList list;
+        fillPages(list, 7);
+        ReportPreview preview(list);
+        preview.show();
+        preview.jumpAction()->trigger();
+        auto *jump = preview.findChild<JumpToPageDialog *>();
+        QVERIFY(jump && jump->isVisible());
+        QCOMPARE(jump->windowTitle(), QStringLiteral("Jump to a Report Page"));
+        QCOMPARE(jump->pageSpin()->maximum(), 7);
+        jump->pageSpin()->setValue(6);
+        jump->accept();
+        QCOMPARE(preview.currentPage(), 6);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!preview.findChild<JumpToPageDialog *>()); // closed dialogs go
+
+        preview.jumpAction()->trigger();
+        jump = preview.findChild<JumpToPageDialog *>();
+        QVERIFY(jump && jump->isVisible());
+        jump->pageSpin()->setValue(2);
+        jump->reject(); // cancel keeps the page
+        QCOMPARE(preview.currentPage(), 6);
+
+        preview.setZoom(Zoom::Z100);
+        preview.displayAction()->trigger();
+        auto *display = preview.findChild<ChangeDisplayDialog *>();
+        QVERIFY(display && display->isVisible());
+        QCOMPARE(display->windowTitle(), QStringLiteral("Change the Report Display"));
+        display->acrossSpin()->setValue(3);
+        display->downSpin()->setValue(2);
+        display->accept();
+        QCOMPARE(preview.across(), 3);
+        QCOMPARE(preview.down(), 2);
+        QCOMPARE(preview.zoom(), Zoom::NoZoom);
+        QCOMPARE(preview.acrossSpin()->value(), 3);
+    }
+
     void progressRedrawsOnlyWhenThePercentChangesAndAsksBeforeCancelling()
     {
         QStringList songs;
@@ -327,6 +368,50 @@ private Q_SLOTS:
         const QString text = test::pdfText(out.filePath(QStringLiteral("query.pdf")));
         QVERIFY(text.contains(QLatin1String("Stairway To Heaven")));
         QVERIFY(!text.contains(QLatin1String("AC/DC")));
+        printer.setOutputFormat(QPrinter::NativeFormat);
+    }
+
+    void aCustomFontIsAskedForAndKeptInTheFontsSection()
+    {
+        QCOMPARE(test::loadChinookSongs(), 3503);
+        registerReportProcedures();
+        QTemporaryDir out;
+        QPrinter &printer = PrinterSetup::printer();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(out.filePath(QStringLiteral("font.pdf")));
+        reports::ReportFont{QStringLiteral("DejaVu Sans"), 9, 0x000080, 400}.write(
+            QStringLiteral("BriefMUS:SongsByArtist"));
+
+        QVERIFY(startProcedure(QStringLiteral("PrintMUS:SongsByArtist")));
+        ReportSession *session = ReportSession::current();
+        session->criteria()->briefOption()->setChecked(true);
+        session->criteria()->previewBox()->setChecked(false);
+        session->criteria()->customFontBox()->setChecked(true);
+        session->criteria()->selectedOption()->setChecked(true);
+        session->criteria()->selectionEntry()->setText(QStringLiteral("aero"));
+        QSignalSpy ended(session, &ReportSession::ended);
+        session->criteria()->accept();
+        QVERIFY(session->fontDialog());
+        QCOMPARE(session->fontDialog()->windowTitle(),
+                 QStringLiteral("Select Custom Font for Report"));
+        // Preset to what the Brief report's keys held.
+        QCOMPARE(session->fontDialog()->currentFont().pointSize(), 9);
+        QFont serif(QStringLiteral("DejaVu Serif"));
+        serif.setPointSize(11);
+        session->fontDialog()->setCurrentFont(serif);
+        session->fontDialog()->accept();
+        QTRY_COMPARE(ended.size(), 1);
+        const reports::ReportFont kept =
+            reports::ReportFont::read(QStringLiteral("BriefMUS:SongsByArtist"));
+        QCOMPARE(kept.size, 11);
+        QCOMPARE(kept.color, 0x000080);
+        QVERIFY(kept.name.startsWith(QLatin1String("DejaVu Serif")));
+        QVERIFY(test::pdfText(out.filePath(QStringLiteral("font.pdf")))
+                    .contains(QLatin1String("Love In An Elevator")));
+        QProcess fonts;
+        fonts.start(QStringLiteral("pdffonts"), {out.filePath(QStringLiteral("font.pdf"))});
+        QVERIFY(fonts.waitForFinished());
+        QVERIFY(fonts.readAllStandardOutput().contains("DejaVuSerif"));
         printer.setOutputFormat(QPrinter::NativeFormat);
     }
 
