@@ -137,7 +137,11 @@ BrowseSettings BrowseAlbum::settings()
          QStringLiteral("Close the albums list"),
          {}},
     };
-    s.updateProcedure = [] { UpdateAlbums::run(QApplication::activeWindow()); };
+    s.updateProcedure = [](QWidget *caller, FormDone done) {
+        const int response = UpdateAlbums::run(caller);
+        if (done)
+            done(response);
+    };
     s.designedSize = QSize(360, 200);
     s.minimumSize = QSize(250, 140);
     return s;

@@ -15,8 +15,8 @@
 #include "services/messageservice.h"
 #include "ui/albums/albumsonglist.h"
 #include "ui/albums/updatesongsforalbum.h"
-#include "ui/layout/dialogunits.h"
 #include "ui/catalog/selectfilenumber.h"
+#include "ui/layout/dialogunits.h"
 #include "ui/layout/windowplacement.h"
 #include "ui/procedures.h"
 
@@ -710,12 +710,13 @@ void UpdateAlbums::selectExistingSongs()
         const std::vector<QVariant> savedSong = MUS.values();
         const int request = GLO.ActionRequest;
         GLO.ActionRequest = SelectRecord;
-        const int response = SelectFileNumber::run(this);
+        SelectFileNumber::run(this, [this, savedSong](int response) {
+            const qint32 picked = MUS.ID;
+            MUS.setValues(savedSong);
+            if (response == RequestCompleted)
+                linkDroppedSong(picked);
+        });
         GLO.ActionRequest = request;
-        const qint32 picked = MUS.ID;
-        MUS.setValues(savedSong);
-        if (response == RequestCompleted)
-            linkDroppedSong(picked);
         return;
     }
     AlbumSongs::Assignment a;

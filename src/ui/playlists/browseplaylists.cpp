@@ -58,7 +58,11 @@ BrowseSettings BrowsePlaylists::settings()
          [](BrowseList &l) { static_cast<BrowsePlaylists &>(l).print(top40Procedure); }},
         {BrowseButton::Close, QStringLiteral("Cl&ose"), {}, {}},
     };
-    s.updateProcedure = [] { UpdatePlaylist::run(QApplication::activeWindow()); };
+    s.updateProcedure = [](QWidget *caller, FormDone done) {
+        const int response = UpdatePlaylist::run(caller);
+        if (done)
+            done(response);
+    };
     s.designedSize = QSize(220, 180);
     s.minimumSize = QSize(150, 100);
     return s;

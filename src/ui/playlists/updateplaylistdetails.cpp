@@ -117,12 +117,13 @@ void UpdatePlaylistDetails::selectSong()
     const qint64 current = session().value(songField).toLongLong();
     if (current > 0)
         PlaylistEntries::songExists(current);
-    const int response = SelectFileNumber::run(this);
+    SelectFileNumber::run(this, [this](int response) {
+        if (response == RequestCompleted) {
+            session().setValue(songField, qint64(MUS.ID));
+            showSong();
+        }
+    });
     GLO.ActionRequest = request;
-    if (response == RequestCompleted) {
-        session().setValue(songField, qint64(MUS.ID));
-        showSong();
-    }
 }
 
 void UpdatePlaylistDetails::pressOkChecked()
