@@ -41,6 +41,8 @@ public:
     void startWithQuestion();
     /// Starts with the criteria as they stand (a Brief twin, a report without criteria).
     void startRun();
+    /// Takes the criteria as they stand and opens the query wizard (the paper savers).
+    void startWithWizard();
 
     ReportCriteria *criteria() const;
     ReportProgressWindow *progress() const;
@@ -58,6 +60,7 @@ Q_SIGNALS:
 
 private:
     void chooseFont(reports::ReportOptions options);
+    void askQuery(reports::ReportOptions options, bool fontFirst);
     void runWith(reports::ReportOptions options);
     void runEnded();
     void end(bool printed);
