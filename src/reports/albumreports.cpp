@@ -92,7 +92,9 @@ ReportDefinition albumCards(const QString &procedure, int key, bool rotary, bool
         l.cardMargins = rotary ? QMarginsF(10, 10, 10, 10) : QMarginsF(14, 14, 14, 14);
         C artist = field(cap("Artist:"), 1, Artist, "@s40");
         C album = field(cap(artistFirst ? "Album:" : "Title:"), 1, Title, "@s40");
-        l.columns = {artistFirst ? artist : album, artistFirst ? album : artist};
+        // Rotary cards read the same way in both orders: album, then artist.
+        const bool artistLine = artistFirst && !rotary;
+        l.columns = {artistLine ? artist : album, artistLine ? album : artist};
         const bool fileFirst = !artistFirst && !rotary;
         C media = field(cap("Media:"), 1, MediaField, "@s20");
         C file = field(cap("FileNum:"), 1, FileNumber, "@s20");

@@ -215,7 +215,9 @@ ReportDefinition songCards(const QString &procedure, int key, bool rotary, bool 
         l.cardMargins = rotary ? QMarginsF(10, 10, 10, 10) : QMarginsF(14, 14, 14, 14);
         C a = C::field(cap("Artist:"), 1, SongRow, Artist, "@s40");
         C t = C::field(cap("Title:"), 1, SongRow, Title, "@s40");
-        l.columns = {artistFirst ? a : t, artistFirst ? t : a};
+        // Rotary cards read the same way in both orders: artist, then title.
+        const bool artistLine = artistFirst || rotary;
+        l.columns = {artistLine ? a : t, artistLine ? t : a};
         l.columns.push_back(C::field(cap("Album:"), 1, SongRow, Album, "@s40"));
         l.columns.push_back(C::field(cap("Media:"), 1, SongRow, MediaField, "@s20"));
         l.columns.push_back(C::field(cap("FileNum:"), 1, SongRow, FileNumber, "@s20"));
