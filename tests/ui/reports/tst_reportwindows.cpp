@@ -8,7 +8,10 @@
 #include "platform/print/pdfdestination.h"
 #include "platform/query/songsqueryfields.h"
 #include "reports/songreports.h"
+#include "ui/browse/browselist.h"
+#include "ui/browse/browsetable.h"
 #include "ui/catalog/browsesongs.h"
+#include "ui/frame/mainmenu.h"
 #include "ui/frame/printersetup.h"
 #include "ui/procedures.h"
 #include "ui/query/querywizard.h"
@@ -369,6 +372,52 @@ private Q_SLOTS:
         QVERIFY(text.contains(QLatin1String("Stairway To Heaven")));
         QVERIFY(!text.contains(QLatin1String("AC/DC")));
         printer.setOutputFormat(QPrinter::NativeFormat);
+    }
+
+    void everyReportOfTheMenusAndListsIsLive()
+    {
+        registerReportProcedures();
+        int reports = 0;
+        for (const MenuEntry &e : mainMenuTable()) {
+            if (!e.procedure || !QLatin1String(e.procedure).startsWith(QLatin1String("Print")))
+                continue;
+            ++reports;
+            QVERIFY2(hasProcedure(QLatin1String(e.procedure)), e.procedure);
+        }
+        QCOMPARE(reports, 19);
+        for (const char *name : {"PrintOneAlbum", "PrintPlaylist", "PrintPlaylistTop40",
+                                 "PrintMUS:SongsByChart", "PrintMUS:SongsByUDK"})
+            QVERIFY2(hasProcedure(QLatin1String(name)), name);
+    }
+
+    void theCategoryReportPicksItsCategoryFirst()
+    {
+        QCOMPARE(test::loadChinookSongs(), 3503);
+        registerReportProcedures();
+        QWidget caller; // the picker stays above the window the report was started from
+        caller.show();
+        QApplication::setActiveWindow(&caller);
+        QTRY_COMPARE(QApplication::activeWindow(), &caller);
+        // A cancelled picker ends the report: no criteria, no question.
+        QVERIFY(startProcedure(QStringLiteral("PrintByCategory")));
+        test::GuiDataFixture::answerForm(
+            [](QWidget *modal) { static_cast<BrowseList *>(modal)->pressClose(); });
+        QVERIFY(!ReportSession::current() || !ReportSession::current()->criteria());
+        QCOMPARE(m_data.messages.requests().size(), qsizetype(0));
+
+        // A picked category goes on to the criteria of the artists in it.
+        QVERIFY(startProcedure(QStringLiteral("PrintByCategory")));
+        test::GuiDataFixture::answerForm([](QWidget *modal) {
+            auto *picker = static_cast<BrowseList *>(modal);
+            QTest::keyClick(static_cast<QWidget *>(picker->table()), Qt::Key_Enter);
+        });
+        ReportSession *session = ReportSession::current();
+        QVERIFY(session && session->criteria());
+        QCOMPARE(session->criteria()->prompt()->text(),
+                 QStringLiteral("Select artists that start with:"));
+        QSignalSpy ended(session, &ReportSession::ended);
+        session->criteria()->reject();
+        QCOMPARE(ended.size(), 1);
     }
 
     void aCustomFontIsAskedForAndKeptInTheFontsSection()
