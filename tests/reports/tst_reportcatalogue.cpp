@@ -14,6 +14,7 @@
 #include "reports/songreports.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
 
@@ -300,6 +301,9 @@ protected:
         EXPECT_EQ(reports::runReportCommand(args), 0) << report.toStdString();
         if (pages)
             *pages = test::pdfPages(pdf);
+        // For looking at the pages: MELODEX_KEEP_PDF=DIR keeps a copy of each.
+        if (const QString keep = qEnvironmentVariable("MELODEX_KEEP_PDF"); !keep.isEmpty())
+            QFile::copy(pdf, keep + u'/' + QFileInfo(pdf).fileName());
         return test::pdfText(pdf);
     }
 
