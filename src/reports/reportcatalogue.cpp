@@ -1,6 +1,8 @@
 // Every report the program has, found by its procedure name.
 #include "reports/reportcatalogue.h"
 
+#include "reports/albumreports.h"
+#include "reports/playlistreports.h"
 #include "reports/songreports.h"
 
 #include <QStringList>
@@ -21,6 +23,35 @@ struct Entry
 const Entry entries[] = {
     {"PrintMUS:SongsByArtist", printSongsByArtist},
     {"BriefMUS:SongsByArtist", briefSongsByArtist},
+    {"PrintMUS:SongsByTitle", printSongsByTitle},
+    {"BriefMUS:SongsByTitle", briefSongsByTitle},
+    {"PrintMUS:SongsByAlbum", printSongsByAlbum},
+    {"BriefMUS:SongsByAlbum", briefSongsByAlbum},
+    {"PrintMUS:SongsByMedia", printSongsByMedia},
+    {"BriefMUS:SongsByMedia", briefSongsByMedia},
+    {"PrintByCategory", printByCategory},
+    {"BriefByCategory", briefByCategory},
+    {"PrintMUS:SongsByChart", printSongsByChart},
+    {"BriefMUS:SongsByChart", briefSongsByChart},
+    {"PrintMUS:SongsByUDK", printSongsByUdk},
+    {"BriefMUS:SongsByUDK", briefSongsByUdk},
+    {"PrintAlbumsByArtist", printAlbumsByArtist},
+    {"PrintAlbumsByAlbum", printAlbumsByAlbum},
+    {"PrintPaperSaver", printPaperSaver},
+    {"PrintPaperSaverTitle", printPaperSaverTitle},
+    {"PrintIndex:AlbumsByTitle", printIndexAlbumsByTitle},
+    {"PrintIndex:AlbumsByArtist", printIndexAlbumsByArtist},
+    {"PrintIndex:SongTitle", printIndexSongTitle},
+    {"PrintIndex:SongsArtist", printIndexSongsArtist},
+    {"PrintRotary:AlbumTitle", printRotaryAlbumTitle},
+    {"PrintRotary:AlbumArtist", printRotaryAlbumArtist},
+    {"PrintRotary:SongsTitle", printRotarySongsTitle},
+    {"PrintRotary:SongsArtist", printRotarySongsArtist},
+    {"PrintDJList", printDjList},
+    {"PrintValuationAlbum", printValuationAlbum},
+    {"PrintOneAlbum", printOneAlbum},
+    {"PrintPlaylist", printPlaylist},
+    {"PrintPlaylistTop40", printPlaylistTop40},
 };
 
 } // namespace

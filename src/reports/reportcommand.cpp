@@ -3,6 +3,7 @@
 
 #include "app/globals.h"
 #include "data/fileopen.h"
+#include "data/records.h"
 #include "platform/print/pdfdestination.h"
 #include "platform/store/store.h"
 #include "reports/reportcatalogue.h"
@@ -26,6 +27,7 @@ constexpr int StepSize = 5000;
 const char *const Usage =
     "Usage: melodex report NAME --pdf FILE [--filter EXPR] [--style Standard|Brief]\n"
     "                      [--selected TEXT] [--font FAMILY,SIZE] [--copies N] [--data-dir DIR]\n"
+    "                      [--album ID] [--playlist ID] [--category NAME]\n"
     "\n"
     "Prints the report NAME (e.g. PrintMUS:SongsByArtist) to the PDF file FILE.\n"
     "  --filter EXPR     only the records the filter selects (e.g. \"CAT:Category = 'Jazz'\")\n"
@@ -33,6 +35,9 @@ const char *const Usage =
     "  --selected TEXT   only the records whose key field starts with TEXT\n"
     "  --font F,S        the report's text in font family F, size S points\n"
     "  --copies N        N copies, each a whole set of pages\n"
+    "  --album ID        the album PrintOneAlbum prints\n"
+    "  --playlist ID     the playlist PrintPlaylist and PrintPlaylistTop40 print\n"
+    "  --category NAME   the category PrintByCategory and BriefByCategory print\n"
     "\n"
     "Exit status: 0 written, 1 failed or nothing to print, 2 wrong arguments.\n";
 
@@ -64,6 +69,9 @@ struct Options
     std::optional<ReportFont> font;
     int copies = 1;
     QString dataDirectory;
+    QString album;
+    QString playlist;
+    QString category;
     bool help = false;
 };
 
@@ -90,7 +98,8 @@ std::optional<Options> parse(const QStringList &args, QString *error)
         };
         QString v;
         if (value("--pdf", &o.pdf) || value("--filter", &o.filter) || value("--style", &o.style) ||
-            value("--data-dir", &o.dataDirectory)) {
+            value("--data-dir", &o.dataDirectory) || value("--album", &o.album) ||
+            value("--playlist", &o.playlist) || value("--category", &o.category)) {
         } else if (value("--selected", &v)) {
             o.selected = v;
         } else if (value("--font", &v)) {
@@ -152,6 +161,61 @@ std::unique_ptr<QGuiApplication> guiApplication()
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
+// Puts the album, playlist or category a fixed report prints into its buffer, as the window
+// that starts the report would; false (said) when it is missing or unknown.
+bool chooseRecords(const ReportDefinition &definition, const Options &o)
+{
+    const QString name = definition.procedure;
+    auto number = [](const QString &text, qint64 *out) {
+        bool ok = false;
+        *out = text.toLongLong(&ok);
+        return ok && *out > 0;
+    };
+    qint64 id = 0;
+    if (name == QLatin1String("PrintOneAlbum")) {
+        store::FileUse use(Album);
+        ALB.clear();
+        if (!number(o.album, &id)) {
+            printError(QStringLiteral("melodex: %1 needs --album ID").arg(name));
+            return false;
+        }
+        ALB.AlbumID = qint32(id);
+        if (!use.ok() || Album.get(AlbumRecord::KeyAlbumID) != 0) {
+            printError(QStringLiteral("melodex: there is no album %1").arg(id));
+            return false;
+        }
+    } else if (name.startsWith(QLatin1String("PrintPlaylist"))) {
+        store::FileUse use(PlaylistMaster);
+        PLD.clear();
+        if (!number(o.playlist, &id)) {
+            printError(QStringLiteral("melodex: %1 needs --playlist ID").arg(name));
+            return false;
+        }
+        PLD.PlaylistID = qint32(id);
+        if (!use.ok() || PlaylistMaster.get(PlaylistMasterRecord::KeyPlaylistID) != 0) {
+            printError(QStringLiteral("melodex: there is no playlist %1").arg(id));
+            return false;
+        }
+    } else if (name.endsWith(QLatin1String("ByCategory"))) {
+        store::FileUse use(Categories);
+        CAT.clear();
+        CAT.Category = o.category;
+        if (o.category.trimmed().isEmpty()) {
+            printError(QStringLiteral("melodex: %1 needs --category NAME").arg(name));
+            return false;
+        }
+        if (!use.ok() || Categories.get(CategoriesRecord::KeyCategory) != 0) {
+            printError(QStringLiteral("melodex: there is no category %1").arg(o.category));
+            return false;
+        }
+    } else if (!o.album.isEmpty() || !o.playlist.isEmpty() || !o.category.isEmpty()) {
+        printError(
+            QStringLiteral("melodex: %1 takes no --album, --playlist or --category").arg(name));
+        return false;
+    }
+    return true;
+}
+
 int run(const Options &o, CountingConsole &console)
 {
     std::optional<ReportDefinition> definition = findReport(o.name);
@@ -177,6 +241,9 @@ int run(const Options &o, CountingConsole &console)
                        .arg(definition->procedure));
         return 2;
     }
+
+    if (!chooseRecords(*definition, o))
+        return 2;
 
     // Refuse a file that cannot be written before reading a single record.
     {

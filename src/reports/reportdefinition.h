@@ -26,6 +26,10 @@ struct ReportJoin
     int key = -1;        ///< a key of `file` whose first component is the joined field
     int otherField = -1; ///< that field of `file`
     int ownField = -1;   ///< the field of the report's file that holds its value
+    /// The source whose `ownField` holds the value: 0 the report's file, or an earlier join
+    /// (a playlist entry's song, then the song's category). Only joins from the report's own
+    /// file are offered to its filter.
+    int fromSource = 0;
 };
 
 /// One report procedure. A new report is a definition: its file and key order, its joins, its
@@ -36,6 +40,7 @@ struct ReportDefinition
         Criteria, ///< the criteria dialog first ("Selected" test, Brief twin)
         Query,    ///< the preview question and the query wizard
         Fixed,    ///< the preview question; the records are fixed by the caller
+        Wizard,   ///< the criteria as they stand, then the query wizard (the paper savers)
     };
 
     QString procedure; ///< "PrintMUS:SongsByArtist": font keys, registration, command line
@@ -57,6 +62,12 @@ struct ReportDefinition
     ReportColumn::TextOf selectionText;
     /// True for a record that is read but never printed; empty function: none is left out.
     std::function<bool(const ReportRecord &)> skip;
+
+    /// Called with each record that prints, just before its line is laid out (running totals,
+    /// positions); empty function: none.
+    std::function<void(const ReportRecord &)> beforeLine;
+    /// Called once a run has laid out all its records, before the pages go out (write-backs).
+    std::function<void()> afterRun;
 
     /// The fields the query wizard offers a query report (its procedure name set).
     std::function<query::QueryFieldList()> queryFields;

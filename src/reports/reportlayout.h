@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QFont>
 #include <QPageLayout>
+#include <QPageSize>
 #include <QString>
 
 #include <functional>
@@ -54,6 +55,13 @@ struct ReportLayout
     ReportColumn::TextOf group;
     /// Lines printed after the last record (totals); empty: none.
     std::function<QStringList()> closing;
+
+    /// Cards instead of sheets: when valid, each record prints on a card of this size, one
+    /// line per column ("Caption value", or the value alone when the caption is empty), with
+    /// neither header nor footer.
+    QPageSize cardSize;
+    QMarginsF cardMargins = QMarginsF(14, 14, 14, 14);
+    bool isCards() const { return cardSize.isValid(); }
 };
 
 /// A font read from or written to the report's font keys in SGLDX97.INI.

@@ -156,7 +156,8 @@ bool ReportPager::beginPage()
     }
     ++m_page;
     m_painter->setRenderHint(QPainter::TextAntialiasing);
-    drawHeader();
+    if (!m_layout.isCards())
+        drawHeader();
     return true;
 }
 
@@ -164,7 +165,8 @@ bool ReportPager::endPage()
 {
     if (!m_painter)
         return !m_failed;
-    drawFooter();
+    if (!m_layout.isCards())
+        drawFooter();
     m_painter = nullptr;
     if (!m_canvas.endPage()) {
         m_failed = true;
@@ -181,8 +183,43 @@ bool ReportPager::ensureRoom(double height)
     return endPage() && beginPage();
 }
 
+bool ReportPager::addCard(const ReportRecord &record)
+{
+    if (!endPage() || !beginPage())
+        return false;
+    QPainter &p = *m_painter;
+    p.setPen(m_layout.fontColor);
+    double captionWidth = 0;
+    for (const ReportColumn &c : m_layout.columns)
+        captionWidth = std::max(captionWidth, m_captionMetrics.horizontalAdvance(c.caption));
+    const double valueLeft = m_area.left() + (captionWidth > 0 ? captionWidth + ColumnGap : 0);
+    const double valueWidth = m_area.right() - valueLeft;
+    double y = m_area.top();
+    for (const ReportColumn &c : m_layout.columns) {
+        // A card holds what fits; the lines that do not are left off rather than overprinted.
+        if (y + m_lineHeight > m_area.bottom() + 0.5)
+            break;
+        const QString value = c.text ? c.text(record) : QString();
+        // Values without captions (rotary cards) close up over the empty ones.
+        if (c.caption.isEmpty() && value.trimmed().isEmpty())
+            continue;
+        if (!c.caption.isEmpty()) {
+            p.setFont(m_caption);
+            p.drawText(QPointF(m_area.left(), y + m_captionMetrics.ascent()), c.caption);
+        }
+        p.setFont(m_body);
+        p.drawText(QPointF(valueLeft, y + m_bodyMetrics.ascent()),
+                   fit(value, valueWidth, m_bodyMetrics));
+        y += m_lineHeight;
+    }
+    ++m_lines;
+    return true;
+}
+
 bool ReportPager::addRecord(const ReportRecord &record)
 {
+    if (m_layout.isCards())
+        return addCard(record);
     if (m_layout.group) {
         const QString group = m_layout.group(record);
         if (!m_group || *m_group != group) {

@@ -55,6 +55,7 @@ private:
         QHash<QString, QString> fitted; ///< text as printed, by text as computed
     };
 
+    bool addCard(const ReportRecord &record);
     bool beginPage();
     bool endPage();
     bool ensureRoom(double height);

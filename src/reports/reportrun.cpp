@@ -51,9 +51,16 @@ ReportRun::ReportRun(const ReportDefinition &definition, print::PrintDestination
 ReportRun::~ReportRun()
 {
     if (!m_finished && m_state != State::Idle) {
+        // Abandoned while running: nothing is printed, and the files are left as found.
         m_state = State::Cancelled;
         if (m_canvas)
             m_canvas->abort();
+        m_view.reset();
+        if (m_def.file->isOpen())
+            m_def.file->send(QuickScanOff);
+        for (const ReportJoin &j : m_def.joins)
+            if (j.file->isOpen())
+                j.file->send(QuickScanOff);
         closeFiles();
     }
 }
@@ -113,8 +120,10 @@ bool ReportRun::start()
     if (!m_options.filter.trimmed().isEmpty())
         parts << m_options.filter;
     m_view->setFilterParts(parts);
-    for (const ReportJoin &j : m_def.joins)
-        m_view->addLookup(*j.file, j.otherField, j.ownField);
+    for (const ReportJoin &j : m_def.joins) {
+        if (j.fromSource == 0)
+            m_view->addLookup(*j.file, j.otherField, j.ownField);
+    }
     const QString selectedOrAll = m_options.selectedOrAll;
     const QString selection = m_options.selection;
     m_view->bind(QStringLiteral("SelectedOrAll"), [selectedOrAll] { return selectedOrAll; });
@@ -164,7 +173,10 @@ bool ReportRun::openReport()
     m_reportOpened = true;
     m_copies = std::max(1, m_printer.copies());
     m_collate = m_copies > 1 && m_printer.collateCopies();
-    m_printer.setOrientation(m_layout.orientation);
+    if (m_layout.isCards())
+        m_printer.setPageSize(m_layout.cardSize, m_layout.cardMargins);
+    else
+        m_printer.setOrientation(m_layout.orientation);
     // Copies the driver cannot make, and collated sets, are made from the page list.
     m_toList = m_options.preview || (m_copies > 1 && !m_printer.supportsCopies()) || m_collate;
 
@@ -256,7 +268,8 @@ ReportRun::RecordStatus ReportRun::readRecord()
 
     m_record.setRow(0, &m_current.values);
     for (size_t j = 0; j < m_def.joins.size(); ++j)
-        m_record.setRow(int(j + 1), joined(j, m_current.values[size_t(m_def.joins[j].ownField)]));
+        m_record.setRow(int(j + 1), joined(j, m_record.value(m_def.joins[j].fromSource,
+                                                             m_def.joins[j].ownField)));
     if (m_def.skip && m_def.skip(m_record))
         return RecordStatus::Filtered;
     return RecordStatus::Ok;
@@ -280,7 +293,10 @@ ReportRun::State ReportRun::step(int records)
     if (m_state != State::Running)
         return m_state;
     for (int i = 0; i < records; ++i) {
-        if (selected() && !m_pager->addRecord(m_record)) {
+        const bool prints = selected();
+        if (prints && m_def.beforeLine)
+            m_def.beforeLine(m_record);
+        if (prints && !m_pager->addRecord(m_record)) {
             failure(QStringLiteral("Print Error"),
                     QStringLiteral("The report's pages could not be kept: %1")
                         .arg(m_pager->errorText()));
@@ -354,6 +370,8 @@ ReportRun::Outcome ReportRun::finish()
 
     Outcome outcome = Outcome::Nothing;
     const bool completed = m_state == State::Completed;
+    if (completed && m_reportOpened && m_def.afterRun)
+        m_def.afterRun();
     if (!m_reportOpened) {
         // Nothing was laid out: no record, or the run could not start.
     } else if (!completed) {

@@ -77,6 +77,11 @@ void PdfDestination::setOrientation(QPageLayout::Orientation orientation)
     m_layout.setOrientation(orientation);
 }
 
+void PdfDestination::setPageSize(const QPageSize &size, const QMarginsF &margins)
+{
+    m_layout = QPageLayout(size, QPageLayout::Portrait, margins, QPageLayout::Point);
+}
+
 bool PdfDestination::openWriter()
 {
     m_file = std::make_unique<QSaveFile>(m_path);

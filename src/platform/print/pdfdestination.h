@@ -25,6 +25,7 @@ public:
 
     QPageLayout pageLayout() const override { return m_layout; }
     void setOrientation(QPageLayout::Orientation orientation) override;
+    void setPageSize(const QPageSize &size, const QMarginsF &margins) override;
     int copies() const override { return m_copies; }
     void setCopies(int copies) override { m_copies = std::max(1, copies); }
     bool collateCopies() const override { return m_collate; }

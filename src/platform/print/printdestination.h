@@ -24,6 +24,8 @@ public:
     /// The paper, orientation and margins pages are laid out on.
     virtual QPageLayout pageLayout() const = 0;
     virtual void setOrientation(QPageLayout::Orientation orientation) = 0;
+    /// Prints on paper of `size` (portrait) with `margins` in points (cards).
+    virtual void setPageSize(const QPageSize &size, const QMarginsF &margins) = 0;
 
     /// Copies the printer is set to make, at least 1.
     virtual int copies() const = 0;

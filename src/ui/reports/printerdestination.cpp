@@ -38,6 +38,13 @@ void PrinterDestination::setOrientation(QPageLayout::Orientation orientation)
     m_printer.setPageOrientation(orientation);
 }
 
+void PrinterDestination::setPageSize(const QPageSize &size, const QMarginsF &margins)
+{
+    m_printer.setPageSize(size);
+    m_printer.setPageOrientation(QPageLayout::Portrait);
+    m_printer.setPageMargins(margins, QPageLayout::Point);
+}
+
 int PrinterDestination::copies() const
 {
     return std::max(1, m_printer.copyCount());

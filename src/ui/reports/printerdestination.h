@@ -16,6 +16,7 @@ public:
 
     QPageLayout pageLayout() const override;
     void setOrientation(QPageLayout::Orientation orientation) override;
+    void setPageSize(const QPageSize &size, const QMarginsF &margins) override;
     int copies() const override;
     void setCopies(int copies) override;
     bool collateCopies() const override;

@@ -163,12 +163,12 @@ void ReportPreview::buildMenus()
     auto *bar = new QMenuBar(this);
     m_menuBar = bar;
     QMenu *file = bar->addMenu(QStringLiteral("&File"));
-    m_print = file->addAction(style()->standardIcon(QStyle::SP_DialogSaveButton),
-                              QStringLiteral("&Print"));
+    // The program's own icons, as on the main toolbar.
+    m_print =
+        file->addAction(QIcon(QStringLiteral(":/icons/printer.png")), QStringLiteral("&Print"));
     m_print->setStatusTip(QStringLiteral("Print the report"));
     m_print->setToolTip(QStringLiteral("Print the report"));
-    m_exit = file->addAction(style()->standardIcon(QStyle::SP_DialogCloseButton),
-                             QStringLiteral("E&xit"));
+    m_exit = file->addAction(QIcon(QStringLiteral(":/icons/exit.png")), QStringLiteral("E&xit"));
     m_exit->setStatusTip(QStringLiteral("Exit without printing the report"));
     m_exit->setToolTip(QStringLiteral("Exit without printing the report"));
     connect(m_print, &QAction::triggered, this, &QDialog::accept);

@@ -57,6 +57,11 @@ QueryWizard *ReportSession::queryWizard() const
     return m_wizard;
 }
 
+QFontDialog *ReportSession::fontDialog() const
+{
+    return m_fontDialog;
+}
+
 ReportSession *ReportSession::current()
 {
     return g_current;
@@ -96,14 +101,32 @@ void ReportSession::startWithQuestion()
         runWith(std::move(options));
         return;
     }
+    askQuery(std::move(options), false);
+}
+
+void ReportSession::startWithWizard()
+{
+    reports::ReportOptions options;
+    options.preview = GLO.ReportWantPreview;
+    options.selectedOrAll = GLO.SelectedOrAll;
+    options.selection = GLO.ReportSelection;
+    askQuery(std::move(options), GLO.ReportCustomFont && m_definition.hasFontKeys);
+}
+
+void ReportSession::askQuery(reports::ReportOptions options, bool fontFirst)
+{
+    if (!m_definition.queryFields) {
+        fontFirst ? chooseFont(std::move(options)) : runWith(std::move(options));
+        return;
+    }
     query::QueryFieldList fields = m_definition.queryFields();
     fields.setProcedureName(m_definition.procedure.toUpper());
     m_wizard = new QueryWizard(fields, m_parent);
-    connect(m_wizard, &QDialog::finished, this, [this, options](int result) mutable {
+    connect(m_wizard, &QDialog::finished, this, [this, options, fontFirst](int result) mutable {
         // Only the filter text counts: a wizard left without one prints every record.
         if (result == QDialog::Accepted)
             options.filter = m_wizard->filterText().left(1024);
-        runWith(std::move(options));
+        fontFirst ? chooseFont(std::move(options)) : runWith(std::move(options));
     });
     showOwn(m_wizard.data());
 }
@@ -125,6 +148,7 @@ void ReportSession::chooseFont(reports::ReportOptions options)
     const reports::ReportFont saved = reports::ReportFont::read(m_definition.procedure);
     auto *dialog = new QFontDialog(saved.isSet() ? saved.toFont() : QFont(), m_parent);
     dialog->setWindowTitle(QStringLiteral("Select Custom Font for Report"));
+    m_fontDialog = dialog;
     connect(dialog, &QDialog::finished, this, [this, dialog, saved, options](int result) mutable {
         if (result == QDialog::Accepted) {
             // The dialog has no colour of its own: the stored one is kept.

@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class QFontDialog;
 class QWidget;
 
 namespace melodex {
@@ -40,11 +41,14 @@ public:
     void startWithQuestion();
     /// Starts with the criteria as they stand (a Brief twin, a report without criteria).
     void startRun();
+    /// Takes the criteria as they stand and opens the query wizard (the paper savers).
+    void startWithWizard();
 
     ReportCriteria *criteria() const;
     ReportProgressWindow *progress() const;
     ReportPreview *preview() const;
     QueryWizard *queryWizard() const;
+    QFontDialog *fontDialog() const;
     reports::ReportRun *run() const { return m_run.get(); }
 
     /// The session running now (the last one started), for tests and screenshots.
@@ -56,6 +60,7 @@ Q_SIGNALS:
 
 private:
     void chooseFont(reports::ReportOptions options);
+    void askQuery(reports::ReportOptions options, bool fontFirst);
     void runWith(reports::ReportOptions options);
     void runEnded();
     void end(bool printed);
@@ -68,6 +73,7 @@ private:
     QPointer<ReportProgressWindow> m_progress;
     QPointer<ReportPreview> m_preview;
     QPointer<QueryWizard> m_wizard;
+    QPointer<QFontDialog> m_fontDialog;
 };
 
 } // namespace melodex

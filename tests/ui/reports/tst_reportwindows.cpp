@@ -8,23 +8,29 @@
 #include "platform/print/pdfdestination.h"
 #include "platform/query/songsqueryfields.h"
 #include "reports/songreports.h"
+#include "ui/browse/browselist.h"
+#include "ui/browse/browsetable.h"
 #include "ui/catalog/browsesongs.h"
+#include "ui/frame/mainmenu.h"
 #include "ui/frame/printersetup.h"
 #include "ui/procedures.h"
 #include "ui/query/querywizard.h"
 #include "ui/reports/previewsurface.h"
 #include "ui/reports/reportcriteria.h"
 #include "ui/reports/reportpreview.h"
+#include "ui/reports/reportpreviewdialogs.h"
 #include "ui/reports/reportprocedures.h"
 #include "ui/reports/reportprogresswindow.h"
 #include "ui/reports/reportsession.h"
 
 #include <QCheckBox>
+#include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -212,6 +218,44 @@ private Q_SLOTS:
         QCOMPARE(preview.zoom(), Zoom::NoZoom);
     }
 
+    void previewJumpsToAPageAndChangesItsGridThroughItsDialogs()
+    {
+        print::PageList list;
+        fillPages(list, 7);
+        ReportPreview preview(list);
+        preview.show();
+        preview.jumpAction()->trigger();
+        auto *jump = preview.findChild<JumpToPageDialog *>();
+        QVERIFY(jump && jump->isVisible());
+        QCOMPARE(jump->windowTitle(), QStringLiteral("Jump to a Report Page"));
+        QCOMPARE(jump->pageSpin()->maximum(), 7);
+        jump->pageSpin()->setValue(6);
+        jump->accept();
+        QCOMPARE(preview.currentPage(), 6);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!preview.findChild<JumpToPageDialog *>()); // closed dialogs go
+
+        preview.jumpAction()->trigger();
+        jump = preview.findChild<JumpToPageDialog *>();
+        QVERIFY(jump && jump->isVisible());
+        jump->pageSpin()->setValue(2);
+        jump->reject(); // cancel keeps the page
+        QCOMPARE(preview.currentPage(), 6);
+
+        preview.setZoom(Zoom::Z100);
+        preview.displayAction()->trigger();
+        auto *display = preview.findChild<ChangeDisplayDialog *>();
+        QVERIFY(display && display->isVisible());
+        QCOMPARE(display->windowTitle(), QStringLiteral("Change the Report Display"));
+        display->acrossSpin()->setValue(3);
+        display->downSpin()->setValue(2);
+        display->accept();
+        QCOMPARE(preview.across(), 3);
+        QCOMPARE(preview.down(), 2);
+        QCOMPARE(preview.zoom(), Zoom::NoZoom);
+        QCOMPARE(preview.acrossSpin()->value(), 3);
+    }
+
     void progressRedrawsOnlyWhenThePercentChangesAndAsksBeforeCancelling()
     {
         QStringList songs;
@@ -327,6 +371,96 @@ private Q_SLOTS:
         const QString text = test::pdfText(out.filePath(QStringLiteral("query.pdf")));
         QVERIFY(text.contains(QLatin1String("Stairway To Heaven")));
         QVERIFY(!text.contains(QLatin1String("AC/DC")));
+        printer.setOutputFormat(QPrinter::NativeFormat);
+    }
+
+    void everyReportOfTheMenusAndListsIsLive()
+    {
+        registerReportProcedures();
+        int reports = 0;
+        for (const MenuEntry &e : mainMenuTable()) {
+            if (!e.procedure || !QLatin1String(e.procedure).startsWith(QLatin1String("Print")))
+                continue;
+            ++reports;
+            QVERIFY2(hasProcedure(QLatin1String(e.procedure)), e.procedure);
+        }
+        QCOMPARE(reports, 19);
+        for (const char *name : {"PrintOneAlbum", "PrintPlaylist", "PrintPlaylistTop40",
+                                 "PrintMUS:SongsByChart", "PrintMUS:SongsByUDK"})
+            QVERIFY2(hasProcedure(QLatin1String(name)), name);
+    }
+
+    void theCategoryReportPicksItsCategoryFirst()
+    {
+        QCOMPARE(test::loadChinookSongs(), 3503);
+        registerReportProcedures();
+        QWidget caller; // the picker stays above the window the report was started from
+        caller.show();
+        QApplication::setActiveWindow(&caller);
+        QTRY_COMPARE(QApplication::activeWindow(), &caller);
+        // A cancelled picker ends the report: no criteria, no question.
+        QVERIFY(startProcedure(QStringLiteral("PrintByCategory")));
+        test::GuiDataFixture::answerForm(
+            [](QWidget *modal) { static_cast<BrowseList *>(modal)->pressClose(); });
+        QVERIFY(!ReportSession::current() || !ReportSession::current()->criteria());
+        QCOMPARE(m_data.messages.requests().size(), qsizetype(0));
+
+        // A picked category goes on to the criteria of the artists in it.
+        QVERIFY(startProcedure(QStringLiteral("PrintByCategory")));
+        test::GuiDataFixture::answerForm([](QWidget *modal) {
+            auto *picker = static_cast<BrowseList *>(modal);
+            QTest::keyClick(static_cast<QWidget *>(picker->table()), Qt::Key_Enter);
+        });
+        ReportSession *session = ReportSession::current();
+        QVERIFY(session && session->criteria());
+        QCOMPARE(session->criteria()->prompt()->text(),
+                 QStringLiteral("Select artists that start with:"));
+        QSignalSpy ended(session, &ReportSession::ended);
+        session->criteria()->reject();
+        QCOMPARE(ended.size(), 1);
+    }
+
+    void aCustomFontIsAskedForAndKeptInTheFontsSection()
+    {
+        QCOMPARE(test::loadChinookSongs(), 3503);
+        registerReportProcedures();
+        QTemporaryDir out;
+        QPrinter &printer = PrinterSetup::printer();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(out.filePath(QStringLiteral("font.pdf")));
+        reports::ReportFont{QStringLiteral("DejaVu Sans"), 9, 0x000080, 400}.write(
+            QStringLiteral("BriefMUS:SongsByArtist"));
+
+        QVERIFY(startProcedure(QStringLiteral("PrintMUS:SongsByArtist")));
+        ReportSession *session = ReportSession::current();
+        session->criteria()->briefOption()->setChecked(true);
+        session->criteria()->previewBox()->setChecked(false);
+        session->criteria()->customFontBox()->setChecked(true);
+        session->criteria()->selectedOption()->setChecked(true);
+        session->criteria()->selectionEntry()->setText(QStringLiteral("aero"));
+        QSignalSpy ended(session, &ReportSession::ended);
+        session->criteria()->accept();
+        QVERIFY(session->fontDialog());
+        QCOMPARE(session->fontDialog()->windowTitle(),
+                 QStringLiteral("Select Custom Font for Report"));
+        // Preset to what the Brief report's keys held.
+        QCOMPARE(session->fontDialog()->currentFont().pointSize(), 9);
+        QFont serif(QStringLiteral("DejaVu Serif"));
+        serif.setPointSize(11);
+        session->fontDialog()->setCurrentFont(serif);
+        session->fontDialog()->accept();
+        QTRY_COMPARE(ended.size(), 1);
+        const reports::ReportFont kept =
+            reports::ReportFont::read(QStringLiteral("BriefMUS:SongsByArtist"));
+        QCOMPARE(kept.size, 11);
+        QCOMPARE(kept.color, 0x000080);
+        QVERIFY(kept.name.startsWith(QLatin1String("DejaVu Serif")));
+        QVERIFY(test::pdfText(out.filePath(QStringLiteral("font.pdf")))
+                    .contains(QLatin1String("Love In An Elevator")));
+        QProcess fonts;
+        fonts.start(QStringLiteral("pdffonts"), {out.filePath(QStringLiteral("font.pdf"))});
+        QVERIFY(fonts.waitForFinished());
+        QVERIFY(fonts.readAllStandardOutput().contains("DejaVuSerif"));
         printer.setOutputFormat(QPrinter::NativeFormat);
     }
 
