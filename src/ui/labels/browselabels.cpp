@@ -4,6 +4,7 @@
 #include "app/globals.h"
 #include "browse/spreadkeyvalues.h"
 #include "data/records.h"
+#include "ui/labels/labelwizard.h"
 #include "ui/labels/updatelabels.h"
 #include "ui/procedures.h"
 
@@ -26,7 +27,6 @@ BrowseLabels::BrowseLabels(Self self, QWidget *parent) : BrowseList(settings(sel
 {
     *self = this;
     extraButton(PrintButton)->setEnabled(hasProcedure(QStringLiteral("PrintLabel")));
-    extraButton(WizardButton)->setEnabled(hasProcedure(QStringLiteral("LabelWizard")));
 }
 
 BrowseSettings BrowseLabels::settings(const Self &self)
@@ -91,8 +91,10 @@ void BrowseLabels::run()
 void BrowseLabels::pressWizard()
 {
     const int request = GLO.ActionRequest;
-    GLO.ActionRequest = 0;
-    startProcedure(QStringLiteral("LabelWizard"));
+    LabelWizard::run(this, [self = QPointer<BrowseLabels>(this)] {
+        if (self)
+            self->forceRefresh();
+    });
     GLO.ActionRequest = request;
 }
 

@@ -3,6 +3,7 @@
 
 #include "app/globals.h"
 #include "ui/labels/browselabels.h"
+#include "ui/labels/labelwizard.h"
 #include "ui/procedures.h"
 
 namespace melodex {
@@ -14,6 +15,11 @@ void registerLabelProcedures()
         GLO.ThreadInstance = nextThreadInstance();
         GLO.ActionRequest = 0;
         BrowseLabels::run();
+    });
+    // From the Wizards menu, the labels list and the albums list's "Create Label...".
+    registerProcedure(QStringLiteral("LabelWizard"), [] {
+        GLO.ThreadInstance = nextThreadInstance();
+        LabelWizard::run();
     });
 }
 

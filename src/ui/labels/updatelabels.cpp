@@ -93,6 +93,12 @@ void UpdateLabels::setPreviewer(std::function<void(QWidget *, LabelsRecord &)> p
     previewer() = std::move(p);
 }
 
+void UpdateLabels::showPreview(QWidget *parent, LabelsRecord &label)
+{
+    if (previewer())
+        previewer()(parent, label);
+}
+
 FormSession::Settings UpdateLabels::sessionSettings()
 {
     FormSession::Settings s;
@@ -129,7 +135,7 @@ bool UpdateLabels::start()
         label.ImagePositionX = 3771;
     if (label.ImagePositionY == 0)
         label.ImagePositionY = 8438;
-    show(label);
+    showLabel(label);
     setWindowTitle(m_session->request() == InsertRecord ? QStringLiteral("Adding a Label")
                                                         : QStringLiteral("Changing a Label"));
     return true;
@@ -166,6 +172,11 @@ void UpdateLabels::build()
         connect(b, &QPushButton::clicked, this, [this, member] { selectFont(member); });
         return b;
     };
+    auto buddy = [](const QString &caption, QWidget *field) {
+        auto *l = new QLabel(caption, field->parentWidget());
+        l->setBuddy(field);
+        return l;
+    };
     auto row = [](QWidget *a, QWidget *b, QWidget *c = nullptr) {
         auto *h = new QHBoxLayout;
         h->addWidget(a, 1);
@@ -191,15 +202,16 @@ void UpdateLabels::build()
     m_spine = new QLineEdit(m_cdGeneral);
     m_spine->setMaxLength(100);
     m_spineFont = new QLabel(m_cdGeneral);
-    cdl->addRow(QStringLiteral("&Spine:"), row(m_spine, fontButton(QStringLiteral("Select Font"),
-                                                                   &LabelsRecord::CDSpineFontID)));
+    cdl->addRow(
+        buddy(QStringLiteral("&Spine:"), m_spine),
+        row(m_spine, fontButton(QStringLiteral("Select Font"), &LabelsRecord::CDSpineFontID)));
     m_spineJustification = justificationBox(m_cdGeneral);
     cdl->addRow(QStringLiteral("Spine Text Justification:"), m_spineJustification);
     m_cdTitle = new QLineEdit(m_cdGeneral);
     m_cdTitle->setMaxLength(100);
     m_titleFont = new QLabel(m_cdGeneral);
     cdl->addRow(
-        QStringLiteral("&Title:"),
+        buddy(QStringLiteral("&Title:"), m_cdTitle),
         row(m_cdTitle, fontButton(QStringLiteral("Select Font"), &LabelsRecord::CDTitleFontID)));
     m_image = new QLineEdit(m_cdGeneral);
     m_image->setMaxLength(255);
@@ -219,13 +231,13 @@ void UpdateLabels::build()
     cal->setContentsMargins(0, 0, 0, 0);
     m_cassetteTitle = new QPlainTextEdit(m_cassetteGeneral);
     m_cassetteTitle->setFixedHeight(56);
-    cal->addRow(QStringLiteral("&Title:"),
+    cal->addRow(buddy(QStringLiteral("&Title:"), m_cassetteTitle),
                 row(m_cassetteTitle,
                     fontButton(QStringLiteral("Select Font"), &LabelsRecord::CassetteTitleFontID)));
     m_flap = new QPlainTextEdit(m_cassetteGeneral);
     m_flap->setFixedHeight(56);
     cal->addRow(
-        QStringLiteral("&Flap:"),
+        buddy(QStringLiteral("&Flap:"), m_flap),
         row(m_flap, fontButton(QStringLiteral("Select Font"), &LabelsRecord::CassetteFlapFontID)));
     gl->addRow(m_cassetteGeneral);
     m_tabs->addTab(general, QStringLiteral("General"));
@@ -327,7 +339,7 @@ void UpdateLabels::build()
     resize(560, 420);
 }
 
-void UpdateLabels::show(const LabelsRecord &l)
+void UpdateLabels::showLabel(const LabelsRecord &l)
 {
     m_label = l;
     m_description->setText(l.LabelDescription);
@@ -473,8 +485,7 @@ void UpdateLabels::setImageSize(int option)
 void UpdateLabels::preview()
 {
     LabelsRecord l = label();
-    if (previewer())
-        previewer()(this, l);
+    showPreview(this, l);
     // The preview may move the picture to the layout's place; saving keeps that.
     m_x->setValue(l.ImagePositionX);
     m_y->setValue(l.ImagePositionY);

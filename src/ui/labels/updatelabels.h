@@ -39,6 +39,9 @@ public:
     static void openForm(QWidget *parent, std::function<void()> closed);
     /// Sets how "Preview" shows a label (the print module installs it).
     static void setPreviewer(std::function<void(QWidget *, LabelsRecord &)> previewer);
+    /// Shows `label` in the preview, modal to `parent`; the preview may move its picture to
+    /// the layout's place.
+    static void showPreview(QWidget *parent, LabelsRecord &label);
 
     /// The label as the window shows it now.
     LabelsRecord label() const;
@@ -76,7 +79,7 @@ protected:
 
 private:
     void build();
-    void show(const LabelsRecord &label);
+    void showLabel(const LabelsRecord &label);
     void applyType();
     void applyFonts();
     void updateImagePreview();
