@@ -1,9 +1,11 @@
 // Label pages: the pieces at their real sizes, measured from the PDF's drawing, and the texts.
 #include "../platform/store/storetestfixture.h"
 
+#include "labels/labelcommand.h"
 #include "labels/labelfont.h"
 #include "labels/labelpagelayout.h"
 #include "labels/labelpainter.h"
+#include "labels/labelprint.h"
 #include "labels/labeltextgenerator.h"
 #include "platform/picture/calendar.h"
 
@@ -120,13 +122,8 @@ protected:
     QString writePdf(const LabelsRecord &label)
     {
         const QString path = dir() + QStringLiteral("/label.pdf");
-        QPdfWriter writer(path);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        writer.setResolution(72);
-        QPainter p(&writer);
-        LabelPainter::paint(p, label);
-        p.end();
+        QString error;
+        EXPECT_TRUE(LabelPrint::writePdf(label, path, &error)) << error.toStdString();
         return path;
     }
 
@@ -231,6 +228,37 @@ TEST_F(LabelPage, aCassetteJCardHasItsPanelSpineAndFlapWithTheSides)
     const QList<DrawnLine> upright = runs(*img, false, 30);
     ASSERT_EQ(upright.size(), 2);
     EXPECT_NEAR(upright.at(0).length(), 92.5, 0.4);
+}
+
+TEST_F(LabelPage, theReportCommandPrintsALabelByNumber)
+{
+    LabelsRecord label = twelveTrackLabel(QStringLiteral("CD"));
+    label.LabelID = 7;
+    openFile(Labels);
+    LAB = label;
+    ASSERT_EQ(Labels.add(), 0);
+    store::Store::instance().closeAll();
+    const QString pdf = dir() + QStringLiteral("/seven.pdf");
+    const QStringList args{QStringLiteral("report"),     QStringLiteral("PrintLabel"),
+                           QStringLiteral("--label"),    QStringLiteral("7"),
+                           QStringLiteral("--pdf"),      pdf,
+                           QStringLiteral("--data-dir"), dir()};
+    EXPECT_EQ(runLabelCommand(args), 0);
+    EXPECT_TRUE(pdfText(pdf).contains(QStringLiteral("Track Title 12")));
+    // A cassette print of the same label shows the sides.
+    QStringList cassette = args;
+    cassette[1] = QStringLiteral("PrintCassetteLabel");
+    EXPECT_EQ(runLabelCommand(cassette), 0);
+    EXPECT_TRUE(pdfText(pdf).contains(QStringLiteral("Side B")));
+    // No such label, bad arguments, and other commands.
+    QStringList missing = args;
+    missing[3] = QStringLiteral("8");
+    EXPECT_EQ(runLabelCommand(missing), 1);
+    EXPECT_EQ(runLabelCommand({QStringLiteral("report"), QStringLiteral("PrintLabel"),
+                               QStringLiteral("--label")}),
+              2);
+    EXPECT_FALSE(runLabelCommand({QStringLiteral("report"), QStringLiteral("PrintSongs")}));
+    store::Store::instance().setDataDirectory(dir());
 }
 
 TEST(LabelPictureRect, positionAndSizeFollowTheLabel)
