@@ -4,6 +4,7 @@
 #include "app/globals.h"
 #include "browse/spreadkeyvalues.h"
 #include "data/records.h"
+#include "ui/labels/labelprinting.h"
 #include "ui/labels/labelwizard.h"
 #include "ui/labels/updatelabels.h"
 #include "ui/procedures.h"
@@ -26,7 +27,6 @@ BrowseLabels::BrowseLabels(QWidget *parent)
 BrowseLabels::BrowseLabels(Self self, QWidget *parent) : BrowseList(settings(self), parent)
 {
     *self = this;
-    extraButton(PrintButton)->setEnabled(hasProcedure(QStringLiteral("PrintLabel")));
 }
 
 BrowseSettings BrowseLabels::settings(const Self &self)
@@ -109,16 +109,7 @@ void BrowseLabels::pressCopy()
 void BrowseLabels::pressPrint()
 {
     if (!browse().isEmpty() && browse().rereadSelected())
-        startWithLabel(QStringLiteral("PrintLabel"));
-}
-
-void BrowseLabels::startWithLabel(const QString &procedure)
-{
-    // The print run reads the highlighted label from the labels buffer.
-    const int request = GLO.ActionRequest;
-    GLO.ActionRequest = 0;
-    startProcedure(procedure);
-    GLO.ActionRequest = request;
+        LabelPrinting::printLabel(this, LAB);
 }
 
 } // namespace melodex

@@ -27,7 +27,6 @@ private:
     using Self = std::shared_ptr<QPointer<BrowseLabels>>;
     BrowseLabels(Self self, QWidget *parent);
     static BrowseSettings settings(const Self &self);
-    void startWithLabel(const QString &procedure);
 };
 
 } // namespace melodex

@@ -2,9 +2,14 @@
 #include "ui/labels/labelprocedures.h"
 
 #include "app/globals.h"
+#include "data/records.h"
 #include "ui/labels/browselabels.h"
+#include "ui/labels/labelprinting.h"
 #include "ui/labels/labelwizard.h"
+#include "ui/labels/updatelabels.h"
+
 #include "ui/procedures.h"
+#include <QApplication>
 
 namespace melodex {
 
@@ -16,6 +21,12 @@ void registerLabelProcedures()
         GLO.ActionRequest = 0;
         BrowseLabels::run();
     });
+    // The labels print from the record in the labels buffer (the list's highlighted label).
+    registerProcedure(QStringLiteral("PrintLabel"),
+                      [] { LabelPrinting::printLabel(QApplication::activeWindow(), LAB); });
+    registerProcedure(QStringLiteral("PrintCassetteLabel"),
+                      [] { LabelPrinting::printCassetteLabel(QApplication::activeWindow(), LAB); });
+    UpdateLabels::setPreviewer(&LabelPrinting::previewCurrentLabel);
     // From the Wizards menu, the labels list and the albums list's "Create Label...".
     registerProcedure(QStringLiteral("LabelWizard"), [] {
         GLO.ThreadInstance = nextThreadInstance();

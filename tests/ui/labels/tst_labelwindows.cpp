@@ -6,6 +6,8 @@
 #include "labels/labelfont.h"
 #include "ui/browse/browsetable.h"
 #include "ui/labels/browselabels.h"
+#include "ui/labels/labelpreview.h"
+#include "ui/labels/labelprocedures.h"
 #include "ui/labels/selectfont.h"
 #include "ui/labels/updatefontfreeform.h"
 #include "ui/labels/updatefonts.h"
@@ -17,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -98,6 +101,7 @@ private:
     std::vector<std::unique_ptr<store::FileUse>> m_uses;
 
 private Q_SLOTS:
+    void initTestCase() { registerLabelProcedures(); }
     void init()
     {
         data.setUp();
@@ -323,6 +327,50 @@ private Q_SLOTS:
         QCOMPARE(fonts().first().Colour, QStringLiteral("16711680"));
     }
 
+    void previewShowsTheUnsavedLabelAndMovesAPictureLeftAtTheFormsPlace()
+    {
+        LAB.clear();
+        UpdateLabels *form = openForm(InsertRecord);
+        QVERIFY(form);
+        form->typeBox()->setCurrentText(QStringLiteral("CD"));
+        form->descriptionEdit()->setText(QStringLiteral("Unsaved"));
+        QCOMPARE(form->label().ImagePositionX, 3771);
+        QTest::mouseClick(form->previewButton(), Qt::LeftButton);
+        auto *preview = qobject_cast<LabelPreview *>(QApplication::activeModalWidget());
+        QVERIFY(preview);
+        QVERIFY(preview->windowTitle().endsWith(u"Unsaved"));
+        QVERIFY(!preview->page()->pixmap().isNull());
+        QCOMPARE(form->label().ImagePositionX, 6792);
+        QCOMPARE(form->label().ImagePositionY, 8052);
+        preview->reject();
+        QCOMPARE(labels().first().LabelDescription, QString()); // nothing saved
+    }
+
+    void printAsksWhetherToPreviewAndPrintsFromThePreview()
+    {
+        LAB.clear();
+        LAB.LabelID = 1;
+        LAB.LabelDescription = QStringLiteral("Tape");
+        LAB.LabelType = QStringLiteral("Cassette");
+        QCOMPARE(Labels.add(), 0);
+        BrowseLabels list;
+        list.show();
+        QTRY_VERIFY(list.table()->rowCount() == 1);
+        data.messages.answer(MessageRequest::Cancel);
+        list.pressPrint();
+        QCOMPARE(data.messages.requests().last().text,
+                 QStringLiteral("Do you wish to PREVIEW this Report?"));
+        QVERIFY(!QApplication::activeModalWidget());
+        data.messages.answer(MessageRequest::Yes);
+        list.pressPrint();
+        auto *preview = qobject_cast<LabelPreview *>(QApplication::activeModalWidget());
+        QVERIFY(preview);
+        preview->accept();
+        auto *printDialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
+        QVERIFY(printDialog);
+        printDialog->reject();
+    }
+
     void screenshots()
     {
         if (qEnvironmentVariable("MELODEX_SCREENSHOT_DIR").isEmpty())
@@ -392,6 +440,19 @@ private Q_SLOTS:
         grab(freeForm, QStringLiteral("updatefontfreeform"));
         freeForm->pressCancel();
         picker->pressClose();
+        for (const int labelId : {1, 2}) {
+            LAB.LabelID = labelId;
+            QCOMPARE(Labels.get(LabelsRecord::KeyLabelID), 0);
+            auto *preview = new LabelPreview(LAB);
+            preview->setAttribute(Qt::WA_DeleteOnClose);
+            preview->resize(760, 1000);
+            preview->setZoom(1.0);
+            preview->show();
+            QApplication::processEvents();
+            grab(preview,
+                 labelId == 1 ? QStringLiteral("preview-cd") : QStringLiteral("preview-cassette"));
+            preview->close();
+        }
     }
 };
 
