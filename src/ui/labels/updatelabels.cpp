@@ -188,7 +188,9 @@ void UpdateLabels::build()
 
     // General
     auto *general = new QWidget;
-    auto *gl = new QFormLayout(general);
+    auto *gv = new QVBoxLayout(general);
+    auto *gl = new QFormLayout;
+    gv->addLayout(gl);
     m_description = new QLineEdit(general);
     m_description->setMaxLength(30);
     gl->addRow(QStringLiteral("&Description:"), m_description);
@@ -224,7 +226,7 @@ void UpdateLabels::build()
     m_imagePreview->setFrameShape(QFrame::Box);
     m_imagePreview->setAlignment(Qt::AlignCenter);
     cdl->addRow(QString(), m_imagePreview);
-    gl->addRow(m_cdGeneral);
+    gv->addWidget(m_cdGeneral);
 
     m_cassetteGeneral = new QWidget(general);
     auto *cal = new QFormLayout(m_cassetteGeneral);
@@ -239,7 +241,15 @@ void UpdateLabels::build()
     cal->addRow(
         buddy(QStringLiteral("&Flap:"), m_flap),
         row(m_flap, fontButton(QStringLiteral("Select Font"), &LabelsRecord::CassetteFlapFontID)));
-    gl->addRow(m_cassetteGeneral);
+    gv->addWidget(m_cassetteGeneral);
+    gv->addStretch(1);
+    // The three forms of the page share one column of captions.
+    const int captionWidth =
+        fontMetrics().horizontalAdvance(QStringLiteral("Spine Text Justification:")) + 8;
+    for (QFormLayout *form : {gl, cdl, cal})
+        for (int r = 0; r < form->rowCount(); ++r)
+            if (QLayoutItem *item = form->itemAt(r, QFormLayout::LabelRole); item && item->widget())
+                item->widget()->setMinimumWidth(captionWidth);
     m_tabs->addTab(general, QStringLiteral("General"));
     m_pages[GeneralTab] = general;
 
