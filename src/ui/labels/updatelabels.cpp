@@ -136,8 +136,6 @@ bool UpdateLabels::start()
     if (label.ImagePositionY == 0)
         label.ImagePositionY = 8438;
     showLabel(label);
-    setWindowTitle(m_session->request() == InsertRecord ? QStringLiteral("Adding a Label")
-                                                        : QStringLiteral("Changing a Label"));
     return true;
 }
 

@@ -205,6 +205,24 @@ private Q_SLOTS:
         QTRY_COMPARE(list.table()->rowCount(), 2);
     }
 
+    void deletingFromTheListAsksFirst()
+    {
+        LAB.clear();
+        LAB.LabelID = 1;
+        LAB.LabelDescription = QStringLiteral("Going");
+        QCOMPARE(Labels.add(), 0);
+        BrowseLabels list;
+        list.show();
+        QTRY_VERIFY(list.table()->rowCount() == 1);
+        data.messages.answer(MessageRequest::Cancel);
+        list.pressDelete();
+        QCOMPARE(labels().size(), 1);
+        data.messages.answer(MessageRequest::Ok);
+        list.pressDelete();
+        QCOMPARE(labels().size(), 0);
+        QTRY_COMPARE(list.table()->rowCount(), 0);
+    }
+
     void imageSizeOptionsSetAndHideTheSize()
     {
         LAB.clear();
