@@ -5,7 +5,9 @@
 #include "ui/browse/browsetable.h"
 #include "ui/catalog/selectalbum.h"
 #include "ui/catalog/selectfilenumber.h"
+#include "ui/labels/labelprocedures.h"
 #include "ui/labels/labelwizard.h"
+#include "ui/procedures.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -199,6 +201,22 @@ private Q_SLOTS:
         QCOMPARE(l.AlbumID, 0);
         QCOMPARE(l.CassetteContentsA.split(QStringLiteral("\r\n")).size(), 3);
         QVERIFY(l.CassetteContentsA.contains(u"Take 1 - Dave Brubeck"));
+    }
+
+    void theWizardStartsByNameInAWindowOfItsOwn()
+    {
+        registerLabelProcedures();
+        QVERIFY(startProcedure(QStringLiteral("LabelWizard")));
+        LabelWizard *wizard = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *found = qobject_cast<LabelWizard *>(w); found && found->isVisible())
+                wizard = found;
+        QVERIFY(wizard);
+        // Not modal: the lists of the program stay usable while it is open.
+        QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(labels().size(), 1);
+        wizard->pressCancel();
+        QCOMPARE(labels().size(), 0);
     }
 
     void screenshots()
