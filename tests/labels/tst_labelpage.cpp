@@ -11,6 +11,7 @@
 
 #include <QFile>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -259,6 +260,43 @@ TEST_F(LabelPage, theReportCommandPrintsALabelByNumber)
               2);
     EXPECT_FALSE(runLabelCommand({QStringLiteral("report"), QStringLiteral("PrintSongs")}));
     store::Store::instance().setDataDirectory(dir());
+}
+
+TEST_F(LabelPage, thePicturePrintsAtItsPositionAndSize)
+{
+    QImage black(40, 20, QImage::Format_RGB32);
+    black.fill(Qt::black);
+    const QString picture = dir() + QStringLiteral("/black.png");
+    ASSERT_TRUE(black.save(picture));
+    LabelsRecord label;
+    label.LabelType = QStringLiteral("CD");
+    label.ImageName = picture;
+    label.ImagePositionX = 2000; // 50.8 mm
+    label.ImagePositionY = 3000; // 76.2 mm
+    label.ImageSizeX = 1000;     // 25.4 mm
+    label.ImageSizeY = QStringLiteral("500");
+    auto img = rasterise(writePdf(label));
+    ASSERT_TRUE(img);
+    // The block of black across a row through the picture's middle.
+    const QList<DrawnLine> rows = runs(*img, true, 10);
+    ASSERT_FALSE(rows.isEmpty());
+    const auto block =
+        std::find_if(rows.begin(), rows.end(), [](const DrawnLine &r) { return r.length() < 100; });
+    ASSERT_NE(block, rows.end());
+    EXPECT_NEAR(block->from, 50.8, 0.3);
+    EXPECT_NEAR(block->length(), 25.4, 0.3);
+    EXPECT_NEAR(block->at, 76.2, 0.3);
+    const QList<DrawnLine> columns = runs(*img, false, 10);
+    const auto upright = std::find_if(columns.begin(), columns.end(),
+                                      [](const DrawnLine &r) { return r.length() < 100; });
+    ASSERT_NE(upright, columns.end());
+    EXPECT_NEAR(upright->length(), 12.7, 0.3);
+
+    // Without a picture name nothing is drawn there.
+    label.ImageName.clear();
+    img = rasterise(writePdf(label));
+    ASSERT_TRUE(img);
+    EXPECT_FALSE(img->dark(int(60 * PixelsPerMm), int(80 * PixelsPerMm)));
 }
 
 TEST(LabelPictureRect, positionAndSizeFollowTheLabel)
