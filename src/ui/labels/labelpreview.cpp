@@ -22,7 +22,7 @@ LabelPreview::LabelPreview(const LabelsRecord &label, QWidget *parent)
     auto *root = new QVBoxLayout(this);
     auto *bar = new QHBoxLayout;
     auto *print = new QPushButton(QStringLiteral("&Print"), this);
-    auto *zoom = new QComboBox(this);
+    auto *zoom = m_zoomBox = new QComboBox(this);
     for (const int percent : {50, 75, 100, 150, 200})
         zoom->addItem(QStringLiteral("%1%").arg(percent), percent);
     zoom->setCurrentIndex(1);
@@ -50,6 +50,11 @@ LabelPreview::LabelPreview(const LabelsRecord &label, QWidget *parent)
 void LabelPreview::setZoom(double zoom)
 {
     m_zoom = zoom;
+    const int index = m_zoomBox->findData(qRound(zoom * 100));
+    if (index >= 0 && index != m_zoomBox->currentIndex()) {
+        const QSignalBlocker block(m_zoomBox);
+        m_zoomBox->setCurrentIndex(index);
+    }
     render();
 }
 

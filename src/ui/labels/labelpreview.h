@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+class QComboBox;
 class QLabel;
 class QScrollArea;
 
@@ -28,6 +29,7 @@ private:
 
     LabelsRecord m_label;
     double m_zoom = 1.0;
+    QComboBox *m_zoomBox = nullptr;
     QLabel *m_page = nullptr;
     QScrollArea *m_scroll = nullptr;
 };
