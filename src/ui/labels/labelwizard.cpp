@@ -240,6 +240,12 @@ void LabelWizard::build()
         row(m_flap, fontButton(QStringLiteral("Select Font"), &LabelsRecord::CassetteFlapFontID)));
     gv->addWidget(m_cassetteFields);
     gv->addStretch(1);
+    // The page's three forms share one column of captions.
+    const int captionWidth = fontMetrics().horizontalAdvance(QStringLiteral("Description:")) + 8;
+    for (QFormLayout *form : {gl, cdl, cal})
+        for (int r = 0; r < form->rowCount(); ++r)
+            if (QLayoutItem *item = form->itemAt(r, QFormLayout::LabelRole); item && item->widget())
+                item->widget()->setMinimumWidth(captionWidth);
     m_pages->addTab(general, QStringLiteral("General"));
 
     // Steps 3 to 6: one face each.
