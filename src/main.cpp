@@ -3,6 +3,7 @@
 #include "app/quitonsignal.h"
 #include "app/startup.h"
 #include "interchange/commandline.h"
+#include "labels/labelcommand.h"
 #include "platform/store/store.h"
 #include "ui/albums/albumprocedures.h"
 #include "ui/catalog/lookupprocedures.h"
@@ -10,6 +11,7 @@
 #include "ui/frame/mainframe.h"
 #include "ui/interchange/interchangeprocedures.h"
 #include "ui/playlists/playlistprocedures.h"
+#include "ui/labels/labelprocedures.h"
 #include "ui/procedures.h"
 #include "ui/reports/reportprocedures.h"
 #include "ui/stats/statsprocedures.h"
@@ -35,6 +37,7 @@ void registerAllProcedures()
     melodex::registerPlaylistProcedures();
     melodex::registerStatsProcedures();
     melodex::registerWizardProcedures();
+    melodex::registerLabelProcedures();
 }
 } // namespace
 
@@ -43,7 +46,9 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    // "melodex import ..." and "melodex export ..." run without a window.
+    // "melodex import ...", "melodex export ..." and label printing run without a window.
+    if (const auto code = melodex::runLabelCommand(arguments))
+        return *code;
     if (const auto code = melodex::runInterchangeCommand(arguments))
         return *code;
     // The CD device applies to the whole run; the rest of the line is the program's.

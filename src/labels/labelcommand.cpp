@@ -1,0 +1,96 @@
+// Printing a label to PDF from the command line: `melodex report PrintLabel --label ID ...`.
+#include "labels/labelcommand.h"
+
+#include "data/fileopen.h"
+#include "data/records.h"
+#include "labels/labelprint.h"
+#include "platform/store/store.h"
+
+#include <QDir>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <memory>
+
+namespace melodex {
+
+namespace {
+
+const char *Usage = "usage: melodex report PrintLabel|PrintCassetteLabel --label ID --pdf FILE "
+                    "[--data-dir DIR]\n";
+
+int fail(const QString &message, int code)
+{
+    std::fputs(message.toLocal8Bit().constData(), stderr);
+    std::fputc('\n', stderr);
+    if (code == 2)
+        std::fputs(Usage, stderr);
+    return code;
+}
+
+} // namespace
+
+std::optional<int> runLabelCommand(const QStringList &arguments)
+{
+    if (arguments.size() < 2 || arguments.at(0) != QLatin1String("report") ||
+        (arguments.at(1) != QLatin1String("PrintLabel") &&
+         arguments.at(1) != QLatin1String("PrintCassetteLabel")))
+        return std::nullopt;
+    const bool cassette = arguments.at(1) == QLatin1String("PrintCassetteLabel");
+    QString id;
+    QString pdf;
+    QString dataDir;
+    for (qsizetype i = 2; i < arguments.size(); ++i) {
+        const QString &a = arguments.at(i);
+        QString *target = a == QLatin1String("--label")      ? &id
+                          : a == QLatin1String("--pdf")      ? &pdf
+                          : a == QLatin1String("--data-dir") ? &dataDir
+                                                             : nullptr;
+        if (!target || i + 1 >= arguments.size())
+            return fail(QStringLiteral("melodex: unexpected argument %1").arg(a), 2);
+        *target = arguments.at(++i);
+    }
+    bool ok = false;
+    const qint64 labelId = id.toLongLong(&ok);
+    if (!ok || labelId <= 0 || pdf.isEmpty())
+        return fail(QStringLiteral("melodex: --label needs a label number and --pdf a file"), 2);
+    if (!dataDir.isEmpty() && !QDir(dataDir).exists())
+        return fail(QStringLiteral("melodex: the data directory %1 does not exist").arg(dataDir),
+                    2);
+
+    // Fonts and PDF writing need a GUI application, though no window opens.
+    std::unique_ptr<QGuiApplication> app;
+    static int argc = 1;
+    static char name[] = "melodex";
+    static char *argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    }
+
+    store::Store::instance().setDataDirectory(dataDir);
+    installFileOpener();
+    int result = 0;
+    {
+        store::FileUse labels(Labels);
+        store::FileUse fonts(Fonts);
+        if (!labels.ok()) {
+            result = fail(QStringLiteral("melodex: the labels file cannot be opened"), 1);
+        } else if (const auto label = LabelPrint::read(labelId)) {
+            const LabelsRecord &l = *label;
+            QString error;
+            const auto layout = cassette || LabelPrint::isCassette(l) ? LabelPrint::Layout::Cassette
+                                                                      : LabelPrint::Layout::CD;
+            if (!LabelPrint::writePdf(l, pdf, &error, layout))
+                result =
+                    fail(QStringLiteral("melodex: %1 could not be written: %2").arg(pdf, error), 1);
+        } else {
+            result = fail(QStringLiteral("melodex: there is no label %1").arg(labelId), 1);
+        }
+    }
+    store::Store::instance().closeAll();
+    return result;
+}
+
+} // namespace melodex
