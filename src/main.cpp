@@ -8,6 +8,7 @@
 #include "ui/catalog/songprocedures.h"
 #include "ui/frame/mainframe.h"
 #include "ui/interchange/interchangeprocedures.h"
+#include "ui/maintenance/maintenanceprocedures.h"
 #include "ui/procedures.h"
 #include "ui/uiservices.h"
 #include "wizard/cddevicesetting.h"
@@ -25,6 +26,7 @@ void registerAllProcedures()
     melodex::registerLookupProcedures();
     melodex::registerSongProcedures();
     melodex::registerInterchangeProcedures();
+    melodex::registerMaintenanceProcedures();
 }
 } // namespace
 

@@ -1,0 +1,30 @@
+// The procedures "Preferences" and "FileManager" that the File menu starts.
+#include "ui/maintenance/maintenanceprocedures.h"
+
+#include "ui/maintenance/preferencesdialog.h"
+#include "ui/procedures.h"
+
+#include <QApplication>
+#include <QMdiArea>
+
+namespace melodex {
+
+namespace {
+
+/// The window a dialog of the frame is modal to: the frame itself when it is open.
+QWidget *frameWindow()
+{
+    if (QMdiArea *area = frameArea())
+        return area->window();
+    return QApplication::activeWindow();
+}
+
+} // namespace
+
+void registerMaintenanceProcedures()
+{
+    registerProcedure(QStringLiteral("Preferences"),
+                      [] { PreferencesDialog::Setup(frameWindow()); });
+}
+
+} // namespace melodex
