@@ -47,6 +47,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
         "       melodex export FILE [--fields MUS:Artist,MUS:Title,...] [--no-header] [--data-dir "
         "DIR]\n"
         "       melodex cd [--cd-device PATH]\n"
+        "       melodex build|pack NAME...|--all [--data-dir DIR]\n"
         "A catalogue of a private music collection.\n\n"
         "Options:\n"
         "  --data-dir DIR  the directory holding the data files (default: the current directory)\n"

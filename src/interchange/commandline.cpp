@@ -1,6 +1,7 @@
 // Import and export from the command line, for scripts: no window opens.
 #include "interchange/commandline.h"
 
+#include "data/filecommand.h"
 #include "data/fileopen.h"
 #include "interchange/exportfieldlist.h"
 #include "interchange/exportrun.h"
@@ -243,6 +244,8 @@ private:
 std::optional<int> runInterchangeCommand(const QStringList &arguments)
 {
     if (const std::optional<int> code = runCdCommand(arguments))
+        return code;
+    if (const std::optional<int> code = runFileCommand(arguments))
         return code;
     const QString command = commandOf(arguments);
     if (command != QLatin1String("import") && command != QLatin1String("export"))

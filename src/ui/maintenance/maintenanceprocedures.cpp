@@ -1,8 +1,12 @@
 // The procedures "Preferences" and "FileManager" that the File menu starts.
 #include "ui/maintenance/maintenanceprocedures.h"
 
+#include "ui/layout/windowplacement.h"
+#include "ui/maintenance/filemanagerwindow.h"
 #include "ui/maintenance/preferencesdialog.h"
 #include "ui/procedures.h"
+
+#include "app/globals.h"
 
 #include <QApplication>
 #include <QMdiArea>
@@ -25,6 +29,11 @@ void registerMaintenanceProcedures()
 {
     registerProcedure(QStringLiteral("Preferences"),
                       [] { PreferencesDialog::Setup(frameWindow()); });
+    registerProcedure(QStringLiteral("FileManager"), [] {
+        auto *window = new FileManagerWindow; // deleted by the frame when it closes
+        showInFrame(window);
+        keepWindowPlacement(window, WindowStateIni, QStringLiteral("FileManager"));
+    });
 }
 
 } // namespace melodex
