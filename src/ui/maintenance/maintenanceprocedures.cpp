@@ -1,6 +1,8 @@
-// The procedures "Preferences" and "FileManager" that the File menu starts.
+// The procedures "Preferences" and "FileManager" of the File menu, and "UpgradeFiles" at start-up.
 #include "ui/maintenance/maintenanceprocedures.h"
 
+#include "maintenance/upgradefiles.h"
+#include "ui/interchange/batchprogresswindow.h"
 #include "ui/layout/windowplacement.h"
 #include "ui/maintenance/filemanagerwindow.h"
 #include "ui/maintenance/preferencesdialog.h"
@@ -25,10 +27,23 @@ QWidget *frameWindow()
 
 } // namespace
 
+BatchProgressWindow *UpgradeFiles(QWidget *parent)
+{
+    auto *window = new BatchProgressWindow(std::make_unique<UpgradeFilesRun>(), parent);
+    window->setWindowFlag(Qt::Dialog);
+    QObject::connect(window, &BatchProgressWindow::finished, window, &QObject::deleteLater);
+    if (!window->start()) {
+        delete window;
+        return nullptr;
+    }
+    return window;
+}
+
 void registerMaintenanceProcedures()
 {
     registerProcedure(QStringLiteral("Preferences"),
                       [] { PreferencesDialog::Setup(frameWindow()); });
+    registerProcedure(QStringLiteral("UpgradeFiles"), [] { UpgradeFiles(frameWindow()); });
     registerProcedure(QStringLiteral("FileManager"), [] {
         auto *window = new FileManagerWindow; // deleted by the frame when it closes
         showInFrame(window);
