@@ -62,7 +62,6 @@ QGroupBox *boundOptions(QWidget *parent, const QString &title, const QStringList
                 global = option;
         });
     }
-    layout->addStretch();
     return group;
 }
 
@@ -124,7 +123,7 @@ PreferencesDialog::PreferencesDialog(QWidget *parent) : QDialog(parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
     layout->addWidget(buttons);
-    setMinimumSize(480, 300);
+    setMinimumSize(640, 320);
 }
 
 QWidget *PreferencesDialog::generalTab()
@@ -168,6 +167,7 @@ QWidget *PreferencesDialog::addingTab()
     connect(autoAdd, &QCheckBox::toggled, this,
             [](bool on) { GLO.AutoAddToAlbums = on ? QStringLiteral("1") : QString(); });
     l->addWidget(autoAdd);
+    static_cast<QVBoxLayout *>(l)->addStretch();
     return w;
 }
 
@@ -186,6 +186,7 @@ QWidget *PreferencesDialog::labelsTab()
     row->addWidget(delimiter);
     row->addStretch();
     static_cast<QVBoxLayout *>(l)->addLayout(row);
+    static_cast<QVBoxLayout *>(l)->addStretch();
     return w;
 }
 
