@@ -58,11 +58,13 @@ RecordScanRun::Outcome CopyToAlbum::handle(const store::Cursor::Row &row)
         return Outcome::ReadFailed;
     }
 
-    const qint64 id = nextAlbumId();
-    if (id < 0) {
+    if (m_nextId <= 0)
+        m_nextId = nextAlbumId();
+    if (m_nextId < 0) {
         m_failedFile = Album.label();
         return Outcome::ReadFailed;
     }
+    const qint64 id = m_nextId;
     ALB.clear();
     ALB.AlbumID = qint32(id);
     ALB.Notes = text(f.notes);
@@ -72,9 +74,13 @@ RecordScanRun::Outcome CopyToAlbum::handle(const store::Cursor::Row &row)
     ALB.Media = text(f.media);
     ALB.ReleaseDate = qint32(row.values[size_t(f.releaseDate)].toLongLong());
     ALB.CategoryID = row.values[size_t(f.categoryId)].toLongLong();
-    // A song is linked only to an album that was really added.
-    if (Album.add() != 0)
+    // A song is linked only to an album that was really added. The next ID is asked of the file
+    // again after a failure: another window may have added albums meanwhile.
+    if (Album.add() != 0) {
+        m_nextId = 0;
         return Outcome::Done;
+    }
+    m_nextId = id + 1;
     ++m_added;
 
     std::vector<store::Value> values = row.values;

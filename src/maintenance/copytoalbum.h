@@ -25,6 +25,7 @@ private:
     qint64 nextAlbumId();
 
     qint64 m_added = 0;
+    qint64 m_nextId = 0; ///< 0: to be read from the file
 };
 
 } // namespace melodex

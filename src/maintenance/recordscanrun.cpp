@@ -6,6 +6,8 @@
 #include "platform/store/errors.h"
 #include "platform/store/store.h"
 
+#include <QElapsedTimer>
+
 #include <algorithm>
 #include <list>
 
@@ -61,11 +63,16 @@ RecordScanRun::State RecordScanRun::step(int records)
 {
     if (m_state != State::Running)
         return m_state;
-    std::vector<store::Cursor::Row> rows;
-    if (m_view->fetch(true, records, rows) != 0) {
-        StandardWarning(35, m_file.label());
-        finish(State::Failed);
-        return m_state;
+    if (m_pending.empty() && !m_readAll) {
+        std::vector<store::Cursor::Row> rows;
+        if (m_view->fetch(true, records, rows) != 0) {
+            StandardWarning(35, m_file.label());
+            finish(State::Failed);
+            return m_state;
+        }
+        m_readAll = int(rows.size()) < records;
+        m_pending.assign(std::make_move_iterator(rows.begin()),
+                         std::make_move_iterator(rows.end()));
     }
 
     Outcome outcome = Outcome::Done;
@@ -77,12 +84,19 @@ RecordScanRun::State RecordScanRun::step(int records)
             guards.emplace_back(*f);
         store::Store &st = store::Store::instance();
         st.stream();
-        for (const store::Cursor::Row &row : rows) {
-            outcome = handle(row);
+        // Records that make albums cost far more than others: a tick ends on time as well as
+        // on count, and the rest of the batch waits for the next one.
+        QElapsedTimer clock;
+        clock.start();
+        int handled = 0;
+        while (!m_pending.empty() && handled < records && clock.elapsed() < TickBudgetMs) {
+            outcome = handle(m_pending.front());
             if (outcome != Outcome::Done) {
                 failure = store::lastError();
                 break;
             }
+            m_pending.pop_front();
+            ++handled;
             ++m_read;
         }
         if (st.flush() != 0 && outcome == Outcome::Done) {
@@ -108,7 +122,7 @@ RecordScanRun::State RecordScanRun::step(int records)
         finish(State::Failed);
         break;
     case Outcome::Done:
-        if (int(rows.size()) < records)
+        if (m_readAll && m_pending.empty())
             finish(State::Completed);
         break;
     }
@@ -146,6 +160,7 @@ int RecordScanRun::percent() const
 void RecordScanRun::finish(State state)
 {
     m_state = state;
+    m_pending.clear();
     m_view.reset();
     // Closed in the reverse order of opening.
     while (!m_uses.empty())

@@ -6,6 +6,7 @@
 #include "platform/store/keyedfile.h"
 #include "platform/store/view.h"
 
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -57,11 +58,16 @@ protected:
 private:
     void finish(State state);
 
+    /// How long one tick may spend on records, so that the windows stay responsive.
+    static constexpr qint64 TickBudgetMs = 20;
+
     int m_order;
     QString m_subtitle;
     std::vector<store::KeyedFile *> m_files;
     std::vector<std::unique_ptr<store::FileUse>> m_uses;
     std::unique_ptr<store::View> m_view;
+    std::deque<store::Cursor::Row> m_pending; ///< read but not yet handled
+    bool m_readAll = false;
     State m_state = State::Failed;
     bool m_started = false;
     qint64 m_total = 0;
