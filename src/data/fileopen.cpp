@@ -18,12 +18,6 @@ bool isOpened(int code)
 
 } // namespace
 
-bool upgradeFile(KeyedFile &file)
-{
-    Q_UNUSED(file);
-    return false;
-}
-
 int openDataFile(KeyedFile &file)
 {
     int rc = file.open();
