@@ -10,8 +10,9 @@
 #include "ui/catalog/songprocedures.h"
 #include "ui/frame/mainframe.h"
 #include "ui/interchange/interchangeprocedures.h"
-#include "ui/playlists/playlistprocedures.h"
 #include "ui/labels/labelprocedures.h"
+#include "ui/maintenance/maintenanceprocedures.h"
+#include "ui/playlists/playlistprocedures.h"
 #include "ui/procedures.h"
 #include "ui/reports/reportprocedures.h"
 #include "ui/stats/statsprocedures.h"
@@ -38,6 +39,7 @@ void registerAllProcedures()
     melodex::registerStatsProcedures();
     melodex::registerWizardProcedures();
     melodex::registerLabelProcedures();
+    melodex::registerMaintenanceProcedures();
 }
 } // namespace
 

@@ -48,6 +48,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
         "                      [--filter EXPR] [--order KEY] [--safe-for-spreadsheets]\n"
         "                      [--data-dir DIR]\n"
         "       melodex check [--quick] [--data-dir DIR]\n"
+        "       melodex build|pack NAME...|--all [--data-dir DIR]\n"
         "       melodex cd [--cd-device PATH]\n\n"
         "A catalogue of a private music collection.\n\n"
         "Options:\n"

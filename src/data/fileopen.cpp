@@ -3,8 +3,8 @@
 
 #include "data/standardwarning.h"
 #include "platform/store/errors.h"
-#include "services/messageservice.h"
 #include "platform/store/store.h"
+#include "services/messageservice.h"
 
 namespace melodex {
 
@@ -33,12 +33,6 @@ int opened()
 }
 
 } // namespace
-
-bool upgradeFile(KeyedFile &file)
-{
-    Q_UNUSED(file);
-    return false;
-}
 
 int openDataFile(KeyedFile &file)
 {

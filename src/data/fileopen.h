@@ -11,9 +11,11 @@ namespace melodex {
 /// intercepted (tests) or the rebuild was refused.
 int openDataFile(store::KeyedFile &file);
 
-/// Brings a file of an earlier or damaged layout up to date. Returns true when the file was
-/// upgraded and should be opened again.
-/// Not done yet: the file maintenance work replaces this stub; until then nothing is upgraded.
+/// Brings a file written in an earlier layout of its records up to date: a copy of it is kept
+/// next to it (named with the date and time), every record is carried over with its position
+/// and version, and the keys are built anew. Returns true when the file was upgraded and should
+/// be opened again; false, leaving the file as it was, for anything that is not an earlier
+/// layout of this file's records, or when the file is in use elsewhere.
 bool upgradeFile(store::KeyedFile &file);
 
 /// Makes openDataFile the opener of every counted open (FileUse).

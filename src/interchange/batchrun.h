@@ -20,6 +20,9 @@ public:
     /// The progress window's caption ("Importing Records") and its second text.
     virtual QString caption() const = 0;
     virtual QString subtitle() const { return {}; }
+    /// How many records a driver hands to one step: small for runs that write a file of the
+    /// user's, larger for runs whose records cost little each.
+    virtual int recordsPerTick() const { return 25; }
 
     /// Prepares the run. False when it cannot start; the reason has been shown.
     virtual bool start() = 0;

@@ -34,7 +34,7 @@ void BatchTicker::tick()
         // re-entered from there.
         m_timer.stop();
         const QScopedValueRollback<bool> busy(m_inTick, true);
-        state = m_run.step(RecordsPerTick);
+        state = m_run.step(m_run.recordsPerTick());
     }
     if (const int percent = m_run.percent(); percent != m_percent) {
         m_percent = percent;

@@ -8,14 +8,12 @@
 
 namespace melodex {
 
-/// Steps a BatchRun from a zero-interval timer, RecordsPerTick records at a time, so that the
-/// windows stay responsive and Cancel is seen between ticks.
+/// Steps a BatchRun from a zero-interval timer, the run's recordsPerTick() records at a time, so
+/// that the windows stay responsive and Cancel is seen between ticks.
 class BatchTicker : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int RecordsPerTick = 25;
-
     explicit BatchTicker(BatchRun &run, QObject *parent = nullptr);
 
     BatchRun &run() { return m_run; }

@@ -1,6 +1,7 @@
 // Import and export from the command line, for scripts: no window opens.
 #include "interchange/commandline.h"
 
+#include "data/filecommand.h"
 #include "data/fileopen.h"
 #include "data/records.h"
 #include "interchange/checkcommand.h"
@@ -285,6 +286,8 @@ private:
 std::optional<int> runInterchangeCommand(const QStringList &arguments)
 {
     if (const std::optional<int> code = runCdCommand(arguments))
+        return code;
+    if (const std::optional<int> code = runFileCommand(arguments))
         return code;
     const QString command = commandOf(arguments);
     if (command == QLatin1String("check"))

@@ -11,7 +11,7 @@ namespace melodex {
 /// One message box: what it says, how it looks and which buttons it offers.
 struct MessageRequest
 {
-    enum Icon { Information, Warning, Error, Question };
+    enum Icon { Information, Warning, Error, Question, NoIcon };
     /// Buttons as numbers, so that a set of them is their sum and the pressed one is returned.
     enum Button : int {
         Ok = 1,

@@ -30,6 +30,8 @@ QMessageBox::Icon iconOf(MessageRequest::Icon icon)
         return QMessageBox::Critical;
     case MessageRequest::Question:
         return QMessageBox::Question;
+    case MessageRequest::NoIcon:
+        return QMessageBox::NoIcon;
     case MessageRequest::Information:
         break;
     }

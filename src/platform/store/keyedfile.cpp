@@ -364,6 +364,7 @@ int KeyedFile::open()
         return code;
     }
     m_open = true;
+    m_useLock.share(path);
     m_cursor = std::make_unique<Cursor>(*this);
     m_curId = m_curVersion = 0;
     m_snapshot.clear();
@@ -457,6 +458,7 @@ void KeyedFile::release()
     m_cursor.reset();
     finalizeStatements();
     Store::instance().detach(label());
+    m_useLock.release();
     m_open = false;
     m_curId = m_curVersion = 0;
     m_snapshot.clear();

@@ -3,6 +3,7 @@
 
 #include "platform/store/layout.h"
 #include "platform/store/position.h"
+#include "platform/store/uselock.h"
 
 #include <QHash>
 #include <QString>
@@ -163,6 +164,7 @@ private:
     int m_duplicateKey = -1;
     quint64 m_writeGen = 0;
     std::unique_ptr<Cursor> m_cursor;
+    UseLock m_useLock;
 };
 
 /// Holds a file open for the lifetime of a procedure: the file is opened only when its use count

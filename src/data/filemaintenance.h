@@ -1,0 +1,41 @@
+// Rebuilding the keys of a data file and packing it, each only while no one else uses the file.
+#pragma once
+
+#include "platform/store/keyedfile.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace melodex {
+
+/// A data file the user may rebuild or pack, under the name the File Manager shows.
+struct MaintainedFile
+{
+    QString displayName;
+    store::KeyedFile *file = nullptr;
+};
+
+/// The seven files the File Manager offers, sorted by display name.
+const std::vector<MaintainedFile> &maintainedFiles();
+
+/// A data file by its label ("Songlore") or file name ("sgldata", "sgldata.db"), any letter case;
+/// every data file, not only the seven, can be named. Null when none has that name.
+store::KeyedFile *dataFileNamed(const QString &name);
+
+enum class FileAction { Build, Pack };
+
+/// How a file fared.
+enum class FileActionResult {
+    Done,
+    Busy,    ///< open in a window or another process: left as it was
+    Missing, ///< no such file yet: nothing to do
+    Failed,  ///< the file could not be worked on (damaged, unreadable); the store's error says why
+};
+
+/// Rebuilds every key of `file` (Build) or copies it compactly, giving its free pages back
+/// (Pack). The file must be used by no one, in this process or another; otherwise it is left
+/// as it is and the result is Busy.
+FileActionResult runFileAction(store::KeyedFile &file, FileAction action);
+
+} // namespace melodex

@@ -1,0 +1,91 @@
+// CopyToAlbum: album records made from the songs that belong to none.
+#include "maintenance/copytoalbum.h"
+
+#include "data/records.h"
+#include "maintenance/albumlookup.h"
+#include "platform/store/errors.h"
+
+#include <limits>
+
+namespace melodex {
+
+namespace {
+
+struct SongFields
+{
+    int artist, album, media, fileNumber, releaseDate, categoryId, albumId, notes;
+};
+
+const SongFields &songFields()
+{
+    static const SongFields f = [] {
+        const store::FileLayout &l = SongloreRecord::fileLayout();
+        auto at = [&](const char *name) { return l.fieldIndex(QString::fromLatin1(name)); };
+        return SongFields{at("Artist"),      at("Album"),      at("Media"),   at("FileNumber"),
+                          at("ReleaseDate"), at("CategoryID"), at("AlbumID"), at("Notes")};
+    }();
+    return f;
+}
+
+} // namespace
+
+CopyToAlbum::CopyToAlbum() : RecordScanRun(Songlore, -1, QStringLiteral("Copying..."), {&Album}) {}
+
+qint64 CopyToAlbum::nextAlbumId()
+{
+    ALB.clear();
+    ALB.AlbumID = std::numeric_limits<qint32>::max();
+    if (Album.setFromBuffer(AlbumRecord::KeyAlbumID) != 0)
+        return -1;
+    const int code = Album.previous();
+    if (code == store::NoRecErr)
+        return 1;
+    return code == 0 ? qint64(ALB.AlbumID) + 1 : -1;
+}
+
+RecordScanRun::Outcome CopyToAlbum::handle(const store::Cursor::Row &row)
+{
+    const SongFields &f = songFields();
+    auto text = [&](int field) { return row.values[size_t(field)].toString(); };
+    if (row.values[size_t(f.albumId)].toLongLong() != 0 || text(f.album).trimmed().isEmpty())
+        return Outcome::Done;
+
+    const int found = albumlookup::forSong(text(f.album), text(f.artist));
+    if (found == 0)
+        return Outcome::Done; // linked later by TestAlbumIDs
+    if (found != store::RecordNotFoundErr) {
+        m_failedFile = Album.label();
+        return Outcome::ReadFailed;
+    }
+
+    if (m_nextId <= 0)
+        m_nextId = nextAlbumId();
+    if (m_nextId < 0) {
+        m_failedFile = Album.label();
+        return Outcome::ReadFailed;
+    }
+    const qint64 id = m_nextId;
+    ALB.clear();
+    ALB.AlbumID = qint32(id);
+    ALB.Notes = text(f.notes);
+    ALB.FileNumber = text(f.fileNumber);
+    ALB.Artist = text(f.artist);
+    ALB.Album = text(f.album);
+    ALB.Media = text(f.media);
+    ALB.ReleaseDate = qint32(row.values[size_t(f.releaseDate)].toLongLong());
+    ALB.CategoryID = row.values[size_t(f.categoryId)].toLongLong();
+    // A song is linked only to an album that was really added. The next ID is asked of the file
+    // again after a failure: another window may have added albums meanwhile.
+    if (Album.add() != 0) {
+        m_nextId = 0;
+        return Outcome::Done;
+    }
+    m_nextId = id + 1;
+    ++m_added;
+
+    std::vector<store::Value> values = row.values;
+    values[size_t(f.albumId)] = store::Value(qint32(id));
+    return rewrite(row, std::move(values));
+}
+
+} // namespace melodex

@@ -1,0 +1,347 @@
+// The "Preferences" dialog: the program's settings, edited in place and saved on OK.
+#include "ui/maintenance/preferencesdialog.h"
+
+#include "app/globals.h"
+#include "app/preferences.h"
+#include "maintenance/copytoalbum.h"
+#include "maintenance/datetoyearrun.h"
+#include "maintenance/testalbumids.h"
+#include "services/dialogservice.h"
+#include "services/messageservice.h"
+#include "ui/interchange/batchprogresswindow.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace melodex {
+
+namespace {
+
+QLineEdit *boundEdit(QWidget *parent, QString &global, int width)
+{
+    auto *edit = new QLineEdit(global, parent);
+    edit->setMaxLength(width);
+    QObject::connect(edit, &QLineEdit::textEdited, parent,
+                     [&global](const QString &text) { global = text; });
+    return edit;
+}
+
+QCheckBox *boundFlag(QWidget *parent, const QString &text, quint8 &global)
+{
+    auto *box = new QCheckBox(text, parent);
+    box->setChecked(global != 0);
+    QObject::connect(box, &QCheckBox::toggled, parent, [&global](bool on) { global = on ? 1 : 0; });
+    return box;
+}
+
+/// An option group whose chosen button's text is the global's value.
+QGroupBox *boundOptions(QWidget *parent, const QString &title, const QStringList &options,
+                        QString &global)
+{
+    auto *group = new QGroupBox(title, parent);
+    auto *layout = new QVBoxLayout(group);
+    auto *buttons = new QButtonGroup(group);
+    for (const QString &option : options) {
+        auto *b = new QRadioButton(option, group);
+        b->setChecked(global == option);
+        buttons->addButton(b);
+        layout->addWidget(b);
+        QObject::connect(b, &QRadioButton::toggled, group, [&global, option](bool on) {
+            if (on)
+                global = option;
+        });
+    }
+    return group;
+}
+
+QWidget *page(QWidget *parent, QLayout *&layout, bool form)
+{
+    auto *w = new QWidget(parent);
+    if (form) {
+        auto *f = new QFormLayout(w);
+        f->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+        layout = f;
+    } else {
+        layout = new QVBoxLayout(w);
+    }
+    return w;
+}
+
+int ask(const QString &caption, const QString &text, int defaultButton)
+{
+    return MessageService::instance().show(MessageRequest{caption, text, MessageRequest::Warning,
+                                                          MessageRequest::Yes | MessageRequest::No,
+                                                          defaultButton});
+}
+
+} // namespace
+
+PreferencesDialog::PreferencesDialog(QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Preferences"));
+    setObjectName(QStringLiteral("Setup"));
+
+    m_dateFormat = new QComboBox(this);
+    m_dateFormat->setObjectName(QStringLiteral("dateFormat"));
+    for (const DateFormatChoice &c : dateFormatChoices())
+        m_dateFormat->addItem(QString::fromLatin1(c.name));
+    m_openingName = dateFormatName(GLO.DateFormat);
+    if (m_openingName.isEmpty()) {
+        // A picture of no choice is shown as it is, and stays a choice.
+        m_openingName = GLO.DateFormat;
+        m_dateFormat->addItem(m_openingName);
+    }
+    m_dateFormat->setCurrentText(m_openingName);
+    loadStartUpFlags();
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->addTab(generalTab(), QStringLiteral("General"));
+    m_tabs->addTab(startUpTab(), QStringLiteral("Start Up"));
+    m_tabs->addTab(addingTab(), QStringLiteral("Adding"));
+    m_tabs->addTab(labelsTab(), QStringLiteral("Labels"));
+    m_tabs->addTab(housekeepingTab(), QStringLiteral("Housekeeping"));
+    m_tabs->addTab(logoTab(), QStringLiteral("Report Logo"));
+    m_tabs->addTab(cdTab(), QStringLiteral("CD Drive"));
+
+    auto *buttons = new QDialogButtonBox(this);
+    buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
+    buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &PreferencesDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &PreferencesDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs);
+    layout->addWidget(buttons);
+    setMinimumSize(640, 320);
+}
+
+QWidget *PreferencesDialog::generalTab()
+{
+    QLayout *l = nullptr;
+    QWidget *w = page(this, l, true);
+    auto *form = static_cast<QFormLayout *>(l);
+    form->addRow(QStringLiteral("Date Format:"), m_dateFormat);
+    form->addRow(QStringLiteral("Label for \"User Defined Key Field\":"),
+                 boundEdit(w, GLO.UDKPrompt, 24));
+    form->addRow(QStringLiteral("Label to Use for Notes Field (on DJ Log):"),
+                 boundEdit(w, GLO.NotesLabel, 20));
+    return w;
+}
+
+QWidget *PreferencesDialog::startUpTab()
+{
+    QLayout *l = nullptr;
+    QWidget *w = page(this, l, false);
+    l->addWidget(boundFlag(w, QStringLiteral("Show Albums at Startup"), GLO.SU_Albums));
+    l->addWidget(boundFlag(w, QStringLiteral("Show Songs at Startup"), GLO.SU_Songs));
+    l->addWidget(boundFlag(w, QStringLiteral("Show Labels at Startup"), GLO.SU_Labels));
+    l->addWidget(boundFlag(w, QStringLiteral("Show Playlists at Startup"), GLO.SU_Playlists));
+    static_cast<QVBoxLayout *>(l)->addStretch();
+    return w;
+}
+
+QWidget *PreferencesDialog::addingTab()
+{
+    QLayout *l = nullptr;
+    QWidget *w = page(this, l, false);
+    l->addWidget(boundOptions(w, QStringLiteral("Add Mode"),
+                              {QStringLiteral("Normal"), QStringLiteral("Compilation"),
+                               QStringLiteral("Single Artist"), QStringLiteral("Ask Each Time")},
+                              GLO.AddMode));
+    // A text global that counts as on when not blank: checked stores "1", unchecked a blank.
+    auto *autoAdd =
+        new QCheckBox(QStringLiteral("Automatically Add Album Information to Album Database"), w);
+    autoAdd->setObjectName(QStringLiteral("autoAddToAlbums"));
+    autoAdd->setChecked(!GLO.AutoAddToAlbums.trimmed().isEmpty());
+    connect(autoAdd, &QCheckBox::toggled, this,
+            [](bool on) { GLO.AutoAddToAlbums = on ? QStringLiteral("1") : QString(); });
+    l->addWidget(autoAdd);
+    static_cast<QVBoxLayout *>(l)->addStretch();
+    return w;
+}
+
+QWidget *PreferencesDialog::labelsTab()
+{
+    QLayout *l = nullptr;
+    QWidget *w = page(this, l, false);
+    l->addWidget(boundOptions(w, QStringLiteral("Label Wizard Order"),
+                              {QStringLiteral("Artist - Title"), QStringLiteral("Title - Artist")},
+                              GLO.LabelArtistTitleOrder));
+    auto *row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("Track #/Song Delimiter"), w));
+    QLineEdit *delimiter = boundEdit(w, GLO.Delimiter, 1);
+    delimiter->setObjectName(QStringLiteral("delimiter"));
+    delimiter->setMaximumWidth(40);
+    row->addWidget(delimiter);
+    row->addStretch();
+    static_cast<QVBoxLayout *>(l)->addLayout(row);
+    static_cast<QVBoxLayout *>(l)->addStretch();
+    return w;
+}
+
+QWidget *PreferencesDialog::housekeepingTab()
+{
+    QLayout *l = nullptr;
+    QWidget *w = page(this, l, false);
+    auto *create =
+        new QPushButton(QStringLiteral("Create Album Database from Songlore Database"), w);
+    auto *test = new QPushButton(QStringLiteral("Test Album Database Link Integrity"), w);
+    l->addWidget(create);
+    l->addWidget(test);
+    static_cast<QVBoxLayout *>(l)->addStretch();
+    connect(create, &QPushButton::clicked, this, [this] {
+        askAndRun(QStringLiteral("This function will create the album database based on "
+                                 "information in your main Songlore Pro database.  It may take "
+                                 "some time to complete.  Are you sure you wish to continue?"),
+                  [] { return std::make_unique<CopyToAlbum>(); });
+    });
+    connect(test, &QPushButton::clicked, this, [this] {
+        askAndRun(QStringLiteral("This function will test (and fix where possible) the links "
+                                 "between the album database and your main Songlore Pro "
+                                 "database.  It may take some time to complete.  Are you sure "
+                                 "you wish to continue?"),
+                  [] { return std::make_unique<TestAlbumIDs>(); });
+    });
+    return w;
+}
+
+QWidget *PreferencesDialog::logoTab()
+{
+    QLayout *l = nullptr;
+    QWidget *w = page(this, l, true);
+    m_logo = boundEdit(w, GLO.Logo, 255);
+    m_logo->setObjectName(QStringLiteral("logo"));
+    auto *browse = new QPushButton(QStringLiteral("&Browse"), w);
+    connect(browse, &QPushButton::clicked, this, &PreferencesDialog::browseForLogo);
+    auto *row = new QHBoxLayout;
+    row->addWidget(m_logo, 1);
+    row->addWidget(browse);
+    static_cast<QFormLayout *>(l)->addRow(QStringLiteral("Company Logo:"), row);
+    return w;
+}
+
+QWidget *PreferencesDialog::cdTab()
+{
+    QLayout *l = nullptr;
+    QWidget *w = page(this, l, true);
+    m_cdDevice = new QLineEdit(cdDevicePreference(), w);
+    m_cdDevice->setObjectName(QStringLiteral("cdDevice"));
+    m_cdDevice->setPlaceholderText(QStringLiteral("the system's default drive"));
+    auto *form = static_cast<QFormLayout *>(l);
+    form->addRow(QStringLiteral("CD Drive or Disc Image:"), m_cdDevice);
+    auto *note = new QLabel(QStringLiteral("A drive such as /dev/sr0, or a .cue, .toc or .nrg "
+                                           "disc image. Leave it empty for the default drive."),
+                            w);
+    note->setWordWrap(true);
+    form->addRow(note);
+    return w;
+}
+
+void PreferencesDialog::browseForLogo()
+{
+    const QString file = DialogService::instance().getOpenFileName(
+        QStringLiteral("Choose a File"), GLO.Logo, QStringLiteral("All Files|*.*"));
+    if (file.isEmpty())
+        return;
+    GLO.Logo = file.left(255);
+    m_logo->setText(GLO.Logo);
+}
+
+void PreferencesDialog::askAndRun(const QString &question,
+                                  std::function<std::unique_ptr<BatchRun>()> makeRun)
+{
+    if (m_running)
+        return;
+    if (ask(QStringLiteral("Housekeeping"), question, MessageRequest::No) != MessageRequest::Yes)
+        return;
+    run(makeRun(), [](BatchRun::State) {});
+}
+
+void PreferencesDialog::run(std::unique_ptr<BatchRun> batch,
+                            std::function<void(BatchRun::State)> then)
+{
+    auto *window = new BatchProgressWindow(std::move(batch), this);
+    window->setWindowModality(Qt::WindowModal);
+    connect(window, &BatchProgressWindow::finished, this,
+            [this, window, then](BatchRun::State state) {
+                m_running = nullptr;
+                window->deleteLater();
+                then(state);
+            });
+    m_running = window;
+    if (!window->start()) {
+        m_running = nullptr;
+        delete window;
+        then(BatchRun::State::Failed);
+    }
+}
+
+void PreferencesDialog::accept()
+{
+    if (m_running)
+        return;
+    writePreferences();
+    writeCdDevicePreference(m_cdDevice->text().trimmed());
+
+    const QString selected = m_dateFormat->currentText();
+    if (selected != m_openingName)
+        MessageService::instance().show(MessageRequest{
+            QStringLiteral("Information"),
+            QStringLiteral("Date format changes will not affect currently open windows.  You "
+                           "can close and re-open windows, or exit and restart Songlore Pro to "
+                           "view information using the new date format."),
+            MessageRequest::NoIcon, MessageRequest::Ok, MessageRequest::Ok});
+
+    if (GLO.DateFormat != YearOnlyPicture && dateFormatPicture(selected) == YearOnlyPicture &&
+        ask(QStringLiteral("Basic Format Changed"),
+            QStringLiteral("Convert existing entries to Year Only format (day and month "
+                           "information will be lost!)?"),
+            MessageRequest::Yes) == MessageRequest::Yes) {
+        run(DateToYearRun::songs(), [this](BatchRun::State songs) {
+            // A run the user stopped leaves the albums for another time.
+            if (songs != BatchRun::State::Completed) {
+                finishOk();
+                return;
+            }
+            run(DateToYearRun::albums(), [this](BatchRun::State) { finishOk(); });
+        });
+        return;
+    }
+    finishOk();
+}
+
+void PreferencesDialog::finishOk()
+{
+    GLO.DateFormat = dateFormatPicture(m_dateFormat->currentText());
+    writeDateFormat();
+    QDialog::accept();
+}
+
+void PreferencesDialog::reject()
+{
+    if (m_running)
+        return;
+    reloadPreferences();
+    QDialog::reject();
+}
+
+PreferencesDialog *PreferencesDialog::Setup(QWidget *parent)
+{
+    auto *dialog = new PreferencesDialog(parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+    return dialog;
+}
+
+} // namespace melodex
