@@ -1,5 +1,7 @@
 #include "ui/procedures.h"
 
+#include "ui/opentiming.h"
+
 #include <QHash>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -39,6 +41,7 @@ bool startProcedure(const QString &name)
     const Procedure p = procedure(name);
     if (!p)
         return false;
+    markOpenRequested();
     p();
     return true;
 }

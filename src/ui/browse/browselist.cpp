@@ -9,6 +9,7 @@
 #include "ui/browse/browsetable.h"
 #include "ui/layout/dialogunits.h"
 #include "ui/layout/windowplacement.h"
+#include "ui/opentiming.h"
 
 #include <QBoxLayout>
 #include <QEvent>
@@ -150,6 +151,7 @@ void BrowseList::buildWindow()
     auto *listRow = new QHBoxLayout;
     listRow->setSpacing(0);
     m_table = new BrowseTable(this);
+    reportFirstPaint(m_table->viewport(), m_settings.procedure);
     m_thumbBar = new QScrollBar(Qt::Vertical, this);
     m_thumbBar->setRange(0, 100);
     m_thumbBar->setPageStep(10);
