@@ -3,6 +3,8 @@
 #include "guidatafixture.h"
 
 #include "platform/cd/mediacontrol.h"
+#include "ui/catalog/updatesong.h"
+#include "ui/procedures.h"
 #include "ui/wizard/addwizardwindow.h"
 #include "ui/wizard/selectaddtype.h"
 #include "ui/wizard/updateaddwizard.h"
@@ -97,6 +99,44 @@ private Q_SLOTS:
         QCOMPARE(dialog.choice(), QStringLiteral("Single Artist"));
         dialog.option(2)->click();
         QCOMPARE(dialog.choice(), QStringLiteral("Normal"));
+    }
+
+    void askEachTimeAsksForABlankNewSongAndStartsTheChosenWizard()
+    {
+        QStringList started;
+        registerProcedure(QStringLiteral("AddSingleArtist"), [&] { started << "single"; });
+        registerProcedure(QStringLiteral("AddCompilation"), [&] { started << "compilation"; });
+        GLO.AddMode = QStringLiteral("Ask Each Time");
+        QDialog caller;
+        caller.show();
+        int response = -1;
+        MUS.clear();
+        GLO.ActionRequest = InsertRecord;
+        UpdateSong::run(&caller, [&](int r) { response = r; });
+        test::GuiDataFixture::answerForm([](QWidget *w) {
+            auto *ask = qobject_cast<SelectAddType *>(w);
+            QVERIFY(ask);
+            ask->option(1)->click();
+            ask->accept();
+        });
+        QCOMPARE(started, QStringList{"single"});
+        QCOMPARE(response, int(RequestCancelled));
+
+        // A song that already has a title goes to the song form without a question.
+        MUS.clear();
+        MUS.Title = QStringLiteral("Typed");
+        GLO.ActionRequest = InsertRecord;
+        UpdateSong::run(&caller, [&](int r) { response = r; });
+        test::GuiDataFixture::answerForm([](QWidget *w) {
+            auto *form = qobject_cast<UpdateSong *>(w);
+            QVERIFY(form);
+            form->pressCancel();
+        });
+        QCOMPARE(started, QStringList{"single"});
+        GLO.AddMode = QStringLiteral("Normal");
+        // The procedures must not outlive the list they write to.
+        registerProcedure(QStringLiteral("AddSingleArtist"), [] {});
+        registerProcedure(QStringLiteral("AddCompilation"), [] {});
     }
 
     void theEditorNumbersAfterTheHighestAndCancelTakesTheTrackAway()
