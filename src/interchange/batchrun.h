@@ -22,7 +22,8 @@ public:
     virtual QString subtitle() const { return {}; }
     /// How many records a driver hands to one step: small for runs that write a file of the
     /// user's, larger for runs whose records cost little each.
-    virtual int recordsPerTick() const { return 25; }
+    virtual int recordsPerTick() const { return DefaultRecordsPerTick; }
+    static constexpr int DefaultRecordsPerTick = 25;
 
     /// Prepares the run. False when it cannot start; the reason has been shown.
     virtual bool start() = 0;

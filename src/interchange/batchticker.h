@@ -14,6 +14,9 @@ class BatchTicker : public QObject
 {
     Q_OBJECT
 public:
+    /// What a run takes per tick unless it says otherwise (BatchRun::recordsPerTick()).
+    static constexpr int RecordsPerTick = BatchRun::DefaultRecordsPerTick;
+
     explicit BatchTicker(BatchRun &run, QObject *parent = nullptr);
 
     BatchRun &run() { return m_run; }
