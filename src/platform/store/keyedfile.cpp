@@ -230,10 +230,11 @@ int KeyedFile::fail(int rc)
 
 sqlite3_stmt *KeyedFile::statement(const QString &sql)
 {
-    if (auto it = m_statements.constFind(sql); it != m_statements.cend()) {
-        sqlite3_reset(*it);
-        sqlite3_clear_bindings(*it);
-        return *it;
+    if (auto it = m_statements.find(sql); it != m_statements.end()) {
+        it->lastUse = ++m_statementUses;
+        sqlite3_reset(it->statement);
+        sqlite3_clear_bindings(it->statement);
+        return it->statement;
     }
     sqlite3 *db = Store::instance().db();
     if (!db) {
@@ -249,14 +250,25 @@ sqlite3_stmt *KeyedFile::statement(const QString &sql)
         sqlite3_finalize(st);
         return nullptr;
     }
-    m_statements.insert(sql, st);
+    // Every distinct search prepares statements of its own; a long session of searches would
+    // otherwise keep them all. The one used longest ago goes (the one being stepped is always
+    // among the newest).
+    if (m_statements.size() >= MaxCachedStatements) {
+        auto oldest = m_statements.begin();
+        for (auto it = m_statements.begin(); it != m_statements.end(); ++it)
+            if (it->lastUse < oldest->lastUse)
+                oldest = it;
+        sqlite3_finalize(oldest->statement);
+        m_statements.erase(oldest);
+    }
+    m_statements.insert(sql, CachedStatement{st, ++m_statementUses});
     return st;
 }
 
 void KeyedFile::finalizeStatements()
 {
-    for (sqlite3_stmt *st : std::as_const(m_statements))
-        sqlite3_finalize(st);
+    for (const CachedStatement &c : std::as_const(m_statements))
+        sqlite3_finalize(c.statement);
     m_statements.clear();
 }
 

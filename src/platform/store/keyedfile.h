@@ -149,7 +149,14 @@ private:
     Record &m_buffer;
     bool m_open = false;
     bool m_quickScan = false;
-    QHash<QString, sqlite3_stmt *> m_statements;
+    struct CachedStatement
+    {
+        sqlite3_stmt *statement = nullptr;
+        quint64 lastUse = 0;
+    };
+    static constexpr qsizetype MaxCachedStatements = 256;
+    QHash<QString, CachedStatement> m_statements;
+    quint64 m_statementUses = 0;
     QString m_selectList;
     QString m_insertSql;
 

@@ -194,3 +194,34 @@ TEST_F(ViewTest, GlobalNamesAreBoundForEveryView)
 }
 
 } // namespace
+
+// A long session of searches keeps only the statements used most recently: a walk that was
+// started before hundreds of other searches ran goes on where it was, and every search still
+// reads its own songs.
+TEST_F(ViewTest, AWalkGoesOnAfterHundredsOfOtherSearches)
+{
+    View walk(Songlore);
+    walk.setOrder(SongloreRecord::SongsByTitle);
+    ASSERT_EQ(walk.open(), 0);
+    ASSERT_EQ(walk.set(), 0);
+    ASSERT_EQ(walk.next(), 0);
+    EXPECT_EQ(MUS.Title, QStringLiteral("Army of Me"));
+
+    // Literals are bound, so only filters of another shape are statements of their own.
+    QString filter = QStringLiteral("MUS:ID = 6");
+    for (int i = 0; i < 300; ++i) {
+        View other(Songlore);
+        other.setOrder(SongloreRecord::SongsByArtist);
+        other.setFilter(filter);
+        ASSERT_EQ(other.open(), 0);
+        ASSERT_EQ(titles(other), QStringList{QStringLiteral("Peaches en Regalia")}) << i;
+        filter += QStringLiteral(" OR MUS:ID = %1").arg(100 + i);
+    }
+
+    QStringList rest;
+    while (walk.next() == 0)
+        rest << MUS.Title;
+    EXPECT_EQ(rest, (QStringList{QStringLiteral("Innuendo"), QStringLiteral("Love of My Life"),
+                                 QStringLiteral("Peaches en Regalia"), QStringLiteral("SOS"),
+                                 QStringLiteral("Waterloo")}));
+}
