@@ -45,9 +45,11 @@ TEST_F(FileMaintenanceTest, PackGivesBackTheSpaceOfDeletedSongsAndKeepsTheRest)
         store::FileUse use(Songlore);
         store::Store::instance().stream();
         Songlore.set(SongloreRecord::KeyID);
-        while (Songlore.next() == 0)
-            if (MUS.ID % 5 != 0)
+        while (Songlore.next() == 0) {
+            if (MUS.ID % 5 != 0) {
                 ASSERT_EQ(Songlore.deleteRecord(), 0);
+            }
+        }
         ASSERT_EQ(store::Store::instance().flush(), 0);
     }
     const QList<QStringList> before = songs();

@@ -29,7 +29,7 @@ BrowseLabels::BrowseLabels(Self self, QWidget *parent) : BrowseList(settings(sel
     *self = this;
 }
 
-BrowseSettings BrowseLabels::settings(const Self &self)
+BrowseSettings BrowseLabels::settings(const Self &)
 {
     const auto &layout = LabelsRecord::fileLayout();
     const int description = layout.fieldIndex(QStringLiteral("LabelDescription"));
@@ -72,12 +72,7 @@ BrowseSettings BrowseLabels::settings(const Self &self)
         {BrowseButton::Close, QStringLiteral("Cl&ose"), {}, {}},
     };
     // The form opens modal to this list only; the list shows its result when the form closes.
-    s.updateProcedure = [self] {
-        UpdateLabels::openForm(self->data(), [self] {
-            if (*self)
-                (*self)->forceRefresh();
-        });
-    };
+    s.updateProcedure = &UpdateLabels::run;
     s.designedSize = QSize(380, 200);
     s.minimumSize = QSize(200, 100);
     return s;
@@ -102,8 +97,7 @@ void BrowseLabels::pressCopy()
 {
     if (browse().isEmpty())
         return;
-    browse().callForm(SelectRecord, BrowseList::settings().updateProcedure);
-    forceRefresh();
+    callForm(SelectRecord, BrowseList::settings().updateProcedure);
 }
 
 void BrowseLabels::pressPrint()

@@ -26,7 +26,7 @@ SelectFont::SelectFont(Self self, QWidget *parent) : BrowseList(settings(self), 
     *self = this;
 }
 
-BrowseSettings SelectFont::settings(const Self &self)
+BrowseSettings SelectFont::settings(const Self &)
 {
     SortOrder byTypeFace;
     byTypeFace.key = FontsRecord::KeyTypeFace;
@@ -56,12 +56,7 @@ BrowseSettings SelectFont::settings(const Self &self)
         {BrowseButton::Close, QStringLiteral("Cancel"), {}, {}},
     };
     // The form opens modal to this list only; the list shows its result when the form closes.
-    s.updateProcedure = [self] {
-        UpdateFonts::openForm(self->data(), [self] {
-            if (*self)
-                (*self)->forceRefresh();
-        });
-    };
+    s.updateProcedure = &UpdateFonts::run;
     s.designedSize = QSize(300, 160);
     return s;
 }
@@ -85,7 +80,7 @@ void SelectFont::pressFreeform()
     if (browse().isEmpty() || !browse().rereadSelected())
         return;
     GLO.ActionRequest = ChangeRecord;
-    UpdateFontFreeForm::openForm(this, [self = QPointer<SelectFont>(this)] {
+    UpdateFontFreeForm::run(this, [self = QPointer<SelectFont>(this)](int) {
         if (self)
             self->forceRefresh();
     });

@@ -52,21 +52,16 @@ FormSettings UpdateFontFreeForm::settings()
     return s;
 }
 
-void UpdateFontFreeForm::openForm(QWidget *parent, std::function<void()> closed)
+void UpdateFontFreeForm::run(QWidget *caller, FormDone then)
 {
-    auto *form = new UpdateFontFreeForm(parent);
-    form->setAttribute(Qt::WA_DeleteOnClose);
+    auto *form = new UpdateFontFreeForm(caller);
     if (!form->start()) {
         delete form;
-        if (closed)
-            closed();
+        if (then)
+            then(GLO.ActionResponse);
         return;
     }
-    connect(form, &QDialog::finished, form, [closed = std::move(closed)] {
-        if (closed)
-            closed();
-    });
-    form->open();
+    callForm(caller, form, std::move(then));
 }
 
 void UpdateFontFreeForm::pickColour()

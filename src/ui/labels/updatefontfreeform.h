@@ -1,6 +1,8 @@
 // UpdateFontFreeForm: the favourite font form with a colour dialog beside the colour.
 #pragma once
 
+#include "ui/form/formcall.h"
+
 #include "ui/form/recordform.h"
 
 #include <functional>
@@ -18,7 +20,7 @@ public:
     explicit UpdateFontFreeForm(QWidget *parent = nullptr);
 
     static FormSettings settings();
-    static void openForm(QWidget *parent, std::function<void()> closed);
+    static void run(QWidget *caller, FormDone then);
 
     /// Opens "Select Color" preset to the colour entry, modal to this form; the chosen colour
     /// is written back into the entry.

@@ -41,21 +41,16 @@ FormSettings UpdateFonts::settings()
     return s;
 }
 
-void UpdateFonts::openForm(QWidget *parent, std::function<void()> closed)
+void UpdateFonts::run(QWidget *caller, FormDone then)
 {
-    auto *form = new UpdateFonts(parent);
-    form->setAttribute(Qt::WA_DeleteOnClose);
+    auto *form = new UpdateFonts(caller);
     if (!form->start()) {
         delete form;
-        if (closed)
-            closed();
+        if (then)
+            then(GLO.ActionResponse);
         return;
     }
-    connect(form, &QDialog::finished, form, [closed = std::move(closed)] {
-        if (closed)
-            closed();
-    });
-    form->open();
+    callForm(caller, form, std::move(then));
 }
 
 } // namespace melodex

@@ -1,6 +1,8 @@
 // UpdateFonts: the form of one favourite font.
 #pragma once
 
+#include "ui/form/formcall.h"
+
 #include "ui/form/recordform.h"
 
 #include <functional>
@@ -18,9 +20,9 @@ public:
     static FormSettings settings();
     /// The font form's record rules, shared with the free-form font form.
     static FormSession::Settings sessionSettings();
-    /// Runs the form for the current ActionRequest, modal to `parent` only; `closed` runs when
-    /// it is done (at once when it needs no window).
-    static void openForm(QWidget *parent, std::function<void()> closed);
+    /// Runs the form for the current ActionRequest, modal to `caller` only; `then` gets the
+    /// response when it is done (at once when it needs no window).
+    static void run(QWidget *caller, FormDone then);
 };
 
 } // namespace melodex

@@ -139,23 +139,18 @@ bool UpdateLabels::start()
     return true;
 }
 
-void UpdateLabels::openForm(QWidget *parent, std::function<void()> closed)
+void UpdateLabels::run(QWidget *caller, FormDone then)
 {
-    auto *form = new UpdateLabels(parent);
-    form->setAttribute(Qt::WA_DeleteOnClose);
+    auto *form = new UpdateLabels(caller);
     if (!form->start()) {
         delete form;
-        if (closed)
-            closed();
+        if (then)
+            then(GLO.ActionResponse);
         return;
     }
-    connect(form, &QDialog::finished, form, [closed = std::move(closed)] {
-        if (closed)
-            closed();
-    });
     RestoreWindowPlacement(form, WindowStateIni, Placement);
     form->m_shown = true;
-    form->open();
+    callForm(caller, form, std::move(then));
 }
 
 void UpdateLabels::build()

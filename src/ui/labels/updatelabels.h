@@ -1,6 +1,8 @@
 // UpdateLabels: the label form, each face of the case on a tab of its own.
 #pragma once
 
+#include "ui/form/formcall.h"
+
 #include "browse/formsession.h"
 #include "data/records.h"
 
@@ -34,9 +36,9 @@ public:
     static FormSession::Settings sessionSettings();
     /// Entry: numbering, copying, deleting. True when the window is to be shown.
     bool start();
-    /// Runs the form for the current ActionRequest, modal to `parent` only; `closed` runs when
-    /// it is done (at once when it needs no window).
-    static void openForm(QWidget *parent, std::function<void()> closed);
+    /// Runs the form for the current ActionRequest, modal to `caller` only; `then` gets the
+    /// response when it is done (at once when it needs no window).
+    static void run(QWidget *caller, FormDone then);
     /// Sets how "Preview" shows a label (the print module installs it).
     static void setPreviewer(std::function<void(QWidget *, LabelsRecord &)> previewer);
     /// Shows `label` in the preview, modal to `parent`; the preview may move its picture to

@@ -73,11 +73,23 @@ void addFont(qint64 id, const QString &face, const QString &size = QStringLitera
     QCOMPARE(Fonts.add(), 0);
 }
 
+// The form a test just opened: modal over its caller, or a window of its own when it has none.
+template <class W> W *shown()
+{
+    if (auto *modal = qobject_cast<W *>(QApplication::activeModalWidget()))
+        return modal;
+    W *found = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *form = qobject_cast<W *>(w); form && form->isVisible())
+            found = form;
+    return found;
+}
+
 UpdateLabels *openForm(int request, QWidget *parent = nullptr)
 {
     GLO.ActionRequest = request;
-    UpdateLabels::openForm(parent, {});
-    return qobject_cast<UpdateLabels *>(QApplication::activeModalWidget());
+    UpdateLabels::run(parent, {});
+    return shown<UpdateLabels>();
 }
 
 void grab(QWidget *w, const QString &name)
@@ -184,7 +196,7 @@ private Q_SLOTS:
         list.show();
         QTRY_VERIFY(list.table()->rowCount() == 1);
         list.pressCopy();
-        auto *form = qobject_cast<UpdateLabels *>(QApplication::activeModalWidget());
+        auto *form = shown<UpdateLabels>();
         QVERIFY(form);
         const LabelsRecord copy = form->label();
         QCOMPARE(copy.LabelID, 2);
@@ -303,8 +315,8 @@ private Q_SLOTS:
         addFont(1, QStringLiteral("DejaVu Sans"));
         FON.clear();
         GLO.ActionRequest = InsertRecord;
-        UpdateFonts::openForm(nullptr, {});
-        auto *form = qobject_cast<UpdateFonts *>(QApplication::activeModalWidget());
+        UpdateFonts::run(nullptr, {});
+        auto *form = shown<UpdateFonts>();
         QVERIFY(form);
         QCOMPARE(form->windowTitle(), QStringLiteral("Adding a Favorite Font"));
         form->fieldEdit(0)->setText(QStringLiteral("DejaVu Sans"));
@@ -326,8 +338,8 @@ private Q_SLOTS:
         FON.FontID = 1;
         QCOMPARE(Fonts.get(FontsRecord::KeyFontID), 0);
         GLO.ActionRequest = ChangeRecord;
-        UpdateFontFreeForm::openForm(nullptr, {});
-        auto *form = qobject_cast<UpdateFontFreeForm *>(QApplication::activeModalWidget());
+        UpdateFontFreeForm::run(nullptr, {});
+        auto *form = shown<UpdateFontFreeForm>();
         QVERIFY(form);
         QCOMPARE(form->windowTitle(), QStringLiteral("Update Font Information (Freeform)"));
         form->fieldEdit(2)->setText(QStringLiteral("255"));
@@ -448,12 +460,12 @@ private Q_SLOTS:
         QTRY_VERIFY(picker->table()->rowCount() == 2);
         grab(picker, QStringLiteral("selectfont"));
         picker->pressChange();
-        auto *fontForm = qobject_cast<UpdateFonts *>(QApplication::activeModalWidget());
+        auto *fontForm = shown<UpdateFonts>();
         QVERIFY(fontForm);
         grab(fontForm, QStringLiteral("updatefonts"));
         fontForm->pressCancel();
         picker->pressFreeform();
-        auto *freeForm = qobject_cast<UpdateFontFreeForm *>(QApplication::activeModalWidget());
+        auto *freeForm = shown<UpdateFontFreeForm>();
         QVERIFY(freeForm);
         grab(freeForm, QStringLiteral("updatefontfreeform"));
         freeForm->pressCancel();
