@@ -43,6 +43,7 @@ private Q_SLOTS:
     void editsTheExportList();
     void showsThePictureKindAndChangesPictures();
     void refusesAnEmptyExportListAndRunsTheExport();
+    void exportsOnlyTheSongsOfTheSearchWhenOffered();
     void exportsSafeForSpreadsheetsWhenTicked();
     void translatesDialogFilters();
 
@@ -465,6 +466,58 @@ void InterchangeWindowsTest::refusesAnEmptyExportListAndRunsTheExport()
     QFile in(file);
     QVERIFY(in.open(QIODevice::ReadOnly));
     QCOMPARE(in.readAll(), QByteArray("\"Waterloo\"\n"));
+}
+
+// Started from a list with a search, the export offers that search's songs: ticked it writes
+// only them, unticked every song.
+void InterchangeWindowsTest::exportsOnlyTheSongsOfTheSearchWhenOffered()
+{
+    {
+        store::FileUse use(Songlore);
+        const char *titles[] = {"Waterloo", "SOS", "Fernando"};
+        qint32 id = 0;
+        for (const char *title : titles) {
+            MUS.clear();
+            MUS.ID = ++id;
+            MUS.Title = QString::fromUtf8(title);
+            QCOMPARE(Songlore.add(), 0);
+        }
+    }
+    const QString file = m_dir->filePath(QStringLiteral("shown.csv"));
+    for (const bool onlyShown : {true, false}) {
+        ExportWindow w;
+        w.setSearch(QStringLiteral("MUS:Title = 'SOS' OR MUS:Title = 'Fernando'"));
+        w.show();
+        w.exportList()->selectAll();
+        button(&w, QStringLiteral("&Remove"))->click();
+        w.allFieldsList()->item(1)->setSelected(true);
+        button(&w, QStringLiteral("&Add ->"))->click();
+        QCheckBox *only = nullptr;
+        for (QCheckBox *box : w.findChildren<QCheckBox *>()) {
+            if (box->text() == QStringLiteral("Include &header record with field names"))
+                box->setChecked(false);
+            else if (box->text() == QStringLiteral("Only the songs the search &shows"))
+                only = box;
+        }
+        QVERIFY(only && only->isVisible() && only->isChecked());
+        only->setChecked(onlyShown);
+        m_dialogs.answer(file);
+        button(&w, QStringLiteral("&OK"))->click();
+        QPointer<BatchProgressWindow> progress = w.progressWindow();
+        QVERIFY(progress);
+        while (progress && progress->ticker().isRunning())
+            progress->ticker().tick();
+        QFile in(file);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        QStringList lines = QString::fromUtf8(in.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        lines.sort();
+        QCOMPARE(lines, onlyShown ? QStringList({"\"Fernando\"", "\"SOS\""})
+                                  : QStringList({"\"Fernando\"", "\"SOS\"", "\"Waterloo\""}));
+    }
+    ExportWindow plain;
+    for (QCheckBox *box : plain.findChildren<QCheckBox *>())
+        QVERIFY(box->text() != QStringLiteral("Only the songs the search &shows") ||
+                box->isHidden());
 }
 
 void InterchangeWindowsTest::exportsSafeForSpreadsheetsWhenTicked()

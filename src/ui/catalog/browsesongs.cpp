@@ -224,9 +224,7 @@ BrowseSettings BrowseSongs::settings()
                      }},
         BrowseButton{BrowseButton::Extra, QStringLiteral("&Export"),
                      QStringLiteral("Export the song database"),
-                     [](BrowseList &l) {
-                         static_cast<BrowseSongs &>(l).startRun(QStringLiteral("Export"));
-                     }},
+                     [](BrowseList &l) { static_cast<BrowseSongs &>(l).startExport(); }},
         BrowseButton{BrowseButton::Extra, QStringLiteral("Format &BrowseBox"),
                      QStringLiteral("Re-format Columns of BrowseBox"),
                      [](BrowseList &l) { static_cast<BrowseSongs &>(l).formatList(); }},
@@ -410,7 +408,31 @@ BrowseSongs::StatisticsOpener &statisticsOpener()
 
 const QString StatisticsItem = QStringLiteral("S&tatistics of These Songs");
 
+BrowseSongs::ExportOpener &exportOpener()
+{
+    static BrowseSongs::ExportOpener opener;
+    return opener;
+}
+
 } // namespace
+
+void BrowseSongs::setExportOpener(ExportOpener opener)
+{
+    exportOpener() = std::move(opener);
+}
+
+void BrowseSongs::startExport()
+{
+    const QString search = browse().userFilter().trimmed();
+    if (search.isEmpty() || !exportOpener()) {
+        startRun(QStringLiteral("Export"));
+        return;
+    }
+    const int request = GLO.ActionRequest;
+    GLO.ActionRequest = 0;
+    exportOpener()(search);
+    GLO.ActionRequest = request;
+}
 
 void BrowseSongs::setStatisticsOpener(StatisticsOpener opener)
 {

@@ -49,6 +49,12 @@ public:
     /// These Songs".
     using StatisticsOpener = std::function<void(QWidget *list, const QString &filter)>;
     static void setStatisticsOpener(StatisticsOpener opener);
+    /// Opens the export for the list's `search` (not blank). Set by the export's registration;
+    /// without one, "&Export" starts the plain export.
+    using ExportOpener = std::function<void(const QString &search)>;
+    static void setExportOpener(ExportOpener opener);
+    /// "&Export": the export window, offering only the songs of the search when one is on.
+    void startExport();
     /// What a drag of row `row` (0-based) hands over: the song's MUS:ID under the format
     /// "Songs". Makes that row the current record. Nullptr when there is no such row.
     QMimeData *dragData(int row);

@@ -72,6 +72,12 @@ ExportWindow::ExportWindow(QWidget *parent)
     m_safe->setToolTip(QStringLiteral(
         "Writes a ' before texts that begin with =, +, - or @, so that a spreadsheet program "
         "does not run them as formulas. The file then no longer reads back exactly."));
+    m_onlyShown = new QCheckBox(QStringLiteral("Only the songs the search &shows"), this);
+    m_onlyShown->setToolTip(
+        QStringLiteral("Writes only the songs that the songs list's search shows; untick it to "
+                       "write every song."));
+    m_onlyShown->setChecked(true);
+    m_onlyShown->hide();
     auto *ok = button(QStringLiteral("&OK"), this);
     ok->setDefault(true);
     auto *cancel = button(QStringLiteral("&Cancel"), this);
@@ -92,6 +98,7 @@ ExportWindow::ExportWindow(QWidget *parent)
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_header);
     buttons->addWidget(m_safe);
+    buttons->addWidget(m_onlyShown);
     buttons->addStretch();
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
@@ -209,6 +216,12 @@ void ExportWindow::askPicture()
     });
 }
 
+void ExportWindow::setSearch(const QString &filter)
+{
+    m_search = filter.trimmed();
+    m_onlyShown->setVisible(!m_search.isEmpty());
+}
+
 void ExportWindow::runExport()
 {
     if (m_progress)
@@ -216,6 +229,8 @@ void ExportWindow::runExport()
     // Not a child of this window: disabling the window would disable it too.
     auto run = std::make_unique<ExportRun>(m_list.entries(), m_header->isChecked());
     run->setSafeForSpreadsheets(m_safe->isChecked());
+    if (!m_search.isEmpty() && m_onlyShown->isChecked())
+        run->setFilter(m_search);
     auto progress = std::make_unique<BatchProgressWindow>(std::move(run));
     const BatchRun *exportRun = &progress->run();
     connect(progress.get(), &BatchProgressWindow::finished, this,

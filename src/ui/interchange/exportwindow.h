@@ -31,6 +31,9 @@ public:
     const ExportFieldList &exportFields() const { return m_list; }
     void setPictureAsker(PictureAsker asker) { m_askPicture = std::move(asker); }
     BatchProgressWindow *progressWindow() const { return m_progress.get(); }
+    /// The search of the songs list the export was started from: the window then offers to
+    /// write only the songs that search shows (ticked), or all songs.
+    void setSearch(const QString &filter);
 
     QListWidget *allFieldsList() const { return m_all; }
     QListWidget *exportList() const { return m_export; }
@@ -66,6 +69,8 @@ private:
     QLabel *m_pictureKind;
     QCheckBox *m_header;
     QCheckBox *m_safe;
+    QCheckBox *m_onlyShown;
+    QString m_search;
 };
 
 } // namespace melodex

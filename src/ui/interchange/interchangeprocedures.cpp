@@ -5,6 +5,7 @@
 #include "data/records.h"
 #include "interchange/importfile.h"
 #include "services/dialogservice.h"
+#include "ui/catalog/browsesongs.h"
 #include "ui/filedialogservice.h"
 #include "ui/interchange/exportwindow.h"
 #include "ui/interchange/importwindow.h"
@@ -34,9 +35,10 @@ void Import()
     keepWindowPlacement(shown, WindowStateIni, QStringLiteral("Import"));
 }
 
-void Export()
+void Export(const QString &search)
 {
     auto *window = new ExportWindow; // deleted by the frame when it closes
+    window->setSearch(search);
     showInFrame(window);
     keepWindowPlacement(window, WindowStateIni, QStringLiteral("Export"));
 }
@@ -50,6 +52,8 @@ void registerInterchangeProcedures()
     }
     registerProcedure(QStringLiteral("Import"), [] { Import(); });
     registerProcedure(QStringLiteral("Export"), [] { Export(); });
+    // Started from the songs list with a search, the export offers to write only its songs.
+    BrowseSongs::setExportOpener([](const QString &search) { Export(search); });
 }
 
 } // namespace melodex

@@ -1,6 +1,8 @@
 // The procedures "Import" and "Export" that the File menu and the songs list start.
 #pragma once
 
+#include <QString>
+
 namespace melodex {
 
 /// Registers "Import" and "Export" (see procedures.h).
@@ -10,7 +12,8 @@ void registerInterchangeProcedures();
 /// then shows the "Assign fields for Import..." window; ends quietly when no file is opened.
 void Import();
 
-/// Shows the "Choose Fields for Export..." window.
-void Export();
+/// Shows the "Choose Fields for Export..." window; with the songs list's `search`, it offers to
+/// write only the songs that search shows.
+void Export(const QString &search = {});
 
 } // namespace melodex
