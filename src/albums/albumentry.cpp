@@ -1,17 +1,13 @@
 // The album form's rules: copies, and what a delete takes with it.
 #include "albums/albumentry.h"
+#include "platform/store/cliptext.h"
 
 #include "albums/albumsongs.h"
 
 namespace melodex {
 
 namespace {
-QString clipped(QString text)
-{
-    while (text.endsWith(u' '))
-        text.chop(1);
-    return text;
-}
+using store::clipped;
 } // namespace
 
 void AlbumEntry::prepareCopy(AlbumRecord &album)

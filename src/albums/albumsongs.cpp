@@ -1,5 +1,6 @@
 // Attaching songs to an album: by file number, by a song's id, and listing an album's songs.
 #include "albums/albumsongs.h"
+#include "platform/store/cliptext.h"
 
 #include "platform/store/errors.h"
 
@@ -7,12 +8,7 @@ namespace melodex {
 
 namespace {
 
-QString clipped(QString text)
-{
-    while (text.endsWith(u' '))
-        text.chop(1);
-    return text;
-}
+using store::clipped;
 
 // The songs buffer is process-wide: a list may hold its range there. It is given back as found.
 class KeepSong

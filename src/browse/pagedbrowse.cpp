@@ -1,5 +1,6 @@
 // The page logic of browse lists: page fills, scrolling, locators, thumb tables, form calls.
 #include "browse/pagedbrowse.h"
+#include "platform/store/cliptext.h"
 
 #include "app/globals.h"
 #include "browse/spreadkeyvalues.h"
@@ -30,12 +31,7 @@ const std::vector<int> &keyFields(const KeyedFile &file, int key)
     return file.layout().keys[static_cast<size_t>(key)].fields;
 }
 
-QString clipped(QString text)
-{
-    while (text.endsWith(u' '))
-        text.chop(1);
-    return text;
-}
+using store::clipped;
 
 } // namespace
 

@@ -1,5 +1,7 @@
 // The album form: its pages, the album's songs, sound and picture, and the ditto key.
 #include "ui/albums/updatealbums.h"
+#include "platform/store/cliptext.h"
+#include "platform/store/keepvalues.h"
 
 #include "albums/albumentry.h"
 #include "albums/albumsongs.h"
@@ -56,12 +58,7 @@ int albumField(const QString &name)
     return AlbumRecord::fileLayout().fieldIndex(name);
 }
 
-QString clipped(QString text)
-{
-    while (text.endsWith(u' '))
-        text.chop(1);
-    return text;
-}
+using store::clipped;
 
 std::vector<QVariant> &ditto()
 {
@@ -69,19 +66,8 @@ std::vector<QVariant> &ditto()
     return record;
 }
 
-// Reading another file for a list must not move a buffer someone else's list depends on.
-class KeepBuffer
-{
-public:
-    explicit KeepBuffer(store::Record &record) : m_record(record), m_saved(record.values()) {}
-    ~KeepBuffer() { m_record.setValues(m_saved); }
-    KeepBuffer(const KeepBuffer &) = delete;
-    KeepBuffer &operator=(const KeepBuffer &) = delete;
-
-private:
-    store::Record &m_record;
-    std::vector<QVariant> m_saved;
-};
+// Reading another file for a list must not move a buffer some other window depends on.
+using KeepBuffer = store::KeepValues;
 
 // An album whose songs would go with it asks by name and count, with No as the default.
 int deleteWithSongs()

@@ -1,5 +1,7 @@
 // The song form: its tabs, drop-down lists, field checks, album defaults and album links.
 #include "ui/catalog/updatesong.h"
+#include "platform/store/cliptext.h"
+#include "platform/store/keepvalues.h"
 
 #include "app/globals.h"
 #include "catalog/songentry.h"
@@ -63,27 +65,10 @@ int songField(const QString &name)
     return SongloreRecord::fileLayout().fieldIndex(name);
 }
 
-QString clipped(QString text)
-{
-    while (text.endsWith(u' '))
-        text.chop(1);
-    return text;
-}
+using store::clipped;
 
-// Reading the media and category files for the lists must not move the buffers that the songs
-// list takes its two ranges from.
-class KeepBuffer
-{
-public:
-    explicit KeepBuffer(store::Record &record) : m_record(record), m_saved(record.values()) {}
-    ~KeepBuffer() { m_record.setValues(m_saved); }
-    KeepBuffer(const KeepBuffer &) = delete;
-    KeepBuffer &operator=(const KeepBuffer &) = delete;
-
-private:
-    store::Record &m_record;
-    std::vector<QVariant> m_saved;
-};
+// Reading another file for a list must not move a buffer some other window depends on.
+using KeepBuffer = store::KeepValues;
 
 bool rangeCheck(FormSession &s, const char *field, bool (*inRange)(qint64), const char *range)
 {
