@@ -1,6 +1,8 @@
 // The aggregate queries behind the collection figures.
 #include "stats/statsquery.h"
 
+#include "stats/artistcounts.h"
+
 #include "data/records.h"
 #include "platform/store/collation.h"
 #include "platform/store/errors.h"
@@ -142,20 +144,23 @@ std::optional<CollectionStats> StatsQuery::run()
         return std::nullopt;
     };
 
-    // One scan of the selected songs gives the counts, playing times, decades, media formats,
-    // categories and albums. What it keeps grows with the distinct dates, media formats,
-    // categories and albums met, never with the songs.
+    // One scan of the selected songs in stored order gives the counts, playing times, decades,
+    // media formats, categories and albums, and with a filter the artists too. What it keeps
+    // grows with the distinct dates, media formats, categories, albums and artists met, never
+    // with the songs. (Counting the artists over the artist key instead would fetch every song
+    // by random access to test the filter, several times slower.)
     std::map<int, qint64> decades;
     std::map<QByteArray, NamedCount, KeyTextLess> media;
     std::map<qint64, qint64> categoryCounts;
     std::unordered_set<qint64> albumIds;
+    ArtistCounts artists;
     {
-        Query q(QStringLiteral("SELECT %1, %2, %3, %4, %5 FROM %6 WHERE %7")
-                    .arg(releaseDate, time, media_, categoryId, albumId, songs, where),
+        Query q(QStringLiteral("SELECT %1, %2, %3, %4, %5, %6 FROM %7 WHERE %8")
+                    .arg(releaseDate, time, media_, categoryId, albumId, artist, songs, where),
                 filter);
         qint32 lastDate = -1;
         int lastDecade = 0;
-        QByteArray mediaText;
+        auto lastMedia = media.end();
         if (!q.each([&](sqlite3_stmt *st) {
                 ++s.songs;
                 const qint64 t = sqlite3_column_int64(st, 1);
@@ -170,16 +175,27 @@ std::optional<CollectionStats> StatsQuery::run()
                     lastDecade = yearOfDateValue(date) / 10 * 10;
                 }
                 ++decades[lastDecade];
-                mediaText = QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(st, 2)),
-                                       sqlite3_column_bytes(st, 2));
-                auto it = media.find(mediaText);
-                if (it == media.end())
-                    it =
-                        media.emplace(mediaText, NamedCount{QString::fromUtf8(mediaText), 0}).first;
-                ++it->second.songs;
+                const auto *m = reinterpret_cast<const char *>(sqlite3_column_text(st, 2));
+                const int mLength = sqlite3_column_bytes(st, 2);
+                // Neighbouring songs often share their media format: the last one is tried
+                // before the lookup.
+                if (lastMedia == media.end() ||
+                    store::compareKeyText(lastMedia->first.constData(),
+                                          int(lastMedia->first.size()), m, mLength) != 0) {
+                    const QByteArray mediaText(m, mLength);
+                    lastMedia = media.find(mediaText);
+                    if (lastMedia == media.end())
+                        lastMedia =
+                            media.emplace(mediaText, NamedCount{QString::fromUtf8(mediaText), 0})
+                                .first;
+                }
+                ++lastMedia->second.songs;
                 ++categoryCounts[sqlite3_column_int64(st, 3)];
                 if (const qint64 album = sqlite3_column_int64(st, 4); album != 0)
                     albumIds.insert(album);
+                if (s.filtered)
+                    artists.add(reinterpret_cast<const char *>(sqlite3_column_text(st, 5)),
+                                sqlite3_column_bytes(st, 5));
             }))
             return fail(q);
     }
@@ -215,16 +231,18 @@ std::optional<CollectionStats> StatsQuery::run()
         std::sort(s.perCategory.begin(), s.perCategory.end(), mostFirst);
     }
 
-    // The ten artists with the most songs, over the artist key.
-    {
-        Query q(QStringLiteral("SELECT %1, COUNT(*) AS n FROM %2 WHERE %1 <> '' AND (%3) "
-                               "GROUP BY %1 ORDER BY n DESC, %1 LIMIT 10")
-                    .arg(artist, songs, where),
-                filter);
+    // Without a filter the artist key counts the artists by itself, without reading the songs.
+    if (!s.filtered) {
+        Query q(QStringLiteral("SELECT %1, COUNT(*) AS n FROM %2 WHERE %1 <> '' GROUP BY %1 "
+                               "ORDER BY n DESC, %1 LIMIT 10")
+                    .arg(artist, songs),
+                nullptr);
         if (!q.each([&](sqlite3_stmt *st) {
                 s.topArtists.push_back(NamedCount{text(st, 0), sqlite3_column_int64(st, 1)});
             }))
             return fail(q);
+    } else {
+        s.topArtists = artists.top(10);
     }
 
     // Albums: all of them, or those the selected songs belong to, by purchase date. The album

@@ -10,10 +10,11 @@
 
 namespace melodex {
 
-/// Reads CollectionStats with a handful of GROUP BY queries over the keys; the filter (the songs
-/// list's search language; CAT:Category names a song's category) is compiled to SQL with
-/// parameters, so no song is read into the program one by one and memory does not grow with the
-/// catalogue.
+/// Reads CollectionStats in one scan of the selected songs in stored order, beside small reads of
+/// the other files; the filter (the songs list's search language; CAT:Category names a song's
+/// category) is compiled to SQL with parameters. Memory grows with the distinct values counted
+/// (dates, media formats, categories, albums, and with a filter the artists), never with the
+/// songs.
 class StatsQuery
 {
 public:

@@ -294,6 +294,68 @@ TEST_F(StatsQueryTest, GeneratedSongsAgreeWithACountSongBySong)
     }
 }
 
+// Without a filter the artist key counts the artists; with one, a table in memory does. Both
+// must group as the key does and break ties by the key's order.
+TEST_F(StatsQueryTest, TopArtistsGroupAndTieAsTheArtistKeyDoes)
+{
+    const struct
+    {
+        const char *artist;
+        int songs;
+    } rows[] = {
+        {"abba", 2},  {"ABBA  ", 2}, {"Abba", 1}, // one artist, five songs
+        {"Café", 3},  {"Cafe", 3},                // two artists: the accent counts
+        {"Zoë", 3},   {"ZOË", 1},    {"Émile", 4}, {"émile ", 0},
+        {"Björk", 4}, {"", 6},       {"   ", 6}, // no artist at all
+        {"Kate", 4},  {"Jo", 2},     {"Al", 2},    {"Bo", 2},
+        {"Cy", 1},    {"Di", 1},     {"Ed", 1},
+    };
+    {
+        store::Store &store = store::Store::instance();
+        store::FileUse use(Songlore);
+        ASSERT_EQ(store.logout({&Songlore}), 0);
+        qint32 id = 0;
+        for (const auto &row : rows)
+            for (int i = 0; i < row.songs; ++i) {
+                MUS.clear();
+                MUS.ID = ++id;
+                MUS.Artist = QString::fromUtf8(row.artist);
+                MUS.Title = QStringLiteral("Song %1").arg(id);
+                ASSERT_EQ(Songlore.add(), 0);
+            }
+        ASSERT_EQ(store.commit(), 0);
+    }
+    const auto names = [](const std::vector<NamedCount> &top) {
+        QStringList out;
+        for (const NamedCount &c : top)
+            out << QStringLiteral("%1=%2").arg(c.name.toUpper()).arg(c.songs);
+        return out;
+    };
+    const QStringList want{QStringLiteral("ABBA=5"),  QStringLiteral("BJÖRK=4"),
+                           QStringLiteral("ÉMILE=4"), QStringLiteral("KATE=4"),
+                           QStringLiteral("ZOË=4"),   QStringLiteral("CAFE=3"),
+                           QStringLiteral("CAFÉ=3"),  QStringLiteral("AL=2"),
+                           QStringLiteral("BO=2"),    QStringLiteral("JO=2")};
+    StatsQuery query;
+    for (const QString &filter : {QString(), QStringLiteral("MUS:ID > 0")}) {
+        SCOPED_TRACE(filter.toStdString());
+        query.setFilter(filter);
+        const std::optional<CollectionStats> got = query.run();
+        ASSERT_TRUE(got) << query.error().toStdString();
+        EXPECT_EQ(names(got->topArtists), want);
+    }
+    // Fewer artists than ten, and none.
+    query.setFilter(QStringLiteral("UPPER(MUS:Artist) = 'ABBA' OR MUS:Artist = ''"));
+    std::optional<CollectionStats> got = query.run();
+    ASSERT_TRUE(got);
+    EXPECT_EQ(names(got->topArtists), QStringList{QStringLiteral("ABBA=5")});
+    query.setFilter(QStringLiteral("MUS:Artist = ''"));
+    got = query.run();
+    ASSERT_TRUE(got);
+    EXPECT_EQ(got->songs, 12);
+    EXPECT_TRUE(got->topArtists.empty());
+}
+
 TEST_F(StatsQueryTest, EmptyCatalogueAndBadFilters)
 {
     StatsQuery query;

@@ -148,6 +148,28 @@ int compareKeyText(const char *a, int na, const char *b, int nb)
     return comparePass(a, na, b, nb, false, nullptr);
 }
 
+quint32 hashKeyText(const char *s, int n)
+{
+    // FNV-1a, a code point at a time, over the case folds: equal keys are equal fold for fold (the
+    // base letters compared first follow from the folds).
+    n = trimmedLength(s, n);
+    auto p = reinterpret_cast<const unsigned char *>(s);
+    const auto end = p + n;
+    quint32 h = 2166136261u;
+    while (p < end) {
+        char32_t cp;
+        if (*p < 0x80) {
+            cp = *p++;
+            if (cp >= 'A' && cp <= 'Z')
+                cp += 32;
+        } else {
+            cp = weight(decode(p, end), false);
+        }
+        h = (h ^ quint32(cp)) * 16777619u;
+    }
+    return h;
+}
+
 int compareKeyText(const QString &a, const QString &b)
 {
     const QByteArray ua = a.toUtf8(), ub = b.toUtf8();

@@ -13,6 +13,9 @@ namespace melodex::store {
 /// and "Café" stay two distinct keys next to each other. Invalid UTF-8 bytes compare as Latin-1.
 int compareKeyText(const char *a, int na, const char *b, int nb);
 int compareKeyText(const QString &a, const QString &b);
+/// A hash of a UTF-8 text as a key: texts that compareKeyText() finds equal hash alike, so keys
+/// can be counted in a hash table without sorting them.
+quint32 hashKeyText(const char *s, int n);
 
 /// Registers the collation as "MDX" on a connection.
 void registerKeyCollation(sqlite3 *db);
