@@ -63,19 +63,9 @@ RecordScanRun::State RecordScanRun::step(int records)
 {
     if (m_state != State::Running)
         return m_state;
-    if (m_pending.empty() && !m_readAll) {
-        std::vector<store::Cursor::Row> rows;
-        if (m_view->fetch(true, records, rows) != 0) {
-            StandardWarning(35, m_file.label());
-            finish(State::Failed);
-            return m_state;
-        }
-        m_readAll = int(rows.size()) < records;
-        m_pending.assign(std::make_move_iterator(rows.begin()),
-                         std::make_move_iterator(rows.end()));
-    }
 
     Outcome outcome = Outcome::Done;
+    bool readFailed = false;
     store::ErrorState failure;
     {
         // The windows keep their buffers whatever the batch reads and writes.
@@ -84,12 +74,27 @@ RecordScanRun::State RecordScanRun::step(int records)
             guards.emplace_back(*f);
         store::Store &st = store::Store::instance();
         st.stream();
-        // Records that make albums cost far more than others: a tick ends on time as well as
-        // on count, and the rest of the batch waits for the next one.
+        // A tick ends on time as well as on count, reading included: records that make albums
+        // cost far more than others, and the windows must stay responsive whatever the mix.
+        // Every tick commits what it wrote, so no writer, here or in another process, waits
+        // for more than one tick.
         QElapsedTimer clock;
         clock.start();
         int handled = 0;
-        while (!m_pending.empty() && handled < records && clock.elapsed() < TickBudgetMs) {
+        while (handled < records && clock.elapsed() < TickBudgetMs) {
+            if (m_pending.empty()) {
+                if (m_readAll)
+                    break;
+                std::vector<store::Cursor::Row> rows;
+                if (m_view->fetch(true, RowsPerRead, rows) != 0) {
+                    readFailed = true;
+                    break;
+                }
+                m_readAll = int(rows.size()) < RowsPerRead;
+                m_pending.assign(std::make_move_iterator(rows.begin()),
+                                 std::make_move_iterator(rows.end()));
+                continue;
+            }
             outcome = handle(m_pending.front());
             if (outcome != Outcome::Done) {
                 failure = store::lastError();
@@ -99,10 +104,15 @@ RecordScanRun::State RecordScanRun::step(int records)
             ++handled;
             ++m_read;
         }
-        if (st.flush() != 0 && outcome == Outcome::Done) {
+        if (st.flush() != 0 && outcome == Outcome::Done && !readFailed) {
             outcome = Outcome::WriteFailed;
             failure = store::lastError();
         }
+    }
+    if (readFailed) {
+        StandardWarning(35, m_file.label());
+        finish(State::Failed);
+        return m_state;
     }
     // The message names the error met, not what the end of the transaction left behind.
     if (outcome != Outcome::Done) {
