@@ -15,10 +15,12 @@ constexpr size_t FirstSlots = 1024;
 
 void ArtistCounts::add(const char *artist, int length)
 {
+    if (!artist)
+        return;
     // Kept without trailing blanks, which the key ignores.
     while (length > 0 && artist[length - 1] == ' ')
         --length;
-    if (!artist || length <= 0)
+    if (length <= 0)
         return;
     // Kept at most three quarters full, so that probes stay short.
     if ((m_used + 1) * 4 > m_slots.size() * 3)
