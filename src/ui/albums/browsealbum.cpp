@@ -6,7 +6,7 @@
 #include "data/records.h"
 #include "ui/albums/updatealbums.h"
 #include "ui/browse/browsetable.h"
-#include "ui/catalog/popupmenu.h"
+#include "ui/browse/popupmenu.h"
 #include "ui/listformat/listcustomizer.h"
 #include "ui/procedures.h"
 
