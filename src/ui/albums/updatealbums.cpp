@@ -103,7 +103,7 @@ int deleteWithSongs()
         }
         if (rc == RIDone)
             return RequestCompleted;
-        if (StandardWarning(18) != 2) // Yes
+        if (StandardWarning(StandardMessage::RetryDelete) != MessageRequest::Yes)
             return RequestCancelled;
     }
 }
