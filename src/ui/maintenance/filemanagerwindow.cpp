@@ -1,6 +1,7 @@
 // The "File Manager" window: tag data files and rebuild their keys or pack them.
 #include "ui/maintenance/filemanagerwindow.h"
 
+#include <QEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -148,9 +149,28 @@ void FileManagerWindow::start(FileAction action)
     form->addRow(QStringLiteral("Current File :"), m_current);
     form->addRow(QStringLiteral("Files Left     :"), m_left);
     m_left->setText(QString::number(m_queue.size()));
+    // Each file's work holds the event loop until it ends (seconds for a large file), so it
+    // begins only once the progress window is on the screen: a window shown just before would
+    // not appear until the work was over. Should no paint come, a timer begins it anyway.
+    m_begun = false;
+    m_progress->installEventFilter(this);
     m_progress->show();
-    // One file per turn of the event loop, so the window repaints between files.
-    QTimer::singleShot(0, this, &FileManagerWindow::workNext);
+    QTimer::singleShot(500, this, [this, progress = m_progress] {
+        if (m_progress == progress && !m_begun) {
+            m_begun = true;
+            workNext();
+        }
+    });
+}
+
+bool FileManagerWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_progress && event->type() == QEvent::Paint && !m_begun) {
+        m_begun = true;
+        // After this paint has reached the screen.
+        QTimer::singleShot(0, this, &FileManagerWindow::workNext);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void FileManagerWindow::workNext()

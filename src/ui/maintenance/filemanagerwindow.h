@@ -44,6 +44,9 @@ Q_SIGNALS:
     /// Build or Pack has worked through its files.
     void workDone();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void start(FileAction action);
     void workNext();
@@ -58,6 +61,7 @@ private:
     QDialog *m_progress = nullptr;
     QLabel *m_current = nullptr;
     QLabel *m_left = nullptr;
+    bool m_begun = false; ///< the first file's work has been asked for
 };
 
 } // namespace melodex
