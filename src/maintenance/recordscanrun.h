@@ -25,7 +25,7 @@ public:
 
     QString caption() const override { return QStringLiteral("Processing Records"); }
     QString subtitle() const override { return m_subtitle; }
-    /// Time bounds a tick (TickMs); the count is only a ceiling.
+    /// Time bounds a tick (TickBudgetMs); the count is only a ceiling.
     int recordsPerTick() const override { return 100000; }
 
     bool start() override;
@@ -59,11 +59,9 @@ protected:
 private:
     void finish(State state);
 
-    /// How long one tick should take, commit included, so that the windows stay responsive;
-    /// long enough that commits are a modest share of the run.
-    static constexpr qint64 TickMs = 50;
-    /// The least time a tick spends on records, however long commits take (a busy disk).
-    static constexpr qint64 LeastWorkMs = 20;
+    /// How long one tick may spend reading and handling records before it commits, so that
+    /// the windows stay responsive: long enough that commits are a small share of the run.
+    static constexpr qint64 TickBudgetMs = 50;
     /// Rows read at a time: a read takes a small part of a tick.
     static constexpr int RowsPerRead = 256;
 
@@ -79,7 +77,6 @@ private:
     qint64 m_total = 0;
     qint64 m_read = 0;
     qint64 m_written = 0;
-    qint64 m_lastCommitMs = 0;
 };
 
 } // namespace melodex
