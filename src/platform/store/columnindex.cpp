@@ -66,11 +66,15 @@ int ColumnIndex::build()
     const QString type = def.type == FieldType::Text   ? QStringLiteral("TEXT COLLATE MDX")
                          : def.type == FieldType::Memo ? QStringLiteral("TEXT")
                                                        : QStringLiteral("INTEGER");
+    // The value and the record number make the primary key of a table without row ids, so
+    // that a page query positions on both; an index on the row id alone would position on the
+    // value only and read through every equal value before it. The rows go in sorted.
     const QString sql =
         QStringLiteral("SAVEPOINT mdx_order;"
-                       "CREATE TABLE %1(_oid INTEGER PRIMARY KEY, _ov %2 NOT NULL);"
-                       "INSERT INTO %1(_oid, _ov) SELECT _id, %3 FROM %4;"
-                       "CREATE INDEX %1_v ON %5(_ov, _oid);")
+                       "CREATE TABLE %1(_ov %2 NOT NULL, _oid INTEGER NOT NULL,"
+                       " PRIMARY KEY(_ov, _oid)) WITHOUT ROWID;"
+                       "INSERT INTO %1(_ov, _oid) SELECT %3, _id FROM %4 ORDER BY 1, 2;"
+                       "CREATE UNIQUE INDEX %1_id ON %5(_oid);")
             .arg(tableName(), type, m_file.columnName(m_field), m_file.tableName(), m_name);
     Store &store = Store::instance();
     if (const int rc = store.exec(sql.toUtf8().constData()); rc != SQLITE_OK) {

@@ -32,7 +32,7 @@ public:
     bool isBuilt() const { return m_built; }
     /// Built, and the file unchanged since.
     bool isCurrent();
-    /// The table, qualified with its schema; its columns are _oid (the record) and _ov (the value).
+    /// The table, qualified with its schema; its columns are _ov (the value) and _oid (the record).
     QString tableName() const;
     /// The value the index holds for record `id`; none when the record came after the build.
     std::optional<Value> valueOf(qint64 id);
