@@ -672,8 +672,44 @@ void PagedBrowse::locateOnLocator(const QString &text)
 void PagedBrowse::typeCharacter(QChar c)
 {
     SortOrder &o = order();
-    // The locator writes a component of the tab's key, which does not order the list now.
-    if (m_failed || o.locatorField < 0 || !c.isPrint() || m_columnOrder.active())
+    if (m_failed || !c.isPrint())
+        return;
+    if (m_columnOrder.active()) {
+        // The tab's locator names a component of a key that does not order the list now: a
+        // typed character steps through the ordering column instead, when it holds text.
+        const int f = m_columnOrder.field;
+        if (!isTextField(m_file, f))
+            return;
+        const QChar wanted = c.toUpper();
+        auto startsWithIt = [&] {
+            if (m_page.empty() || m_selected < 1)
+                return false;
+            const QString text = m_page[static_cast<size_t>(m_selected - 1)]
+                                     .values[static_cast<size_t>(f)]
+                                     .toString();
+            return !text.isEmpty() && text.front().toUpper() == wanted;
+        };
+        if (startsWithIt()) {
+            scroll(Scroll::LineDown);
+            if (startsWithIt())
+                return;
+        }
+        // Descending, the first text starting with the character is the greatest: every such
+        // text sorts before the character followed by the last code point there is.
+        m_file.buffer().setValue(f, m_columnOrder.descending
+                                        ? QString(c) + QString::fromUcs4(U"\U0010FFFF")
+                                        : QString(c));
+        if (m_columnKey >= 0) {
+            const std::vector<int> &fields = keyFields(m_file, m_columnKey);
+            for (size_t i = 1; i < fields.size(); ++i)
+                m_file.buffer().setValue(fields[i], isTextField(m_file, fields[i])
+                                                        ? QVariant(QString())
+                                                        : QVariant(qint64(0)));
+        }
+        locate(false);
+        return;
+    }
+    if (o.locatorField < 0)
         return;
     if (o.locator == SortOrder::Locator::Step) {
         stepLocate(c);

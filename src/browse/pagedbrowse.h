@@ -132,7 +132,7 @@ public:
     void scroll(Scroll event);
     /// The thumb dragged to `position` (0 to 100).
     void drag(int position);
-    /// A character typed into the list for its locator.
+    /// A character typed into the list for its locator (or for the ordering column).
     void typeCharacter(QChar c);
     /// Backspace for an incremental locator.
     void backspace();
@@ -180,7 +180,8 @@ public:
     /// field already. A key whose first component is the field orders it when the key holds every
     /// record the list can show; otherwise the field's values are sorted once into a temporary
     /// index (with the wait cursor), which is sorted anew only when the file has changed. The
-    /// current record stays selected. The locator and the thumb table rest meanwhile.
+    /// current record stays selected. Meanwhile a typed character steps through the ordering
+    /// column (when it holds text) in place of the tab's locator, and the thumb table rests.
     void orderByColumn(int field);
     /// Back to the key order of the tab ("Key Sequence"); a change of tab does the same.
     void clearColumnOrder();

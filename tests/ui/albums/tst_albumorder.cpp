@@ -176,20 +176,44 @@ private Q_SLOTS:
         QVERIFY(data.messages.requests().isEmpty());
     }
 
-    void theCurrentAlbumStaysSelectedAndTheLocatorRests()
+    void theCurrentAlbumStaysSelectedAndALetterStepsThroughATextColumn()
     {
         BrowseAlbum w;
         w.show();
         w.scrollList(PagedBrowse::Scroll::PageDown);
         w.scrollList(PagedBrowse::Scroll::LineDown);
         const qint32 current = selectedAlbum(w);
-        clickHeader(w, RatingColumn);
+        clickHeader(w, PriceColumn);
         QCOMPARE(selectedAlbum(w), current);
-        clickHeader(w, RatingColumn);
-        QCOMPARE(selectedAlbum(w), current);
-        // The step locator writes the tab's key, which does not order the list now.
+        // A number column has nothing for a typed letter or digit to find.
         QTest::keyClick(w.table(), Qt::Key_7);
         QCOMPARE(selectedAlbum(w), current);
+
+        auto firstWith = [](const std::vector<qint32> &order, QChar letter, int skip = 0) {
+            for (qint32 id : order) {
+                ALB.clear();
+                ALB.AlbumID = id;
+                if (Album.get(AlbumRecord::KeyAlbumID) == 0 &&
+                    ALB.Media.front().toUpper() == letter && skip-- == 0)
+                    return id;
+            }
+            return -1;
+        };
+        clickHeader(w, MediaColumn);
+        QCOMPARE(selectedAlbum(w), current);
+        const std::vector<qint32> ascending = sorted({field("Media")}, false);
+        QTest::keyClick(w.table(), Qt::Key_L);
+        QCOMPARE(selectedAlbum(w), firstWith(ascending, u'L'));
+        QTest::keyClick(w.table(), Qt::Key_L);
+        QCOMPARE(selectedAlbum(w), firstWith(ascending, u'L', 1));
+        // Descending, the first "C" is the greatest of them (CD before Cassette).
+        clickHeader(w, MediaColumn);
+        const std::vector<qint32> descending = sorted({field("Media")}, true);
+        QTest::keyClick(w.table(), Qt::Key_C);
+        QCOMPARE(selectedAlbum(w), firstWith(descending, u'C'));
+        // Nothing starts with "E": the list goes on to what follows it, the first DVD.
+        QTest::keyClick(w.table(), Qt::Key_E);
+        QCOMPARE(selectedAlbum(w), firstWith(descending, u'D'));
     }
 
     void keySequenceAndATabChangeGoBackToTheTabsKey()
