@@ -422,12 +422,6 @@ void BrowseList::render()
     showColumnOrder();
 }
 
-QString BrowseList::columnField(int section) const
-{
-    return section >= 0 && size_t(section) < m_columns.size() ? m_columns[size_t(section)].field
-                                                              : QString();
-}
-
 void BrowseList::orderByColumn(int field)
 {
     step([this, field] { m_browse.orderByColumn(field); });

@@ -63,8 +63,6 @@ public:
     void choosePopupItem(int item);
     /// Reloads the page around the current record, as after a change in another window.
     void forceRefresh();
-    /// The field column `section` shows, by its prefixed name (empty when none).
-    QString columnField(int section) const;
     /// Orders the list by `field` of its file, or reverses that order (a column header's click).
     void orderByColumn(int field);
     /// Back to the tab's key order.
