@@ -1,15 +1,15 @@
 // The question before a delete, with or without the records that go with it.
 #include "browse/deleteconfirmation.h"
 
-#include "services/messageservice.h"
 #include "data/standardwarning.h"
+#include "services/messageservice.h"
 
 namespace melodex {
 
 bool confirmDelete(const DeleteCascade &cascade)
 {
     if (cascade.children <= 0)
-        return StandardWarning(32) == MessageRequest::Ok;
+        return StandardWarning(StandardMessage::ConfirmDelete) == MessageRequest::Ok;
     MessageRequest r;
     r.caption = QStringLiteral("Confirm Delete");
     r.text = QStringLiteral("Delete the %1 \"%2\" and its %3 %4?")

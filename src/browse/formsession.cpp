@@ -7,6 +7,7 @@
 #include "data/standardwarning.h"
 #include "platform/picture/format.h"
 #include "platform/store/errors.h"
+#include "services/messageservice.h"
 
 #include <QHash>
 
@@ -121,12 +122,9 @@ bool FormSession::start()
 
     std::vector<store::KeyedFile *> files{&file};
     files.insert(files.end(), m_settings.lookups.begin(), m_settings.lookups.end());
-    for (store::KeyedFile *f : files) {
-        m_uses.push_back(std::make_unique<store::FileUse>(*f));
-        if (!m_uses.back()->ok()) {
-            close();
-            return false;
-        }
+    if (!m_uses.open(files)) {
+        close();
+        return false;
     }
 
     m_start = file.buffer().values();
@@ -194,7 +192,7 @@ bool FormSession::numberNewRecord()
                 if (sameLeading())
                     number = file.buffer().value(field).toLongLong() + 1;
             } else if (rc != store::NoRecErr) {
-                StandardWarning(35, name);
+                StandardWarning(StandardMessage::RecordRetrievalError, name);
                 return false;
             }
             file.buffer().setValues(primed);
@@ -206,7 +204,7 @@ bool FormSession::numberNewRecord()
                 return true;
             }
         }
-        if (StandardWarning(25) != 16) // Retry
+        if (StandardWarning(StandardMessage::AutoNumberError) != MessageRequest::Retry)
             return false;
     }
 }
@@ -227,7 +225,7 @@ void FormSession::runDelete()
             m_response = RequestCompleted;
             return;
         }
-        if (StandardWarning(18) != 2) // Yes
+        if (StandardWarning(StandardMessage::RetryDelete) != MessageRequest::Yes)
             return;
     }
 }
@@ -315,12 +313,12 @@ FormSession::Completion FormSession::completeInsert()
         // otherwise report one clash twice.
         for (const UniqueKeyName &k : m_settings.uniqueKeys) {
             if (k.key == clashing || file.duplicate(k.key)) {
-                StandardWarning(24, k.name);
+                StandardWarning(StandardMessage::DuplicateKey, k.name);
                 return {false, 0};
             }
         }
     }
-    StandardWarning(14);
+    StandardWarning(StandardMessage::RecordInsertError);
     return {false, -1};
 }
 
@@ -345,10 +343,10 @@ FormSession::Completion FormSession::completeChange()
             return {true, -1};
         }
         if (rc == RIFailed) {
-            const int answer = StandardWarning(16);
-            if (answer == 2) // Yes
+            const int answer = StandardWarning(StandardMessage::RetryUpdate);
+            if (answer == MessageRequest::Yes)
                 continue;
-            if (answer == 4) { // No
+            if (answer == MessageRequest::No) {
                 m_response = RequestCancelled;
                 return {true, -1};
             }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "browse/deleteconfirmation.h"
+#include "platform/store/fileuses.h"
 #include "platform/store/keyedfile.h"
 
 #include <QString>
@@ -139,7 +140,7 @@ private:
     Completion completeChange();
 
     Settings m_settings;
-    std::vector<std::unique_ptr<store::FileUse>> m_uses;
+    store::FileUses m_uses;
     std::vector<QVariant> m_values;
     std::vector<QVariant> m_start;
     store::Position m_position;

@@ -71,17 +71,9 @@ bool PagedBrowse::selectMode() const
 
 bool PagedBrowse::open()
 {
-    m_uses.clear();
     std::vector<KeyedFile *> files{&m_file};
     files.insert(files.end(), m_lookups.begin(), m_lookups.end());
-    for (KeyedFile *f : files) {
-        m_uses.push_back(std::make_unique<store::FileUse>(*f));
-        if (!m_uses.back()->ok()) {
-            m_uses.clear();
-            return false;
-        }
-    }
-    return true;
+    return m_uses.open(files);
 }
 
 int PagedBrowse::close()
@@ -156,7 +148,7 @@ void PagedBrowse::retrievalError()
     if (m_failed)
         return;
     m_failed = true;
-    StandardWarning(35, m_file.label());
+    StandardWarning(StandardMessage::RecordRetrievalError, m_file.label());
 }
 
 int PagedBrowse::fetchRows(bool forward, int n, std::vector<Cursor::Row> &rows)
@@ -294,7 +286,7 @@ void PagedBrowse::resetView()
         // again at every reset.
         if (filter != m_badFilter) {
             m_badFilter = filter;
-            StandardWarning(36);
+            StandardWarning(StandardMessage::ViewOpenError);
         }
     } else if (rc != 0) {
         retrievalError();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "browse/sortorder.h"
+#include "platform/store/fileuses.h"
 #include "platform/store/keyedfile.h"
 #include "platform/store/view.h"
 
@@ -242,7 +243,7 @@ private:
     std::vector<SortOrder> m_orders;
     std::unique_ptr<store::View> m_view;
     std::vector<ViewLookup> m_viewLookups;
-    std::vector<std::unique_ptr<store::FileUse>> m_uses;
+    store::FileUses m_uses;
     QStringList m_extraNames;
     Extras m_extras;
 

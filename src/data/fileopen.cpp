@@ -51,32 +51,32 @@ int openDataFile(KeyedFile &file)
                 return opened();
         } else {
             if ((rc = file.create()) != 0) {
-                StandardWarning(4, file.name());
+                StandardWarning(StandardMessage::FileCreationError, file.name());
                 return rc;
             }
             rc = file.open();
             if (isOpened(rc))
                 return opened();
-            StandardWarning(5, file.name());
+            StandardWarning(StandardMessage::CreatedFileOpenError, file.name());
             return rc;
         }
     }
 
     if (rc == BadKeyErr) {
-        if (StandardWarning(2, file.name()) != MessageRequest::Yes)
+        if (StandardWarning(StandardMessage::InvalidKey, file.name()) != MessageRequest::Yes)
             return rc;
         rc = file.build();
         if (rc == 0)
             rc = file.open();
         if (isOpened(rc))
             return opened();
-        StandardWarning(3, file.name());
+        StandardWarning(StandardMessage::KeyRebuildError, file.name());
         return rc;
     }
 
     if (rc == BadRecDeclErr) {
         if (!upgradeFile(file)) {
-            StandardWarning(1, file.name());
+            StandardWarning(StandardMessage::InvalidFile, file.name());
             return rc;
         }
         rc = file.open();
@@ -92,7 +92,7 @@ int openDataFile(KeyedFile &file)
         }
     }
 
-    StandardWarning(30, file.name());
+    StandardWarning(StandardMessage::FileAccessError, file.name());
     haltProgram(QStringLiteral("Disk Error"));
     return rc;
 }

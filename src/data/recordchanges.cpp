@@ -5,6 +5,7 @@
 #include "data/standardwarning.h"
 #include "platform/store/collation.h"
 #include "platform/store/errors.h"
+#include "platform/store/fileuses.h"
 #include "platform/store/store.h"
 
 #include <sqlite3.h>
@@ -30,7 +31,7 @@ bool fitsInt32(qint64 v)
 }
 
 // A failed step: the message reports the step's own error, and taking it rolls back.
-bool failed(int message, const QString &text)
+bool failed(StandardMessage message, const QString &text)
 {
     saveError();
     StandardWarning(message, text);
@@ -38,7 +39,7 @@ bool failed(int message, const QString &text)
     return false;
 }
 
-int failedResult(int message, const QString &text)
+int failedResult(StandardMessage message, const QString &text)
 {
     failed(message, text);
     return RIFailed;
@@ -48,7 +49,7 @@ int failedResult(int message, const QString &text)
 bool refused(const QString &referencingFile)
 {
     Store::instance().rollback();
-    StandardWarning(13, referencingFile);
+    StandardWarning(StandardMessage::ReferencedRecord, referencingFile);
     return false;
 }
 
@@ -60,12 +61,9 @@ class ChildFiles
 public:
     explicit ChildFiles(const std::vector<KeyedFile *> &files)
     {
-        for (KeyedFile *f : files) {
+        for (KeyedFile *f : files)
             m_kept.push_back(Kept{f, f->buffer().values(), f->position()});
-            m_uses.push_back(std::make_unique<FileUse>(*f));
-            if (!m_uses.back()->ok())
-                m_ok = false;
-        }
+        m_uses.open(files);
     }
     ~ChildFiles()
     {
@@ -78,7 +76,7 @@ public:
     ChildFiles(const ChildFiles &) = delete;
     ChildFiles &operator=(const ChildFiles &) = delete;
 
-    bool ok() const { return m_ok; }
+    bool ok() const { return m_uses.ok(); }
     std::vector<KeyedFile *> with(KeyedFile &file) const
     {
         std::vector<KeyedFile *> all{&file};
@@ -95,8 +93,7 @@ private:
         Position position;
     };
     std::vector<Kept> m_kept;
-    std::vector<std::unique_ptr<FileUse>> m_uses;
-    bool m_ok = true;
+    FileUses m_uses;
 };
 
 // Reads `file` by `key` from the key value in its buffer onwards while `belongs` holds, calling
@@ -116,7 +113,7 @@ bool walk(KeyedFile &file, int key, const std::function<bool()> &belongs,
     }
     if (rc == NoRecErr)
         return true;
-    return failed(35, file.label());
+    return failed(StandardMessage::RecordRetrievalError, file.label());
 }
 
 bool sameKeyText(const QString &a, const QString &b)
@@ -138,7 +135,7 @@ bool songIsInNoPlaylist()
         return refused(playlistDetailsLabel);
     if (rc == 0 || rc == NoRecErr)
         return true;
-    return failed(35, playlistDetailsLabel);
+    return failed(StandardMessage::RecordRetrievalError, playlistDetailsLabel);
 }
 
 bool deleteSongsWalked(int key, const std::function<bool()> &belongs)
@@ -147,7 +144,7 @@ bool deleteSongsWalked(int key, const std::function<bool()> &belongs)
         if (!songIsInNoPlaylist())
             return false;
         if (Songlore.deleteRecord() != 0)
-            return failed(17, songloreLabel);
+            return failed(StandardMessage::DeleteOperationError, songloreLabel);
         return true;
     });
 }
@@ -163,7 +160,7 @@ bool deletePlaylistEntries()
         [playlist] { return PLA.PlaylistID == playlist; },
         [] {
             if (PlaylistDetails.deleteRecord() != 0)
-                return failed(17, playlistDetailsLabel);
+                return failed(StandardMessage::DeleteOperationError, playlistDetailsLabel);
             return true;
         });
 }
@@ -180,7 +177,7 @@ bool mediaIsUnused()
         return refused(songloreLabel);
     if (rc == 0 || rc == NoRecErr)
         return true;
-    return failed(35, songloreLabel);
+    return failed(StandardMessage::RecordRetrievalError, songloreLabel);
 }
 
 // Number 0 links a song to no category or album, so a record numbered 0 owns no songs: deleting
@@ -216,25 +213,26 @@ int deleteRecord(KeyedFile &file, const std::vector<KeyedFile *> &children,
         return RIFailed;
     Store &store = Store::instance();
     if (store.logout(kids.with(file), 2) != 0) {
-        StandardWarning(34, QStringLiteral("Delete"), file.label());
+        StandardWarning(StandardMessage::TransactionFramingError, QStringLiteral("Delete"),
+                        file.label());
         return RIFailed;
     }
     // The delete acts on the record as stored, not on a buffer a form may have edited. A record
     // that is gone meanwhile cannot be deleted again; its rule must not run on stale values.
     if (pos.isNull()) {
         setError(NoRecErr, file.name());
-        return failedResult(35, file.label());
+        return failedResult(StandardMessage::RecordRetrievalError, file.label());
     }
     if (file.reget(pos) != 0)
-        return failedResult(35, file.label());
+        return failedResult(StandardMessage::RecordRetrievalError, file.label());
     if (rule && !rule()) {
         store.rollback();
         return RIFailed;
     }
     if (file.deleteRecord() != 0)
-        return failedResult(17, file.label());
+        return failedResult(StandardMessage::DeleteOperationError, file.label());
     if (store.commit() != 0)
-        return failedResult(17, file.label());
+        return failedResult(StandardMessage::DeleteOperationError, file.label());
     return RIDone;
 }
 
@@ -282,7 +280,7 @@ Value valueBefore(KeyedFile &file, const Link &link, const Position &pos)
 bool putSong()
 {
     if (Songlore.put() != 0)
-        return failed(15, songloreLabel);
+        return failed(StandardMessage::UpdateOperationError, songloreLabel);
     return true;
 }
 
@@ -291,7 +289,7 @@ bool refuseOutOfRange(const QString &field)
 {
     setDriverError(SQLITE_RANGE, QStringLiteral("Value out of range for %1").arg(field),
                    Songlore.name());
-    return failed(15, songloreLabel);
+    return failed(StandardMessage::UpdateOperationError, songloreLabel);
 }
 
 bool carryMedia(const Value &oldValue, const Value &newValue)
@@ -359,7 +357,8 @@ int changeRecord(KeyedFile &file, bool fromForm, const Link *link)
         return RIFailed;
     Store &store = Store::instance();
     if (store.logout(kids.with(file), 2) != 0) {
-        StandardWarning(34, QStringLiteral("Update"), file.label());
+        StandardWarning(StandardMessage::TransactionFramingError, QStringLiteral("Update"),
+                        file.label());
         return RIFailed;
     }
     const Position pos = file.position();
@@ -367,16 +366,17 @@ int changeRecord(KeyedFile &file, bool fromForm, const Link *link)
 
     if (const int rc = file.put(); rc != 0) {
         if (rc != RecordChangedErr)
-            return failedResult(15, file.label());
+            return failedResult(StandardMessage::UpdateOperationError, file.label());
         if (fromForm) {
             store.rollback();
-            StandardWarning(38);
+            StandardWarning(StandardMessage::RecordNotUpdated);
         } else {
-            failed(15, QStringLiteral("Record Changed by Another Station"));
+            failed(StandardMessage::UpdateOperationError,
+                   QStringLiteral("Record Changed by Another Station"));
         }
         file.watch();
         if (file.reget(pos) != 0)
-            return failedResult(35, file.label());
+            return failedResult(StandardMessage::RecordRetrievalError, file.label());
         return RIChangedByOthers;
     }
 
@@ -388,7 +388,7 @@ int changeRecord(KeyedFile &file, bool fromForm, const Link *link)
         }
     }
     if (store.commit() != 0)
-        return failedResult(15, file.label());
+        return failedResult(StandardMessage::UpdateOperationError, file.label());
     if (link)
         remember(file, link->saved, link->field);
     return RIDone;

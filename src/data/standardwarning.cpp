@@ -1,6 +1,7 @@
 // The texts, buttons and effects of every numbered standard message.
 #include "data/standardwarning.h"
 
+#include "platform/store/cliptext.h"
 #include "platform/store/store.h"
 #include "services/messageservice.h"
 
@@ -12,14 +13,6 @@ std::optional<store::ErrorState> &saved()
 {
     static std::optional<store::ErrorState> error;
     return error;
-}
-
-QString withoutTrailingBlanks(const QString &text)
-{
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1) == u' ')
-        --end;
-    return text.left(end);
 }
 
 // The error a message reports. A saved error wins over the current one and is used only once;
@@ -34,6 +27,7 @@ store::ErrorState takeError()
 }
 
 using R = MessageRequest;
+using M = StandardMessage;
 
 R request(const QString &caption, const QString &text, int buttons = R::Ok,
           int defaultButton = R::Ok, R::Icon icon = R::Information)
@@ -67,66 +61,66 @@ void clearSavedError()
     saved().reset();
 }
 
-int StandardWarning(int number, const QString &text1, const QString &text2)
+int StandardWarning(StandardMessage number, const QString &text1, const QString &text2)
 {
-    const QString x = withoutTrailingBlanks(text1);
-    const QString y = withoutTrailingBlanks(text2);
+    const QString x = store::clipped(text1);
+    const QString y = store::clipped(text2);
     const auto e = [] { return errorDisplayText(takeError()); };
     QString halt;
     R r;
     switch (number) {
-    case 1:
+    case M::InvalidFile:
         r = request(QStringLiteral("Invalid File"), QStringLiteral("Error: (") + e() +
                                                         QStringLiteral(") accessing ") + x +
                                                         endApplication);
         halt = QStringLiteral("Invalid File!");
         break;
-    case 2:
+    case M::InvalidKey:
         r = request(QStringLiteral("Invalid Key"),
                     x + QStringLiteral(" key file is invalid.  Do you want to rebuild the key?"),
                     R::Yes | R::No, R::Yes, R::Warning);
         break;
-    case 3:
+    case M::KeyRebuildError:
         r = request(QStringLiteral("Key Rebuild Error"),
                     QStringLiteral("Error: (") + e() + QStringLiteral(") repairing key for ") + x +
                         endApplication);
         halt = QStringLiteral("Error Rebuilding Key!");
         break;
-    case 4:
+    case M::FileCreationError:
         r = request(QStringLiteral("File Creation Error"), QStringLiteral("Error: (") + e() +
                                                                QStringLiteral(") creating ") + x +
                                                                endApplication);
         halt = QStringLiteral("File Creation Error!");
         break;
-    case 5:
+    case M::CreatedFileOpenError:
         r = request(QStringLiteral("File Creation Error"),
                     QStringLiteral("Error: (") + e() + QStringLiteral(") opening created file:") +
                         x + endApplication);
         halt = QStringLiteral("File Creation Error!");
         break;
-    case 10:
+    case M::RangeError:
         r = request(QStringLiteral("Range Error"), QStringLiteral("The value of ") + x +
                                                        QStringLiteral(" must be between ") + y +
                                                        u'.');
         break;
-    case 11:
+    case M::FieldContentsError:
         r = request(QStringLiteral("Field Contents Error"),
                     QStringLiteral("The value for ") + x +
                         QStringLiteral(" must be found in the ") + y + QStringLiteral(" file."));
         break;
-    case 13:
+    case M::ReferencedRecord:
         r = request(QStringLiteral("Referential Integrity Delete Error"),
                     QStringLiteral("This record is referenced from the file ") + x +
                         QStringLiteral(".  This record cannot be deleted while these references "
                                        "exist."));
         break;
-    case 14:
+    case M::RecordInsertError:
         r = request(QStringLiteral("Record Insert Error"),
                     QStringLiteral("An error was experienced during the update of record.  "
                                    "Error: ") +
                         e() + u'.');
         break;
-    case 15: {
+    case M::UpdateOperationError: {
         const store::ErrorState error = takeError();
         r = request(QStringLiteral("Update Operation Error"),
                     error.code == store::NoError || error.code == store::RecordChangedErr
@@ -137,60 +131,60 @@ int StandardWarning(int number, const QString &text1, const QString &text2)
                               x + u'.');
         break;
     }
-    case 16:
+    case M::RetryUpdate:
         r = request(QStringLiteral("Record Update Error"),
                     QStringLiteral("An error was experienced changing this record.  Do you want "
                                    "to try to save again?"),
                     R::Yes | R::No | R::Cancel, R::Cancel);
         break;
-    case 17:
+    case M::DeleteOperationError:
         r = request(QStringLiteral("Delete Operation Error"),
                     QStringLiteral("An error (") + e() +
                         QStringLiteral(") was experienced when attempting to delete a record from "
                                        "the file ") +
                         x + u'.');
         break;
-    case 18:
+    case M::RetryDelete:
         r = request(QStringLiteral("Record Update Error"),
                     QStringLiteral("An error was experienced deleting this record.  Do you want "
                                    "to try to save again?"),
                     R::Yes | R::No | R::Cancel, R::Cancel);
         break;
-    case 20:
+    case M::ChangeNotAllowed:
         r = request(QStringLiteral("Invalid Request"),
                     QStringLiteral("This procedure was called to change a record, however changes "
                                    "are not allowed for this procedure.  Press OK to return to "
                                    "the calling procedure"));
         break;
-    case 21:
+    case M::DeleteNotAllowed:
         r = request(QStringLiteral("Invalid Request"),
                     QStringLiteral("This procedure was called to delete a record, however "
                                    "deletions are not allowed for this procedure.  Press OK to "
                                    "return to the calling procedure"));
         break;
-    case 23:
+    case M::ConfirmCancel:
         r = request(QStringLiteral("Update Cancelled"),
                     QStringLiteral("Are you sure you want to cancel?"), R::Yes | R::No, R::No,
                     R::Warning);
         break;
-    case 24:
+    case M::DuplicateKey:
         r = request(QStringLiteral("Duplicate Key Error"),
                     QStringLiteral("Adding this record creates a duplicate entry for the key:") +
                         x);
         break;
-    case 25:
+    case M::AutoNumberError:
         r = request(QStringLiteral("Auto Increment Error"),
                     QStringLiteral("Attempts to automatically number this record have failed.  "
                                    "Error: ") +
                         e() + u'.',
                     R::Retry | R::Cancel, R::Cancel);
         break;
-    case 30:
+    case M::FileAccessError:
         r = request(QStringLiteral("File Access Error"),
                     QStringLiteral("File (") + x +
                         QStringLiteral(") could not be opened.  Error: ") + e() + u'.');
         break;
-    case 31:
+    case M::ProcessError:
         if (x == QLatin1String("Put"))
             r = request(QStringLiteral("Process PUT Error"),
                         QStringLiteral("An error was experienced when making changes to the ") + y +
@@ -201,32 +195,32 @@ int StandardWarning(int number, const QString &text1, const QString &text2)
                 QStringLiteral("An error was experienced when deleting a record from the ") + y +
                     QStringLiteral(" file.  Error: ") + e());
         break;
-    case 32:
+    case M::ConfirmDelete:
         r = request(QStringLiteral("Confirm Delete"),
                     QStringLiteral("You've selected to delete the highlighted record.  Press OK "
                                    "to confirm deletion of this record."),
                     R::Ok | R::Cancel, R::Cancel);
         break;
-    case 34:
+    case M::TransactionFramingError:
         r = request(QStringLiteral("Transaction Framing Error"),
                     QStringLiteral("Error: (") + e() +
                         QStringLiteral(") attempting to frame the ") + x.toLower() +
                         QStringLiteral(" transaction on ") + y + QStringLiteral(".  ") + x +
                         QStringLiteral(" transaction cancelled."));
         break;
-    case 35:
+    case M::RecordRetrievalError:
         r = request(QStringLiteral("Record Retrieval Error"),
                     QStringLiteral("Error: (") + e() +
                         QStringLiteral(") attempting to access a record from the ") + x +
                         QStringLiteral(" file.  Returning to previous window."));
         break;
-    case 36:
+    case M::ViewOpenError:
         r = request(QStringLiteral("View Open Error"),
                     QStringLiteral("Error: (") + e() +
                         QStringLiteral(") attempting to open the current VIEW. Filter and Range "
                                        "Limits ignored."));
         break;
-    case 38:
+    case M::RecordNotUpdated:
         r = request(QStringLiteral("Record Was Not Updated"),
                     QStringLiteral("This record was changed by another station. Those changes "
                                    "will now be displayed. Use the Ditto Button or Ctrl+' to "
@@ -237,7 +231,7 @@ int StandardWarning(int number, const QString &text1, const QString &text2)
     }
 
     const int pressed = MessageService::instance().show(r);
-    if (number == 2 && pressed != R::Yes)
+    if (number == M::InvalidKey && pressed != R::Yes)
         halt = QStringLiteral("Invalid Key!");
     if (!halt.isEmpty())
         haltProgram(halt);

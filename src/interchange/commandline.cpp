@@ -18,15 +18,22 @@
 
 #include <QDir>
 
+#include <chrono>
 #include <cstdio>
+#include <limits>
 
 namespace melodex {
 
 namespace {
 
-// Songs per transaction: large enough that committing costs little, small enough that an
-// interrupted run keeps nearly everything it did.
+// Records per step of an export: large enough that a step costs little, small enough that the
+// percentage moves.
 constexpr int BatchSize = 5000;
+// An import's step is bounded by time instead: each step is one transaction, and every commit
+// writes the pages of eleven indexes, so steps as large as possible cost least. A second is
+// half the time another writer waits for the files before giving up, leaving room for the
+// commit itself.
+constexpr std::chrono::milliseconds ImportStepTime{1000};
 
 const char *const Usage =
     "Usage: melodex import FILE [--strip-header] [--data-dir DIR]\n"
@@ -156,8 +163,8 @@ std::optional<Options> parse(const QStringList &args, QString *error)
     return o;
 }
 
-// Runs a batch to its end in large steps, printing the percentage as it changes.
-BatchRun::State runToEnd(BatchRun &run)
+// Runs a batch to its end in steps of `records`, printing the percentage as it changes.
+BatchRun::State runToEnd(BatchRun &run, int records = BatchSize)
 {
     int shown = -1;
     BatchRun::State state = run.state();
@@ -169,7 +176,7 @@ BatchRun::State runToEnd(BatchRun &run)
         }
         if (state != BatchRun::State::Running)
             return state;
-        state = run.step(BatchSize);
+        state = run.step(records);
     }
 }
 
@@ -191,9 +198,10 @@ int runImport(const Options &o)
     }
 
     ImportRun run(file, assignment, o.stripHeader);
+    run.setStepTime(ImportStepTime);
     if (!run.start())
         return 1;
-    const BatchRun::State state = runToEnd(run);
+    const BatchRun::State state = runToEnd(run, std::numeric_limits<int>::max());
     if (state != BatchRun::State::Completed) {
         printError(
             QStringLiteral("%1 songs were added before the import stopped.").arg(run.songsAdded()));

@@ -4,8 +4,8 @@
 #include "data/records.h"
 #include "data/standardwarning.h"
 #include "platform/picture/format.h"
-#include "services/messageservice.h"
 #include "platform/store/errors.h"
+#include "services/messageservice.h"
 
 namespace melodex {
 
@@ -41,14 +41,8 @@ bool ExportRun::start()
     }
 
     // One file at a time: a file that cannot be opened may have ended the program already.
-    m_songsUse = std::make_unique<store::FileUse>(Songlore);
-    if (m_songsUse->ok())
-        m_categoriesUse = std::make_unique<store::FileUse>(Categories);
-    if (!m_categoriesUse || !m_categoriesUse->ok()) {
-        m_songsUse.reset();
-        m_categoriesUse.reset();
+    if (!m_uses.open({&Songlore, &Categories}))
         return false;
-    }
 
     // Names that are none of the exportable fields are left out, as the window would.
     const store::FileLayout &songs = SongloreRecord::fileLayout();
@@ -82,18 +76,16 @@ bool ExportRun::start()
                                QStringLiteral("The filter cannot be used: ") + m_filterError,
                                MessageRequest::Warning, MessageRequest::Ok, MessageRequest::Ok});
         } else {
-            StandardWarning(35, Songlore.label());
+            StandardWarning(StandardMessage::RecordRetrievalError, Songlore.label());
         }
         m_songs.reset();
-        m_categoriesUse.reset();
-        m_songsUse.reset();
+        m_uses.clear();
         return false;
     }
 
     if (!m_file.create(m_requestedPath)) {
         m_songs.reset();
-        m_categoriesUse.reset();
-        m_songsUse.reset();
+        m_uses.clear();
         return false;
     }
     if (m_header) {
@@ -105,8 +97,7 @@ bool ExportRun::start()
         if (!m_file.writeLine(m_line.line())) {
             m_file.discard();
             m_songs.reset();
-            m_categoriesUse.reset();
-            m_songsUse.reset();
+            m_uses.clear();
             return false;
         }
     }
@@ -119,7 +110,7 @@ bool ExportRun::start()
     m_started = true;
     m_state = State::Running;
     if (!loadCategories()) {
-        StandardWarning(35, Categories.label());
+        StandardWarning(StandardMessage::RecordRetrievalError, Categories.label());
         m_file.discard();
         finish(State::Failed);
         return false;
@@ -202,7 +193,7 @@ ExportRun::State ExportRun::step(int songs)
     m_categoriesReloaded = false;
     std::vector<store::Cursor::Row> rows;
     if (m_songs->fetch(true, songs, rows) != 0) {
-        StandardWarning(35, Songlore.label());
+        StandardWarning(StandardMessage::RecordRetrievalError, Songlore.label());
         m_file.discard();
         finish(State::Failed);
         return m_state;
@@ -247,12 +238,11 @@ void ExportRun::finish(State state)
 {
     m_state = state;
     m_songs.reset();
-    if (m_songsUse) {
+    if (m_uses.ok()) {
         Songlore.send(QuickScanOff);
         Categories.send(QuickScanOff);
     }
-    m_categoriesUse.reset();
-    m_songsUse.reset();
+    m_uses.clear();
 }
 
 } // namespace melodex

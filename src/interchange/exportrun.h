@@ -6,6 +6,7 @@
 #include "interchange/exportfile.h"
 #include "interchange/interchangefields.h"
 #include "platform/picture/picture.h"
+#include "platform/store/fileuses.h"
 #include "platform/store/keyedfile.h"
 #include "platform/store/view.h"
 
@@ -87,8 +88,7 @@ private:
     std::vector<Column> m_columns;
     int m_categoryIdField = -1;
     CsvLineBuilder m_line;
-    std::unique_ptr<store::FileUse> m_songsUse;
-    std::unique_ptr<store::FileUse> m_categoriesUse;
+    store::FileUses m_uses;
     std::unique_ptr<store::View> m_songs;
     QHash<qint64, QString> m_categories;
     bool m_categoriesReloaded = false;

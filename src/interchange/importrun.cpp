@@ -2,15 +2,17 @@
 #include "interchange/importrun.h"
 
 #include "app/mediaseed.h"
-#include "services/messageservice.h"
 #include "data/records.h"
 #include "interchange/bufferguard.h"
 #include "interchange/importconversion.h"
 #include "interchange/importfile.h"
 #include "interchange/interchangefields.h"
+#include "platform/store/cliptext.h"
 #include "platform/store/errors.h"
 #include "platform/store/store.h"
 #include "services/messageservice.h"
+
+#include <QElapsedTimer>
 
 #include <sqlite3.h>
 
@@ -60,14 +62,6 @@ bool isBlank(QStringView text)
     return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSpace(); });
 }
 
-qsizetype lengthWithoutTrailingBlanks(const QString &text)
-{
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1) == u' ')
-        --end;
-    return end;
-}
-
 } // namespace
 
 ImportRun::ImportRun(ImportFile &file, const ImportAssignment &assignment, bool stripHeader)
@@ -89,18 +83,8 @@ bool ImportRun::start()
              QStringLiteral("You must select one or more fields to import."));
         return false;
     }
-    // One file at a time: a file that cannot be opened may have ended the program already.
-    m_songsUse = std::make_unique<store::FileUse>(Songlore);
-    if (m_songsUse->ok())
-        m_categoriesUse = std::make_unique<store::FileUse>(Categories);
-    if (m_categoriesUse && m_categoriesUse->ok())
-        m_mediaUse = std::make_unique<store::FileUse>(Media);
-    if (!m_mediaUse || !m_mediaUse->ok()) {
-        m_songsUse.reset();
-        m_categoriesUse.reset();
-        m_mediaUse.reset();
+    if (!m_uses.open({&Songlore, &Categories, &Media}))
         return false;
-    }
     {
         // A new catalogue gets its usual formats first, as the main window would give it; the
         // import then adds only the formats those lack.
@@ -198,7 +182,11 @@ ImportRun::State ImportRun::step(int lines)
         } else {
             m_nextSongId = highest(*m_songIds) + 1;
         }
+        QElapsedTimer clock;
+        clock.start();
         for (int i = 0; i < lines && !failure && !atEnd; ++i) {
+            if (m_stepTime.count() > 0 && i % 64 == 63 && clock.elapsed() >= m_stepTime.count())
+                break;
             switch (m_file.readLine()) {
             case ImportFile::Line::End:
                 atEnd = true;
@@ -279,8 +267,7 @@ std::optional<ImportRun::Failure> ImportRun::importLine()
             if (!v.readable) {
                 m_report.note(ImportReport::UnreadableValue, line,
                               t.name + QStringLiteral(": \"") + text.left(40) + u'"');
-            } else if (t.def.isText() &&
-                       lengthWithoutTrailingBlanks(v.value.toString()) > t.def.size) {
+            } else if (t.def.isText() && store::clippedLength(v.value.toString()) > t.def.size) {
                 m_report.note(ImportReport::CutText, line, t.name);
             }
             MUS.setValue(t.field, v.value);
@@ -478,9 +465,7 @@ void ImportRun::finish(State state)
     m_file.close();
     m_songIds.reset();
     m_categoryIds.reset();
-    m_mediaUse.reset();
-    m_categoriesUse.reset();
-    m_songsUse.reset();
+    m_uses.clear();
     if (m_showsReport && state != State::Failed && !m_report.isEmpty())
         show(QStringLiteral("Import Problems"), m_report.text(), MessageRequest::Information);
 }

@@ -5,10 +5,13 @@
 #include "interchange/importassignment.h"
 #include "interchange/importreport.h"
 #include "platform/picture/picture.h"
+#include "platform/store/fileuses.h"
 #include "platform/store/keyedfile.h"
 #include "platform/store/view.h"
 
 #include <QHash>
+
+#include <chrono>
 
 #include <memory>
 #include <optional>
@@ -62,6 +65,10 @@ public:
 
     /// Whether the problem message is shown at the end (it is by default).
     void setShowsReport(bool shows) { m_showsReport = shows; }
+    /// Ends each step once it has added songs for this long, whatever its line count, so that
+    /// a run without a window can take large steps (few commits) without holding the files
+    /// longer than another writer waits for them. Zero (the default) bounds steps by count only.
+    void setStepTime(std::chrono::milliseconds time) { m_stepTime = time; }
 
 private:
     struct Target
@@ -100,12 +107,11 @@ private:
     State m_state = State::Failed;
     bool m_started = false;
     bool m_showsReport = true;
+    std::chrono::milliseconds m_stepTime{0};
 
     std::vector<Source> m_sources;
     int m_categorySource = -1;
-    std::unique_ptr<store::FileUse> m_songsUse;
-    std::unique_ptr<store::FileUse> m_categoriesUse;
-    std::unique_ptr<store::FileUse> m_mediaUse;
+    store::FileUses m_uses;
     std::unique_ptr<store::View> m_songIds;
     std::unique_ptr<store::View> m_categoryIds;
 

@@ -17,7 +17,7 @@ namespace melodex {
 namespace {
 
 const char *Usage = "usage: melodex report PrintLabel|PrintCassetteLabel --label ID --pdf FILE "
-                    "[--data-dir DIR]\n";
+                    "[--copies N] [--data-dir DIR]\n";
 
 int fail(const QString &message, int code)
 {
@@ -40,11 +40,13 @@ std::optional<int> runLabelCommand(const QStringList &arguments)
     QString id;
     QString pdf;
     QString dataDir;
+    QString copiesText = QStringLiteral("1");
     for (qsizetype i = 2; i < arguments.size(); ++i) {
         const QString &a = arguments.at(i);
         QString *target = a == QLatin1String("--label")      ? &id
                           : a == QLatin1String("--pdf")      ? &pdf
                           : a == QLatin1String("--data-dir") ? &dataDir
+                          : a == QLatin1String("--copies")   ? &copiesText
                                                              : nullptr;
         if (!target || i + 1 >= arguments.size())
             return fail(QStringLiteral("melodex: unexpected argument %1").arg(a), 2);
@@ -54,6 +56,9 @@ std::optional<int> runLabelCommand(const QStringList &arguments)
     const qint64 labelId = id.toLongLong(&ok);
     if (!ok || labelId <= 0 || pdf.isEmpty())
         return fail(QStringLiteral("melodex: --label needs a label number and --pdf a file"), 2);
+    const int copies = copiesText.toInt(&ok);
+    if (!ok || copies < 1 || copies > 999)
+        return fail(QStringLiteral("melodex: --copies needs a number from 1 to 999"), 2);
     if (!dataDir.isEmpty() && !QDir(dataDir).exists())
         return fail(QStringLiteral("melodex: the data directory %1 does not exist").arg(dataDir),
                     2);
@@ -82,7 +87,7 @@ std::optional<int> runLabelCommand(const QStringList &arguments)
             QString error;
             const auto layout = cassette || LabelPrint::isCassette(l) ? LabelPrint::Layout::Cassette
                                                                       : LabelPrint::Layout::CD;
-            if (!LabelPrint::writePdf(l, pdf, &error, layout))
+            if (!LabelPrint::writePdf(l, pdf, &error, layout, copies))
                 result =
                     fail(QStringLiteral("melodex: %1 could not be written: %2").arg(pdf, error), 1);
         } else {

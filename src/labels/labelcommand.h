@@ -7,9 +7,10 @@
 
 namespace melodex {
 
-/// Runs `melodex report PrintLabel|PrintCassetteLabel --label ID --pdf FILE [--data-dir DIR]`
-/// (`arguments` without the program's name): the label printed to FILE, no window. PrintLabel
-/// prints a label in the layout of its type, PrintCassetteLabel always as a cassette J-card.
+/// Runs `melodex report PrintLabel|PrintCassetteLabel --label ID --pdf FILE [--copies N]
+/// [--data-dir DIR]` (`arguments` without the program's name): the label printed to FILE
+/// (N pages, one a copy), no window. PrintLabel prints a label in the layout of its type,
+/// PrintCassetteLabel always as a cassette J-card.
 ///
 /// Returns nothing when the arguments are not a label print. Otherwise the exit code: 0
 /// written, 1 failed (no such label, the file cannot be written; FILE is left as it was),

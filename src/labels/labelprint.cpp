@@ -2,11 +2,13 @@
 #include "labels/labelprint.h"
 
 #include "labels/labelpainter.h"
+#include "platform/print/pagelist.h"
+#include "platform/print/pdfdestination.h"
 
 #include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
-#include <QSaveFile>
+
+#include <algorithm>
 
 namespace melodex {
 
@@ -29,6 +31,12 @@ QSizeF LabelPrint::pageSize()
     return QPageSize(QPageSize::A4).size(QPageSize::Point);
 }
 
+QPageLayout LabelPrint::pageLayout()
+{
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
+                       QPageLayout::Point);
+}
+
 QPicture LabelPrint::page(const LabelsRecord &label, Layout layout)
 {
     QPicture picture;
@@ -39,38 +47,46 @@ QPicture LabelPrint::page(const LabelsRecord &label, Layout layout)
     return picture;
 }
 
-bool LabelPrint::writePdf(const LabelsRecord &label, const QString &path, QString *error,
-                          Layout layout)
+bool LabelPrint::addPage(print::PageList &pages, const LabelsRecord &label, Layout layout,
+                         QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
+    pages.setPageSize(pageSize());
+    if (pages.append(page(label, layout)))
+        return true;
+    if (error)
+        *error = pages.errorText();
+    return false;
+}
+
+bool LabelPrint::printPages(const print::PageList &pages, print::PrintDestination &destination,
+                            int copies, QString *error)
+{
+    const QPageLayout saved = destination.pageLayout();
+    const int savedCopies = destination.copies();
+    destination.setPageSize(pageLayout().pageSize(), pageLayout().margins(QPageLayout::Point));
+    // A driver that makes copies itself gets one set and the count; otherwise the pages repeat.
+    copies = std::max(1, copies);
+    const bool driverCopies = copies > 1 && destination.supportsCopies();
+    destination.setCopies(driverCopies ? copies : 1);
+    const bool ok = destination.printPages(
+        pages, print::copiesOrder(pages.count(), driverCopies ? 1 : copies, true));
+    destination.setCopies(savedCopies);
+    destination.setPageSize(saved.pageSize(), saved.margins(QPageLayout::Point));
+    destination.setOrientation(saved.orientation());
+    if (!ok && error)
+        *error = destination.errorText();
+    return ok;
+}
+
+bool LabelPrint::writePdf(const LabelsRecord &label, const QString &path, QString *error,
+                          Layout layout, int copies)
+{
+    print::PageList pages;
+    if (!addPage(pages, label, layout, error))
         return false;
-    }
-    {
-        QPdfWriter writer(&file);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        writer.setResolution(72);
-        writer.setCreator(QStringLiteral("Melodex"));
-        writer.setTitle(label.LabelDescription.trimmed());
-        QPainter p;
-        if (!p.begin(&writer)) {
-            file.cancelWriting();
-            if (error)
-                *error = QStringLiteral("the PDF file could not be started");
-            return false;
-        }
-        LabelPainter::paint(p, inLayout(label, layout));
-        p.end();
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    print::PdfDestination pdf(path, pageLayout());
+    pdf.setTitle(label.LabelDescription.trimmed());
+    return printPages(pages, pdf, copies, error);
 }
 
 std::optional<LabelsRecord> LabelPrint::read(qint64 id, int *error)

@@ -3,6 +3,7 @@
 
 #include "data/records.h"
 
+#include <QPageLayout>
 #include <QPicture>
 #include <QSizeF>
 #include <QString>
@@ -11,8 +12,13 @@
 
 namespace melodex {
 
-/// Lays out a label on its page and writes it to a PDF file. Favourite fonts are read from the
-/// Fonts file when it is open.
+namespace print {
+class PageList;
+class PrintDestination;
+} // namespace print
+
+/// Lays out a label as a page of a page list and sends it to a printer or a PDF file.
+/// Favourite fonts are read from the Fonts file when it is open.
 class LabelPrint
 {
 public:
@@ -21,12 +27,24 @@ public:
 
     /// The sheet in points (A4).
     static QSizeF pageSize();
+    /// The sheet with no margins: labels are drawn to the edge of the paper.
+    static QPageLayout pageLayout();
     /// `label` as a page picture drawn in points over the whole sheet, in `layout`.
     static QPicture page(const LabelsRecord &label, Layout layout = Layout::OwnType);
-    /// Writes `label` as a one-page PDF. The file replaces an existing one only when it was
-    /// written whole; false with the reason in `error` otherwise.
+    /// Adds `label` as one page to `pages`; false with the reason in `error` when the page list
+    /// cannot take it.
+    static bool addPage(print::PageList &pages, const LabelsRecord &label, Layout layout,
+                        QString *error);
+    /// Prints `copies` of the pages on `destination`, on the label sheet. The destination's
+    /// paper and copies are what they were afterwards, so the printer keeps its setup for
+    /// later reports. False with the reason in `error` when nothing could be printed.
+    static bool printPages(const print::PageList &pages, print::PrintDestination &destination,
+                           int copies, QString *error);
+    /// Writes `copies` of `label` to a PDF file, through the same page list as the printer.
+    /// The file replaces an existing one only when it was written whole; false with the reason
+    /// in `error` otherwise.
     static bool writePdf(const LabelsRecord &label, const QString &path, QString *error,
-                         Layout layout = Layout::OwnType);
+                         Layout layout = Layout::OwnType, int copies = 1);
     /// Reads label `id` from the Labels file, which must be open; nothing when there is none
     /// (`error` gets the store's code).
     static std::optional<LabelsRecord> read(qint64 id, int *error = nullptr);

@@ -32,19 +32,13 @@ bool RecordScanRun::start()
     if (m_started)
         return m_state == State::Running;
     // One file at a time: a file that cannot be opened may have ended the program already.
-    for (store::KeyedFile *f : m_files) {
-        auto use = std::make_unique<store::FileUse>(*f);
-        if (!use->ok()) {
-            m_uses.clear();
-            return false;
-        }
-        m_uses.push_back(std::move(use));
-    }
+    if (!m_uses.open(m_files))
+        return false;
     m_started = true;
     m_state = State::Running;
     if (!prepare()) {
         if (!m_failedFile.isEmpty())
-            StandardWarning(35, m_failedFile);
+            StandardWarning(StandardMessage::RecordRetrievalError, m_failedFile);
         finish(State::Failed);
         return false;
     }
@@ -52,7 +46,7 @@ bool RecordScanRun::start()
     m_view = std::make_unique<store::View>(m_file);
     m_view->setOrder(m_order);
     if (m_view->open() != 0 || m_view->set() != 0) {
-        StandardWarning(35, m_file.label());
+        StandardWarning(StandardMessage::RecordRetrievalError, m_file.label());
         finish(State::Failed);
         return false;
     }
@@ -66,7 +60,7 @@ RecordScanRun::State RecordScanRun::step(int records)
     if (m_pending.empty() && !m_readAll) {
         std::vector<store::Cursor::Row> rows;
         if (m_view->fetch(true, records, rows) != 0) {
-            StandardWarning(35, m_file.label());
+            StandardWarning(StandardMessage::RecordRetrievalError, m_file.label());
             finish(State::Failed);
             return m_state;
         }
@@ -114,11 +108,12 @@ RecordScanRun::State RecordScanRun::step(int records)
 
     switch (outcome) {
     case Outcome::ReadFailed:
-        StandardWarning(35, m_failedFile);
+        StandardWarning(StandardMessage::RecordRetrievalError, m_failedFile);
         finish(State::Failed);
         break;
     case Outcome::WriteFailed:
-        StandardWarning(31, QStringLiteral("Put"), QStringLiteral("Process:View"));
+        StandardWarning(StandardMessage::ProcessError, QStringLiteral("Put"),
+                        QStringLiteral("Process:View"));
         finish(State::Failed);
         break;
     case Outcome::Done:
@@ -163,8 +158,7 @@ void RecordScanRun::finish(State state)
     m_pending.clear();
     m_view.reset();
     // Closed in the reverse order of opening.
-    while (!m_uses.empty())
-        m_uses.pop_back();
+    m_uses.clear();
 }
 
 } // namespace melodex

@@ -3,6 +3,7 @@
 
 #include "interchange/batchrun.h"
 #include "platform/store/cursor.h"
+#include "platform/store/fileuses.h"
 #include "platform/store/keyedfile.h"
 #include "platform/store/view.h"
 
@@ -64,7 +65,7 @@ private:
     int m_order;
     QString m_subtitle;
     std::vector<store::KeyedFile *> m_files;
-    std::vector<std::unique_ptr<store::FileUse>> m_uses;
+    store::FileUses m_uses;
     std::unique_ptr<store::View> m_view;
     std::deque<store::Cursor::Row> m_pending; ///< read but not yet handled
     bool m_readAll = false;

@@ -23,12 +23,8 @@ bool UpgradeFilesRun::start()
 {
     if (m_started)
         return m_state == State::Running;
-    m_songsUse = std::make_unique<store::FileUse>(Songlore);
-    if (m_songsUse->ok())
-        m_oldUse = std::make_unique<store::FileUse>(OldSonglore);
-    if (!m_oldUse || !m_oldUse->ok() || OldSonglore.records() <= 0) {
-        m_oldUse.reset();
-        m_songsUse.reset();
+    if (!m_uses.open({&Songlore, &OldSonglore}) || OldSonglore.records() <= 0) {
+        m_uses.clear();
         return false;
     }
     m_started = true;
@@ -37,7 +33,7 @@ bool UpgradeFilesRun::start()
     OldSonglore.send(QStringLiteral("QUICKSCAN=on"));
     m_view = std::make_unique<store::View>(OldSonglore);
     if (m_view->open() != 0 || m_view->set() != 0) {
-        StandardWarning(36);
+        StandardWarning(StandardMessage::ViewOpenError);
         finish(State::Failed);
         return false;
     }
@@ -50,7 +46,7 @@ UpgradeFilesRun::State UpgradeFilesRun::step(int records)
         return m_state;
     std::vector<store::Cursor::Row> rows;
     if (m_view->fetch(true, records, rows) != 0) {
-        StandardWarning(35, OldSonglore.label());
+        StandardWarning(StandardMessage::RecordRetrievalError, OldSonglore.label());
         finish(State::Failed);
         return m_state;
     }
@@ -90,7 +86,8 @@ UpgradeFilesRun::State UpgradeFilesRun::step(int records)
     }
     if (deleteFailed) {
         store::setError(failure.code, failure.fileName);
-        StandardWarning(31, QStringLiteral("Delete"), QStringLiteral("Process:ViewDelete"));
+        StandardWarning(StandardMessage::ProcessError, QStringLiteral("Delete"),
+                        QStringLiteral("Process:ViewDelete"));
         finish(State::Failed);
     } else if (int(rows.size()) < records) {
         finish(State::Completed);
@@ -115,10 +112,9 @@ void UpgradeFilesRun::finish(State state)
 {
     m_state = state;
     m_view.reset();
-    if (m_oldUse)
+    if (m_uses.ok())
         OldSonglore.send(QStringLiteral("QUICKSCAN=off"));
-    m_oldUse.reset();
-    m_songsUse.reset();
+    m_uses.clear();
 }
 
 } // namespace melodex

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "interchange/batchrun.h"
+#include "platform/store/fileuses.h"
 #include "platform/store/keyedfile.h"
 #include "platform/store/view.h"
 
@@ -39,8 +40,7 @@ private:
 
     State m_state = State::Failed;
     bool m_started = false;
-    std::unique_ptr<store::FileUse> m_songsUse;
-    std::unique_ptr<store::FileUse> m_oldUse;
+    store::FileUses m_uses;
     std::unique_ptr<store::View> m_view;
     qint64 m_total = 0;
     qint64 m_read = 0;

@@ -3,6 +3,7 @@
 
 #include "data/records.h"
 #include "data/standardwarning.h"
+#include "platform/store/cliptext.h"
 #include "platform/store/errors.h"
 #include "platform/store/store.h"
 #include "playlists/playlistentries.h"
@@ -18,12 +19,6 @@ namespace {
 
 constexpr int NotesSize = 40;
 
-void chopTrailingBlanks(QString &s)
-{
-    while (s.endsWith(u' '))
-        s.chop(1);
-}
-
 } // namespace
 
 ChartRollover::ChartRollover(qint32 playlist) : m_playlist(playlist) {}
@@ -33,7 +28,7 @@ QString ChartRollover::withLastWeek(const QString &notes, qint64 position)
     static const QRegularExpression tag(QStringLiteral(" *LW:[0-9]*"));
     QString text = notes;
     text.replace(tag, QString());
-    chopTrailingBlanks(text);
+    text = store::clipped(std::move(text));
     // A tag at the start leaves the blank that followed it.
     while (text.startsWith(u' ') && !notes.startsWith(u' '))
         text.remove(0, 1);
@@ -42,7 +37,7 @@ QString ChartRollover::withLastWeek(const QString &notes, qint64 position)
     const qsizetype room = NotesSize - mark.size() - 1;
     if (text.size() > room) {
         text.truncate(std::max<qsizetype>(room, 0));
-        chopTrailingBlanks(text);
+        text = store::clipped(std::move(text));
     }
     return text.isEmpty() ? mark : text + u' ' + mark;
 }
@@ -72,7 +67,8 @@ BatchRun::State ChartRollover::step(int records)
         return m_state;
     store::Store &st = store::Store::instance();
     if (st.logout({&PlaylistDetails}) != 0) {
-        StandardWarning(31, QStringLiteral("Put"), QStringLiteral("Process:View"));
+        StandardWarning(StandardMessage::ProcessError, QStringLiteral("Put"),
+                        QStringLiteral("Process:View"));
         return m_state = State::Failed;
     }
     // Each step finds its place again from the last sequence done, so that whatever read the
@@ -97,19 +93,22 @@ BatchRun::State ChartRollover::step(int records)
         if (PlaylistDetails.put() != 0) {
             saveError();
             st.rollback();
-            StandardWarning(31, QStringLiteral("Put"), QStringLiteral("Process:View"));
+            StandardWarning(StandardMessage::ProcessError, QStringLiteral("Put"),
+                            QStringLiteral("Process:View"));
             return m_state = State::Failed;
         }
     }
     if (rc != 0 && rc != store::NoRecErr) {
         saveError();
         st.rollback();
-        StandardWarning(31, QStringLiteral("Put"), QStringLiteral("Process:View"));
+        StandardWarning(StandardMessage::ProcessError, QStringLiteral("Put"),
+                        QStringLiteral("Process:View"));
         return m_state = State::Failed;
     }
     if (st.commit() != 0) {
         saveError();
-        StandardWarning(31, QStringLiteral("Put"), QStringLiteral("Process:View"));
+        StandardWarning(StandardMessage::ProcessError, QStringLiteral("Put"),
+                        QStringLiteral("Process:View"));
         return m_state = State::Failed;
     }
     m_done += doneHere;

@@ -5,6 +5,7 @@
 #include "data/records.h"
 #include "data/standardwarning.h"
 #include "platform/store/errors.h"
+#include "services/messageservice.h"
 
 namespace melodex {
 
@@ -55,7 +56,7 @@ int PlaylistEntries::add(qint32 playlist, qint64 songId)
             if ((rc = PlaylistDetails.add()) == 0)
                 return 0;
         }
-        if (StandardWarning(25) != 16) // Retry
+        if (StandardWarning(StandardMessage::AutoNumberError) != MessageRequest::Retry)
             return rc;
     }
 }

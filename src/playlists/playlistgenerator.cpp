@@ -167,7 +167,7 @@ PlaylistGenerator::Result PlaylistGenerator::generate(const Settings &settings)
             continue;
         if (rc != 0) {
             st.rollback();
-            StandardWarning(35, QStringLiteral("Songlore"));
+            StandardWarning(StandardMessage::RecordRetrievalError, QStringLiteral("Songlore"));
             result.outcome = Outcome::Failed;
             result.playlistId = result.added = 0;
             return result;

@@ -88,15 +88,13 @@ bool ReportRun::start()
     m_state = State::Cancelled; // until the run completes
 
     // Each file is closed again only by its last user.
-    m_uses.push_back(std::make_unique<store::FileUse>(*m_def.file));
+    std::vector<store::KeyedFile *> files{m_def.file};
     for (const ReportJoin &j : m_def.joins)
-        m_uses.push_back(std::make_unique<store::FileUse>(*j.file));
-    for (const auto &use : m_uses) {
-        if (!use->ok()) {
-            closeFiles();
-            m_finished = true;
-            return false;
-        }
+        files.push_back(j.file);
+    if (!m_uses.open(files)) {
+        closeFiles();
+        m_finished = true;
+        return false;
     }
 
     m_layout = m_def.layout ? m_def.layout() : ReportLayout{};
@@ -245,7 +243,7 @@ ReportRun::RecordStatus ReportRun::readRecord()
         m_block.clear();
         m_blockPos = 0;
         if (m_view->fetch(true, ReadAhead, m_block) != 0) {
-            StandardWarning(35, m_def.file->label());
+            StandardWarning(StandardMessage::RecordRetrievalError, m_def.file->label());
             m_blockEnd = true;
             m_block.clear();
             return RecordStatus::OutOfRange;
@@ -436,8 +434,7 @@ void ReportRun::closeFiles()
     for (JoinCache &j : m_joins)
         j.cursor.reset();
     // The report's own file last: joins were opened after it.
-    while (!m_uses.empty())
-        m_uses.pop_back();
+    m_uses.clear();
 }
 
 } // namespace melodex::reports

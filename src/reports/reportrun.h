@@ -5,6 +5,7 @@
 #include "platform/print/pagelist.h"
 #include "platform/print/printdestination.h"
 #include "platform/store/cursor.h"
+#include "platform/store/fileuses.h"
 #include "reports/reportdefinition.h"
 #include "reports/reportpager.h"
 
@@ -16,7 +17,6 @@
 #include <optional>
 
 namespace melodex::store {
-class FileUse;
 class View;
 } // namespace melodex::store
 
@@ -135,7 +135,7 @@ private:
     QString m_runDate;
     QString m_selection; ///< upper-cased, right-trimmed; null when every record prints
 
-    std::vector<std::unique_ptr<store::FileUse>> m_uses;
+    store::FileUses m_uses;
     std::unique_ptr<store::View> m_view;
     std::vector<store::Cursor::Row> m_block;
     size_t m_blockPos = 0;

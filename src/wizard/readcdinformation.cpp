@@ -2,10 +2,10 @@
 #include "wizard/readcdinformation.h"
 
 #include "app/globals.h"
-#include "services/messageservice.h"
 #include "data/records.h"
 #include "platform/cd/mediacontrol.h"
 #include "platform/store/errors.h"
+#include "services/messageservice.h"
 #include "wizard/cddevicesetting.h"
 #include "wizard/cdreader.h"
 #include "wizard/cdtrackwriter.h"
@@ -13,6 +13,12 @@
 namespace melodex {
 
 namespace {
+
+CdReading &lastReading()
+{
+    static CdReading reading;
+    return reading;
+}
 
 void showError(const QString &text)
 {
@@ -47,6 +53,7 @@ bool ReadCDInformation(bool identifierOnly, bool toWizard, CdReading *reading)
         ALB.CDIdentifier = reader.reading().identifier;
     if (reading)
         *reading = reader.reading();
+    lastReading() = read ? reader.reading() : CdReading{};
     if (!read) {
         showError(reader.message());
         return false;
@@ -63,6 +70,11 @@ bool ReadCDInformation(bool identifierOnly, bool toWizard, CdReading *reading)
         return reportWrite(CdTrackWriter::toAlbumSongs(reader.reading(), ALB),
                            QStringLiteral("the album's songs"));
     return true;
+}
+
+const CdReading &lastCdReading()
+{
+    return lastReading();
 }
 
 } // namespace melodex

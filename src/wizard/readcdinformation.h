@@ -19,4 +19,9 @@ namespace melodex {
 /// given, receives what the read found, for showing the MusicBrainz disc ID and CD-Text.
 bool ReadCDInformation(bool identifierOnly, bool toWizard, CdReading *reading = nullptr);
 
+/// What the last ReadCDInformation found (empty before the first read and after a read that
+/// found no disc), for windows that start the read by procedure name: the album form shows the
+/// MusicBrainz disc ID from it.
+const CdReading &lastCdReading();
+
 } // namespace melodex

@@ -2,6 +2,7 @@
 #include "ritestfixture.h"
 
 #include "platform/store/collation.h"
+#include "platform/store/fileuses.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -296,3 +297,37 @@ TEST_F(FileOpenTest, AFileLockedLongerThanTheWaitEndsTheProgram)
 }
 
 } // namespace
+
+TEST_F(FileOpenTest, FilesOpenedTogetherAreAllOpenOrNoneIsKept)
+{
+    // The second file cannot be opened: the first is given back, the third never tried.
+    std::vector<KeyedFile *> tried;
+    FileUse::setOpener([&tried](KeyedFile &f) {
+        tried.push_back(&f);
+        return &f == &Categories ? int(FileSystemErr) : openDataFile(f);
+    });
+    {
+        const FileUses uses{&Songlore, &Categories, &Media};
+        EXPECT_FALSE(uses.ok());
+        EXPECT_EQ(uses.failedFile(), &Categories);
+        EXPECT_EQ(uses.result(), FileSystemErr);
+        EXPECT_EQ(tried, (std::vector<KeyedFile *>{&Songlore, &Categories}));
+        EXPECT_FALSE(Songlore.isOpen());
+        EXPECT_EQ(Songlore.useCount, 0);
+    }
+    installFileOpener();
+
+    // A file another user holds stays open when the group lets go of it.
+    FileUse held(Songlore);
+    ASSERT_TRUE(held.ok());
+    {
+        FileUses uses{&Songlore, &Media};
+        EXPECT_TRUE(uses.ok());
+        EXPECT_EQ(Songlore.useCount, 2);
+        uses.clear();
+        EXPECT_FALSE(uses.ok());
+        EXPECT_FALSE(Media.isOpen());
+    }
+    EXPECT_TRUE(Songlore.isOpen());
+    EXPECT_EQ(Songlore.useCount, 1);
+}

@@ -249,8 +249,9 @@ TEST_P(StandardWarningTable, ShowsTheMessageAndReturnsTheButton)
     if (c.answer)
         messages.answer(c.answer);
 
-    EXPECT_EQ(StandardWarning(c.number, QString::fromUtf8(c.x), QString::fromUtf8(c.y)),
-              c.returned);
+    EXPECT_EQ(
+        StandardWarning(StandardMessage(c.number), QString::fromUtf8(c.x), QString::fromUtf8(c.y)),
+        c.returned);
 
     ASSERT_GE(messages.requests().size(), 1);
     const MessageRequest &shown = messages.requests().front();
@@ -277,8 +278,8 @@ class StandardWarningTest : public MessageTest
 
 TEST_F(StandardWarningTest, UnknownNumberShowsNothing)
 {
-    EXPECT_EQ(StandardWarning(12, QStringLiteral("x")), 0);
-    EXPECT_EQ(StandardWarning(99), 0);
+    EXPECT_EQ(StandardWarning(StandardMessage(12), QStringLiteral("x")), 0);
+    EXPECT_EQ(StandardWarning(StandardMessage(99)), 0);
     EXPECT_TRUE(messages.requests().isEmpty());
 }
 
@@ -287,8 +288,8 @@ TEST_F(StandardWarningTest, SavedErrorWinsOnceThenTheCurrentErrorIsShown)
     setError(DupKeyErr);
     saveError();
     setError(NoRecErr); // the clean-up after the failed step fails differently
-    StandardWarning(17, QStringLiteral("Songlore"));
-    StandardWarning(17, QStringLiteral("Songlore"));
+    StandardWarning(StandardMessage::DeleteOperationError, QStringLiteral("Songlore"));
+    StandardWarning(StandardMessage::DeleteOperationError, QStringLiteral("Songlore"));
     ASSERT_EQ(messages.requests().size(), 2);
     EXPECT_TRUE(
         messages.requests()[0].text.contains(QStringLiteral("(Creates Duplicate Key (40))")));
@@ -302,10 +303,10 @@ TEST_F(StandardWarningTest, MessagesWithoutAnErrorLeaveTheSavedErrorForTheNextOn
     setDriverError(19, QStringLiteral("constraint failed"));
     saveError();
     clearError();
-    StandardWarning(13, QStringLiteral("Songlore"));
-    StandardWarning(38);
+    StandardWarning(StandardMessage::ReferencedRecord, QStringLiteral("Songlore"));
+    StandardWarning(StandardMessage::RecordNotUpdated);
     EXPECT_TRUE(savedError().has_value());
-    StandardWarning(35, QStringLiteral("Songlore"));
+    StandardWarning(StandardMessage::RecordRetrievalError, QStringLiteral("Songlore"));
     EXPECT_EQ(last().text, QStringLiteral("Error: (constraint failed (19)) attempting to access a "
                                           "record from the Songlore file.  Returning to previous "
                                           "window."));
@@ -320,7 +321,7 @@ TEST_F(StandardWarningTest, TakingTheSavedErrorRollsTheTransactionBack)
     ASSERT_EQ(addSong(QStringLiteral("ABBA"), QStringLiteral("SOS"), 1), 0);
     setError(DupKeyErr);
     saveError();
-    StandardWarning(15, QStringLiteral("Songlore"));
+    StandardWarning(StandardMessage::UpdateOperationError, QStringLiteral("Songlore"));
     EXPECT_FALSE(Store::instance().inTransaction());
     EXPECT_EQ(Songlore.records(), 0);
 }
@@ -330,7 +331,7 @@ TEST_F(StandardWarningTest, ChangedByAnotherStationTakesTheSavedCodeNotTheCurren
     setError(RecordChangedErr);
     saveError();
     setError(DupKeyErr);
-    StandardWarning(15, QStringLiteral("Songlore"));
+    StandardWarning(StandardMessage::UpdateOperationError, QStringLiteral("Songlore"));
     EXPECT_EQ(last().text, QStringLiteral("This record was changed by another station."));
 }
 
@@ -348,8 +349,8 @@ TEST_F(StandardWarningTest, WithoutAnInstalledServiceTheConsoleAnswersWithTheDef
     MessageService *mine = MessageService::setInstance(nullptr);
     EXPECT_EQ(mine, &messages);
     EXPECT_NE(dynamic_cast<ConsoleMessageService *>(&MessageService::instance()), nullptr);
-    EXPECT_EQ(StandardWarning(23), R::No);
-    EXPECT_EQ(StandardWarning(25), R::Cancel);
+    EXPECT_EQ(StandardWarning(StandardMessage::ConfirmCancel), R::No);
+    EXPECT_EQ(StandardWarning(StandardMessage::AutoNumberError), R::Cancel);
     MessageService::setInstance(mine);
     EXPECT_TRUE(messages.requests().isEmpty());
 }
@@ -358,9 +359,9 @@ TEST_F(StandardWarningTest, ScriptedAnswersAreUsedInOrderThenTheDefault)
 {
     messages.answer(R::Yes);
     messages.answer(R::No);
-    EXPECT_EQ(StandardWarning(16), R::Yes);
-    EXPECT_EQ(StandardWarning(16), R::No);
-    EXPECT_EQ(StandardWarning(16), R::Cancel);
+    EXPECT_EQ(StandardWarning(StandardMessage::RetryUpdate), R::Yes);
+    EXPECT_EQ(StandardWarning(StandardMessage::RetryUpdate), R::No);
+    EXPECT_EQ(StandardWarning(StandardMessage::RetryUpdate), R::Cancel);
     EXPECT_EQ(messages.pendingAnswers(), 0);
     EXPECT_EQ(messages.takeRequests().size(), 3);
     EXPECT_TRUE(messages.requests().isEmpty());

@@ -9,7 +9,9 @@
 
 #include <QHash>
 
+#include <chrono>
 #include <functional>
+#include <limits>
 
 #include <sqlite3.h>
 
@@ -323,6 +325,36 @@ TEST_F(ImportTest, RunEndsCleanlyWithoutLinesAndCancelKeepsWhatWasAdded)
     EXPECT_EQ(run.state(), BatchRun::State::Cancelled);
     EXPECT_EQ(run.songsAdded(), 100);
     EXPECT_EQ(songs().size(), 100);
+}
+
+TEST_F(ImportTest, StepsBoundedByTimeEndEarlyAndLoseNoLineBetweenThem)
+{
+    // The command line's steps: no count limit, a short time bound. Each step ends after its
+    // time, and the next goes on from the line after the last one added.
+    ImportFile file;
+    ASSERT_GT(file.open(test::sampleDataFile(QStringLiteral("chinook_songs.csv"))), 0);
+    ImportAssignment assignment;
+    ASSERT_TRUE(assignment.load(file));
+    assignment.autoAssign();
+    ImportRun run(file, assignment, true);
+    run.setStepTime(std::chrono::milliseconds(1));
+    ASSERT_TRUE(run.start());
+    int steps = 0;
+    while (run.state() == BatchRun::State::Running) {
+        run.step(std::numeric_limits<int>::max());
+        ++steps;
+    }
+    EXPECT_EQ(run.state(), BatchRun::State::Completed);
+    EXPECT_GT(steps, 1);
+    EXPECT_EQ(run.songsAdded(), 3503);
+    EXPECT_EQ(songs().size(), 3503);
+    // Song numbers run on without a gap or a repeat across the steps.
+    store::FileUse songsUse(Songlore);
+    Songlore.set(SongloreRecord::KeyID);
+    qint32 expected = 1;
+    while (Songlore.next() == 0)
+        ASSERT_EQ(MUS.ID, expected++);
+    EXPECT_EQ(expected, 3504);
 }
 
 TEST_F(ImportTest, AQuotedLineBreakStaysInItsFieldAndTheRecordGoesOn)

@@ -245,16 +245,26 @@ TEST_F(LabelPage, theReportCommandPrintsALabelByNumber)
                            QStringLiteral("--pdf"),      pdf,
                            QStringLiteral("--data-dir"), dir()};
     EXPECT_EQ(runLabelCommand(args), 0);
-    EXPECT_TRUE(pdfText(pdf).contains(QStringLiteral("Track Title 12")));
+    const QString once = pdfText(pdf);
+    EXPECT_TRUE(once.contains(QStringLiteral("Track Title 12")));
     // A cassette print of the same label shows the sides.
     QStringList cassette = args;
     cassette[1] = QStringLiteral("PrintCassetteLabel");
     EXPECT_EQ(runLabelCommand(cassette), 0);
     EXPECT_TRUE(pdfText(pdf).contains(QStringLiteral("Side B")));
-    // No such label, bad arguments, and other commands.
+    // Copies are whole pages of their own.
+    EXPECT_EQ(runLabelCommand(args + QStringList{QStringLiteral("--copies"), QStringLiteral("3")}),
+              0);
+    EXPECT_EQ(pdfText(pdf).count(u'\f'), 3);
+    EXPECT_EQ(pdfText(pdf).count(QStringLiteral("Track Title 12")),
+              3 * once.count(QStringLiteral("Track Title 12")));
+    EXPECT_EQ(runLabelCommand(args + QStringList{QStringLiteral("--copies"), QStringLiteral("0")}),
+              2);
+    // No such label leaves the file as it was; bad arguments, and other commands.
     QStringList missing = args;
     missing[3] = QStringLiteral("8");
     EXPECT_EQ(runLabelCommand(missing), 1);
+    EXPECT_EQ(pdfText(pdf).count(u'\f'), 3);
     EXPECT_EQ(runLabelCommand({QStringLiteral("report"), QStringLiteral("PrintLabel"),
                                QStringLiteral("--label")}),
               2);

@@ -92,6 +92,8 @@ bool PdfDestination::openWriter()
     }
     m_writer = std::make_unique<QPdfWriter>(m_file.get());
     m_writer->setCreator(QStringLiteral("Melodex"));
+    if (!m_title.isEmpty())
+        m_writer->setTitle(m_title);
     // Pictures play their text back right only on a device of their own resolution; a PDF is
     // vector output whatever the number.
     m_writer->setResolution(pictureResolution());

@@ -22,6 +22,8 @@ public:
     ~PdfDestination() override;
 
     QString path() const { return m_path; }
+    /// The document title the file carries (none by default).
+    void setTitle(const QString &title) { m_title = title; }
 
     QPageLayout pageLayout() const override { return m_layout; }
     void setOrientation(QPageLayout::Orientation orientation) override;
@@ -49,6 +51,7 @@ private:
     bool commit();
 
     QString m_path;
+    QString m_title;
     QPageLayout m_layout;
     int m_copies = 1;
     bool m_collate = false;

@@ -5,11 +5,19 @@
 
 namespace melodex::store {
 
+/// The length of `text` without its trailing blanks.
+inline qsizetype clippedLength(QStringView text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text[end - 1] == u' ')
+        --end;
+    return end;
+}
+
 /// `text` without its trailing blanks, as a text field stores and compares it.
 inline QString clipped(QString text)
 {
-    while (text.endsWith(u' '))
-        text.chop(1);
+    text.truncate(clippedLength(text));
     return text;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/store/keyedfile.h"
 
+#include "platform/store/cliptext.h"
 #include "platform/store/collation.h"
 #include "platform/store/cursor.h"
 #include "platform/store/errors.h"
@@ -492,10 +493,7 @@ Value KeyedFile::storedValue(int field) const
             --cut;
         text.truncate(cut);
     }
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1) == u' ')
-        --end;
-    text.truncate(end);
+    text.truncate(clippedLength(text));
     return Value(text);
 }
 

@@ -6,7 +6,7 @@
 #include "data/records.h"
 #include "ui/albums/updatealbums.h"
 #include "ui/browse/browsetable.h"
-#include "ui/catalog/popupmenu.h"
+#include "ui/browse/popupmenu.h"
 #include "ui/listformat/headerordering.h"
 #include "ui/listformat/listcustomizer.h"
 #include "ui/procedures.h"
@@ -43,6 +43,11 @@ const QString &singleArtist()
 const QString &compilation()
 {
     static const QString name = QStringLiteral("AddCompilation");
+    return name;
+}
+const QString &albumLabel()
+{
+    static const QString name = QStringLiteral("CreateAlbumLabel");
     return name;
 }
 
@@ -206,6 +211,14 @@ void BrowseAlbum::startRun(const QString &name)
     forceRefresh();
 }
 
+void BrowseAlbum::createLabel()
+{
+    // The wizard takes its texts from the highlighted album as stored, or from none.
+    if (!browse().rereadSelected() && table()->rowCount() == 0)
+        ALB.clear();
+    startRun(albumLabel());
+}
+
 void BrowseAlbum::copyAlbum()
 {
     if (browse().isEmpty())
@@ -222,17 +235,16 @@ QString BrowseAlbum::albumPopupText() const
     auto item = [](const QPushButton *b, bool enabled) {
         return (enabled ? QString() : QStringLiteral("~")) + b->text();
     };
-    QStringList items{
-        item(button(BrowseButton::Insert), true),
-        item(button(BrowseButton::Change), !empty),
-        item(button(BrowseButton::Delete), !empty),
-        QStringLiteral("-"),
-        item(extraButton(CopyButton), !empty),
-        item(extraButton(SingleArtistButton), hasProcedure(singleArtist())),
-        item(extraButton(CompilationButton), hasProcedure(compilation())),
-        item(extraButton(PrintButton), extraButton(PrintButton)->isEnabled()),
-        (hasProcedure(QStringLiteral("LabelWizard")) ? QString() : QStringLiteral("~")) +
-            QStringLiteral("Create Label...")};
+    QStringList items{item(button(BrowseButton::Insert), true),
+                      item(button(BrowseButton::Change), !empty),
+                      item(button(BrowseButton::Delete), !empty),
+                      QStringLiteral("-"),
+                      item(extraButton(CopyButton), !empty),
+                      item(extraButton(SingleArtistButton), hasProcedure(singleArtist())),
+                      item(extraButton(CompilationButton), hasProcedure(compilation())),
+                      item(extraButton(PrintButton), extraButton(PrintButton)->isEnabled()),
+                      (hasProcedure(albumLabel()) ? QString() : QStringLiteral("~")) +
+                          QStringLiteral("Create Label...")};
     return items.join(u'|');
 }
 
@@ -270,7 +282,7 @@ void BrowseAlbum::chooseAlbumPopupItem(int item)
             startRun(QStringLiteral("PrintOneAlbum"));
             return;
         case 8:
-            startRun(QStringLiteral("LabelWizard"));
+            createLabel();
             return;
         }
     }

@@ -41,6 +41,8 @@ public:
     void chooseAlbumPopupItem(int item);
     /// "Cop&y": a new album starting from the highlighted one.
     void copyAlbum();
+    /// "Create Label...": the label wizard with its texts from the highlighted album.
+    void createLabel();
     ListCustomizer *customizer() const { return m_customizer; }
     /// Ordering the list by a click on a column header.
     HeaderOrdering *headerOrdering() const { return m_headerOrdering; }

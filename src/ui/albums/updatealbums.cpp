@@ -17,10 +17,12 @@
 #include "services/messageservice.h"
 #include "ui/albums/albumsonglist.h"
 #include "ui/albums/updatesongsforalbum.h"
+#include "ui/browserservice.h"
 #include "ui/catalog/selectfilenumber.h"
 #include "ui/layout/dialogunits.h"
 #include "ui/layout/windowplacement.h"
 #include "ui/procedures.h"
+#include "wizard/readcdinformation.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -103,7 +105,7 @@ int deleteWithSongs()
         }
         if (rc == RIDone)
             return RequestCompleted;
-        if (StandardWarning(18) != 2) // Yes
+        if (StandardWarning(StandardMessage::RetryDelete) != MessageRequest::Yes)
             return RequestCancelled;
     }
 }
@@ -305,6 +307,17 @@ void UpdateAlbums::buildWindow()
     auto *serialLabel = new QLabel(QStringLiteral("CD Serial #:"), cd);
     serialLabel->setBuddy(serial);
     cdForm->addRow(serialLabel, serialRow);
+    // The disc ID of the last read, shown and never stored: the album has no field for it.
+    m_discIdCaption = new QLabel(QStringLiteral("MusicBrainz disc ID:"), cd);
+    m_discId = new QLabel(cd);
+    m_discId->setTextFormat(Qt::RichText);
+    m_discId->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    m_discId->setOpenExternalLinks(false);
+    connect(m_discId, &QLabel::linkActivated, this, &UpdateAlbums::openDiscPage);
+    // Each on a row of its own: the ID is 28 characters that cannot wrap.
+    cdForm->addRow(m_discIdCaption);
+    cdForm->addRow(m_discId);
+    showDiscId({}, {});
     leftColumn->addWidget(cd);
     m_songButtons.push_back(load);
     m_songButtons.push_back(read);
@@ -837,9 +850,11 @@ void UpdateAlbums::readCd(bool identifierOnly)
     ALB.setValues(m_session.values());
     ALB.CDIdentifier = before;
     GLO.ActionResponse = 0;
+    showDiscId({}, {});
     procedure(name)();
     if (GLO.ActionResponse != RequestCompleted)
         return;
+    showDiscId(lastCdReading().musicBrainzId, lastCdReading().musicBrainzUrl);
     if (identifierOnly) {
         const QString after = clipped(ALB.CDIdentifier);
         m_session.setValue(albumField(QStringLiteral("ALB:CDIdentifier")), after);
@@ -853,6 +868,27 @@ void UpdateAlbums::readCd(bool identifierOnly)
             MessageRequest::Information);
         reloadSongs();
     }
+}
+
+void UpdateAlbums::showDiscId(const QString &id, const QString &url)
+{
+    m_discUrl = url;
+    m_discId->setText(
+        id.isEmpty()
+            ? QString()
+            : QStringLiteral("<a href=\"%1\">%2</a>").arg(url.toHtmlEscaped(), id.toHtmlEscaped()));
+    m_discId->setToolTip(url);
+    m_discIdCaption->setVisible(!id.isEmpty());
+    m_discId->setVisible(!id.isEmpty());
+}
+
+void UpdateAlbums::openDiscPage()
+{
+    if (m_discUrl.isEmpty() || BrowserService::instance().openUrl(QUrl(m_discUrl)))
+        return;
+    say(QStringLiteral("MusicBrainz"),
+        QStringLiteral("No web browser could be started to show %1.").arg(m_discUrl),
+        MessageRequest::Warning);
 }
 
 } // namespace melodex

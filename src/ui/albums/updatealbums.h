@@ -79,6 +79,11 @@ public:
     /// "Edit All Son&gs" (0 to 5); the CD buttons "Load Song Information from CD Player" and
     /// "Read" (6, 7).
     QPushButton *songButton(int index) const { return m_songButtons[size_t(index)]; }
+    /// The MusicBrainz disc ID of the last disc the CD buttons read, a link to its page;
+    /// hidden when no disc was read.
+    QLabel *discIdLabel() const { return m_discId; }
+    /// The address that link opens (empty when none is shown).
+    QString discPage() const { return m_discUrl; }
 
     /// The record as the ditto key recalls it: the last album any album form saved.
     static std::vector<QVariant> dittoRecord();
@@ -100,6 +105,8 @@ public Q_SLOTS:
     /// Ctrl+' on the focused field.
     void dittoFocused();
     void readCd(bool identifierOnly);
+    /// Opens the shown disc ID's MusicBrainz page in the browser.
+    void openDiscPage();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -124,6 +131,7 @@ private:
     void runSongForm(int request, qint32 songId, FormDone next = {});
     void editSongsFrom(std::shared_ptr<const std::vector<qint32>> songs, size_t next);
     void say(const QString &caption, const QString &text, int icon);
+    void showDiscId(const QString &id, const QString &url);
 
     FormSession m_session;
     QTabWidget *m_pages = nullptr;
@@ -137,6 +145,9 @@ private:
     QPushButton *m_ok = nullptr;
     QPushButton *m_cancel = nullptr;
     std::vector<QPushButton *> m_songButtons;
+    QLabel *m_discIdCaption = nullptr;
+    QLabel *m_discId = nullptr;
+    QString m_discUrl;
     QPointer<QSoundEffect> m_sound;
     QMetaObject::Connection m_focusWatch;
     bool m_acceptingAll = false;

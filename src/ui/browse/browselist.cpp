@@ -7,6 +7,7 @@
 #include "platform/picture/format.h"
 #include "platform/picture/picture.h"
 #include "ui/browse/browsetable.h"
+#include "ui/browse/popupmenu.h"
 #include "ui/layout/dialogunits.h"
 #include "ui/layout/windowplacement.h"
 #include "ui/opentiming.h"
@@ -680,24 +681,8 @@ void BrowseList::showPopup(const QPoint &globalPos)
 {
     if (m_popup)
         m_popup->close();
-    auto *menu = new QMenu(this);
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    int number = 0;
-    for (const QString &item : popupText().split(u'|')) {
-        if (item == QStringLiteral("-")) {
-            menu->addSeparator();
-            continue;
-        }
-        const bool grey = item.startsWith(u'~');
-        QAction *action = menu->addAction(grey ? item.mid(1) : item);
-        action->setEnabled(!grey);
-        const int chosen = ++number;
-        connect(action, &QAction::triggered, this, [this, chosen] {
-            QTimer::singleShot(0, this, [this, chosen] { choosePopupItem(chosen); });
-        });
-    }
-    m_popup = menu;
-    menu->popup(globalPos);
+    m_popup =
+        showPopupMenu(this, globalPos, popupText(), [this](int item) { choosePopupItem(item); });
 }
 
 } // namespace melodex

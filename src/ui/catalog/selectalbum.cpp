@@ -4,7 +4,7 @@
 #include "app/globals.h"
 #include "browse/spreadkeyvalues.h"
 #include "data/records.h"
-#include "ui/catalog/popupmenu.h"
+#include "ui/browse/popupmenu.h"
 
 namespace melodex {
 

@@ -5,8 +5,8 @@
 #include "browse/spreadkeyvalues.h"
 #include "catalog/songentry.h"
 #include "data/records.h"
+#include "ui/browse/popupmenu.h"
 #include "ui/catalog/browsecategories.h"
-#include "ui/catalog/popupmenu.h"
 
 #include <QPushButton>
 #include <QTabBar>

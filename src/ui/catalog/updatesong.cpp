@@ -74,7 +74,7 @@ bool rangeCheck(FormSession &s, const char *field, bool (*inRange)(qint64), cons
 {
     if (inRange(s.value(QLatin1String(field)).toLongLong()))
         return true;
-    StandardWarning(10, QLatin1String(field), QLatin1String(range));
+    StandardWarning(StandardMessage::RangeError, QLatin1String(field), QLatin1String(range));
     return false;
 }
 
@@ -145,7 +145,8 @@ FormSession::Settings UpdateSong::sessionSettings()
             rc = Media.get(MediaRecord::KeyMedia);
         }
         if (rc != 0) {
-            StandardWarning(11, QStringLiteral("MUS:Media"), QStringLiteral("Media"));
+            StandardWarning(StandardMessage::FieldContentsError, QStringLiteral("MUS:Media"),
+                            QStringLiteral("Media"));
             return false;
         }
         return true;

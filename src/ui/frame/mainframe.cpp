@@ -115,7 +115,7 @@ void MainFrame::openFiles()
     m_media = std::make_unique<store::FileUse>(Media);
     m_songlore = std::make_unique<store::FileUse>(Songlore);
     if (m_media->ok() && seedMediaFormats() != 0)
-        StandardWarning(14);
+        StandardWarning(StandardMessage::RecordInsertError);
 }
 
 void MainFrame::startUpgradeFiles()

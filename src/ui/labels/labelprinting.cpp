@@ -1,19 +1,39 @@
 // LabelPrinting: the four procedures that print or preview a label.
 #include "ui/labels/labelprinting.h"
 
-#include "labels/labelpainter.h"
 #include "labels/labelprint.h"
+#include "platform/print/pagelist.h"
 #include "services/messageservice.h"
-#include "ui/labels/labelpreview.h"
-
-#include <QPageSize>
-#include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
+#include "ui/frame/printersetup.h"
+#include "ui/reports/printerdestination.h"
+#include "ui/reports/reportpreview.h"
 
 #include <memory>
 
 namespace melodex {
+
+namespace {
+
+void cannotPrint(const QString &why)
+{
+    MessageService::instance().show(
+        MessageRequest{QStringLiteral("Print"),
+                       QStringLiteral("The label could not be printed.") +
+                           (why.isEmpty() ? QString() : u' ' + why),
+                       MessageRequest::Error, MessageRequest::Ok, MessageRequest::Ok});
+}
+
+bool printPages(const print::PageList &pages, int copies)
+{
+    PrinterDestination printer(PrinterSetup::printer());
+    QString error;
+    if (LabelPrint::printPages(pages, printer, copies > 0 ? copies : printer.copies(), &error))
+        return true;
+    cannotPrint(error);
+    return false;
+}
+
+} // namespace
 
 void LabelPrinting::printLabel(QWidget *parent, const LabelsRecord &label)
 {
@@ -40,9 +60,9 @@ void LabelPrinting::ask(QWidget *parent, const LabelsRecord &label)
         MessageRequest::Question, MessageRequest::Yes | MessageRequest::No | MessageRequest::Cancel,
         MessageRequest::Yes});
     if (answer == MessageRequest::Yes)
-        preview(parent, label);
+        preview(parent, label, 0);
     else if (answer == MessageRequest::No)
-        printToPrinter(parent, label);
+        printToPrinter(label);
 }
 
 void LabelPrinting::previewCurrentLabel(QWidget *parent, LabelsRecord &label)
@@ -54,49 +74,48 @@ void LabelPrinting::previewCurrentLabel(QWidget *parent, LabelsRecord &label)
     LabelPrint::placePicture(label);
     LabelsRecord cd = label;
     cd.LabelType = QStringLiteral("CD");
-    preview(parent, cd);
+    // One copy of a label being edited, whatever the printer is set to.
+    preview(parent, cd, 1);
 }
 
 void LabelPrinting::previewCassetteLabel(QWidget *parent, const LabelsRecord &label)
 {
     LabelsRecord cassette = label;
     cassette.LabelType = QStringLiteral("Cassette");
-    preview(parent, cassette);
+    preview(parent, cassette, 0);
 }
 
-void LabelPrinting::preview(QWidget *parent, const LabelsRecord &label)
+void LabelPrinting::preview(QWidget *parent, const LabelsRecord &label, int copies)
 {
-    auto *window = new LabelPreview(label, parent);
+    // The preview shows the list and the printer prints the same list, so both see one page.
+    auto pages = std::make_shared<print::PageList>();
+    QString error;
+    if (!LabelPrint::addPage(*pages, label, LabelPrint::Layout::OwnType, &error)) {
+        cannotPrint(error);
+        return;
+    }
+    auto *window = new ReportPreview(*pages, parent);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(window, &QDialog::accepted, window,
-                     [parent, label] { printToPrinter(parent, label); });
+    const QString description = label.LabelDescription.trimmed();
+    window->setWindowTitle(QStringLiteral("Report Preview - ") +
+                           (description.isEmpty() ? QStringLiteral("Label") : description));
+    // The connection keeps the page list for as long as the window lives.
+    QObject::connect(window, &QDialog::finished, window, [pages, copies](int result) {
+        if (result == QDialog::Accepted)
+            printPages(*pages, copies);
+    });
     window->open();
 }
 
-void LabelPrinting::printToPrinter(QWidget *parent, const LabelsRecord &label)
+bool LabelPrinting::printToPrinter(const LabelsRecord &label, int copies)
 {
-    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
-    printer->setPageSize(QPageSize(QPageSize::A4));
-    printer->setFullPage(true);
-    printer->setCopyCount(1);
-    printer->setDocName(label.LabelDescription.trimmed());
-    auto *dialog = new QPrintDialog(printer.get(), parent);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(dialog, &QDialog::accepted, dialog, [printer, label] {
-        QPainter p;
-        if (!p.begin(printer.get())) {
-            MessageService::instance().show(MessageRequest{
-                QStringLiteral("Print"), QStringLiteral("The label could not be printed."),
-                MessageRequest::Error, MessageRequest::Ok, MessageRequest::Ok});
-            return;
-        }
-        // The page is drawn in points; the printer's resolution maps them to its dots.
-        const double scale = printer->resolution() / 72.0;
-        p.scale(scale, scale);
-        LabelPainter::paint(p, label);
-        p.end();
-    });
-    dialog->open();
+    print::PageList pages;
+    QString error;
+    if (!LabelPrint::addPage(pages, label, LabelPrint::Layout::OwnType, &error)) {
+        cannotPrint(error);
+        return false;
+    }
+    return printPages(pages, copies);
 }
 
 } // namespace melodex

@@ -27,10 +27,15 @@ void registerLabelProcedures()
     registerProcedure(QStringLiteral("PrintCassetteLabel"),
                       [] { LabelPrinting::printCassetteLabel(QApplication::activeWindow(), LAB); });
     UpdateLabels::setPreviewer(&LabelPrinting::previewCurrentLabel);
-    // From the Wizards menu, the labels list and the albums list's "Create Label...".
+    // From the Wizards menu and the labels list.
     registerProcedure(QStringLiteral("LabelWizard"), [] {
         GLO.ThreadInstance = nextThreadInstance();
         LabelWizard::run();
+    });
+    // The albums list's "Create Label...": the wizard over the album in the album buffer.
+    registerProcedure(QStringLiteral("CreateAlbumLabel"), [] {
+        GLO.ThreadInstance = nextThreadInstance();
+        LabelWizard::runForAlbum(ALB);
     });
 }
 

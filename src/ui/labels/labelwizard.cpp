@@ -18,12 +18,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 
 namespace melodex {
 
 namespace {
+
+QPointer<LabelWizard> g_current;
 
 // Pages of the sheet, one per step.
 enum Page { WizardPage, GeneralPage, FrontPage, BackPage, SideAPage, SideBPage };
@@ -87,7 +90,7 @@ LabelWizard::~LabelWizard()
         m_session->close();
 }
 
-void LabelWizard::run(QWidget *parent, std::function<void()> closed)
+LabelWizard *LabelWizard::openNew(QWidget *parent, std::function<void()> closed)
 {
     LAB.clear();
     GLO.ActionRequest = InsertRecord;
@@ -97,8 +100,9 @@ void LabelWizard::run(QWidget *parent, std::function<void()> closed)
         delete wizard;
         if (closed)
             closed();
-        return;
+        return nullptr;
     }
+    g_current = wizard;
     connect(wizard, &QDialog::finished, wizard, [closed = std::move(closed)] {
         if (closed)
             closed();
@@ -107,6 +111,25 @@ void LabelWizard::run(QWidget *parent, std::function<void()> closed)
         wizard->open();
     else
         wizard->show();
+    return wizard;
+}
+
+void LabelWizard::run(QWidget *parent, std::function<void()> closed)
+{
+    openNew(parent, std::move(closed));
+}
+
+void LabelWizard::runForAlbum(const AlbumRecord &album)
+{
+    LabelWizard *wizard = openNew(nullptr, {});
+    // No album highlighted (an empty list): the wizard as from the menu.
+    if (wizard && album.AlbumID != 0)
+        wizard->useAlbum(album);
+}
+
+LabelWizard *LabelWizard::current()
+{
+    return g_current;
 }
 
 bool LabelWizard::start()

@@ -32,6 +32,11 @@ public:
     /// Opens a new wizard modal to `parent` only (nullptr: a window of its own); `closed` runs
     /// when it is done.
     static void run(QWidget *parent = nullptr, std::function<void()> closed = {});
+    /// Opens a new wizard as a window of its own with its texts generated from `album`, as if
+    /// it had been chosen with "&Select Album" (none when its AlbumID is 0).
+    static void runForAlbum(const AlbumRecord &album);
+    /// The wizard opened last (nullptr when it has closed).
+    static LabelWizard *current();
     /// Numbers and adds the new label; false when that failed (the wizard is not shown).
     bool start();
 
@@ -66,6 +71,7 @@ protected:
     void done(int result) override;
 
 private:
+    static LabelWizard *openNew(QWidget *parent, std::function<void()> closed);
     void build();
     void showStep();
     void applyType();

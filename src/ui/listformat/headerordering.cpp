@@ -4,11 +4,10 @@
 #include "services/messageservice.h"
 #include "ui/browse/browselist.h"
 #include "ui/browse/browsetable.h"
+#include "ui/browse/popupmenu.h"
 #include "ui/listformat/listcustomizer.h"
 
 #include <QHeaderView>
-#include <QMenu>
-#include <QTimer>
 
 namespace melodex {
 
@@ -53,17 +52,8 @@ void HeaderOrdering::choosePopupItem(int item)
 
 void HeaderOrdering::showPopup(const QPoint &globalPos)
 {
-    auto *menu = new QMenu(&m_customizer.list());
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    int number = 0;
-    for (const QString &caption : popupText().split(u'|')) {
-        const int item = ++number;
-        // The choice runs once the menu has closed.
-        connect(menu->addAction(caption), &QAction::triggered, this, [this, item] {
-            QTimer::singleShot(0, this, [this, item] { choosePopupItem(item); });
-        });
-    }
-    menu->popup(globalPos);
+    showPopupMenu(&m_customizer.list(), globalPos, popupText(),
+                  [this](int item) { choosePopupItem(item); });
 }
 
 } // namespace melodex

@@ -4,7 +4,7 @@
 #include "app/globals.h"
 #include "data/records.h"
 #include "ui/browse/browsetable.h"
-#include "ui/catalog/popupmenu.h"
+#include "ui/browse/popupmenu.h"
 #include "ui/playlists/generateplaylist.h"
 #include "ui/playlists/updateplaylist.h"
 #include "ui/procedures.h"

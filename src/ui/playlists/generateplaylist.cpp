@@ -8,6 +8,7 @@
 #include "platform/picture/format.h"
 #include "platform/picture/picture.h"
 #include "platform/store/collation.h"
+#include "platform/store/fileuses.h"
 #include "ui/layout/windowplacement.h"
 
 #include <QApplication>
@@ -150,13 +151,10 @@ void GeneratePlaylist::pressOk()
     s.weighting =
         chosen < 0 ? PlaylistGenerator::Weighting::None : PlaylistGenerator::Weighting(chosen);
     {
-        std::vector<std::unique_ptr<store::FileUse>> uses;
-        for (store::KeyedFile *f : {&Songlore, &Categories, &PlaylistMaster, &PlaylistDetails}) {
-            uses.push_back(std::make_unique<store::FileUse>(*f));
-            if (!uses.back()->ok()) {
-                reject();
-                return;
-            }
+        const store::FileUses uses{&Songlore, &Categories, &PlaylistMaster, &PlaylistDetails};
+        if (!uses.ok()) {
+            reject();
+            return;
         }
         WaitCursor wait;
         PlaylistGenerator generator(m_random ? *m_random : *QRandomGenerator::global(),

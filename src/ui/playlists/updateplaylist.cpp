@@ -407,7 +407,8 @@ void UpdatePlaylist::dropSong(const QString &songNumber)
     // Only a song that exists becomes an entry; anything else would stand in the playlist as a
     // blank line.
     if (!ok || !PlaylistEntries::songExists(song)) {
-        StandardWarning(11, QStringLiteral("PLA:ID"), QStringLiteral("Songlore"));
+        StandardWarning(StandardMessage::FieldContentsError, QStringLiteral("PLA:ID"),
+                        QStringLiteral("Songlore"));
         return;
     }
     int rc;

@@ -132,7 +132,8 @@ void UpdatePlaylistDetails::pressOkChecked()
     if ((request == InsertRecord || request == ChangeRecord) &&
         !PlaylistEntries::songExists(session().value(songField).toLongLong())) {
         // An entry plays a song; one that names none would stand in the playlist as a blank.
-        StandardWarning(11, QStringLiteral("PLA:ID"), QStringLiteral("Songlore"));
+        StandardWarning(StandardMessage::FieldContentsError, QStringLiteral("PLA:ID"),
+                        QStringLiteral("Songlore"));
         m_select->setFocus();
         return;
     }

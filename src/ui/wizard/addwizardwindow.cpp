@@ -423,7 +423,8 @@ bool AddWizardWindow::checkHeader()
         return false;
     const QString media = m_media->currentText().trimmed();
     if (m_media->findText(media, Qt::MatchFixedString) < 0) {
-        StandardWarning(11, QStringLiteral("MUS:Media"), QStringLiteral("Media"));
+        StandardWarning(StandardMessage::FieldContentsError, QStringLiteral("MUS:Media"),
+                        QStringLiteral("Media"));
         m_pages->setCurrentIndex(0);
         m_media->setFocus();
         return false;
@@ -491,11 +492,11 @@ void AddWizardWindow::done(int result)
 void AddWizardWindow::run(bool compilation)
 {
     if (GLO.ActionRequest == ChangeRecord) {
-        StandardWarning(20);
+        StandardWarning(StandardMessage::ChangeNotAllowed);
         return;
     }
     if (GLO.ActionRequest == DeleteRecord) {
-        StandardWarning(21);
+        StandardWarning(StandardMessage::DeleteNotAllowed);
         return;
     }
     showInFrame(new AddWizardWindow(compilation));

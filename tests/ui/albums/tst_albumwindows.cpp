@@ -1,11 +1,17 @@
 // The albums list, the album form and its songs, driven offscreen with scripted messages.
+#include "discimage.h"
 #include "guidatafixture.h"
 
+#include "platform/cd/mediacontrol.h"
+#include "platform/cd/musicbrainzdiscid.h"
 #include "ui/albums/albumsonglist.h"
 #include "ui/albums/browsealbum.h"
 #include "ui/albums/updatealbums.h"
 #include "ui/browse/browsetable.h"
+#include "ui/browserservice.h"
 #include "ui/catalog/updatesong.h"
+#include "ui/wizard/wizardprocedures.h"
+#include "wizard/cddevicesetting.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -15,6 +21,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
 
 using namespace melodex;
 
@@ -61,6 +68,45 @@ QStringList column(QTableWidget *t, int c)
     return out;
 }
 
+// Records the pages the program asks to open instead of starting a browser.
+class RecordingBrowser : public BrowserService
+{
+public:
+    bool openUrl(const QUrl &url) override
+    {
+        opened << url;
+        return works;
+    }
+    QList<QUrl> opened;
+    bool works = true;
+};
+
+/// Reads discs from `image` (a cue sheet, or a path where none is).
+void useDisc(const QString &image)
+{
+    setCdDeviceOverride(image);
+    cd::MediaControl::setDefaultSource(image);
+}
+
+QStringList songsOfAlbum(qint32 album)
+{
+    QStringList out;
+    Songlore.set(SongloreRecord::KeyID);
+    while (Songlore.next() == 0)
+        if (MUS.AlbumID == album)
+            out << QStringLiteral("%1:%2").arg(MUS.TrackNumber).arg(MUS.Title.trimmed());
+    return out;
+}
+
+int wizardTracks(qint64 instance)
+{
+    int count = 0;
+    AddWizard.set(AddWizardRecord::KeyInstance);
+    while (AddWizard.next() == 0)
+        count += AW.Instance == instance;
+    return count;
+}
+
 } // namespace
 
 class TestAlbumWindows : public QObject
@@ -102,6 +148,8 @@ private Q_SLOTS:
     }
     void cleanup()
     {
+        BrowserService::setInstance(nullptr);
+        useDisc({});
         m_album.reset();
         data.tearDown();
     }
@@ -510,6 +558,103 @@ private Q_SLOTS:
             QApplication::processEvents();
             form.pressOk();
             QVERIFY(data.messages.requests().isEmpty());
+        });
+    }
+
+    void theCdButtonsReadADiscShowItsMusicBrainzIdAndLinkToItsPage()
+    {
+        registerWizardProcedures();
+        RecordingBrowser browser;
+        BrowserService::setInstance(&browser);
+        QTemporaryDir images;
+        const test::DiscImage disc = test::DiscImage::ofSeconds({200, 185, 240});
+        useDisc(disc.write(images.path()));
+        cd::DiscToc toc;
+        toc.offsets = {150, 150 + 200 * 75, 150 + 385 * 75};
+        toc.dataTrack = {false, false, false};
+        toc.leadout = 150 + 625 * 75;
+        const cd::MusicBrainzDiscId expected = cd::MusicBrainzDiscId::of(toc);
+        QCOMPARE(expected.id.size(), 28);
+
+        addAlbum(1, QStringLiteral("Artist"), QStringLiteral("Read Here"), QStringLiteral("CD"));
+        // After it in every key: another album's song, and the tracks of an album wizard
+        // running as another procedure instance.
+        addAlbum(2, QStringLiteral("Artist"), QStringLiteral("Elsewhere"), QStringLiteral("CD"));
+        addSong(1, QStringLiteral("Not This One"), 2, 1);
+        const store::FileUse scratch(AddWizard);
+        for (const qint64 track : {1, 2}) {
+            AW.clear();
+            AW.Instance = 99;
+            AW.Track = track;
+            AW.Title = QStringLiteral("Wizard Track");
+            QCOMPARE(AddWizard.add(), 0);
+        }
+        GLO.ThreadInstance = 98;
+        readAlbum(1);
+        withForm(ChangeRecord, [&](UpdateAlbums &form) {
+            form.pages()->setCurrentIndex(2);
+            QVERIFY(form.discIdLabel()->isHidden());
+
+            // "Read": the identifier, the disc ID shown, no songs.
+            QTest::mouseClick(form.songButton(7), Qt::LeftButton);
+            QCOMPARE(data.messages.requests().last().text,
+                     QStringLiteral("CD Identification updated."));
+            QVERIFY(form.fieldEdit(UpdateAlbums::CdIdentifier)->text().startsWith(u" 3"));
+            QVERIFY(form.discIdLabel()->isVisible());
+            QVERIFY(form.discIdLabel()->text().contains(u'>' + expected.id + u'<'));
+            QCOMPARE(form.discPage(), expected.url);
+            QVERIFY(songsOfAlbum(1).isEmpty());
+
+            // "Load Song Information from CD Player": the album's songs, the ID again.
+            QTest::mouseClick(form.songButton(6), Qt::LeftButton);
+            QCOMPARE(data.messages.requests().last().text,
+                     QStringLiteral("CD information updated."));
+            QCOMPARE(songsOfAlbum(1), (QStringList{"1:Track 1", "2:Track 2", "3:Track 3"}));
+            QCOMPARE(form.songList()->rowCount(), 3);
+            QVERIFY(form.discIdLabel()->isVisible());
+            const QString shots = qEnvironmentVariable("MELODEX_SCREENSHOT_DIR");
+            if (!shots.isEmpty())
+                form.grab().save(shots + QStringLiteral("/updatealbums-disc-id.png"));
+
+            // The link opens the disc's page, through the browser service.
+            QTest::mouseClick(form.discIdLabel(), Qt::LeftButton, {}, QPoint(4, 6));
+            QCOMPARE(browser.opened, QList<QUrl>{QUrl(expected.url)});
+            browser.works = false;
+            form.openDiscPage();
+            QVERIFY(data.messages.requests().last().text.contains(expected.url));
+
+            // Editing every song stops after the album's last, whatever follows it.
+            const qsizetype before = data.messages.requests().size();
+            QStringList seen;
+            std::function<void(QWidget *)> answer = [&](QWidget *modal) {
+                auto *song = qobject_cast<UpdateSong *>(modal);
+                QVERIFY(song);
+                seen << song->fieldEdit(QStringLiteral("MUS:Title"))->text();
+                song->pressOk();
+                if (seen.size() < 3)
+                    test::GuiDataFixture::answerForm(answer);
+            };
+            form.songButton(5)->click();
+            test::GuiDataFixture::answerForm(answer);
+            QCOMPARE(seen, (QStringList{"Track 1", "Track 2", "Track 3"}));
+            QCOMPARE(data.messages.requests().size(), before + 1);
+            QCOMPARE(data.messages.requests().last().text,
+                     QStringLiteral("End of songs on this album."));
+            form.pressOk();
+        });
+        // The wizard's tracks are untouched and none were made for this form's instance.
+        QCOMPARE(wizardTracks(99), 2);
+        QCOMPARE(wizardTracks(98), 0);
+        readAlbum(1);
+        QVERIFY(ALB.CDIdentifier.startsWith(u" 3"));
+
+        // A read that finds no disc shows nothing.
+        useDisc(images.filePath(QStringLiteral("missing.cue")));
+        withForm(ChangeRecord, [&](UpdateAlbums &form) {
+            form.songButton(7)->click();
+            QCOMPARE(data.messages.requests().last().caption, QStringLiteral("Error"));
+            QVERIFY(form.discIdLabel()->isHidden());
+            QVERIFY(form.discPage().isEmpty());
         });
     }
 };

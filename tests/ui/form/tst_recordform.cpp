@@ -30,7 +30,7 @@ private:
              [](FormSession &f) {
                  if (f.value(QStringLiteral("MUS:ChartNumber")).toLongLong() <= 100)
                      return true;
-                 StandardWarning(10, QStringLiteral("MUS:ChartNumber"),
+                 StandardWarning(StandardMessage::RangeError, QStringLiteral("MUS:ChartNumber"),
                                  QStringLiteral("0 and 100"));
                  return false;
              }},

@@ -1,27 +1,32 @@
 // The labels list, the label form, the favourite fonts picker and both font forms; screenshots
 // of them when MELODEX_SCREENSHOT_DIR names a folder.
 #include "guidatafixture.h"
+#include "pdftext.h"
 #include "scripteddialogservice.h"
 
 #include "labels/labelfont.h"
 #include "ui/browse/browsetable.h"
+#include "ui/frame/printersetup.h"
 #include "ui/labels/browselabels.h"
-#include "ui/labels/labelpreview.h"
+#include "ui/labels/labelprinting.h"
 #include "ui/labels/labelprocedures.h"
 #include "ui/labels/selectfont.h"
 #include "ui/labels/updatefontfreeform.h"
 #include "ui/labels/updatefonts.h"
 #include "ui/labels/updatelabels.h"
+#include "ui/reports/reportpreview.h"
 
+#include <QAction>
 #include <QButtonGroup>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 
 using namespace melodex;
 
@@ -90,6 +95,14 @@ UpdateLabels *openForm(int request, QWidget *parent = nullptr)
     GLO.ActionRequest = request;
     UpdateLabels::run(parent, {});
     return shown<UpdateLabels>();
+}
+
+// Sends the program's printer to a PDF file, so that what it prints can be read back.
+void printToPdf(const QString &path)
+{
+    QPrinter &printer = PrinterSetup::printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
 }
 
 void grab(QWidget *w, const QString &name)
@@ -359,29 +372,49 @@ private Q_SLOTS:
 
     void previewShowsTheUnsavedLabelAndMovesAPictureLeftAtTheFormsPlace()
     {
+        QTemporaryDir out;
+        printToPdf(out.filePath(QStringLiteral("unsaved.pdf")));
+        PrinterSetup::printer().setCopyCount(3);
         LAB.clear();
         UpdateLabels *form = openForm(InsertRecord);
         QVERIFY(form);
         form->typeBox()->setCurrentText(QStringLiteral("CD"));
         form->descriptionEdit()->setText(QStringLiteral("Unsaved"));
+        form->faceText(UpdateLabels::FrontCover)->setPlainText(QStringLiteral("Not Yet Saved"));
         QCOMPARE(form->label().ImagePositionX, 3771);
         QTest::mouseClick(form->previewButton(), Qt::LeftButton);
-        auto *preview = qobject_cast<LabelPreview *>(QApplication::activeModalWidget());
+        auto *preview = qobject_cast<ReportPreview *>(QApplication::activeModalWidget());
         QVERIFY(preview);
         QVERIFY(preview->windowTitle().endsWith(u"Unsaved"));
-        QVERIFY(!preview->page()->pixmap().isNull());
+        QCOMPARE(preview->pageStatus(), QStringLiteral("Page 1 of 1"));
+        QVERIFY(!preview->pageImage(1, QSize(210, 297)).isNull());
         QCOMPARE(form->label().ImagePositionX, 6792);
         QCOMPARE(form->label().ImagePositionY, 8052);
-        preview->reject();
+        // The label being edited prints once, whatever the printer's copies.
+        preview->printAction()->trigger();
+        QTRY_VERIFY(!QApplication::activeModalWidget() ||
+                    QApplication::activeModalWidget() == form);
+        const QString text = test::pdfText(out.filePath(QStringLiteral("unsaved.pdf")));
+        QCOMPARE(text.count(QStringLiteral("Not Yet Saved")), 1);
+        QCOMPARE(PrinterSetup::printer().copyCount(), 3);
+        PrinterSetup::printer().setCopyCount(1);
         QCOMPARE(labels().first().LabelDescription, QString()); // nothing saved
     }
 
-    void printAsksWhetherToPreviewAndPrintsFromThePreview()
+    void printAsksWhetherToPreviewAndPrintsOnThePrinterOfThePrintSetup()
     {
+        QTemporaryDir out;
+        const QString pdf = out.filePath(QStringLiteral("tape.pdf"));
+        printToPdf(pdf);
+        // The paper chosen in File > Print Setup stays for later reports.
+        QPrinter &printer = PrinterSetup::printer();
+        printer.setPageSize(QPageSize(QPageSize::Letter));
+        printer.setPageOrientation(QPageLayout::Landscape);
         LAB.clear();
         LAB.LabelID = 1;
         LAB.LabelDescription = QStringLiteral("Tape");
         LAB.LabelType = QStringLiteral("Cassette");
+        LAB.CassetteContentsA = QStringLiteral("1. First Song On The Tape");
         QCOMPARE(Labels.add(), 0);
         BrowseLabels list;
         list.show();
@@ -391,14 +424,49 @@ private Q_SLOTS:
         QCOMPARE(data.messages.requests().last().text,
                  QStringLiteral("Do you wish to PREVIEW this Report?"));
         QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(!QFile::exists(pdf));
+
         data.messages.answer(MessageRequest::Yes);
         list.pressPrint();
-        auto *preview = qobject_cast<LabelPreview *>(QApplication::activeModalWidget());
+        auto *preview = qobject_cast<ReportPreview *>(QApplication::activeModalWidget());
         QVERIFY(preview);
-        preview->accept();
-        auto *printDialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
-        QVERIFY(printDialog);
-        printDialog->reject();
+        QVERIFY(preview->windowTitle().endsWith(u"Tape"));
+        preview->exitAction()->trigger();
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        QVERIFY(!QFile::exists(pdf));
+
+        data.messages.answer(MessageRequest::Yes);
+        list.pressPrint();
+        preview = qobject_cast<ReportPreview *>(QApplication::activeModalWidget());
+        QVERIFY(preview);
+        preview->printAction()->trigger();
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        QVERIFY(test::pdfText(pdf).contains(QStringLiteral("First Song On The Tape")));
+        QCOMPARE(printer.pageLayout().pageSize().id(), QPageSize::Letter);
+        QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Landscape);
+
+        // "No" prints the printer's copies without a preview.
+        QFile::remove(pdf);
+        printer.setCopyCount(2);
+        data.messages.answer(MessageRequest::No);
+        list.pressPrint();
+        QVERIFY(!QApplication::activeModalWidget());
+        const QString twice = test::pdfText(pdf);
+        QCOMPARE(twice.count(QStringLiteral("First Song On The Tape")), 2);
+        QCOMPARE(printer.copyCount(), 2);
+        printer.setCopyCount(1);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageOrientation(QPageLayout::Portrait);
+    }
+
+    void aPrinterThatCannotBeWrittenIsReported()
+    {
+        printToPdf(QStringLiteral("/nonexistent-folder/label.pdf"));
+        LAB.clear();
+        LAB.LabelDescription = QStringLiteral("Nowhere");
+        QVERIFY(!LabelPrinting::printToPrinter(LAB, 1));
+        QVERIFY(
+            data.messages.requests().last().text.startsWith(u"The label could not be printed."));
     }
 
     void screenshots()
@@ -473,15 +541,19 @@ private Q_SLOTS:
         for (const int labelId : {1, 2}) {
             LAB.LabelID = labelId;
             QCOMPARE(Labels.get(LabelsRecord::KeyLabelID), 0);
-            auto *preview = new LabelPreview(LAB);
-            preview->setAttribute(Qt::WA_DeleteOnClose);
-            preview->resize(760, 1000);
-            preview->setZoom(1.0);
-            preview->show();
+            data.messages.answer(MessageRequest::Yes);
+            LabelPrinting::printLabel(nullptr, LAB);
+            auto *preview = qobject_cast<ReportPreview *>(QApplication::activeModalWidget());
+            QVERIFY(preview);
+            preview->resize(900, 1000);
+            const QString name =
+                labelId == 1 ? QStringLiteral("preview-cd") : QStringLiteral("preview-cassette");
             QApplication::processEvents();
-            grab(preview,
-                 labelId == 1 ? QStringLiteral("preview-cd") : QStringLiteral("preview-cassette"));
-            preview->close();
+            grab(preview, name);
+            preview->setZoom(ReportPreview::Zoom::PageWidth);
+            QApplication::processEvents();
+            grab(preview, name + QStringLiteral("-width"));
+            preview->exitAction()->trigger();
         }
     }
 };

@@ -2,6 +2,7 @@
 // number, Finish and Cancel; screenshots of every step when MELODEX_SCREENSHOT_DIR is set.
 #include "guidatafixture.h"
 
+#include "ui/albums/browsealbum.h"
 #include "ui/browse/browsetable.h"
 #include "ui/catalog/selectalbum.h"
 #include "ui/catalog/selectfilenumber.h"
@@ -36,11 +37,11 @@ QList<int> walk(LabelWizard &w)
     return steps;
 }
 
-void addAlbumWithSongs(qint32 id, int songs)
+void addAlbumWithSongs(qint32 id, int songs, const QString &album = QStringLiteral("Time Out"))
 {
     ALB.clear();
     ALB.AlbumID = id;
-    ALB.Album = QStringLiteral("Time Out");
+    ALB.Album = album;
     ALB.Artist = QStringLiteral("Dave Brubeck");
     ALB.AssociatedImage = QStringLiteral("timeout.png");
     QCOMPARE(Album.add(), 0);
@@ -215,6 +216,69 @@ private Q_SLOTS:
         // Not modal: the lists of the program stay usable while it is open.
         QVERIFY(!QApplication::activeModalWidget());
         QCOMPARE(labels().size(), 1);
+        wizard->pressCancel();
+        QCOMPARE(labels().size(), 0);
+    }
+
+    void createLabelInTheAlbumsListStartsTheWizardOnTheHighlightedAlbum()
+    {
+        registerLabelProcedures();
+        addAlbumWithSongs(7, 2);
+        addAlbumWithSongs(8, 3, QStringLiteral("Time In"));
+        ALB.AssociatedImage = QStringLiteral("further.png");
+        QCOMPARE(Album.put(), 0);
+        BrowseAlbum list;
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        QTRY_COMPARE(list.table()->rowCount(), 2);
+        QVERIFY(list.albumPopupText().endsWith(u"|Create Label..."));
+        const int second = list.table()->rowViewportPosition(1) + list.table()->rowHeight(1) / 2;
+        QTest::mouseClick(list.table()->viewport(), Qt::LeftButton, {}, QPoint(20, second));
+        QTRY_COMPARE(list.browse().selected(), 2);
+        // Whatever another window left in the album buffer, the highlighted album counts.
+        ALB.clear();
+        ALB.AlbumID = 7;
+        ALB.Album = QStringLiteral("Left Over");
+        list.chooseAlbumPopupItem(8);
+
+        LabelWizard *wizard = LabelWizard::current();
+        QVERIFY(wizard && wizard->isVisible());
+        QVERIFY(!QApplication::activeModalWidget()); // a window of its own
+        QCOMPARE(wizard->step(), 1);
+        QCOMPARE(data.captions(), QStringList{QStringLiteral("Processing Complete")});
+        LabelsRecord l = wizard->label();
+        QCOMPARE(l.AlbumID, 8);
+        QCOMPARE(l.LabelDescription, QStringLiteral("Time In - Dave Brubeck"));
+        QCOMPARE(l.CassetteTitle, QStringLiteral("Time In\r\nDave Brubeck"));
+        QCOMPARE(l.ImageName, QStringLiteral("further.png"));
+        QCOMPARE(l.CassetteContentsA.split(QStringLiteral("\r\n")).size(), 3);
+        QVERIFY(l.CassetteContentsA.startsWith(u"  1. Take 1"));
+        // The user still picks the type; the texts follow into the saved label.
+        wizard->typeBox()->setCurrentText(QStringLiteral("CD"));
+        walk(*wizard);
+        wizard->pressFinish();
+        const QList<LabelsRecord> saved = labels();
+        QCOMPARE(saved.size(), 1);
+        QCOMPARE(saved.first().LabelType, QStringLiteral("CD"));
+        QCOMPARE(saved.first().CDSpine, QStringLiteral("Time In - Dave Brubeck"));
+        QCOMPARE(saved.first().CDCoverText, l.CDCoverText);
+    }
+
+    void createLabelInAnEmptyAlbumsListStartsAnEmptyWizard()
+    {
+        registerLabelProcedures();
+        ALB.clear();
+        ALB.AlbumID = 9;
+        ALB.Album = QStringLiteral("Left Over");
+        BrowseAlbum list;
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        list.chooseAlbumPopupItem(8);
+        LabelWizard *wizard = LabelWizard::current();
+        QVERIFY(wizard && wizard->isVisible());
+        QVERIFY(data.captions().isEmpty());
+        QCOMPARE(wizard->label().AlbumID, 0);
+        QCOMPARE(wizard->label().LabelDescription, QString());
         wizard->pressCancel();
         QCOMPARE(labels().size(), 0);
     }

@@ -281,6 +281,48 @@ private Q_SLOTS:
         QCOMPARE(ALB.CategoryID, 2);
         delete w;
     }
+
+    void editingAllTracksReadFromADiscStopsWhereAnotherInstancesTracksBegin()
+    {
+        test::DiscImage disc = test::DiscImage::ofSeconds({200, 185});
+        const QString cue = disc.write(images.path());
+        setCdDeviceOverride(cue);
+        cd::MediaControl::setDefaultSource(cue);
+        {
+            // A wizard running as instance 12 has its tracks right after this one's.
+            const store::FileUse use(AddWizard);
+            for (qint64 t : {1, 2}) {
+                AW.clear();
+                AW.Instance = 12;
+                AW.Track = t;
+                AW.Title = QStringLiteral("Theirs %1").arg(t);
+                QCOMPARE(AddWizard.add(), 0);
+            }
+        }
+        auto *w = new AddWizardWindow(false);
+        w->show();
+        w->pages()->setCurrentIndex(1);
+        w->button(QStringLiteral("&Read Compact Disc Information"))->click();
+        QCOMPARE(titles(11), (QStringList{"1:Track 1", "2:Track 2"}));
+        QStringList seen;
+        std::function<void(QWidget *)> answer = [&](QWidget *modal) {
+            auto *editor = qobject_cast<UpdateAddWizard *>(modal);
+            QVERIFY(editor);
+            seen << editor->titleEdit()->text();
+            editor->pressOk();
+            if (seen.size() < 2)
+                test::GuiDataFixture::answerForm(answer);
+        };
+        w->button(QStringLiteral("Edit All Son&gs"))->click();
+        test::GuiDataFixture::answerForm(answer);
+        QCOMPARE(seen, (QStringList{"Track 1", "Track 2"}));
+        QCOMPARE(data.messages.requests().back().text,
+                 QStringLiteral("End of songs on this album."));
+        QCOMPARE(titles(12), (QStringList{"1:Theirs 1", "2:Theirs 2"}));
+        const QPointer<AddWizardWindow> alive(w);
+        w->pressCancel();
+        delete alive.data();
+    }
 };
 
 QTEST_MAIN(TestWizardWindows)

@@ -1,5 +1,5 @@
-// The right-click menus of the song lists.
-#include "ui/catalog/popupmenu.h"
+// The right-click menus of the lists.
+#include "ui/browse/popupmenu.h"
 
 #include "ui/browse/browselist.h"
 #include "ui/browse/browsetable.h"
@@ -10,8 +10,8 @@
 
 namespace melodex {
 
-void showPopupMenu(QWidget *parent, const QPoint &globalPos, const QString &text,
-                   std::function<void(int)> choose)
+QMenu *showPopupMenu(QWidget *parent, const QPoint &globalPos, const QString &text,
+                     std::function<void(int)> choose)
 {
     auto *menu = new QMenu(parent);
     menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -30,6 +30,7 @@ void showPopupMenu(QWidget *parent, const QPoint &globalPos, const QString &text
         });
     }
     menu->popup(globalPos);
+    return menu;
 }
 
 QString selectOnlyPopupText(BrowseList &list)

@@ -1,4 +1,4 @@
-// The right-click menus of the song lists, built from a menu text.
+// The right-click menus of the lists, built from a menu text.
 #pragma once
 
 #include <QPoint>
@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class QMenu;
 class QWidget;
 
 namespace melodex {
@@ -14,9 +15,9 @@ class BrowseList;
 
 /// Opens a menu over `parent` at `globalPos` from `text` (items separated by "|", "-" a
 /// separator, "~" a greyed item); choosing item n (1-based, separators not counted) calls
-/// `choose(n)` once the menu has closed.
-void showPopupMenu(QWidget *parent, const QPoint &globalPos, const QString &text,
-                   std::function<void(int)> choose);
+/// `choose(n)` once the menu has closed. The menu deletes itself when it closes.
+QMenu *showPopupMenu(QWidget *parent, const QPoint &globalPos, const QString &text,
+                     std::function<void(int)> choose);
 
 /// The menu text of a select-only list: "&Select", greyed unless it selects with rows shown.
 QString selectOnlyPopupText(BrowseList &list);
