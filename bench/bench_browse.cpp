@@ -1,6 +1,7 @@
 // The page logic of the songs and albums lists over generated catalogues: opening, paging, a
-// locator keystroke, a thumb drag and a tab switch, each timed as the store work of one
-// operation; and reading the songs of one album as the album form does.
+// locator keystroke, a thumb drag, a tab switch and ordering the albums by a column header, each
+// timed as the store work of one operation; and reading the songs of one album as the album form
+// does.
 #include "songgenerator.h"
 
 #include "albums/albumsongs.h"
@@ -10,7 +11,9 @@
 #include "platform/store/store.h"
 
 #include <benchmark/benchmark.h>
+#include <sqlite3.h>
 
+#include <chrono>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -237,6 +240,7 @@ struct Albums
             ALB.Media = MUS.Media;
             ALB.FileNumber = MUS.FileNumber;
             ALB.ReleaseDate = MUS.ReleaseDate;
+            ALB.PurPrice = n * 7919 % 4000 + 99;
             if (Album.add() != 0)
                 std::abort();
         }
@@ -324,6 +328,90 @@ void BM_AlbumsTabSwitch(benchmark::State &state)
     finish(state, *b, before);
 }
 
+int albumField(const char *name)
+{
+    return AlbumRecord::fileLayout().fieldIndex(QString::fromLatin1(name));
+}
+
+// A click on the "Artist" header: the artist is the first part of a key, so the list reads that
+// key, ascending and descending by turns.
+void BM_AlbumsOrderKeyedColumn(benchmark::State &state)
+{
+    g_albums.open(state.range(0));
+    auto b = openAlbums();
+    b->typeCharacter(u'K');
+    b->newSelection();
+    const long before = bench::rssKiB();
+    for (auto _ : state) {
+        b->orderByColumn(albumField("Artist"));
+        b->newSelection();
+    }
+    finish(state, *b, before);
+}
+
+// The first click on a header no key covers ("Media", "Pur Price"): the values are sorted once
+// into a temporary index. scanFloorMs is one plain read of the same column by SQLite.
+void BM_AlbumsOrderUnkeyedColumn(benchmark::State &state)
+{
+    g_albums.open(state.range(0));
+    const int field = int(state.range(1));
+    auto b = openAlbums();
+    b->typeCharacter(u'K');
+    b->newSelection();
+    const auto start = std::chrono::steady_clock::now();
+    sqlite3_stmt *st = Album.statement(QStringLiteral("SELECT sum(length(%1)) FROM %2")
+                                           .arg(Album.columnName(field), Album.tableName()));
+    while (sqlite3_step(st) == SQLITE_ROW) {
+    }
+    sqlite3_reset(st);
+    state.counters["scanFloorMs"] =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    const long before = bench::rssKiB();
+    for (auto _ : state) {
+        state.PauseTiming();
+        b->clearColumnOrder();
+        state.ResumeTiming();
+        b->orderByColumn(field);
+        b->newSelection();
+    }
+    finish(state, *b, before);
+}
+
+// Later clicks on that header reverse the order over the index already sorted.
+void BM_AlbumsReverseUnkeyedColumn(benchmark::State &state)
+{
+    g_albums.open(state.range(0));
+    auto b = openAlbums();
+    b->typeCharacter(u'K');
+    b->newSelection();
+    b->orderByColumn(albumField("Media"));
+    const long before = bench::rssKiB();
+    for (auto _ : state) {
+        b->orderByColumn(albumField("Media"));
+        b->newSelection();
+    }
+    finish(state, *b, before);
+}
+
+// Paging through the albums ordered by a column no key covers, from the middle of the order;
+// with few distinct media values, the pages run through long runs of equal values.
+void BM_AlbumsPagingUnkeyedColumn(benchmark::State &state)
+{
+    g_albums.open(state.range(0));
+    auto b = openAlbums();
+    b->typeCharacter(u'K');
+    b->newSelection();
+    b->orderByColumn(int(state.range(1)));
+    b->newSelection();
+    const long before = bench::rssKiB();
+    qint64 i = 0;
+    for (auto _ : state) {
+        b->scroll(i++ % 80 < 40 ? PagedBrowse::Scroll::PageDown : PagedBrowse::Scroll::PageUp);
+        b->newSelection();
+    }
+    finish(state, *b, before);
+}
+
 // The album form's songs list: the songs of one album through MUS:KeyAlbumID.
 void BM_AlbumSongs(benchmark::State &state)
 {
@@ -343,6 +431,17 @@ BENCHMARK(BM_AlbumsOpen)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AlbumsPaging)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AlbumsLocator)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AlbumsTabSwitch)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AlbumsOrderKeyedColumn)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+// Fields 3 and 14: "Media" and "Pur Price".
+BENCHMARK(BM_AlbumsOrderUnkeyedColumn)
+    ->Args({1000000, 3})
+    ->Args({1000000, 14})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AlbumsReverseUnkeyedColumn)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AlbumsPagingUnkeyedColumn)
+    ->Args({1000000, 3})
+    ->Args({1000000, 14})
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AlbumSongs)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ContainsSearch)
     ->Args({100000, 10})

@@ -69,7 +69,11 @@ long rssKiB()
 
 QString catalogueDirectory(qint64 count)
 {
-    const QString dir = QStringLiteral("/tmp/melodex-bench-%1").arg(count);
+    // Runs that must not share a catalogue with others (they add files to it) name a place.
+    const QString base = qEnvironmentVariableIsEmpty("MELODEX_BENCH_DIR")
+                             ? QStringLiteral("/tmp")
+                             : qEnvironmentVariable("MELODEX_BENCH_DIR");
+    const QString dir = QStringLiteral("%1/melodex-bench-%2").arg(base).arg(count);
     if (QFile::exists(dir + QStringLiteral("/sgldata.db")))
         return dir;
     QDir().mkpath(dir);

@@ -12,7 +12,8 @@ void makeSong(qint64 n);
 /// The process's resident memory in KiB, to show that memory stays flat.
 long rssKiB();
 
-/// A data directory holding `count` generated songs, made once and kept under /tmp.
+/// A data directory holding `count` generated songs, made once and kept under /tmp (or under
+/// $MELODEX_BENCH_DIR).
 QString catalogueDirectory(qint64 count);
 
 } // namespace melodex::bench

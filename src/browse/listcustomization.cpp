@@ -2,10 +2,13 @@
 #include "browse/listcustomization.h"
 
 #include "platform/profile/profile.h"
+#include "platform/store/cliptext.h"
 
 #include <algorithm>
 
 namespace melodex {
+
+using store::clipped;
 
 namespace {
 constexpr int MaxFormat = 1024;
@@ -23,6 +26,34 @@ ListCustomization::ListCustomization(std::vector<ListCatalogueEntry> catalogue,
 const ListCatalogueEntry &ListCustomization::entry(int number) const
 {
     return m_catalogue.at(size_t(number - 1));
+}
+
+QString ListCustomization::orderField(int index) const
+{
+    if (index < 0 || size_t(index) >= m_displayed.size())
+        return {};
+    const int number = m_displayed[size_t(index)].number;
+    if (number < 1 || size_t(number) > m_catalogue.size() || !entry(number).orderable)
+        return {};
+    return entry(number).field;
+}
+
+const QString &ListCustomization::notOrderableCaption()
+{
+    static const QString caption = QStringLiteral("List Format - Re-Order Option");
+    return caption;
+}
+
+QString ListCustomization::notOrderableText(int index) const
+{
+    if (index < 0 || size_t(index) >= m_displayed.size())
+        return {};
+    const ListColumn &column = m_displayed[size_t(index)];
+    const QString field = column.number >= 1 && size_t(column.number) <= m_catalogue.size()
+                              ? entry(column.number).field
+                              : QString();
+    return QStringLiteral("Data cannot be ordered on column: ") + clipped(column.header) + u'(' +
+           clipped(field) + u')';
 }
 
 bool ListCustomization::isDisplayed(int number) const

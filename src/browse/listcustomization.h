@@ -74,6 +74,13 @@ public:
     /// text is not a format string.
     bool setFormat(const QString &format);
 
+    /// The field that a click on the header of displayed column `index` orders the list by:
+    /// its catalogue entry's field when the entry is orderable, else empty.
+    QString orderField(int index) const;
+    /// Caption and text of the message that displayed column `index` cannot be ordered.
+    static const QString &notOrderableCaption();
+    QString notOrderableText(int index) const;
+
     /// Moves displayed column `index` one place; false (nothing moves) at either end.
     bool moveEarlier(int index);
     bool moveLater(int index);

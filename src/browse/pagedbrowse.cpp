@@ -8,6 +8,7 @@
 #include "browse/waitcursor.h"
 #include "data/standardwarning.h"
 #include "platform/store/collation.h"
+#include "platform/store/columnindex.h"
 #include "platform/store/errors.h"
 
 #include <algorithm>
@@ -78,6 +79,7 @@ bool PagedBrowse::open()
 int PagedBrowse::close()
 {
     makeView();
+    dropColumnOrder();
     m_page.clear();
     m_selected = 0;
     for (SortOrder &o : m_orders) {
@@ -102,6 +104,14 @@ SortOrder &PagedBrowse::order()
 qint64 PagedBrowse::recordCount()
 {
     return m_file.records();
+}
+
+int PagedBrowse::fieldOf(const QString &name) const
+{
+    const int colon = name.indexOf(u':');
+    if (colon <= 0 || name.left(colon).compare(m_file.layout().prefix, Qt::CaseInsensitive) != 0)
+        return -1;
+    return m_file.layout().fieldIndex(name);
 }
 
 QVariant PagedBrowse::value(const Row &row, const QString &name) const
@@ -261,8 +271,14 @@ void PagedBrowse::resetView()
         return;
     const QStringList parts = composedFilter();
     const QString filter = parts.join(QStringLiteral(" AND "));
-    m_view->setOrder(order().key);
+    m_view->setOrder(m_columnOrder.active() && m_columnKey >= 0 ? m_columnKey : order().key);
+    m_view->setColumnIndex(m_columnOrder.active() ? m_columnIndex : nullptr);
+    m_view->setDescending(m_columnOrder.active() && m_columnOrder.descending);
     m_view->setFilterParts(parts);
+    // Sorting a column's values reads the whole file once.
+    std::optional<WaitCursor> wait;
+    if (m_columnIndex && m_columnOrder.active() && !m_columnIndex->isCurrent())
+        wait.emplace();
     const int rc = m_view->open();
     m_anchor = {Anchor::Start, 0};
     if (rc == store::BadViewErr) {
@@ -289,7 +305,7 @@ void PagedBrowse::locate(bool byPosition)
     if (byPosition && !current.isNull())
         placed = m_view->reset(current) == 0;
     if (!placed) {
-        if (o.hasRange())
+        if (o.hasRange() && !m_columnOrder.active())
             primeRange(o);
         m_view->setFromBuffer();
     }
@@ -396,6 +412,8 @@ void PagedBrowse::refresh()
     // The locator of an order starts empty each time the order is chosen. At the first display
     // the buffer holds the record the caller wants to open on, so it is left alone.
     if (changed) {
+        if (m_previous != 0)
+            dropColumnOrder();
         o.locatorText.clear();
         if (m_previous != 0 && o.locatorField >= 0)
             m_file.buffer().setValue(o.locatorField, isTextField(m_file, o.locatorField)
@@ -454,6 +472,8 @@ bool PagedBrowse::rereadSelected()
 
 bool PagedBrowse::hasThumbTable(const SortOrder &o) const
 {
+    if (m_columnOrder.active())
+        return false;
     return (o.thumb == SortOrder::Thumb::Text && !o.thumbTexts.empty()) ||
            (o.thumb == SortOrder::Thumb::Numeric && !o.thumbNumbers.empty());
 }
@@ -461,7 +481,7 @@ bool PagedBrowse::hasThumbTable(const SortOrder &o) const
 void PagedBrowse::rebuildThumbTable()
 {
     SortOrder &o = order();
-    if (o.thumb == SortOrder::Thumb::None || o.thumbField < 0 || m_failed)
+    if (o.thumb == SortOrder::Thumb::None || o.thumbField < 0 || m_failed || m_columnOrder.active())
         return;
     m_file.send(QStringLiteral("QUICKSCAN=on"));
     std::vector<Cursor::Row> last, first;
@@ -644,7 +664,44 @@ void PagedBrowse::locateOnLocator(const QString &text)
 void PagedBrowse::typeCharacter(QChar c)
 {
     SortOrder &o = order();
-    if (m_failed || o.locatorField < 0 || !c.isPrint())
+    if (m_failed || !c.isPrint())
+        return;
+    if (m_columnOrder.active()) {
+        // The tab's locator names a component of a key that does not order the list now: a
+        // typed character steps through the ordering column instead, when it holds text.
+        const int f = m_columnOrder.field;
+        if (!isTextField(m_file, f))
+            return;
+        const QChar wanted = c.toUpper();
+        auto startsWithIt = [&] {
+            if (m_page.empty() || m_selected < 1)
+                return false;
+            const QString text = m_page[static_cast<size_t>(m_selected - 1)]
+                                     .values[static_cast<size_t>(f)]
+                                     .toString();
+            return !text.isEmpty() && text.front().toUpper() == wanted;
+        };
+        if (startsWithIt()) {
+            scroll(Scroll::LineDown);
+            if (startsWithIt())
+                return;
+        }
+        // Descending, the first text starting with the character is the greatest: every such
+        // text sorts before the character followed by the last code point there is.
+        m_file.buffer().setValue(f, m_columnOrder.descending
+                                        ? QString(c) + QString::fromUcs4(U"\U0010FFFF")
+                                        : QString(c));
+        if (m_columnKey >= 0) {
+            const std::vector<int> &fields = keyFields(m_file, m_columnKey);
+            for (size_t i = 1; i < fields.size(); ++i)
+                m_file.buffer().setValue(fields[i], isTextField(m_file, fields[i])
+                                                        ? QVariant(QString())
+                                                        : QVariant(qint64(0)));
+        }
+        locate(false);
+        return;
+    }
+    if (o.locatorField < 0)
         return;
     if (o.locator == SortOrder::Locator::Step) {
         stepLocate(c);
@@ -661,7 +718,8 @@ void PagedBrowse::typeCharacter(QChar c)
 void PagedBrowse::backspace()
 {
     SortOrder &o = order();
-    if (m_failed || o.locator != SortOrder::Locator::Incremental || o.locatorText.isEmpty())
+    if (m_failed || o.locator != SortOrder::Locator::Incremental || o.locatorText.isEmpty() ||
+        m_columnOrder.active())
         return;
     m_freshLocator = false;
     locateOnLocator(o.locatorText.chopped(1));
@@ -670,7 +728,7 @@ void PagedBrowse::backspace()
 void PagedBrowse::letterTab(int n)
 {
     SortOrder &o = order();
-    if (m_failed || o.locatorField < 0 || n < 0 || n > 25)
+    if (m_failed || o.locatorField < 0 || n < 0 || n > 25 || m_columnOrder.active())
         return;
     locateOnLocator(QString(QChar(u'A' + n)));
     m_freshLocator = true;
@@ -713,6 +771,72 @@ void PagedBrowse::stepLocate(QChar c)
     m_file.buffer().setValue(o.locatorField, QString(c));
     clearComponentsAfter(o, o.locatorField);
     locate(false);
+}
+
+// --- ordering by a column ------------------------------------------------------------------------
+
+bool PagedBrowse::canOrderBy(int field) const
+{
+    return field >= 0 && size_t(field) < m_file.layout().fields.size();
+}
+
+int PagedBrowse::keyForColumn(int field) const
+{
+    // A key that leaves out empty records shows fewer records than the list: only the keys of
+    // the list's own orders, whose tabs show those same records, are taken as they are.
+    const std::vector<store::KeyDef> &keys = m_file.layout().keys;
+    for (size_t k = 0; k < keys.size(); ++k) {
+        if (keys[k].fields.empty() || keys[k].fields.front() != field)
+            continue;
+        const bool listsKey = std::any_of(m_orders.begin(), m_orders.end(),
+                                          [k](const SortOrder &o) { return o.key == int(k); });
+        if (!keys[k].excludeEmpty || listsKey)
+            return int(k);
+    }
+    return -1;
+}
+
+void PagedBrowse::dropColumnOrder()
+{
+    m_columnOrder = {};
+    m_columnKey = -1;
+    m_columnIndex.reset();
+}
+
+void PagedBrowse::orderByColumn(int field)
+{
+    if (m_failed || !canOrderBy(field))
+        return;
+    if (m_columnOrder.field == field) {
+        m_columnOrder.descending = !m_columnOrder.descending;
+    } else {
+        dropColumnOrder();
+        m_columnOrder = {field, false};
+        m_columnKey = keyForColumn(field);
+        if (m_columnKey < 0)
+            m_columnIndex = std::make_shared<store::ColumnIndex>(m_file, field);
+    }
+    reorder();
+}
+
+void PagedBrowse::clearColumnOrder()
+{
+    if (m_failed || !m_columnOrder.active())
+        return;
+    dropColumnOrder();
+    reorder();
+}
+
+void PagedBrowse::reorder()
+{
+    // As a change of tab: the record that was current, shown in the new order.
+    order().locatorText.clear();
+    const bool reread = rereadSelected();
+    resetView();
+    locate(reread);
+    copySelectedToBuffer();
+    rebuildThumbTable();
+    m_posted = true;
 }
 
 // --- forms and selection -----------------------------------------------------------------------

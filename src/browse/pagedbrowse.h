@@ -18,6 +18,10 @@
 
 namespace melodex {
 
+namespace store {
+class ColumnIndex;
+}
+
 /// Everything a browse window does with its data file, without the window: which rows the page
 /// holds after each step, the selection, the locators, the thumb and the calls of the record
 /// form. Only one page of rows is ever held, and filling a page reads only the records it shows,
@@ -115,6 +119,8 @@ public:
     /// The file's total record count (kept by the store, never counted).
     qint64 recordCount();
     bool failed() const { return m_failed; }
+    /// The field of the file a prefixed name names ("ALB:Artist"); -1 for another file's field.
+    int fieldOf(const QString &name) const;
     /// The value a column shows: a field of the file or an extra, by its prefixed name.
     QVariant value(const Row &row, const QString &name) const;
     /// Position token of a row.
@@ -127,7 +133,7 @@ public:
     void scroll(Scroll event);
     /// The thumb dragged to `position` (0 to 100).
     void drag(int position);
-    /// A character typed into the list for its locator.
+    /// A character typed into the list for its locator (or for the ordering column).
     void typeCharacter(QChar c);
     /// Backspace for an incremental locator.
     void backspace();
@@ -159,6 +165,30 @@ public:
     bool selectionPosted() const { return m_posted; }
     /// Makes the highlighted row the current record and recomputes the thumb and scroll bar.
     void newSelection();
+
+    // --- ordering by a column ------------------------------------------------------------------
+    /// The list ordered by one field in place of its tab's key (a click on a column header).
+    struct ColumnOrder
+    {
+        int field = -1;
+        bool descending = false;
+        bool active() const { return field >= 0; }
+        friend bool operator==(const ColumnOrder &, const ColumnOrder &) = default;
+    };
+    /// Whether the list can be ordered by `field` of its file.
+    bool canOrderBy(int field) const;
+    /// Orders the list by `field`: ascending, or the other way round when it is ordered by that
+    /// field already. A key whose first component is the field orders it when the key holds every
+    /// record the list can show; otherwise the field's values are sorted once into a temporary
+    /// index (with the wait cursor), which is sorted anew only when the file has changed. The
+    /// current record stays selected. Meanwhile a typed character steps through the ordering
+    /// column (when it holds text) in place of the tab's locator, and the thumb table rests.
+    void orderByColumn(int field);
+    /// Back to the key order of the tab ("Key Sequence"); a change of tab does the same.
+    void clearColumnOrder();
+    const ColumnOrder &columnOrder() const { return m_columnOrder; }
+    /// The key that orders the list by the column, or -1 when a temporary index does.
+    int columnKey() const { return m_columnKey; }
 
     // --- the steps the above are made of -----------------------------------------------------
     void resetView();
@@ -204,6 +234,9 @@ private:
     void computeThumb();
     QStringList composedFilter() const;
     bool hasThumbTable(const SortOrder &o) const;
+    int keyForColumn(int field) const;
+    void reorder();
+    void dropColumnOrder();
 
     store::KeyedFile &m_file;
     std::vector<store::KeyedFile *> m_lookups;
@@ -231,6 +264,9 @@ private:
     QString m_userFilter;
     QString m_badFilter;
     Anchor m_anchor;
+    ColumnOrder m_columnOrder;
+    int m_columnKey = -1;
+    std::shared_ptr<store::ColumnIndex> m_columnIndex;
 };
 
 } // namespace melodex

@@ -2,6 +2,7 @@
 #include "wizard/cdcommand.h"
 
 #include "platform/cd/mediacontrol.h"
+#include "platform/store/cliptext.h"
 #include "wizard/cddevicesetting.h"
 #include "wizard/cdreader.h"
 #include "wizard/cdtime.h"
@@ -66,11 +67,10 @@ void printReading(const CdReading &r)
         if (t.data)
             title = title.isEmpty() ? QStringLiteral("(data track)")
                                     : title + QStringLiteral(" (data track)");
-        QString line =
-            QStringLiteral("%1  %2  %3").arg(t.number, 5).arg(minSec(t.length), 6).arg(title);
-        while (line.endsWith(u' '))
-            line.chop(1);
-        print(stdout, line);
+        print(
+            stdout,
+            store::clipped(
+                QStringLiteral("%1  %2  %3").arg(t.number, 5).arg(minSec(t.length), 6).arg(title)));
     }
     print(stdout, QString());
     print(stdout, QStringLiteral("Tracks:              %1").arg(r.trackCount));

@@ -1,5 +1,6 @@
 #include "platform/store/cursor.h"
 
+#include "platform/store/columnindex.h"
 #include "platform/store/errors.h"
 #include "platform/store/keyedfile.h"
 #include "platform/store/sqlvalue.h"
@@ -13,24 +14,51 @@ namespace melodex::store {
 
 Cursor::Cursor(KeyedFile &file) : m_file(file) {}
 
+void Cursor::forgetSql()
+{
+    for (auto &byDirection : m_sql)
+        for (QString &sql : byDirection)
+            sql.clear();
+}
+
 void Cursor::setOrder(int key)
 {
     if (key != m_key) {
         m_key = key;
-        for (auto &byDirection : m_sql)
-            for (QString &sql : byDirection)
-                sql.clear();
+        forgetSql();
     }
     toStart();
+}
+
+void Cursor::setColumnIndex(ColumnIndex *index)
+{
+    if (index != m_index) {
+        m_index = index;
+        forgetSql();
+    }
+    toStart();
+}
+
+void Cursor::setDescending(bool descending)
+{
+    m_descending = descending;
+    toStart();
+}
+
+std::vector<int> Cursor::orderFields() const
+{
+    if (m_index)
+        return {m_index->field()};
+    if (m_key < 0)
+        return {};
+    return m_file.layout().keys[static_cast<size_t>(m_key)].fields;
 }
 
 void Cursor::setFilter(const QString &sql, Binder binder)
 {
     m_filter = sql;
     m_binder = std::move(binder);
-    for (auto &byDirection : m_sql)
-        for (QString &text : byDirection)
-            text.clear();
+    forgetSql();
     dropBlock();
 }
 
@@ -62,6 +90,10 @@ void Cursor::toRecord(const std::vector<Value> &keyValues, qint64 id)
 {
     m_positioned = true;
     m_keyValues = keyValues;
+    // The record stands in the index where its value was when the index was built.
+    if (m_index)
+        if (std::optional<Value> indexed = m_index->valueOf(id))
+            m_keyValues = {*indexed};
     m_idForward = id - 1;
     m_idBackward = id + 1;
     dropBlock();
@@ -70,11 +102,7 @@ void Cursor::toRecord(const std::vector<Value> &keyValues, qint64 id)
 std::vector<Value> Cursor::keyValuesOf(const std::vector<Value> &values) const
 {
     std::vector<Value> out;
-    if (m_key < 0)
-        return out;
-    const KeyDef &k = m_file.layout().keys[static_cast<size_t>(m_key)];
-    out.reserve(k.fields.size());
-    for (int f : k.fields)
+    for (int f : orderFields())
         out.push_back(values[static_cast<size_t>(f)]);
     return out;
 }
@@ -82,13 +110,28 @@ std::vector<Value> Cursor::keyValuesOf(const std::vector<Value> &values) const
 void Cursor::advanceTo(const Row &row)
 {
     m_positioned = true;
-    m_keyValues = keyValuesOf(row.values);
+    m_keyValues = m_index ? std::vector<Value>{row.indexValue} : keyValuesOf(row.values);
     m_idForward = row.id;
     m_idBackward = row.id;
 }
 
 QString Cursor::sqlFor(bool forward, bool positioned) const
 {
+    if (m_index) {
+        // The index table leads the join (CROSS JOIN keeps that order), so a page reads a few
+        // index entries and looks each record up by its number.
+        const QString dir = forward ? QString() : QStringLiteral(" DESC");
+        QString where = QStringLiteral("1");
+        if (positioned)
+            where += QStringLiteral(" AND (o._ov,o._oid) %1 (?,?)")
+                         .arg(forward ? QStringLiteral(">") : QStringLiteral("<"));
+        if (!m_filter.isEmpty())
+            where += QStringLiteral(" AND (") + m_filter + u')';
+        return QStringLiteral(
+                   "SELECT _id,_ver,%1,o._ov FROM %2 AS o CROSS JOIN %3 ON %3._id=o._oid "
+                   "WHERE %4 ORDER BY o._ov%5,o._oid%5 LIMIT ?")
+            .arg(m_file.selectList(), m_index->tableName(), m_file.tableName(), where, dir);
+    }
     const FileLayout &l = m_file.layout();
     QString cols;
     QString order;
@@ -125,9 +168,11 @@ QString Cursor::sqlFor(bool forward, bool positioned) const
 
 int Cursor::fill(bool forward, int n, std::vector<Row> &rows)
 {
-    QString &sql = m_sql[forward][m_positioned];
+    // Descending, the walk's forward is the table's backward.
+    const bool ahead = forward != m_descending;
+    QString &sql = m_sql[ahead][m_positioned];
     if (sql.isEmpty())
-        sql = sqlFor(forward, m_positioned);
+        sql = sqlFor(ahead, m_positioned);
     sqlite3_stmt *st = m_file.statement(sql);
     if (!st)
         return errorCode();
@@ -135,7 +180,7 @@ int Cursor::fill(bool forward, int n, std::vector<Row> &rows)
     if (m_positioned) {
         for (const Value &v : m_keyValues)
             bindValue(st, idx++, v);
-        sqlite3_bind_int64(st, idx++, forward ? m_idForward : m_idBackward);
+        sqlite3_bind_int64(st, idx++, ahead ? m_idForward : m_idBackward);
     }
     if (m_binder)
         idx = m_binder(st, idx);
@@ -150,6 +195,9 @@ int Cursor::fill(bool forward, int n, std::vector<Row> &rows)
         row.values.reserve(fields);
         for (size_t i = 0; i < fields; ++i)
             row.values.push_back(columnValue(st, int(i) + 2, m_file.layout().fields[i]));
+        if (m_index)
+            row.indexValue = columnValue(
+                st, int(fields) + 2, m_file.layout().fields[static_cast<size_t>(m_index->field())]);
         rows.push_back(std::move(row));
     }
     sqlite3_reset(st);

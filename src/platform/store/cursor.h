@@ -12,6 +12,7 @@ struct sqlite3_stmt;
 
 namespace melodex::store {
 
+class ColumnIndex;
 class KeyedFile;
 
 /// A position in the order of a key and the walk from it in either direction. Rows are read
@@ -27,6 +28,8 @@ public:
         qint64 id = 0;
         qint64 version = 0;
         std::vector<Value> values;
+        /// The value a column index ordered the row by (it may be older than the record's).
+        Value indexValue;
     };
     /// Binds a filter's parameters from index `first`; returns the next free index.
     using Binder = std::function<int(sqlite3_stmt *, int first)>;
@@ -35,6 +38,13 @@ public:
 
     void setOrder(int key);
     int order() const { return m_key; }
+    /// Orders by the field of `index` instead of a key (nullptr: back to the key). The index
+    /// must outlive its use here and be built before a walk reads.
+    void setColumnIndex(ColumnIndex *index);
+    /// Walks the order from its end: next reads towards the smallest values.
+    void setDescending(bool descending);
+    /// The fields whose values position a walk: the key's components, or the indexed field.
+    std::vector<int> orderFields() const;
     /// An extra SQL condition over the file's columns (a view's filter); empty for none.
     void setFilter(const QString &sql, Binder binder);
 
@@ -51,7 +61,7 @@ public:
     /// fewer rows simply means the end was reached).
     int fetch(bool forward, int n, std::vector<Row> &rows);
 
-    /// Key component values of a row in this cursor's order.
+    /// Values of a row's order fields.
     std::vector<Value> keyValuesOf(const std::vector<Value> &values) const;
 
 private:
@@ -59,9 +69,12 @@ private:
     QString sqlFor(bool forward, bool positioned) const;
     void advanceTo(const Row &row);
     void dropBlock();
+    void forgetSql();
 
     KeyedFile &m_file;
     int m_key = -1;
+    ColumnIndex *m_index = nullptr;
+    bool m_descending = false;
     QString m_filter;
     Binder m_binder;
 
@@ -76,7 +89,7 @@ private:
     bool m_blockAtEnd = false;
     quint64 m_blockGen = 0;
     int m_blockSize = 0;
-    QString m_sql[2][2]; ///< by [forward][positioned], made once per order and filter
+    QString m_sql[2][2]; ///< by [forward in the table][positioned], once per order and filter
 };
 
 } // namespace melodex::store

@@ -1,6 +1,7 @@
 #include "platform/store/view.h"
 
 #include "platform/expr/compiler.h"
+#include "platform/store/columnindex.h"
 #include "platform/store/errors.h"
 #include "platform/store/keyedfile.h"
 
@@ -60,14 +61,33 @@ void View::setOrder(int key)
         m_cursor->setOrder(key);
 }
 
+void View::setColumnIndex(std::shared_ptr<ColumnIndex> index)
+{
+    m_index = std::move(index);
+    if (m_cursor)
+        m_cursor->setColumnIndex(m_index.get());
+}
+
+void View::setDescending(bool descending)
+{
+    m_descending = descending;
+    if (m_cursor)
+        m_cursor->setDescending(descending);
+}
+
 int View::open()
 {
     if (!m_file.isOpen()) {
         setError(NotOpenErr, m_file.name());
         return NotOpenErr;
     }
+    if (m_index && !m_index->isCurrent())
+        if (const int rc = m_index->build(); rc != 0)
+            return rc;
     m_cursor = std::make_unique<Cursor>(m_file);
     m_cursor->setOrder(m_key);
+    m_cursor->setColumnIndex(m_index.get());
+    m_cursor->setDescending(m_descending);
     m_open = true;
     m_filterError.clear();
     m_filterSql.clear();
@@ -156,12 +176,13 @@ int View::setFromBuffer()
         setError(NotOpenErr, m_file.name());
         return NotOpenErr;
     }
-    if (m_key < 0) {
+    const std::vector<int> fields = m_cursor->orderFields();
+    if (fields.empty()) {
         m_cursor->toStart();
         return 0;
     }
     std::vector<Value> values;
-    for (int f : m_file.layout().keys[static_cast<size_t>(m_key)].fields)
+    for (int f : fields)
         values.push_back(m_file.storedValue(f));
     m_cursor->toValue(values);
     return 0;

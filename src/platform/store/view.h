@@ -14,6 +14,7 @@
 
 namespace melodex::store {
 
+class ColumnIndex;
 class KeyedFile;
 
 /// Reads the records of one file in the order of a key, keeping those its filter selects. The
@@ -33,6 +34,12 @@ public:
     KeyedFile &file() { return m_file; }
     void setOrder(int key);
     int order() const { return m_key; }
+    /// Orders by the field of `index` in place of the key (nullptr: by the key again). Opening
+    /// the view builds the index, or builds it anew when the file has changed since.
+    void setColumnIndex(std::shared_ptr<ColumnIndex> index);
+    /// Reads the order from its end: next goes towards the smallest values.
+    void setDescending(bool descending);
+    bool descending() const { return m_descending; }
     void setFilter(const QString &filter) { m_filterParts = QStringList{filter}; }
     /// Several conditions that must all hold (a list's range and the user's search), each
     /// compiled on its own so that no part can undo another's parentheses.
@@ -46,8 +53,9 @@ public:
     /// must be open while the view reads.
     void addLookup(KeyedFile &other, int otherField, int ownField);
 
-    /// Compiles the filter. BadViewErr (with the reason in lastError().driverText) when it does
-    /// not compile; the view then reads unfiltered.
+    /// Compiles the filter. An error code when a column index could not be built; BadViewErr (with
+    /// the reason in lastError().driverText) when it does not compile; the view then reads
+    /// unfiltered.
     int open();
     bool isOpen() const { return m_open; }
     QString filterError() const { return m_filterError; }
@@ -72,6 +80,8 @@ public:
 private:
     KeyedFile &m_file;
     int m_key = -1;
+    std::shared_ptr<ColumnIndex> m_index;
+    bool m_descending = false;
     QStringList m_filterParts;
     QString m_filterError;
     QString m_filterSql;

@@ -7,6 +7,7 @@
 #include "ui/albums/updatealbums.h"
 #include "ui/browse/browsetable.h"
 #include "ui/browse/popupmenu.h"
+#include "ui/listformat/headerordering.h"
 #include "ui/listformat/listcustomizer.h"
 #include "ui/procedures.h"
 
@@ -168,6 +169,7 @@ BrowseAlbum::BrowseAlbum(QWidget *parent) : BrowseList(settings(), parent)
     }
 
     m_customizer = new ListCustomizer(*this, columnCatalogue(), QStringLiteral("?Browse"), 1);
+    m_headerOrdering = new HeaderOrdering(*m_customizer);
 
     disconnect(table(), &BrowseTable::contextRequested, this, nullptr);
     connect(table(), &BrowseTable::contextRequested, this, [this](int, const QPoint &pos) {

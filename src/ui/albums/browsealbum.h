@@ -6,11 +6,13 @@
 
 namespace melodex {
 
+class HeaderOrdering;
 class ListCustomizer;
 
 /// The albums list: three sort orders on tabs ("By ID", "By Album", "By Artist") with step
 /// locators, the album form for Add, Copy, Change and Delete, the two album entry wizards, the
-/// one-album printout, the label wizard from the right-click menu, and the user's own columns.
+/// one-album printout, the label wizard from the right-click menu, and the user's own columns,
+/// each of which orders the list when its header is clicked.
 class BrowseAlbum : public BrowseList
 {
     Q_OBJECT
@@ -42,12 +44,15 @@ public:
     /// "Create Label...": the label wizard with its texts from the highlighted album.
     void createLabel();
     ListCustomizer *customizer() const { return m_customizer; }
+    /// Ordering the list by a click on a column header.
+    HeaderOrdering *headerOrdering() const { return m_headerOrdering; }
 
 private:
     void startRun(const QString &procedure);
     void updateControls();
 
     ListCustomizer *m_customizer = nullptr;
+    HeaderOrdering *m_headerOrdering = nullptr;
 };
 
 } // namespace melodex

@@ -420,6 +420,30 @@ void BrowseList::render()
     syncLetters();
     m_thumbBar->setVisible(!empty && m_browse.scrollBarVisible());
     syncThumb();
+    showColumnOrder();
+}
+
+void BrowseList::orderByColumn(int field)
+{
+    step([this, field] { m_browse.orderByColumn(field); });
+}
+
+void BrowseList::clearColumnOrder()
+{
+    step([this] { m_browse.clearColumnOrder(); });
+}
+
+void BrowseList::showColumnOrder()
+{
+    QHeaderView *header = m_table->horizontalHeader();
+    const PagedBrowse::ColumnOrder &order = m_browse.columnOrder();
+    int section = -1;
+    for (size_t c = 0; c < m_columns.size() && order.active() && section < 0; ++c)
+        if (m_browse.fieldOf(m_columns[c].field) == order.field)
+            section = int(c);
+    // A column the user has hidden leaves the list ordered but no header to mark.
+    header->setSortIndicatorShown(section >= 0);
+    header->setSortIndicator(section, order.descending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void BrowseList::syncLetters()

@@ -63,6 +63,12 @@ public:
     void choosePopupItem(int item);
     /// Reloads the page around the current record, as after a change in another window.
     void forceRefresh();
+    /// Orders the list by `field` of its file, or reverses that order (a column header's click).
+    void orderByColumn(int field);
+    /// Back to the tab's key order.
+    void clearColumnOrder();
+    /// Marks the header of the ordering column with the direction, and no other.
+    void showColumnOrder();
 
 public Q_SLOTS:
     void pressInsert();

@@ -6,6 +6,7 @@
 #include "catalog/songentry.h"
 #include "data/records.h"
 #include "platform/query/songsqueryfields.h"
+#include "platform/store/cliptext.h"
 #include "services/messageservice.h"
 #include "ui/browse/browsetable.h"
 #include "ui/browse/popupmenu.h"
@@ -133,10 +134,7 @@ BrowseSettings BrowseSongs::settings()
 
     QString udkCaption = QStringLiteral("By UDK");
     if (!GLO.UDKPrompt.left(24).trimmed().isEmpty()) {
-        QString prompt = GLO.UDKPrompt.left(10);
-        while (prompt.endsWith(u' '))
-            prompt.chop(1);
-        udkCaption = QStringLiteral("By ") + prompt;
+        udkCaption = QStringLiteral("By ") + store::clipped(GLO.UDKPrompt.left(10));
     }
 
     BrowseSettings s;

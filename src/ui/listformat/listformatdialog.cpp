@@ -100,8 +100,8 @@ void ListFormatDialog::build()
     available->setToolTip(QStringLiteral("Right Click to display field"));
     available->rightClicked = [this](int) { addColumn(); };
     m_available = available;
-    const int icon = fontMetrics().height();
-    m_available->setIconSize(QSize(icon, icon));
+    const int iconSide = fontMetrics().height();
+    m_available->setIconSize(QSize(iconSide, iconSide));
 
     auto *arrows = new QVBoxLayout;
     auto arrow = [this, arrows](QStyle::StandardPixmap icon, const char *tip, auto slot) {

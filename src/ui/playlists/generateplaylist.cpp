@@ -7,6 +7,7 @@
 #include "platform/picture/calendar.h"
 #include "platform/picture/format.h"
 #include "platform/picture/picture.h"
+#include "platform/store/cliptext.h"
 #include "platform/store/collation.h"
 #include "platform/store/fileuses.h"
 #include "ui/layout/windowplacement.h"
@@ -127,9 +128,7 @@ void GeneratePlaylist::pressOk()
     qint32 from = 0, to = 0;
     if (!readDate(m_from, from) || !readDate(m_to, to))
         return;
-    QString category = m_category->currentText();
-    while (category.endsWith(u' '))
-        category.chop(1);
+    const QString category = store::clipped(m_category->currentText());
     if (!category.trimmed().isEmpty()) {
         int found = -1;
         for (int i = 1; i < m_category->count() && found < 0; ++i)

@@ -1,9 +1,10 @@
-// Renders the album windows and "Format Listbox..." to PNG files for a look by eye:
-// albumshots DIR. Not a test; the windows are filled with a few albums and songs.
+// Renders the album windows, the list ordered by a column and "Format Listbox..." to PNG files for
+// a look by eye: albumshots DIR. Not a test; the windows are filled with a few albums and songs.
 #include "guidatafixture.h"
 
 #include "ui/albums/browsealbum.h"
 #include "ui/albums/updatealbums.h"
+#include "ui/listformat/headerordering.h"
 #include "ui/listformat/listcustomizer.h"
 #include "ui/listformat/listformatdialog.h"
 
@@ -98,6 +99,14 @@ int main(int argc, char **argv)
     list.show();
     QApplication::processEvents();
     save(&list, dir + QStringLiteral("/albums-list.png"));
+    // Ordered by "Pur Price", highest first: two clicks on its header.
+    list.resize(1200, 420);
+    list.headerOrdering()->clickHeader(6);
+    list.headerOrdering()->clickHeader(6);
+    QApplication::processEvents();
+    save(&list, dir + QStringLiteral("/albums-ordered.png"));
+    list.headerOrdering()->choosePopupItem(2);
+    list.resize(900, 420);
 
     list.customizer()->openDialog();
     QApplication::processEvents();
