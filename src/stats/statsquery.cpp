@@ -6,6 +6,7 @@
 #include "data/records.h"
 #include "platform/store/collation.h"
 #include "platform/store/errors.h"
+#include "platform/store/fileuses.h"
 #include "platform/store/keyedfile.h"
 #include "platform/store/store.h"
 #include "platform/store/view.h"
@@ -88,16 +89,13 @@ std::optional<CollectionStats> StatsQuery::run()
 {
     m_error.clear();
     m_filterError.clear();
-    store::KeyedFile *const files[] = {&Songlore,       &Categories,      &Album,
-                                       &PlaylistMaster, &PlaylistDetails, &Media};
-    std::vector<std::unique_ptr<store::FileUse>> uses;
-    for (store::KeyedFile *file : files) {
-        uses.push_back(std::make_unique<store::FileUse>(*file));
-        if (!uses.back()->ok()) {
-            m_error = QStringLiteral("The file %1 cannot be opened: %2")
-                          .arg(file->label(), store::errorText(uses.back()->result()));
-            return std::nullopt;
-        }
+    const std::vector<store::KeyedFile *> files{&Songlore,       &Categories,      &Album,
+                                                &PlaylistMaster, &PlaylistDetails, &Media};
+    const store::FileUses uses(files);
+    if (!uses.ok()) {
+        m_error = QStringLiteral("The file %1 cannot be opened: %2")
+                      .arg(uses.failedFile()->label(), store::errorText(uses.result()));
+        return std::nullopt;
     }
 
     // The view only compiles the filter: the queries below select its songs in SQL.
