@@ -10,6 +10,50 @@
 
 namespace melodex {
 
+namespace {
+
+struct IdleHolds
+{
+    std::function<void()> release;
+    std::function<void()> retake;
+};
+
+IdleHolds &idleHolds()
+{
+    static IdleHolds holds;
+    return holds;
+}
+
+// Lets the idle holds go for its lifetime.
+class IdleHoldsReleased
+{
+public:
+    IdleHoldsReleased()
+    {
+        if (idleHolds().release && idleHolds().retake) {
+            idleHolds().release();
+            m_released = true;
+        }
+    }
+    ~IdleHoldsReleased()
+    {
+        if (m_released)
+            idleHolds().retake();
+    }
+    IdleHoldsReleased(const IdleHoldsReleased &) = delete;
+    IdleHoldsReleased &operator=(const IdleHoldsReleased &) = delete;
+
+private:
+    bool m_released = false;
+};
+
+} // namespace
+
+void setIdleHolds(std::function<void()> release, std::function<void()> retake)
+{
+    idleHolds() = IdleHolds{std::move(release), std::move(retake)};
+}
+
 const std::vector<MaintainedFile> &maintainedFiles()
 {
     static const std::vector<MaintainedFile> files{
@@ -39,6 +83,7 @@ store::KeyedFile *dataFileNamed(const QString &name)
 
 FileActionResult runFileAction(store::KeyedFile &file, FileAction action)
 {
+    const IdleHoldsReleased released;
     if (file.isOpen() || file.useCount > 0)
         return FileActionResult::Busy;
     if (!QFileInfo::exists(file.name()))

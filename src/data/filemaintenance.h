@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 namespace melodex {
@@ -32,6 +33,12 @@ enum class FileActionResult {
     Missing, ///< no such file yet: nothing to do
     Failed,  ///< the file could not be worked on (damaged, unreadable); the store's error says why
 };
+
+/// The program's own holds on data files between windows (the main frame keeps the songs, album
+/// and media files open while it runs). They are no user of a file: runFileAction lets them go
+/// while it works and takes them back after, so that a file counts as in use only when a window
+/// or another process uses it. Empty functions remove the hook.
+void setIdleHolds(std::function<void()> release, std::function<void()> retake);
 
 /// Rebuilds every key of `file` (Build) or copies it compactly, giving its free pages back
 /// (Pack). The file must be used by no one, in this process or another; otherwise it is left

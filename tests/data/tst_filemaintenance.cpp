@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <optional>
+
 #include <sqlite3.h>
 
 using namespace melodex;
@@ -98,6 +100,39 @@ TEST_F(FileMaintenanceTest, AFileInUseIsLeftAsItIs)
     EXPECT_EQ(runFileAction(Songlore, FileAction::Pack), FileActionResult::Busy);
     EXPECT_EQ(runFileAction(Categories, FileAction::Build), FileActionResult::Done);
     EXPECT_EQ(runFileAction(Album, FileAction::Build), FileActionResult::Missing);
+}
+
+TEST_F(FileMaintenanceTest, TheProgramsOwnHoldOnAFileIsNoUserOfIt)
+{
+    // The main window keeps the songs file open between lists; that alone does not make it
+    // busy. The hold is let go for the work and taken again after.
+    loadSamples();
+    std::optional<store::FileUse> hold(std::in_place, Songlore);
+    int released = 0, retaken = 0;
+    setIdleHolds(
+        [&] {
+            ++released;
+            hold.reset();
+        },
+        [&] {
+            ++retaken;
+            hold.emplace(Songlore);
+        });
+    EXPECT_EQ(runFileAction(Songlore, FileAction::Pack), FileActionResult::Done);
+    EXPECT_EQ(released, 1);
+    EXPECT_EQ(retaken, 1);
+    EXPECT_TRUE(Songlore.isOpen());
+    EXPECT_EQ(Songlore.useCount, 1);
+    EXPECT_EQ(songs().size(), 3503);
+
+    // A list that uses the file is a user: the file is left as it is, the hold kept.
+    {
+        store::FileUse list(Songlore);
+        EXPECT_EQ(runFileAction(Songlore, FileAction::Build), FileActionResult::Busy);
+        EXPECT_EQ(Songlore.useCount, 2);
+    }
+    setIdleHolds({}, {});
+    EXPECT_EQ(runFileAction(Songlore, FileAction::Build), FileActionResult::Busy);
 }
 
 TEST_F(FileMaintenanceTest, FilesAreFoundByLabelOrFileName)

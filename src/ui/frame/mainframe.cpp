@@ -3,6 +3,7 @@
 
 #include "app/globals.h"
 #include "app/mediaseed.h"
+#include "data/filemaintenance.h"
 #include "data/records.h"
 #include "data/standardwarning.h"
 #include "platform/store/keyedfile.h"
@@ -111,11 +112,25 @@ void MainFrame::openFiles()
 {
     // Filters may use the memo fields of albums and songs: a view reads every field of its
     // file, so holding the files open is all they need.
+    holdFiles();
+    if (m_media->ok() && seedMediaFormats() != 0)
+        StandardWarning(StandardMessage::RecordInsertError);
+    // The holds are no user of the files: the File Manager may build or pack them meanwhile.
+    setIdleHolds([this] { releaseFiles(); }, [this] { holdFiles(); });
+}
+
+void MainFrame::holdFiles()
+{
     m_album = std::make_unique<store::FileUse>(Album);
     m_media = std::make_unique<store::FileUse>(Media);
     m_songlore = std::make_unique<store::FileUse>(Songlore);
-    if (m_media->ok() && seedMediaFormats() != 0)
-        StandardWarning(StandardMessage::RecordInsertError);
+}
+
+void MainFrame::releaseFiles()
+{
+    m_album.reset();
+    m_media.reset();
+    m_songlore.reset();
 }
 
 void MainFrame::startUpgradeFiles()
@@ -404,9 +419,8 @@ void MainFrame::shutDown()
 {
     m_shutDown = true;
     closeSplash();
-    m_album.reset();
-    m_media.reset();
-    m_songlore.reset();
+    setIdleHolds({}, {});
+    releaseFiles();
     forgetMainFrame(this);
     if (frameArea() == m_area)
         setFrameArea(nullptr);

@@ -58,6 +58,9 @@ protected:
 
 private:
     void openFiles();
+    /// Holds the songs, album and media files open between windows, or lets them go.
+    void holdFiles();
+    void releaseFiles();
     void buildMenus();
     void buildToolbar();
     void startUpgradeFiles();
