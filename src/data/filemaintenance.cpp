@@ -24,29 +24,6 @@ IdleHolds &idleHolds()
     return holds;
 }
 
-// Lets the idle holds go for its lifetime.
-class IdleHoldsReleased
-{
-public:
-    IdleHoldsReleased()
-    {
-        if (idleHolds().release && idleHolds().retake) {
-            idleHolds().release();
-            m_released = true;
-        }
-    }
-    ~IdleHoldsReleased()
-    {
-        if (m_released)
-            idleHolds().retake();
-    }
-    IdleHoldsReleased(const IdleHoldsReleased &) = delete;
-    IdleHoldsReleased &operator=(const IdleHoldsReleased &) = delete;
-
-private:
-    bool m_released = false;
-};
-
 } // namespace
 
 void setIdleHolds(std::function<void()> release, std::function<void()> retake)
@@ -81,24 +58,55 @@ store::KeyedFile *dataFileNamed(const QString &name)
     return nullptr;
 }
 
-FileActionResult runFileAction(store::KeyedFile &file, FileAction action)
+FileActionJob::FileActionJob(store::KeyedFile &file, FileAction action)
+    : m_file(file), m_action(action)
 {
-    const IdleHoldsReleased released;
-    if (file.isOpen() || file.useCount > 0)
-        return FileActionResult::Busy;
-    if (!QFileInfo::exists(file.name()))
-        return FileActionResult::Missing;
-    store::UseLock alone;
-    if (!alone.tryExclusive(file.name()))
-        return FileActionResult::Busy;
+    if (idleHolds().release && idleHolds().retake) {
+        idleHolds().release();
+        m_released = true;
+    }
+    if (file.isOpen() || file.useCount > 0) {
+        m_early = FileActionResult::Busy;
+        return;
+    }
+    if (!QFileInfo::exists(file.name())) {
+        m_early = FileActionResult::Missing;
+        return;
+    }
+    m_alone = std::make_unique<store::UseLock>();
+    if (!m_alone->tryExclusive(file.name())) {
+        m_early = FileActionResult::Busy;
+        return;
+    }
     file.send(QStringLiteral("FULLBUILD=on"));
-    const int code = action == FileAction::Build ? file.build() : file.pack();
+}
+
+FileActionJob::~FileActionJob()
+{
+    m_alone.reset();
+    if (m_released && idleHolds().retake)
+        idleHolds().retake();
+}
+
+FileActionResult FileActionJob::run()
+{
+    if (m_early)
+        return *m_early;
+    // The file is not open in this process: its work goes through a connection of its own and
+    // touches nothing the store's thread uses.
+    const int code = m_action == FileAction::Build ? m_file.build() : m_file.pack();
     if (code == 0)
         return FileActionResult::Done;
     // A writer of another process that holds the file past the wait is a user as well.
     if (store::lastError().code == store::IsLockedErr)
         return FileActionResult::Busy;
     return FileActionResult::Failed;
+}
+
+FileActionResult runFileAction(store::KeyedFile &file, FileAction action)
+{
+    FileActionJob job(file, action);
+    return job.run();
 }
 
 } // namespace melodex

@@ -6,7 +6,13 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <vector>
+
+namespace melodex::store {
+class UseLock;
+}
 
 namespace melodex {
 
@@ -39,6 +45,30 @@ enum class FileActionResult {
 /// while it works and takes them back after, so that a file counts as in use only when a window
 /// or another process uses it. Empty functions remove the hook.
 void setIdleHolds(std::function<void()> release, std::function<void()> retake);
+
+/// One Build or Pack of one file, in two parts: the constructor, on the thread that owns the
+/// store, lets the idle holds go and makes sure no one else uses the file (holding it for the
+/// job's lifetime); run() does the work on a connection of its own and may run on another
+/// thread. The destructor, back on the store's thread, takes the idle holds again.
+class FileActionJob
+{
+public:
+    FileActionJob(store::KeyedFile &file, FileAction action);
+    ~FileActionJob();
+    FileActionJob(const FileActionJob &) = delete;
+    FileActionJob &operator=(const FileActionJob &) = delete;
+
+    /// The result already known (Busy, Missing) when there is nothing to run.
+    std::optional<FileActionResult> early() const { return m_early; }
+    FileActionResult run();
+
+private:
+    store::KeyedFile &m_file;
+    FileAction m_action;
+    std::optional<FileActionResult> m_early;
+    std::unique_ptr<store::UseLock> m_alone;
+    bool m_released = false;
+};
 
 /// Rebuilds every key of `file` (Build) or copies it compactly, giving its free pages back
 /// (Pack). The file must be used by no one, in this process or another; otherwise it is left

@@ -3,8 +3,10 @@
 namespace melodex::store {
 
 namespace {
-ErrorState g_error;
-}
+// Each thread has its own: a Build or Pack works on a file of its own on a worker thread while
+// the windows go on using the store.
+thread_local ErrorState g_error;
+} // namespace
 
 QString errorText(int code)
 {

@@ -7,7 +7,9 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -141,13 +143,18 @@ void FileManagerWindow::start(FileAction action)
 
     m_progress = new QDialog(this);
     m_progress->setWindowTitle(QStringLiteral("Progress..."));
-    m_progress->setWindowModality(Qt::WindowModal);
+    m_progress->setWindowModality(Qt::ApplicationModal);
     auto *form = new QFormLayout(m_progress);
     m_current = new QLabel(m_progress);
     m_left = new QLabel(m_progress);
     m_current->setMinimumWidth(160);
     form->addRow(QStringLiteral("Current File :"), m_current);
     form->addRow(QStringLiteral("Files Left     :"), m_left);
+    // The work gives no steps to count: a moving bar shows it is alive.
+    auto *busy = new QProgressBar(m_progress);
+    busy->setRange(0, 0);
+    busy->setTextVisible(false);
+    form->addRow(busy);
     m_left->setText(QString::number(m_queue.size()));
     // Each file's work holds the event loop until it ends (seconds for a large file), so it
     // begins only once the progress window is on the screen: a window shown just before would
@@ -184,10 +191,35 @@ void FileManagerWindow::workNext()
     store::KeyedFile *file = m_queue.front();
     m_queue.erase(m_queue.begin());
     m_current->setText(file->label());
-    m_current->repaint();
-    m_results.emplace_back(file->label(), runFileAction(*file, m_action));
+    m_job = std::make_unique<FileActionJob>(*file, m_action);
+    if (const std::optional<FileActionResult> known = m_job->early()) {
+        finishFile(*known);
+        return;
+    }
+    // A large file takes seconds: its work runs on a thread of its own so that the progress
+    // window and the other windows stay alive meanwhile.
+    m_worker = QThread::create([this] { m_workerResult = m_job->run(); });
+    connect(m_worker, &QThread::finished, this, [this] {
+        m_worker->deleteLater();
+        m_worker = nullptr;
+        finishFile(m_workerResult);
+    });
+    m_worker->start();
+}
+
+void FileManagerWindow::finishFile(FileActionResult result)
+{
+    m_results.emplace_back(m_current->text(), result);
+    m_job.reset();
     m_left->setText(QString::number(m_queue.size()));
     QTimer::singleShot(0, this, &FileManagerWindow::workNext);
+}
+
+FileManagerWindow::~FileManagerWindow()
+{
+    // The program can end while a file is being worked on: its work completes first.
+    if (m_worker)
+        m_worker->wait();
 }
 
 } // namespace melodex

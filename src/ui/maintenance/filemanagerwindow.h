@@ -6,9 +6,11 @@
 #include <QDialog>
 #include <QWidget>
 
+#include <memory>
 #include <vector>
 
 class QLabel;
+class QThread;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -22,6 +24,7 @@ class FileManagerWindow : public QWidget
     Q_OBJECT
 public:
     explicit FileManagerWindow(QWidget *parent = nullptr);
+    ~FileManagerWindow() override;
 
     QTreeWidget *list() const { return m_list; }
     /// The tag of a row: "1" when tagged, empty otherwise.
@@ -50,6 +53,7 @@ protected:
 private:
     void start(FileAction action);
     void workNext();
+    void finishFile(FileActionResult result);
     void refreshMarks();
 
     QTreeWidget *m_list;
@@ -62,6 +66,9 @@ private:
     QLabel *m_current = nullptr;
     QLabel *m_left = nullptr;
     bool m_begun = false; ///< the first file's work has been asked for
+    std::unique_ptr<FileActionJob> m_job;
+    QThread *m_worker = nullptr;
+    FileActionResult m_workerResult = FileActionResult::Done;
 };
 
 } // namespace melodex
