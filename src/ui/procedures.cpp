@@ -80,4 +80,12 @@ void showInFrame(QWidget *window)
     }
 }
 
+void closeInFrame(QWidget *window)
+{
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(window->parentWidget()))
+        sub->close();
+    else
+        window->close();
+}
+
 } // namespace melodex

@@ -34,5 +34,8 @@ void setFrameArea(QMdiArea *area);
 /// Shows a procedure's window inside the main frame when it is open, else as a top-level window.
 /// The window is deleted when it closes.
 void showInFrame(QWidget *window);
+/// Closes a window shown by showInFrame together with its sub-window, which closing only the
+/// window would leave empty in the frame and its Window menu.
+void closeInFrame(QWidget *window);
 
 } // namespace melodex

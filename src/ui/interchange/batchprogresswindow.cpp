@@ -1,12 +1,12 @@
 // The progress window of a batch run over a whole file: percentage, second text and Cancel.
 #include "ui/interchange/batchprogresswindow.h"
 
-#include "services/messageservice.h"
 #include "platform/picture/format.h"
+#include "services/messageservice.h"
+#include "ui/procedures.h"
 
 #include <QCloseEvent>
 #include <QLabel>
-#include <QMdiSubWindow>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -31,11 +31,7 @@ void BatchProgressWindow::showSummary(const QString &name, const BatchRun &run,
 
 void BatchProgressWindow::closeWindow(QWidget *window)
 {
-    // Closing only the widget would leave the sub-window empty in the frame and its menu.
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(window->parentWidget()))
-        sub->close();
-    else
-        window->close();
+    closeInFrame(window);
 }
 
 BatchProgressWindow::BatchProgressWindow(std::unique_ptr<BatchRun> run, QWidget *parent)

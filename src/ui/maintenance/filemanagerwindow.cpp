@@ -1,6 +1,8 @@
 // The "File Manager" window: tag data files and rebuild their keys or pack them.
 #include "ui/maintenance/filemanagerwindow.h"
 
+#include "ui/procedures.h"
+
 #include <QEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -74,7 +76,7 @@ FileManagerWindow::FileManagerWindow(QWidget *parent) : QWidget(parent)
     connect(untagAllButton, &QPushButton::clicked, this, &FileManagerWindow::untagAll);
     connect(buildButton, &QPushButton::clicked, this, &FileManagerWindow::build);
     connect(packButton, &QPushButton::clicked, this, &FileManagerWindow::pack);
-    connect(doneButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(doneButton, &QPushButton::clicked, this, [this] { closeInFrame(this); });
 
     auto *buttons = new QVBoxLayout;
     for (QPushButton *b : {tagAllButton, untagAllButton, buildButton, packButton})

@@ -110,7 +110,7 @@ StatisticsWindow::StatisticsWindow(const QString &filter, bool fromList, QWidget
         if (HelpWindow *help = HelpWindow::showHelp(HelpWindow::Contents, this))
             help->openPage(HelpWindow::pageUrl(QStringLiteral("statistics.html")));
     });
-    connect(m_buttons[CloseButton], &QPushButton::clicked, this, &QWidget::close);
+    connect(m_buttons[CloseButton], &QPushButton::clicked, this, [this] { closeInFrame(this); });
     resize(1280, 760);
     refresh();
 }

@@ -4,7 +4,11 @@
 #include "platform/store/store.h"
 #include "scriptedmessageservice.h"
 #include "ui/maintenance/filemanagerwindow.h"
+#include "ui/procedures.h"
 
+#include <QMdiArea>
+#include <QPointer>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -24,6 +28,7 @@ private Q_SLOTS:
     void listsTheSevenFilesAndTagsThem();
     void worksOnTheHighlightedFileWhenNoneIsTagged();
     void worksOnTheTaggedFilesInListOrderAndLeavesFilesInUse();
+    void doneClosesTheWindowWithItsPlaceInTheFrame();
 
 private:
     static std::vector<std::pair<QString, FileActionResult>> run(FileManagerWindow &w, bool pack);
@@ -107,4 +112,22 @@ void FileManagerWindowTest::worksOnTheTaggedFilesInListOrderAndLeavesFilesInUse(
 }
 
 QTEST_MAIN(FileManagerWindowTest)
+void FileManagerWindowTest::doneClosesTheWindowWithItsPlaceInTheFrame()
+{
+    QMdiArea area;
+    setFrameArea(&area);
+    QPointer<FileManagerWindow> w = new FileManagerWindow;
+    showInFrame(w);
+    QCOMPARE(area.subWindowList().size(), 1);
+    QPushButton *done = nullptr;
+    for (QPushButton *b : w->findChildren<QPushButton *>())
+        if (b->text() == QLatin1String("Done"))
+            done = b;
+    QVERIFY(done);
+    done->click();
+    QTRY_VERIFY(w.isNull());
+    QTRY_COMPARE(area.subWindowList().size(), 0);
+    setFrameArea(nullptr);
+}
+
 #include "tst_filemanagerwindow.moc"
