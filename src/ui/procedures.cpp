@@ -66,6 +66,12 @@ void showInFrame(QWidget *window)
     if (g_area) {
         QMdiSubWindow *sub = g_area->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose);
+        // A window that ends itself (a dialog's done(), a Close button) takes its sub-window
+        // along, which would otherwise stay empty in the frame and its Window menu. Queued: when
+        // the sub-window itself is being deleted, the call is dropped with it.
+        QObject::connect(window, &QObject::destroyed, sub, [sub] {
+            QMetaObject::invokeMethod(sub, &QWidget::close, Qt::QueuedConnection);
+        });
         // A list opened for the first time gets room for a useful page of rows; a saved
         // placement, restored after this, still wins.
         const QSize room = g_area->viewport()->size();

@@ -6,7 +6,9 @@
 #include "ui/maintenance/filemanagerwindow.h"
 #include "ui/procedures.h"
 
+#include <QDialog>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -126,6 +128,17 @@ void FileManagerWindowTest::doneClosesTheWindowWithItsPlaceInTheFrame()
     QVERIFY(done);
     done->click();
     QTRY_VERIFY(w.isNull());
+    QTRY_COMPARE(area.subWindowList().size(), 0);
+
+    // A dialog shown in the frame that ends itself, as the album wizards do, and a sub-window
+    // closed from its title bar.
+    auto *dialog = new QDialog;
+    showInFrame(dialog);
+    QCOMPARE(area.subWindowList().size(), 1);
+    dialog->reject();
+    QTRY_COMPARE(area.subWindowList().size(), 0);
+    showInFrame(new QDialog);
+    area.subWindowList().front()->close();
     QTRY_COMPARE(area.subWindowList().size(), 0);
     setFrameArea(nullptr);
 }
