@@ -5,8 +5,10 @@
 #include <QHash>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+
 #include <QPointer>
 #include <QWidget>
+#include <algorithm>
 
 namespace melodex {
 
@@ -80,6 +82,16 @@ void showInFrame(QWidget *window)
                             .expandedTo(QSize(room.width() * 4 / 5, room.height() * 4 / 5))
                             .boundedTo(room));
         sub->show();
+        // The area places a new window clear of those already open, which can push a large
+        // one past its edge: it is moved back inside, its top left corner kept on screen first.
+        QRect placed = sub->geometry();
+        const QRect inside = g_area->viewport()->rect();
+        placed.moveRight(std::min(placed.right(), inside.right()));
+        placed.moveBottom(std::min(placed.bottom(), inside.bottom()));
+        placed.moveTopLeft(
+            QPoint(std::max(placed.left(), inside.left()), std::max(placed.top(), inside.top())));
+        if (placed != sub->geometry())
+            sub->setGeometry(placed);
         window->setFocus();
     } else {
         window->show();

@@ -30,7 +30,7 @@ private Q_SLOTS:
     void listsTheSevenFilesAndTagsThem();
     void worksOnTheHighlightedFileWhenNoneIsTagged();
     void worksOnTheTaggedFilesInListOrderAndLeavesFilesInUse();
-    void doneClosesTheWindowWithItsPlaceInTheFrame();
+    void framePlacesWindowsInsideAndClosesTheirPlaceWithThem();
 
 private:
     static std::vector<std::pair<QString, FileActionResult>> run(FileManagerWindow &w, bool pack);
@@ -114,7 +114,7 @@ void FileManagerWindowTest::worksOnTheTaggedFilesInListOrderAndLeavesFilesInUse(
 }
 
 QTEST_MAIN(FileManagerWindowTest)
-void FileManagerWindowTest::doneClosesTheWindowWithItsPlaceInTheFrame()
+void FileManagerWindowTest::framePlacesWindowsInsideAndClosesTheirPlaceWithThem()
 {
     QMdiArea area;
     setFrameArea(&area);
@@ -140,6 +140,23 @@ void FileManagerWindowTest::doneClosesTheWindowWithItsPlaceInTheFrame()
     showInFrame(new QDialog);
     area.subWindowList().front()->close();
     QTRY_COMPARE(area.subWindowList().size(), 0);
+
+    // A large window opened beside another stays inside the area.
+    area.resize(700, 500);
+    area.show();
+    auto *small = new QDialog;
+    small->setMinimumSize(200, 150);
+    showInFrame(small);
+    auto *large = new QDialog;
+    large->setMinimumSize(500, 380);
+    showInFrame(large);
+    for (QMdiSubWindow *s : area.subWindowList())
+        QVERIFY2(area.viewport()->rect().contains(s->geometry()),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                .arg(s->x())
+                                .arg(s->y())
+                                .arg(s->width())
+                                .arg(s->height())));
     setFrameArea(nullptr);
 }
 
