@@ -223,9 +223,17 @@ double ReportPreview::zoomScale() const
     case Zoom::NoZoom:
         return 0;
     case Zoom::PageWidth: {
-        const double width = m_pages.pageSize().width();
-        const int room = m_scroll->viewport()->width() - 2;
-        return width > 0 ? room / width : base;
+        const QSizeF page = m_pages.pageSize();
+        if (page.width() <= 0)
+            return base;
+        // The area's whole width, less the vertical scroll bar that a page taller than the area
+        // brings: measured on the viewport as it is, the page came out as wide as the viewport
+        // before the bar took its room, and a horizontal bar appeared as well.
+        const int frame = 2 * m_scroll->frameWidth();
+        int room = m_scroll->width() - frame - 2;
+        if (page.height() * room / page.width() > m_scroll->height() - frame)
+            room -= m_scroll->verticalScrollBar()->sizeHint().width();
+        return room / page.width();
     }
     case Zoom::Z50:
         return base * 0.5;

@@ -33,6 +33,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QToolButton>
 
@@ -311,6 +313,12 @@ private Q_SLOTS:
         preview->setGrid(3, 1);
         screenshot(preview, "report-preview-grid");
         preview->setZoom(Zoom::PageWidth);
+        QCoreApplication::processEvents();
+        // The page fills the width without a horizontal scroll bar.
+        QScrollArea *area = preview->findChild<QScrollArea *>();
+        QVERIFY(area);
+        QVERIFY(area->verticalScrollBar()->isVisible());
+        QVERIFY(!area->horizontalScrollBar()->isVisible());
         screenshot(preview, "report-preview-zoom");
         QSignalSpy ended(session, &ReportSession::ended);
         preview->printAction()->trigger();
