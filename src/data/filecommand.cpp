@@ -1,11 +1,11 @@
 // The "build" and "pack" commands: the File Manager's work on named data files, without a window.
 #include "data/filecommand.h"
 
+#include "data/commanddatadirectory.h"
 #include "data/filemaintenance.h"
 #include "platform/store/errors.h"
 #include "platform/store/store.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -83,10 +83,8 @@ std::optional<int> runFileCommand(const QStringList &arguments)
         std::fputs(Usage, stderr);
         return 2;
     }
-    if (!dataDir.isEmpty() && !QDir(dataDir).exists()) {
-        print(stderr, QStringLiteral("melodex: the data directory %1 does not exist").arg(dataDir));
+    if (!commandDataDirectoryExists(dataDir))
         return 2;
-    }
 
     std::vector<store::KeyedFile *> files;
     if (all) {

@@ -1,10 +1,9 @@
 // `melodex check`: the integrity and consistency checks of the data files, from the command line.
 #include "interchange/checkcommand.h"
 
+#include "data/commanddatadirectory.h"
 #include "data/consistencycheck.h"
 #include "platform/store/store.h"
-
-#include <QDir>
 
 #include <cstdio>
 
@@ -55,11 +54,8 @@ int runCheckCommand(const QStringList &arguments)
             return 2;
         }
     }
-    if (!dataDirectory.isEmpty() && !QDir(dataDirectory).exists()) {
-        print(stderr,
-              QStringLiteral("melodex: the data directory %1 does not exist").arg(dataDirectory));
+    if (!commandDataDirectoryExists(dataDirectory))
         return 2;
-    }
     store::Store::instance().setDataDirectory(dataDirectory);
     const std::vector<store::CheckFinding> findings = checkConsistency(depth);
     for (const store::CheckFinding &f : findings)

@@ -1,6 +1,7 @@
 // Import and export from the command line, for scripts: no window opens.
 #include "interchange/commandline.h"
 
+#include "data/commanddatadirectory.h"
 #include "data/filecommand.h"
 #include "data/fileopen.h"
 #include "data/records.h"
@@ -15,8 +16,6 @@
 #include "services/messageservice.h"
 #include "stats/statscommand.h"
 #include "wizard/cdcommand.h"
-
-#include <QDir>
 
 #include <chrono>
 #include <cstdio>
@@ -318,11 +317,8 @@ std::optional<int> runInterchangeCommand(const QStringList &arguments)
         std::fputs(Usage, stdout);
         return 0;
     }
-    if (!options->dataDirectory.isEmpty() && !QDir(options->dataDirectory).exists()) {
-        printError(QStringLiteral("melodex: the data directory %1 does not exist")
-                       .arg(options->dataDirectory));
+    if (!commandDataDirectoryExists(options->dataDirectory))
         return 2;
-    }
 
     const ConsoleScope console;
     store::Store::instance().setDataDirectory(options->dataDirectory);

@@ -1,12 +1,12 @@
 // Printing a label to PDF from the command line: `melodex report PrintLabel --label ID ...`.
 #include "labels/labelcommand.h"
 
+#include "data/commanddatadirectory.h"
 #include "data/fileopen.h"
 #include "data/records.h"
 #include "labels/labelprint.h"
 #include "platform/store/store.h"
 
-#include <QDir>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -59,9 +59,10 @@ std::optional<int> runLabelCommand(const QStringList &arguments)
     const int copies = copiesText.toInt(&ok);
     if (!ok || copies < 1 || copies > 999)
         return fail(QStringLiteral("melodex: --copies needs a number from 1 to 999"), 2);
-    if (!dataDir.isEmpty() && !QDir(dataDir).exists())
-        return fail(QStringLiteral("melodex: the data directory %1 does not exist").arg(dataDir),
-                    2);
+    if (!commandDataDirectoryExists(dataDir)) {
+        std::fputs(Usage, stderr);
+        return 2;
+    }
 
     // Fonts and PDF writing need a GUI application, though no window opens.
     std::unique_ptr<QGuiApplication> app;

@@ -2,6 +2,7 @@
 #include "reports/reportcommand.h"
 
 #include "app/globals.h"
+#include "data/commanddatadirectory.h"
 #include "data/fileopen.h"
 #include "data/records.h"
 #include "platform/print/pdfdestination.h"
@@ -10,7 +11,6 @@
 #include "reports/reportrun.h"
 #include "services/messageservice.h"
 
-#include <QDir>
 #include <QGuiApplication>
 #include <QSaveFile>
 
@@ -323,11 +323,8 @@ std::optional<int> runReportCommand(const QStringList &arguments)
         std::fputs(Usage, stdout);
         return 0;
     }
-    if (!options->dataDirectory.isEmpty() && !QDir(options->dataDirectory).exists()) {
-        printError(QStringLiteral("melodex: the data directory %1 does not exist")
-                       .arg(options->dataDirectory));
+    if (!commandDataDirectoryExists(options->dataDirectory))
         return 2;
-    }
 
     const std::unique_ptr<QGuiApplication> app = guiApplication();
     CountingConsole console;

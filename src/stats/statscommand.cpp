@@ -1,10 +1,9 @@
 // `melodex stats`: the collection figures on standard output.
 #include "stats/statscommand.h"
 
+#include "data/commanddatadirectory.h"
 #include "platform/store/store.h"
 #include "stats/statsquery.h"
-
-#include <QDir>
 
 #include <cstdio>
 
@@ -60,11 +59,8 @@ int runStatsCommand(const QStringList &arguments)
             return 2;
         }
     }
-    if (!dataDirectory.isEmpty() && !QDir(dataDirectory).exists()) {
-        print(stderr,
-              QStringLiteral("melodex: the data directory %1 does not exist").arg(dataDirectory));
+    if (!commandDataDirectoryExists(dataDirectory))
         return 2;
-    }
     store::Store::instance().setDataDirectory(dataDirectory);
     StatsQuery query;
     query.setFilter(filter);

@@ -148,6 +148,33 @@ TEST(CommandLineProcessTest, AFatalErrorEndsTheCommandWithAFailureStatusWordedFo
         << run.errors.toStdString();
 }
 
+TEST(CommandLineProcessTest, EveryCommandRefusesADataDirectoryThatDoesNotExist)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString missing = dir.filePath(QStringLiteral("nowhere"));
+    const QString out = dir.filePath(QStringLiteral("out.csv"));
+    const QList<QStringList> commands{
+        {QStringLiteral("import"), out},
+        {QStringLiteral("export"), out},
+        {QStringLiteral("check")},
+        {QStringLiteral("stats")},
+        {QStringLiteral("build"), QStringLiteral("--all")},
+        {QStringLiteral("report"), QStringLiteral("PrintMUS:SongsByArtist"),
+         QStringLiteral("--pdf"), dir.filePath(QStringLiteral("r.pdf"))},
+        {QStringLiteral("report"), QStringLiteral("PrintLabel"), QStringLiteral("--label"),
+         QStringLiteral("1"), QStringLiteral("--pdf"), dir.filePath(QStringLiteral("l.pdf"))},
+    };
+    for (const QStringList &command : commands) {
+        const Outcome o = runProgram(command + QStringList{QStringLiteral("--data-dir"), missing});
+        EXPECT_EQ(o.code, 2) << command.join(u' ').toStdString();
+        EXPECT_TRUE(o.errors.startsWith(
+            QStringLiteral("melodex: the data directory %1 does not exist\n").arg(missing)))
+            << command.join(u' ').toStdString() << ": " << o.errors.toStdString();
+    }
+    EXPECT_FALSE(QDir(missing).exists());
+}
+
 TEST(CommandLineProcessTest, TheConsoleWordsTheEndOfTheProgramWithoutButtons)
 {
     testing::internal::CaptureStderr();
