@@ -1,6 +1,7 @@
 // The opening algorithm of the data files.
 #include "data/fileopen.h"
 
+#include "data/lostfile.h"
 #include "data/standardwarning.h"
 #include "platform/store/errors.h"
 #include "platform/store/store.h"
@@ -45,6 +46,17 @@ int openDataFile(KeyedFile &file)
         return opened();
 
     if (rc == NoFileErr) {
+        // A missing or empty file that other files still refer to was lost, not never made:
+        // made anew, it would give its old numbers to new records.
+        if (const QString references = referencesToLostFile(file); !references.isEmpty()) {
+            MessageService::instance().show(MessageRequest{
+                QStringLiteral("Damaged Data File"),
+                lostFileMessage(file, references) + u' ' + MessageRequest::PressOkToEnd,
+                MessageRequest::Error, MessageRequest::Ok, MessageRequest::Ok});
+            haltProgram(QStringLiteral("Damaged Data File!"));
+            setError(NoFileErr, file.name());
+            return NoFileErr;
+        }
         if (upgradeFile(file)) {
             rc = file.open();
             if (isOpened(rc))

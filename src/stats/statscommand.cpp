@@ -2,6 +2,7 @@
 #include "stats/statscommand.h"
 
 #include "data/commanddatadirectory.h"
+#include "data/fileopen.h"
 #include "platform/store/store.h"
 #include "stats/statsquery.h"
 
@@ -62,6 +63,8 @@ int runStatsCommand(const QStringList &arguments)
     if (!commandDataDirectoryExists(dataDirectory))
         return 2;
     store::Store::instance().setDataDirectory(dataDirectory);
+    // The data files are opened as the program opens them: a lost file is told, not made anew.
+    installFileOpener();
     StatsQuery query;
     query.setFilter(filter);
     const std::optional<CollectionStats> stats = query.run();

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 
 #include <sqlite3.h>
 
@@ -73,6 +74,56 @@ TEST_F(FileOpenTest, AMissingFileIsCreatedWithoutAWord)
     EXPECT_TRUE(QFile::exists(songsPath()));
     EXPECT_TRUE(messages.requests().isEmpty());
     EXPECT_TRUE(halts.isEmpty());
+}
+
+// A file that is gone or emptied while songs still name its records was lost: made anew, it would
+// number new categories from 1 and the old songs would name them. It is left as it is, and the
+// program ends saying which file it is and how to restore it; a file nothing refers to is made.
+TEST_F(FileOpenTest, ALostFileThatSongsReferToIsNotMadeAnew)
+{
+    const QString categories = dir() + QStringLiteral("/SGLCAT.db");
+    const QString albums = dir() + QStringLiteral("/sglalbum.db");
+    {
+        FileUse songs(Songlore), cats(Categories), albumUse(Album);
+        ASSERT_TRUE(songs.ok() && cats.ok() && albumUse.ok());
+        ASSERT_EQ(addSong(QStringLiteral("ABBA"), QStringLiteral("SOS"), 1, 7), 0);
+    }
+    Store::instance().closeAll();
+    for (const bool emptied : {true, false}) {
+        SCOPED_TRACE(emptied ? "emptied" : "removed");
+        messages.clear();
+        halts.clear();
+        if (emptied)
+            ASSERT_TRUE(QFile::resize(categories, 0));
+        else
+            ASSERT_TRUE(QFile::remove(categories));
+        {
+            FileUse use(Categories);
+            EXPECT_FALSE(use.ok());
+        }
+        ASSERT_FALSE(messages.requests().isEmpty());
+        const MessageRequest shown = messages.requests().front();
+        EXPECT_EQ(shown.caption, QStringLiteral("Damaged Data File"));
+        EXPECT_TRUE(shown.text.contains(categories)) << shown.text.toStdString();
+        EXPECT_TRUE(shown.text.contains(QStringLiteral("songs name its categories")));
+        EXPECT_TRUE(shown.text.contains(QStringLiteral("backup")));
+        EXPECT_TRUE(shown.text.contains(QStringLiteral("melodex check")));
+        EXPECT_EQ(halts, QStringList{QStringLiteral("Damaged Data File!")});
+        EXPECT_EQ(QFileInfo::exists(categories), emptied);
+        EXPECT_EQ(QFileInfo(categories).size(), 0);
+    }
+
+    // The songs name no album: the emptied album file is made anew without a word.
+    messages.clear();
+    halts.clear();
+    ASSERT_TRUE(QFile::resize(albums, 0));
+    {
+        FileUse use(Album);
+        EXPECT_TRUE(use.ok());
+    }
+    EXPECT_TRUE(messages.requests().isEmpty());
+    EXPECT_TRUE(halts.isEmpty());
+    EXPECT_GT(QFileInfo(albums).size(), 0);
 }
 
 // Files the program cannot use end it with a message; none of them is replaced or changed.

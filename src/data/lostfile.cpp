@@ -1,0 +1,87 @@
+// A data file that is gone or emptied while the other files still refer to its records.
+#include "data/lostfile.h"
+
+#include "data/records.h"
+#include "platform/store/collation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+namespace melodex {
+
+namespace {
+
+/// Records of `from` whose `condition` holds refer to records of `to`.
+struct Reference
+{
+    const store::KeyedFile *from;
+    const store::KeyedFile *to;
+    const char *condition;
+    const char *words;
+};
+
+const std::vector<Reference> &references()
+{
+    static const std::vector<Reference> links{
+        {&Songlore, &Categories, "\"CategoryID\"<>0", "songs name its categories"},
+        {&Album, &Categories, "\"CategoryID\"<>0", "albums name its categories"},
+        {&Songlore, &Album, "\"AlbumID\"<>0", "songs name its albums"},
+        {&PlaylistDetails, &PlaylistMaster, "\"PlaylistID\"<>0",
+         "playlist entries name its playlists"},
+        {&PlaylistDetails, &Songlore, "\"ID\"<>0", "playlist entries name its songs"},
+    };
+    return links;
+}
+
+// True when a record of the file at `path` meets `condition`. Opened for writing (never
+// created) so that a change another process left unfinished is rolled back before the read.
+bool anyRecord(const QString &path, const char *condition)
+{
+    sqlite3 *db = nullptr;
+    bool found = false;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_busy_timeout(db, 2000);
+        store::registerKeyCollation(db);
+        sqlite3_exec(db, "PRAGMA trusted_schema=OFF", nullptr, nullptr, nullptr);
+        sqlite3_stmt *st = nullptr;
+        const QByteArray sql = QByteArray("SELECT 1 FROM rec WHERE ") + condition + " LIMIT 1";
+        if (sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr) == SQLITE_OK)
+            found = sqlite3_step(st) == SQLITE_ROW;
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return found;
+}
+
+} // namespace
+
+QString referencesToLostFile(const store::KeyedFile &file)
+{
+    QStringList found;
+    for (const Reference &r : references()) {
+        if (r.to != &file)
+            continue;
+        const QFileInfo from(r.from->name());
+        if (from.isFile() && from.size() > 0 && anyRecord(from.filePath(), r.condition))
+            found << QString::fromLatin1(r.words);
+    }
+    return found.join(QStringLiteral(" and "));
+}
+
+QString lostFileMessage(const store::KeyedFile &file, const QString &references)
+{
+    const QString path = QDir::toNativeSeparators(file.name());
+    const QString state =
+        QFileInfo::exists(file.name()) ? QStringLiteral("is empty") : QStringLiteral("is missing");
+    return QStringLiteral("The data file %1 %2, but %3. It is not made anew, so that no number it "
+                          "held is given to another record. Restore it from a backup (quit the "
+                          "program first), then run \"melodex check\" to confirm that the files "
+                          "agree again. Nothing is written until then.")
+        .arg(path, state, references);
+}
+
+} // namespace melodex
