@@ -32,7 +32,8 @@ void checkLink(FileCheck &check, const KeyedFile &from, const QString &field, co
 
 } // namespace
 
-std::vector<store::CheckFinding> checkConsistency(FileCheck::Depth depth)
+std::vector<store::CheckFinding> checkConsistency(FileCheck::Depth depth,
+                                                  std::vector<store::CheckFinding> *notes)
 {
     FileCheck check;
     for (const KeyedFile *file : allFiles())
@@ -49,6 +50,8 @@ std::vector<store::CheckFinding> checkConsistency(FileCheck::Depth depth)
               QStringLiteral("songs name an album that does not exist"));
     checkLink(check, Album, QStringLiteral("CategoryID"), Categories, QStringLiteral("CategoryID"),
               QStringLiteral("albums name a category that does not exist"));
+    if (notes)
+        *notes = check.notes();
     return check.findings();
 }
 

@@ -17,7 +17,8 @@ const char *const Usage =
     "Reads every data file whole: that each is a data file of this program with its keys, that\n"
     "SQLite finds every page, record and key entry sound (--quick leaves out matching every key\n"
     "entry to its record), that the kept record counts are right, that song numbers are unique\n"
-    "and that the categories and albums songs and albums name exist. Changes nothing.\n"
+    "and that the categories and albums songs and albums name exist. Changes no record; a change\n"
+    "left unfinished by a process that was ended is rolled back first, and said so.\n"
     "\n"
     "Exit status: 0 no fault, 1 faults found (listed), 2 wrong arguments.\n";
 
@@ -57,7 +58,10 @@ int runCheckCommand(const QStringList &arguments)
     if (!commandDataDirectoryExists(dataDirectory))
         return 2;
     store::Store::instance().setDataDirectory(dataDirectory);
-    const std::vector<store::CheckFinding> findings = checkConsistency(depth);
+    std::vector<store::CheckFinding> notes;
+    const std::vector<store::CheckFinding> findings = checkConsistency(depth, &notes);
+    for (const store::CheckFinding &n : notes)
+        print(stderr, n.file + QStringLiteral(": ") + n.text);
     for (const store::CheckFinding &f : findings)
         print(stdout, f.file + QStringLiteral(": ") + f.text);
     if (findings.empty()) {

@@ -4,6 +4,7 @@
 #include "platform/store/collation.h"
 #include "platform/store/keyedfile.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QUrl>
@@ -67,12 +68,54 @@ QString FileCheck::sqliteMessage() const
     return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
 }
 
+bool FileCheck::recoverInterruptedChange(const KeyedFile &file)
+{
+    // SQLite rolls a hot journal back on the first read of a connection that may write; it
+    // decides under its locks whether the journal is hot, so a journal of a writer that is still
+    // at work is left to it.
+    const QString path = file.name();
+    sqlite3 *db = nullptr;
+    int rc =
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_extended_result_codes(db, 1);
+        sqlite3_busy_timeout(db, 2000);
+        rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK)
+            rc = sqlite3_extended_errcode(db);
+    }
+    const QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    sqlite3_close(db);
+    if (rc == SQLITE_OK) {
+        if (QFileInfo(path + QStringLiteral("-journal")).size() == 0)
+            m_notes.push_back(CheckFinding{path, QStringLiteral("a change left unfinished when "
+                                                                "a process was ended was rolled "
+                                                                "back")});
+        return true;
+    }
+    const int primary = rc & 0xFF;
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+        return true; // a writer at work: its journal is not hot, and the read sees the last commit
+    if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
+        return true; // the read that follows names the damage
+    if (primary == SQLITE_CANTOPEN || primary == SQLITE_PERM || primary == SQLITE_READONLY ||
+        primary == SQLITE_AUTH)
+        add(file, QStringLiteral("holds a change left unfinished when a process was ended; run "
+                                 "the check as a user who may write to the file to roll it back"));
+    else
+        add(file, QStringLiteral("cannot be read: ") + message);
+    return false;
+}
+
 bool FileCheck::attach(const KeyedFile &file)
 {
     if (!m_db) {
         add(file, QStringLiteral("cannot be checked: out of memory"));
         return false;
     }
+    if (QFileInfo(file.name() + QStringLiteral("-journal")).size() > 0 &&
+        !recoverInterruptedChange(file))
+        return false;
     // Read-only through a URI, so that the check can never write, nor create a missing file.
     QUrl uri = QUrl::fromLocalFile(QFileInfo(file.name()).absoluteFilePath());
     uri.setQuery(QStringLiteral("mode=ro"));

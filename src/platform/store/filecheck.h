@@ -18,8 +18,10 @@ struct CheckFinding
     QString text;
 };
 
-/// Reads data files on a read-only connection of its own: a check changes nothing, creates no
-/// file, and sees the last committed state even while another process writes.
+/// Reads data files on a read-only connection of its own: a check creates no file, changes no
+/// record, and sees the last committed state even while another process writes. The one thing
+/// it writes is the rollback of a change that a process ended while writing left unfinished (as
+/// opening the file in the program would).
 class FileCheck
 {
 public:
@@ -45,12 +47,19 @@ public:
                      const QString &sql, const QString &text);
 
     const std::vector<CheckFinding> &findings() const { return m_findings; }
+    /// What the check did that is no fault: a change a process left unfinished when it was
+    /// ended, rolled back before the file was read.
+    const std::vector<CheckFinding> &notes() const { return m_notes; }
 
 private:
     sqlite3 *m_db = nullptr;
     std::vector<CheckFinding> m_findings;
+    std::vector<CheckFinding> m_notes;
 
     bool attach(const KeyedFile &file);
+    /// Rolls back the change a process ended while writing left in the file's journal, which a
+    /// read-only connection cannot do; false (with a finding) when it cannot be rolled back.
+    bool recoverInterruptedChange(const KeyedFile &file);
     void detach(const KeyedFile &file);
     void add(const KeyedFile &file, const QString &text);
     /// The finding for a read that failed: damage, a foreign file, or the driver's message.

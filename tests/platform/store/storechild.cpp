@@ -2,6 +2,9 @@
 //
 //   storechild DIR change ID TITLE   rewrite the title of song ID; exit code = put's result
 //   storechild DIR hold SECONDS      hold Songlore and Categories in a transaction for a while
+//   storechild DIR spill SECONDS     the same after adding songs enough to write changed pages
+//                                    to the songs file before the commit (its journal is hot
+//                                    if the process is killed then)
 //   storechild DIR churn             add a category and a song of that category per transaction,
 //                                    forever (the test kills it at random moments)
 //   storechild DIR open LABEL        open one file (creating it when missing); exit code = result
@@ -90,6 +93,21 @@ int main(int argc, char *argv[])
         MUS.clear();
         MUS.Title = QStringLiteral("held");
         Songlore.add();
+        std::printf("locked\n");
+        std::fflush(stdout);
+        QThread::msleep(static_cast<unsigned long>(args[3].toDouble() * 1000));
+        return Store::instance().commit();
+    }
+    if (command == QLatin1String("spill") && args.size() == 4) {
+        Store::instance().exec("PRAGMA \"Songlore\".cache_size=8");
+        if (const int rc = Store::instance().logout({&Songlore, &Categories}))
+            return rc;
+        for (int i = 0; i < 400; ++i) {
+            MUS.clear();
+            MUS.Title = QStringLiteral("spilled %1 ").arg(i) + QString(200, u's');
+            if (const int rc = Songlore.add())
+                return rc;
+        }
         std::printf("locked\n");
         std::fflush(stdout);
         QThread::msleep(static_cast<unsigned long>(args[3].toDouble() * 1000));

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -89,6 +90,36 @@ TEST_F(FileCheckTest, WrongKeptCountDamagedPagesAndForeignFilesAreFound)
     }
     EXPECT_EQ(check(Songlore, FileCheck::Depth::Full),
               QStringList{QStringLiteral("is not a data file of this program")});
+}
+
+// A process ended in the middle of a change leaves its journal beside the file. The check rolls
+// the change back, as the program's next open would, says so, and finds no fault.
+TEST_F(FileCheckTest, AChangeLeftUnfinishedByAKilledProcessIsRolledBackAndNoFault)
+{
+    const QString journal = songsPath() + QStringLiteral("-journal");
+    QProcess holder;
+    holder.start(QStringLiteral(STORECHILD),
+                 {dir(), QStringLiteral("spill"), QStringLiteral("60")});
+    ASSERT_TRUE(holder.waitForReadyRead(30000));
+    ASSERT_TRUE(holder.readAllStandardOutput().startsWith("locked"));
+    holder.kill();
+    ASSERT_TRUE(holder.waitForFinished(30000));
+    ASSERT_GT(QFileInfo(journal).size(), 0);
+
+    FileCheck c;
+    EXPECT_TRUE(c.checkFile(Songlore, FileCheck::Depth::Full));
+    EXPECT_TRUE(c.findings().empty()) << c.findings().front().text.toStdString();
+    ASSERT_EQ(c.notes().size(), 1u);
+    EXPECT_EQ(c.notes().front().file, songsPath());
+    EXPECT_TRUE(c.notes().front().text.contains(QStringLiteral("rolled back")));
+    EXPECT_FALSE(QFileInfo(journal).size() > 0);
+
+    // Nothing is left to roll back the next time, and the held song is gone.
+    FileCheck again;
+    EXPECT_TRUE(again.checkFile(Songlore, FileCheck::Depth::Quick));
+    EXPECT_TRUE(again.notes().empty());
+    openFile(Songlore);
+    EXPECT_EQ(Songlore.records(), 600);
 }
 
 TEST_F(FileCheckTest, StandardToolsCheckTheFilesWithTheCollationExtension)
