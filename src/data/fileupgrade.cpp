@@ -2,6 +2,7 @@
 #include "data/fileopen.h"
 
 #include "platform/store/collation.h"
+#include "platform/store/fileplacement.h"
 #include "platform/store/uselock.h"
 
 #include <QDateTime>
@@ -141,11 +142,23 @@ bool upgradeFile(KeyedFile &file)
         carried << quoted(c);
     }
 
-    // The copy as it was, next to the file, before anything changes.
+    // The copy as it was, next to the file, before anything changes. It is written under a
+    // temporary name and appears under its own only when whole and on the disk, so that an
+    // upgrade ended midway leaves no backup that is none.
     const QString backup = backupPath(path);
-    if (!db.exec(QStringLiteral("VACUUM INTO '%1'")
-                     .arg(QString(backup).replace(u'\'', QLatin1String("''")))))
-        return false;
+    {
+        const store::TemporaryFile temp(backup);
+        int err = 0;
+        if (temp.name().isEmpty() ||
+            !db.exec(QStringLiteral("VACUUM INTO '%1'")
+                         .arg(QString(temp.name()).replace(u'\'', QLatin1String("''")))) ||
+            store::syncFile(temp.name()) != 0 ||
+            store::placeNewFile(
+                temp.name(), backup, [](const QString &) { return false; }, &err) !=
+                store::Placement::Placed)
+            return false;
+        store::syncFile(QFileInfo(backup).absolutePath());
+    }
 
     if (!db.exec("BEGIN IMMEDIATE"))
         return false;

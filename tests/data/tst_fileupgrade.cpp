@@ -8,6 +8,9 @@
 
 #include <sqlite3.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using namespace melodex;
 using melodex::test::InterchangeTest;
 
@@ -147,6 +150,39 @@ TEST_F(FileUpgradeTest, RecordsThatBreakAKeyOfTheNewLayoutLeaveTheFileAsItWas)
     EXPECT_EQ(contents(Categories.name()), before);
     // It got as far as the copy, which stays.
     EXPECT_EQ(QDir(dataDir()).entryList({QStringLiteral("SGLCAT-before-upgrade-*.db")}).size(), 1);
+}
+
+// The backup appears under its name only when whole: a copy that could not be finished (here the
+// process may write no file past 16 KB) leaves neither a backup nor its temporary, and the next
+// upgrade writes the one backup.
+TEST_F(FileUpgradeTest, ABackupThatCouldNotBeFinishedLeavesNothingBehind)
+{
+    makeOlderSongsFile(500);
+    const QByteArray before = contents(Songlore.name());
+    ASSERT_GT(before.size(), 32 * 1024);
+    {
+        struct sigaction ignore
+        {
+        }, previous{};
+        ignore.sa_handler = SIG_IGN;
+        sigaction(SIGXFSZ, &ignore, &previous);
+        rlimit limit{}, saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        limit = saved;
+        limit.rlim_cur = 16 * 1024;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        const bool upgraded = upgradeFile(Songlore);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        sigaction(SIGXFSZ, &previous, nullptr);
+        EXPECT_FALSE(upgraded);
+    }
+    EXPECT_TRUE(backups().isEmpty());
+    EXPECT_TRUE(QDir(dataDir()).entryList({QStringLiteral("*.new-*")}).isEmpty());
+    EXPECT_EQ(contents(Songlore.name()), before);
+
+    EXPECT_TRUE(upgradeFile(Songlore));
+    ASSERT_EQ(backups().size(), 1);
+    EXPECT_FALSE(backups().front().contains(QStringLiteral("-2.db")));
 }
 
 } // namespace

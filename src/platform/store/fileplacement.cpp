@@ -1,7 +1,6 @@
 // Putting a newly built file into place without ever replacing one that another process made.
 #include "platform/store/fileplacement.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -19,9 +18,6 @@ namespace melodex::store {
 namespace {
 
 const QString temporarySuffix = QStringLiteral(".new-");
-
-// A build takes milliseconds; a temporary file this old belongs to a process that died.
-constexpr qint64 staleSeconds = 600;
 
 // An exclusive lock on a directory for as long as the object lives: creators and repairers of
 // files in that directory take turns.
@@ -64,8 +60,11 @@ bool isEmptyFile(const QString &path)
            st.st_size == 0;
 }
 
-QString makeTemporaryFile(const QString &path, int *error)
+TemporaryFile::TemporaryFile(const QString &path)
 {
+    // Made and locked under the directory's lock, which removeStaleTemporaryFiles takes as well:
+    // it never meets a new file before its creator holds it.
+    const DirectoryLock directory(QFileInfo(path).absolutePath());
     // Not mkstemp: its files are private to the owner, and the data files are made with the
     // permissions the user's umask gives any new file.
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -74,30 +73,98 @@ QString makeTemporaryFile(const QString &path, int *error)
         const int fd = ::open(QFile::encodeName(name).constData(),
                               O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
-            ::close(fd);
-            return name;
+            int rc;
+            do
+                rc = ::flock(fd, LOCK_EX | LOCK_NB);
+            while (rc != 0 && errno == EINTR);
+            m_name = name;
+            m_fd = fd;
+            return;
         }
         if (errno != EEXIST) {
-            *error = errno;
-            return {};
+            m_error = errno;
+            return;
         }
     }
-    *error = EEXIST;
-    return {};
+    m_error = EEXIST;
 }
 
-void removeStaleTemporaryFiles(const QString &path)
+TemporaryFile::~TemporaryFile()
 {
-    const QFileInfo info(path);
-    const QDir dir = info.dir();
-    const QDateTime limit = QDateTime::currentDateTimeUtc().addSecs(-staleSeconds);
-    const QStringList found = dir.entryList(
-        {info.fileName() + temporarySuffix + QStringLiteral("*")}, QDir::Files | QDir::Hidden);
+    if (m_name.isEmpty())
+        return;
+    // Removed while still held, so that no cleaner of another process meets it unheld.
+    QFile::remove(m_name + QStringLiteral("-journal"));
+    QFile::remove(m_name);
+    ::close(m_fd);
+}
+
+namespace {
+
+// True when no process holds the temporary file at `path`: its creator is gone.
+bool abandoned(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int rc;
+    do
+        rc = ::flock(fd, LOCK_EX | LOCK_NB);
+    while (rc != 0 && errno == EINTR);
+    ::close(fd);
+    return rc == 0;
+}
+
+} // namespace
+
+void removeStaleTemporaryFiles(const QString &directory)
+{
+    const QDir dir(directory);
+    const QStringList found =
+        dir.entryList({QStringLiteral("*") + temporarySuffix + QStringLiteral("*")},
+                      QDir::Files | QDir::Hidden | QDir::System);
+    if (found.isEmpty())
+        return;
+    const DirectoryLock lock(dir.absolutePath());
+    if (!lock.locked())
+        return;
+    const QString journal = QStringLiteral("-journal");
     for (const QString &name : found) {
-        const QFileInfo temp(dir.filePath(name));
-        if (temp.lastModified().toUTC() < limit)
-            QFile::remove(temp.filePath());
+        const QString path = dir.filePath(name);
+        if (name.endsWith(journal)) {
+            // A journal goes with its file; one whose file is gone is left of nothing.
+            const QString owner = path.chopped(journal.size());
+            if (!QFileInfo::exists(owner))
+                QFile::remove(path);
+            continue;
+        }
+        // A file killed between being linked into place and losing its temporary name is the
+        // data file itself under a second name: only that name goes.
+        const QString placed = path.left(path.lastIndexOf(temporarySuffix));
+        struct stat temp
+        {
+        }, final{};
+        if (::stat(QFile::encodeName(path).constData(), &temp) == 0 &&
+            ::stat(QFile::encodeName(placed).constData(), &final) == 0 &&
+            temp.st_dev == final.st_dev && temp.st_ino == final.st_ino) {
+            QFile::remove(path);
+            continue;
+        }
+        if (QFileInfo(path).isFile() && abandoned(path)) {
+            QFile::remove(path + journal);
+            QFile::remove(path);
+        }
     }
+}
+
+int syncFile(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int rc = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return rc;
 }
 
 Placement placeNewFile(const QString &temp, const QString &path,

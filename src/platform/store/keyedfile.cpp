@@ -285,12 +285,11 @@ int KeyedFile::create()
     // half-made file where the program would find it, and a file another process made meanwhile
     // (and may already be writing to) is kept: this process then uses that one.
     const QString path = name();
-    removeStaleTemporaryFiles(path);
-    int err = 0;
-    const QString temp = makeTemporaryFile(path, &err);
-    if (temp.isEmpty()) {
+    const TemporaryFile temp(path);
+    if (temp.name().isEmpty()) {
         // As SQLite reports a file it cannot open: the directory refuses it. A full disk or a
         // failing one is the driver's error.
+        const int err = temp.error();
         if (err == ENOSPC || err == EDQUOT || err == EIO)
             setDriverError(err, QString::fromLocal8Bit(std::strerror(err)), path);
         else
@@ -299,7 +298,7 @@ int KeyedFile::create()
     }
     const std::vector<QString> schema = schemaStatements();
     int code = withPrivateConnection(
-        temp,
+        temp.name(),
         [&](sqlite3 *db) {
             int rc = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
             if (rc == SQLITE_OK)
@@ -309,12 +308,11 @@ int KeyedFile::create()
             return rc == SQLITE_OK ? rc : sqlite3_extended_errcode(db);
         },
         path);
-    if (code == 0 && placeNewFile(temp, path, isEmptyFile, &err) == Placement::Failed) {
+    int err = 0;
+    if (code == 0 && placeNewFile(temp.name(), path, isEmptyFile, &err) == Placement::Failed) {
         setDriverError(err, QString::fromLocal8Bit(std::strerror(err)), path);
         code = errorCode();
     }
-    QFile::remove(temp);
-    QFile::remove(temp + QStringLiteral("-journal"));
     return code == 0 ? succeed() : code;
 }
 
@@ -341,8 +339,8 @@ int KeyedFile::open()
         return NotStoreFileErr;
     }
     if (info.size() == 0) {
-        // An empty file is what a create interrupted before its first page leaves: treat it as
-        // missing so the opener creates it again.
+        // A create builds the file elsewhere and links it in whole, so an empty file was emptied
+        // by something else. It is reported as missing: the opener decides whether it was lost.
         setError(NoFileErr, path);
         return NoFileErr;
     }

@@ -112,14 +112,13 @@ bool coordinatorIsDamaged(const QString &path)
 // Returns 0 or an errno code.
 int remakeCoordinator(const QString &path)
 {
+    const TemporaryFile temp(path);
+    if (temp.name().isEmpty())
+        return temp.error();
     int err = 0;
-    const QString temp = makeTemporaryFile(path, &err);
-    if (temp.isEmpty())
-        return err;
     // FoundExisting: another process made it anew meanwhile.
-    if (placeNewFile(temp, path, coordinatorIsDamaged, &err) != Placement::Failed)
+    if (placeNewFile(temp.name(), path, coordinatorIsDamaged, &err) != Placement::Failed)
         err = 0;
-    QFile::remove(temp);
     return err;
 }
 
@@ -133,6 +132,9 @@ sqlite3 *Store::db()
     // only: a process killed mid-commit could keep a song and lose its new category. So the
     // store never goes on writing without it.
     const QString path = pathOf(QString::fromLatin1(coordinatorName));
+    // What processes ended while making a file left behind goes once per connection: nothing
+    // else would ever look for it again.
+    removeStaleTemporaryFiles(m_dataDir);
     int rc = openCoordinator(path);
     if (isDamage(rc)) {
         const int err = remakeCoordinator(path);

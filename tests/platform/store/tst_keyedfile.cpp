@@ -2,11 +2,15 @@
 #include "storetestfixture.h"
 
 #include "platform/store/collation.h"
+#include "platform/store/fileplacement.h"
 
 #include <sqlite3.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <unistd.h>
 
 using namespace melodex;
 using namespace melodex::store;
@@ -44,6 +48,39 @@ TEST_F(KeyedFileTest, EveryFileOfTheCatalogueCanBeCreatedAndOpened)
         EXPECT_EQ(f->records(), 0);
         EXPECT_GT(f->bytes(), 0);
     }
+}
+
+// What a process ended while making a file leaves behind goes the next time the store opens, at
+// once and whether or not the file it made is in place by then; a file being made is kept.
+TEST_F(KeyedFileTest, TemporariesOfEndedCreatorsGoWhenTheStoreOpens)
+{
+    {
+        FileUse use(Songlore);
+        ASSERT_TRUE(use.ok());
+    }
+    Store::instance().closeAll();
+    const QString songs = dir() + QStringLiteral("/sgldata.db");
+    auto write = [](const QString &path) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+    };
+    const QString abandoned = songs + QStringLiteral(".new-1a2b3c4d");
+    write(abandoned);
+    write(abandoned + QStringLiteral("-journal"));
+    const QString orphanJournal = dir() + QStringLiteral("/SGLCAT.db.new-77-journal");
+    write(orphanJournal);
+    // Killed after linking the new file into place, before dropping its temporary name.
+    const QString secondName = songs + QStringLiteral(".new-5e6f");
+    ASSERT_EQ(::link(songs.toUtf8().constData(), secondName.toUtf8().constData()), 0);
+    const TemporaryFile beingMade(dir() + QStringLiteral("/sglalbum.db"));
+    ASSERT_FALSE(beingMade.name().isEmpty());
+
+    ASSERT_NE(Store::instance().db(), nullptr);
+    EXPECT_EQ(QDir(dir()).entryList({QStringLiteral("*.new-*")}, QDir::Files),
+              QStringList{QFileInfo(beingMade.name()).fileName()});
+    FileUse use(Songlore);
+    EXPECT_TRUE(use.ok());
 }
 
 TEST_F(KeyedFileTest, AddGetPutDeleteKeepKeysCurrent)
