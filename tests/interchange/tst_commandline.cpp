@@ -3,6 +3,9 @@
 
 #include "interchange/commandline.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 using namespace melodex;
 using melodex::test::InterchangeTest;
 
@@ -222,6 +225,26 @@ TEST_F(CommandLineTest, ExitCodesTellFailureAndLinesLeftOut)
         run(withDataDir({QStringLiteral("export"), path(QStringLiteral("no/dir.csv"))}), &printed),
         1);
     EXPECT_TRUE(printed.startsWith(QStringLiteral("Cannot CREATE ")));
+}
+
+// A categories file emptied behind the program's back is not made anew by an import: the new
+// categories would take the numbers the songs still name.
+TEST_F(CommandLineTest, AnImportLeavesAnEmptiedCategoriesFileAsItIs)
+{
+    const QString csv = put("\"MUS:Title\",\"CAT:Category\"\n\"SOS\",\"Rock\"\n");
+    ASSERT_EQ(run(withDataDir({QStringLiteral("import"), csv})), 0);
+    store::Store::instance().closeAll();
+    const QString categories = Categories.name();
+    ASSERT_TRUE(QFile::resize(categories, 0));
+
+    QString printed;
+    EXPECT_NE(run(withDataDir({QStringLiteral("import"), csv}), &printed), 0);
+    EXPECT_TRUE(printed.contains(QStringLiteral("Damaged Data File"))) << printed.toStdString();
+    EXPECT_TRUE(printed.contains(categories));
+    EXPECT_FALSE(printed.contains(QStringLiteral("Process Completed")));
+    EXPECT_EQ(QFileInfo(categories).size(), 0);
+    store::FileUse use(Songlore);
+    EXPECT_EQ(Songlore.records(), 1);
 }
 
 } // namespace
