@@ -28,6 +28,19 @@ void print(FILE *to, const QString &text)
     std::fputc('\n', to);
 }
 
+// Why a file could not be worked on, in words that say what is wrong with it.
+QString failureText(const store::KeyedFile &file)
+{
+    const store::ErrorState &e = store::lastError();
+    if (e.code == store::NotStoreFileErr)
+        return QFileInfo(file.name()).size() == 0
+                   ? QStringLiteral("it is empty (0 bytes); restore it from a backup")
+                   : QStringLiteral("it is not a data file of this program; left as it is");
+    if (e.code == store::FileSystemErr && !e.driverText.isEmpty())
+        return QStringLiteral("%1 (%2)").arg(e.driverText).arg(e.driverCode);
+    return QStringLiteral("%1 (%2)").arg(e.text).arg(e.code);
+}
+
 } // namespace
 
 std::optional<int> runFileCommand(const QStringList &arguments)
@@ -126,11 +139,8 @@ std::optional<int> runFileCommand(const QStringList &arguments)
             exitCode = 1;
             break;
         case FileActionResult::Failed:
-            print(stderr, QStringLiteral("melodex: %1 (%2) could not be worked on: %3 (%4)")
-                              .arg(f->label(), file, store::lastError().text,
-                                   store::lastError().driverText.isEmpty()
-                                       ? QString::number(store::lastError().code)
-                                       : store::lastError().driverText));
+            print(stderr, QStringLiteral("melodex: %1 (%2) could not be worked on: %3")
+                              .arg(f->label(), file, failureText(*f)));
             exitCode = 1;
             break;
         }

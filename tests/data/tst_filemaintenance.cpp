@@ -3,6 +3,7 @@
 #include "interchangefixture.h"
 
 #include "data/filemaintenance.h"
+#include "platform/store/collation.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -187,6 +188,61 @@ TEST_F(FileMaintenanceTest, TheCommandLineSaysWhatItDidAndFailsOnBusyOrDamagedFi
 
     EXPECT_EQ(melodex({QStringLiteral("build")}, &out), 2);
     EXPECT_EQ(melodex({QStringLiteral("pack"), QStringLiteral("nosuchfile")}, &out), 2);
+}
+
+// Only this program's data files are worked on: another program's database and an empty file
+// are refused as they are, and a failure says what failed (never "not an error").
+TEST_F(FileMaintenanceTest, ForeignEmptyAndUnbuildableFilesAreRefusedWithTheirReason)
+{
+    auto sql = [](const QString &path, const char *statements) {
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open(qPrintable(path), &db), SQLITE_OK);
+        store::registerKeyCollation(db);
+        EXPECT_EQ(sqlite3_exec(db, statements, nullptr, nullptr, nullptr), SQLITE_OK)
+            << sqlite3_errmsg(db);
+        sqlite3_close(db);
+    };
+    sql(Album.name(), "PRAGMA journal_mode=WAL; CREATE TABLE notes(x TEXT);"
+                      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<500)"
+                      " INSERT INTO notes SELECT hex(randomblob(100)) FROM n;"
+                      "DELETE FROM notes WHERE rowid % 2 = 0; PRAGMA wal_checkpoint(TRUNCATE)");
+    {
+        QFile empty(Media.name());
+        ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    }
+    const QByteArray foreign = contents(Album.name());
+    for (const FileAction action : {FileAction::Pack, FileAction::Build}) {
+        EXPECT_EQ(runFileAction(Album, action), FileActionResult::Failed);
+        EXPECT_EQ(store::lastError().code, store::NotStoreFileErr);
+        EXPECT_EQ(contents(Album.name()), foreign);
+        EXPECT_EQ(runFileAction(Media, action), FileActionResult::Failed);
+        EXPECT_EQ(store::lastError().code, store::NotStoreFileErr);
+        EXPECT_EQ(QFileInfo(Media.name()).size(), 0);
+    }
+
+    // Two categories of one number: the unique key cannot be made again.
+    {
+        store::FileUse use(Categories);
+    }
+    store::Store::instance().closeAll();
+    sql(Categories.name(), "DROP INDEX \"KeyCategoryID\";"
+                           "INSERT INTO rec(CategoryID, Category) VALUES(4,'Rock'),(4,'Jazz')");
+    EXPECT_EQ(runFileAction(Categories, FileAction::Build), FileActionResult::Failed);
+    EXPECT_EQ(store::lastError().code, store::FileSystemErr);
+    EXPECT_TRUE(store::lastError().driverText.contains(QStringLiteral("UNIQUE")))
+        << store::lastError().driverText.toStdString();
+
+    QString out;
+    EXPECT_EQ(
+        melodex({QStringLiteral("pack"), QStringLiteral("sglalbum"), QStringLiteral("sglmedia")},
+                &out),
+        1);
+    EXPECT_TRUE(out.contains(QStringLiteral("sglalbum.db) could not be worked on: it is not a "
+                                            "data file of this program")))
+        << qPrintable(out);
+    EXPECT_TRUE(out.contains(QStringLiteral("sglmedia.db) could not be worked on: it is empty")));
+    EXPECT_FALSE(out.contains(QStringLiteral("not an error")));
+    EXPECT_FALSE(out.contains(QStringLiteral("packed")));
 }
 
 } // namespace

@@ -247,4 +247,17 @@ TEST_F(CommandLineTest, AnImportLeavesAnEmptiedCategoriesFileAsItIs)
     EXPECT_EQ(Songlore.records(), 1);
 }
 
+// An import that cannot begin its writes says what stops it, not SQLite's "not an error".
+TEST_F(CommandLineTest, AnImportRefusedByAnUnusableCoordinatingFileSaysWhy)
+{
+    ASSERT_TRUE(QDir(dataDir()).mkdir(QStringLiteral("sglmain.db")));
+    QString printed;
+    EXPECT_EQ(
+        run(withDataDir({QStringLiteral("import"), put("\"MUS:Title\"\n\"SOS\"\n")}), &printed), 1);
+    EXPECT_FALSE(printed.contains(QStringLiteral("not an error"))) << printed.toStdString();
+    EXPECT_TRUE(printed.contains(QStringLiteral("Cannot ADD to Songlore!: Error #90 - The "
+                                                "coordinating file")))
+        << printed.toStdString();
+}
+
 } // namespace

@@ -41,8 +41,11 @@ FileUse::Opener &opener()
 }
 
 // Runs `fn` on a private connection to the file at `path` (for files that are not attached).
+// `failure`, when set by `fn`, is the message of the statement that failed: a rollback after it
+// leaves the connection's own message at "not an error".
 int withPrivateConnection(const QString &path, const std::function<int(sqlite3 *)> &fn,
-                          const QString &name, bool create = false)
+                          const QString &name, bool create = false,
+                          const QString *failure = nullptr, bool setModes = true)
 {
     sqlite3 *db = nullptr;
     const QByteArray p = path.toUtf8();
@@ -61,9 +64,10 @@ int withPrivateConnection(const QString &path, const std::function<int(sqlite3 *
         sqlite3_extended_result_codes(db, 1);
         sqlite3_busy_timeout(db, 2000);
         registerKeyCollation(db);
-        sqlite3_exec(
-            db, "PRAGMA trusted_schema=OFF; PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL",
-            nullptr, nullptr, nullptr);
+        sqlite3_exec(db, "PRAGMA trusted_schema=OFF", nullptr, nullptr, nullptr);
+        if (setModes)
+            sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL", nullptr,
+                         nullptr, nullptr);
         rc = fn(db);
         if (rc != SQLITE_OK) {
             const int primary = rc & 0xFF;
@@ -72,7 +76,11 @@ int withPrivateConnection(const QString &path, const std::function<int(sqlite3 *
             else if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
                 setError(NotStoreFileErr, name);
             else
-                setDriverError(rc, QString::fromUtf8(sqlite3_errmsg(db)), name);
+                setDriverError(rc,
+                               failure && !failure->isEmpty()
+                                   ? *failure
+                                   : QString::fromUtf8(sqlite3_errmsg(db)),
+                               name);
             code = errorCode();
             if (!sqlite3_get_autocommit(db))
                 sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -947,6 +955,7 @@ int KeyedFile::maintain(bool rebuild)
     // in one transaction; packing copies the file compactly. A file that is not open is worked
     // on through a connection of its own, so a file whose keys cannot be trusted need not be
     // attached first.
+    QString failure;
     auto work = [&](sqlite3 *db, const QString &schema) -> int {
         const QString s = schema.isEmpty() ? QStringLiteral("main") : quoted(schema);
         if (!rebuild) {
@@ -982,8 +991,10 @@ int KeyedFile::maintain(bool rebuild)
                 rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK
                          ? SQLITE_OK
                          : sqlite3_extended_errcode(db);
-            if (rc != SQLITE_OK)
+            if (rc != SQLITE_OK) {
+                failure = QString::fromUtf8(sqlite3_errmsg(db));
                 sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            }
         }
         return rc;
     };
@@ -992,14 +1003,39 @@ int KeyedFile::maintain(bool rebuild)
         ++m_writeGen;
         sqlite3 *db = Store::instance().db();
         const int rc = work(db, label());
-        return rc == SQLITE_OK ? succeed() : fail(rc);
+        if (rc == SQLITE_OK)
+            return succeed();
+        const int code = fail(rc);
+        if (code == FileSystemErr && !failure.isEmpty())
+            setDriverError(rc, failure, name());
+        return code;
     }
     if (!QFileInfo::exists(name())) {
         setError(NoFileErr, name());
         return NoFileErr;
     }
+    // Only a data file of this program is worked on: another program's database, or an empty
+    // file, would be rewritten into something that is neither. Asked before the connection that
+    // works sets its journal mode, which would change another program's file already.
+    const int owner = withPrivateConnection(
+        name(),
+        [&](sqlite3 *db) {
+            sqlite3_stmt *st = nullptr;
+            int rc = sqlite3_prepare_v2(db, "PRAGMA application_id", -1, &st, nullptr);
+            if (rc == SQLITE_OK) {
+                rc = sqlite3_step(st);
+                rc = rc == SQLITE_ROW && sqlite3_column_int64(st, 0) == ApplicationId
+                         ? SQLITE_OK
+                         : (rc == SQLITE_ROW ? SQLITE_NOTADB : sqlite3_extended_errcode(db));
+            }
+            sqlite3_finalize(st);
+            return rc;
+        },
+        name(), false, nullptr, false);
+    if (owner != 0)
+        return owner;
     return withPrivateConnection(
-        name(), [&](sqlite3 *db) { return work(db, {}); }, name());
+        name(), [&](sqlite3 *db) { return work(db, {}); }, name(), false, &failure);
 }
 
 int KeyedFile::build()

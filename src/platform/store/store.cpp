@@ -186,6 +186,15 @@ int Store::exec(const char *sql)
 int Store::fail(int rc, const QString &fileName)
 {
     const int primary = rc & 0xFF;
+    if (primary == SQLITE_OK || primary == SQLITE_ROW || primary == SQLITE_DONE) {
+        // Asked about a failure SQLite did not see (a write the store itself refused): what
+        // refused it is already the error, and SQLite's "not an error" would hide it.
+        if (errorCode() == NoError)
+            setDriverError(SQLITE_ERROR,
+                           QStringLiteral("the change could not be begun on the data files"),
+                           fileName);
+        return errorCode();
+    }
     if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
         setError(IsLockedErr, fileName);
     else if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY)
