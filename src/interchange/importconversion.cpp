@@ -27,6 +27,19 @@ std::optional<qint64> readNumber(QStringView text)
     return picture::deformatNumber(text, wide);
 }
 
+// Digits with at most a sign, and blanks around them.
+bool plainNumber(QStringView text)
+{
+    const QStringView t = text.trimmed();
+    qsizetype i = !t.isEmpty() && (t.front() == u'-' || t.front() == u'+') ? 1 : 0;
+    if (i == t.size())
+        return false;
+    for (; i < t.size(); ++i)
+        if (!t[i].isDigit())
+            return false;
+    return true;
+}
+
 bool fits(qint64 v, const store::FieldDef &target)
 {
     switch (target.type) {
@@ -75,12 +88,14 @@ ImportedValue convertImportValue(QStringView text, const picture::Picture &pictu
 
     if (target.isText())
         return {store::Value(text.toString()), true};
-    const bool readsThroughPicture =
-        letter == u'S' && targetPicture.isValid() &&
-        (target.type == FieldType::Date || target.type == FieldType::Time);
-    return number(readsThroughPicture ? picture::deformatNumber(text, targetPicture)
-                                      : readNumber(text),
-                  target);
+    const bool dateOrTime = target.type == FieldType::Date || target.type == FieldType::Time;
+    if (!dateOrTime || !targetPicture.isValid())
+        return number(readNumber(text), target);
+    // Quoted or not: a spreadsheet writes "00:03:00" without quotes, and an unquoted field is
+    // read under N. The plain number an export under N writes is digits alone.
+    if (letter == u'N' && plainNumber(text))
+        return number(readNumber(text), target);
+    return number(picture::deformatNumber(text, targetPicture), target);
 }
 
 } // namespace melodex

@@ -22,8 +22,9 @@ struct ImportedValue
 /// Pictures of letter S and N leave the text as it is: a text field takes it whole (the store
 /// cuts it to the field's width) and a number field reads it as a number. A date or time field
 /// reads an unconverted text with `targetPicture`, the picture the field is exported with, so
-/// that "00:05:44" becomes a running time rather than 0; under N it takes the plain number (a
-/// day number, a time value), as an export under N writes it. Any other picture converts the
+/// that "00:05:44" becomes a running time rather than 0, whether the text was quoted (S) or not
+/// (N); under N, digits alone are the plain number (a day number, a time value) an export
+/// under N writes. Any other picture converts the
 /// text first ("deformat"); a text field then takes the digits of the value. Blank text gives
 /// an empty text or 0. A value outside what the field can hold is not readable, rather than
 /// being stored cut off.

@@ -6,6 +6,7 @@
 #include "interchange/bufferguard.h"
 #include "interchange/importconversion.h"
 #include "interchange/importfile.h"
+#include "interchange/importprecheck.h"
 #include "interchange/interchangefields.h"
 #include "platform/store/cliptext.h"
 #include "platform/store/errors.h"
@@ -81,6 +82,12 @@ bool ImportRun::start()
     if (!m_assignment.hasAssignments()) {
         show(QStringLiteral("No Fields Selected for Import!"),
              QStringLiteral("You must select one or more fields to import."));
+        return false;
+    }
+    // A column that none of its values can fill would lose its field in every song.
+    if (const std::optional<QString> reason =
+            unreadableColumn(m_file, m_assignment, m_stripHeader)) {
+        show(QStringLiteral("Cannot IMPORT ") + m_file.path(), *reason);
         return false;
     }
     if (!m_uses.open({&Songlore, &Categories, &Media}))

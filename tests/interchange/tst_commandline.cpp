@@ -227,6 +227,39 @@ TEST_F(CommandLineTest, ExitCodesTellFailureAndLinesLeftOut)
     EXPECT_TRUE(printed.startsWith(QStringLiteral("Cannot CREATE ")));
 }
 
+// A spreadsheet writes times unquoted; they are read as the times they are. A column whose values
+// none can be read stops the import before any song is written, saying which and why.
+TEST_F(CommandLineTest, UnquotedTimesAreReadAndAWhollyUnreadableColumnStopsTheImport)
+{
+    QString printed;
+    EXPECT_EQ(
+        run(withDataDir({QStringLiteral("import"),
+                         put("\"MUS:Artist\",\"MUS:Title\",\"MUS:Time\"\n"
+                             "\"Abba\",\"SOS\",00:03:00\n\"Blondie\",\"Atomic\",00:04:36\n")}),
+            &printed),
+        0);
+    EXPECT_FALSE(printed.contains(QStringLiteral("with changes"))) << printed.toStdString();
+    {
+        store::FileUse use(Songlore);
+        QList<qint32> times;
+        Songlore.set(SongloreRecord::SongsByArtist);
+        while (Songlore.next() == 0)
+            times << MUS.Time;
+        EXPECT_EQ(times, (QList<qint32>{18001, 27601}));
+    }
+    store::Store::instance().closeAll();
+
+    const QString unreadable = put("\"MUS:Title\",\"MUS:Time\",\"MUS:TrackNumber\"\n"
+                                   "\"One\",soon,1\n\"Two\",,2\n\"Three\",later,3\n",
+                                   QStringLiteral("bad.csv"));
+    EXPECT_EQ(run(withDataDir({QStringLiteral("import"), unreadable}), &printed), 1);
+    EXPECT_TRUE(printed.contains(QStringLiteral("MUS:Time"))) << printed.toStdString();
+    EXPECT_TRUE(printed.contains(QStringLiteral("as a time; line 2 holds \"soon\"")))
+        << printed.toStdString();
+    EXPECT_FALSE(printed.contains(QStringLiteral("Process Completed")));
+    EXPECT_EQ(songs().size(), 2);
+}
+
 // A categories file emptied behind the program's back is not made anew by an import: the new
 // categories would take the numbers the songs still name.
 TEST_F(CommandLineTest, AnImportLeavesAnEmptiedCategoriesFileAsItIs)

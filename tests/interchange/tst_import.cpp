@@ -65,8 +65,12 @@ INSTANTIATE_TEST_SUITE_P(
         ConversionCase{"01:28:07", "@S1000", "MUS:Time", qint64(528701)},
         ConversionCase{"01/01/2000", "@S1000", "MUS:ReleaseDate", qint64(72687)},
         ConversionCase{"soon", "@S1000", "MUS:ReleaseDate", qint64(0), false},
-        // ...and under N it is the plain stored number.
+        // ...and under N it is the plain stored number, while a time or date that is not a
+        // plain number (a spreadsheet writes them unquoted) is read through the picture too.
         ConversionCase{"72687", "@N30.9", "MUS:ReleaseDate", qint64(72687)},
+        ConversionCase{"00:03:00", "@N30.9", "MUS:Time", qint64(18001)},
+        ConversionCase{" 01/01/2000", "@N30.9", "MUS:ReleaseDate", qint64(72687)},
+        ConversionCase{"3 min", "@N30.9", "MUS:Time", qint64(0), false},
         // Other pictures convert first.
         ConversionCase{"31.12.1999", "@d6.", "MUS:LastPlayed", qint64(72686)},
         ConversionCase{"3:45", "@t4", "MUS:Time", qint64(22501)},
