@@ -2,7 +2,10 @@
 #include "catalog/songentry.h"
 
 #include "app/globals.h"
+#include "data/lostfile.h"
 #include "platform/store/errors.h"
+
+#include <algorithm>
 
 namespace melodex {
 
@@ -70,6 +73,7 @@ qint32 SongEntry::linkToAlbum(SongloreRecord &song)
     Album.set(AlbumRecord::KeyAlbumID);
     if (Album.previous() == 0)
         id = ALB.AlbumID + 1;
+    id = qint32(std::max<qint64>(id, highestReferenceTo(Album) + 1));
     ALB.clear();
     ALB.AlbumID = id;
     ALB.Notes = song.Notes;
@@ -98,6 +102,7 @@ qint64 SongEntry::addCategory(const QString &name, int *error)
             *error = rc;
         return 0;
     }
+    id = std::max(id, highestReferenceTo(Categories) + 1);
     CAT.clear();
     CAT.CategoryID = id;
     CAT.Category = name;

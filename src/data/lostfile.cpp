@@ -10,30 +10,58 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace melodex {
 
 namespace {
 
-/// Records of `from` whose `condition` holds refer to records of `to`.
+/// Records of `from` whose `condition` holds refer to records of `to` by `column`.
 struct Reference
 {
-    const store::KeyedFile *from;
+    store::KeyedFile *from;
     const store::KeyedFile *to;
     const char *condition;
     const char *words;
+    const char *column;
+    int key; ///< the key of `from` that begins with `column`, -1 when none does
 };
 
 const std::vector<Reference> &references()
 {
     static const std::vector<Reference> links{
-        {&Songlore, &Categories, "\"CategoryID\"<>0", "songs name its categories"},
-        {&Album, &Categories, "\"CategoryID\"<>0", "albums name its categories"},
-        {&Songlore, &Album, "\"AlbumID\"<>0", "songs name its albums"},
+        {&Songlore, &Categories, "\"CategoryID\"<>0", "songs name its categories", "CategoryID",
+         SongloreRecord::SongsByCategory},
+        {&Album, &Categories, "\"CategoryID\"<>0", "albums name its categories", "CategoryID", -1},
+        {&Songlore, &Album, "\"AlbumID\"<>0", "songs name its albums", "AlbumID",
+         SongloreRecord::KeyAlbumID},
         {&PlaylistDetails, &PlaylistMaster, "\"PlaylistID\"<>0",
-         "playlist entries name its playlists"},
-        {&PlaylistDetails, &Songlore, "\"ID\"<>0", "playlist entries name its songs"},
+         "playlist entries name its playlists", "PlaylistID", PlaylistDetailsRecord::KeyPlaylistID},
+        {&PlaylistDetails, &Songlore, "\"ID\"<>0", "playlist entries name its songs", "ID",
+         PlaylistDetailsRecord::KeyID},
     };
     return links;
+}
+
+// The first column of the one row `sql` gives on the file at `path` (read on a connection of its
+// own), or 0.
+qint64 numberOf(const QString &path, const QByteArray &sql)
+{
+    sqlite3 *db = nullptr;
+    qint64 n = 0;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_busy_timeout(db, 2000);
+        store::registerKeyCollation(db);
+        sqlite3_exec(db, "PRAGMA trusted_schema=OFF", nullptr, nullptr, nullptr);
+        sqlite3_stmt *st = nullptr;
+        if (sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW)
+            n = sqlite3_column_int64(st, 0);
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return n;
 }
 
 // True when a record of the file at `path` meets `condition`. Opened for writing (never
@@ -70,6 +98,39 @@ QString referencesToLostFile(const store::KeyedFile &file)
             found << QString::fromLatin1(r.words);
     }
     return found.join(QStringLiteral(" and "));
+}
+
+qint64 highestReferenceTo(const store::KeyedFile &file)
+{
+    qint64 highest = 0;
+    for (const Reference &r : references()) {
+        if (r.to != &file)
+            continue;
+        // Walked down the key that begins with the column, a few pages however many records:
+        // its condition, written out, lets SQLite use a key that leaves empty values out.
+        QString where = r.key >= 0 ? r.from->emptyKeyCondition(r.key) : QString();
+        if (where.isEmpty())
+            where = QString::fromLatin1(r.condition);
+        const QString query = QStringLiteral("SELECT \"%1\" FROM %2 WHERE (%3) ORDER BY \"%1\" "
+                                             "DESC LIMIT 1")
+                                  .arg(QString::fromLatin1(r.column), QStringLiteral("%1"), where);
+        qint64 n = 0;
+        if (r.from->isOpen()) {
+            // Through the store's connection: it sees the records this process's open
+            // transaction added, and a second connection could wait on that transaction.
+            if (sqlite3_stmt *st = r.from->statement(query.arg(r.from->tableName()))) {
+                if (sqlite3_step(st) == SQLITE_ROW)
+                    n = sqlite3_column_int64(st, 0);
+                sqlite3_reset(st);
+            }
+        } else {
+            const QFileInfo from(r.from->name());
+            if (from.isFile() && from.size() > 0)
+                n = numberOf(from.filePath(), query.arg(QStringLiteral("rec")).toUtf8());
+        }
+        highest = std::max(highest, n);
+    }
+    return highest;
 }
 
 QString lostFileMessage(const store::KeyedFile &file, const QString &references)

@@ -14,6 +14,14 @@ namespace melodex {
 /// as referring to nothing.
 QString referencesToLostFile(const store::KeyedFile &file);
 
+/// The highest number of a record of `file` that records of the other data files name (songs and
+/// albums name categories, songs name albums, playlist entries name playlists); 0 when none
+/// does. A new record is numbered above it as well as above the file's own highest: a file
+/// restored from an older backup lacks the records added after it, and their numbers, still
+/// named by other records, must not be given to new ones. A referring file open in this process
+/// is read as this process sees it (its transaction included).
+qint64 highestReferenceTo(const store::KeyedFile &file);
+
 /// The message for a lost file that the program will not make anew, naming the file, what refers
 /// to it and how to restore it.
 QString lostFileMessage(const store::KeyedFile &file, const QString &references);

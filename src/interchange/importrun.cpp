@@ -2,6 +2,7 @@
 #include "interchange/importrun.h"
 
 #include "app/mediaseed.h"
+#include "data/lostfile.h"
 #include "data/records.h"
 #include "interchange/bufferguard.h"
 #include "interchange/importconversion.h"
@@ -386,7 +387,7 @@ std::optional<ImportRun::Failure> ImportRun::categoryOf(const QString &name, qin
         if (found != store::RecordNotFoundErr)
             return failed();
         CAT.clear();
-        CAT.CategoryID = highest(*m_categoryIds) + 1;
+        CAT.CategoryID = std::max(highest(*m_categoryIds), highestReferenceTo(Categories)) + 1;
         CAT.Category = key;
         const int rc = Categories.add();
         if (rc == 0) {

@@ -1,10 +1,12 @@
 // CopyToAlbum: album records made from the songs that belong to none.
 #include "maintenance/copytoalbum.h"
 
+#include "data/lostfile.h"
 #include "data/records.h"
 #include "maintenance/albumlookup.h"
 #include "platform/store/errors.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace melodex {
@@ -38,9 +40,10 @@ qint64 CopyToAlbum::nextAlbumId()
     if (Album.setFromBuffer(AlbumRecord::KeyAlbumID) != 0)
         return -1;
     const int code = Album.previous();
-    if (code == store::NoRecErr)
-        return 1;
-    return code == 0 ? qint64(ALB.AlbumID) + 1 : -1;
+    if (code != 0 && code != store::NoRecErr)
+        return -1;
+    const qint64 next = code == 0 ? qint64(ALB.AlbumID) + 1 : 1;
+    return std::max(next, highestReferenceTo(Album) + 1);
 }
 
 RecordScanRun::Outcome CopyToAlbum::handle(const store::Cursor::Row &row)

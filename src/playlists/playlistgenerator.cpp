@@ -1,6 +1,7 @@
 // Random playlist generation: the new header, the draw loop and its bias, in one transaction.
 #include "playlists/playlistgenerator.h"
 
+#include "data/lostfile.h"
 #include "data/records.h"
 #include "data/standardwarning.h"
 #include "platform/picture/calendar.h"
@@ -79,6 +80,7 @@ qint32 PlaylistGenerator::newPlaylistId()
     PlaylistMaster.set(PlaylistMasterRecord::KeyPlaylistID);
     if (PlaylistMaster.previous() == 0)
         id = PLD.PlaylistID + 1;
+    id = qint32(std::max<qint64>(id, highestReferenceTo(PlaylistMaster) + 1));
     // Both the number and its description must be free.
     for (;;) {
         PLD.clear();

@@ -1,6 +1,7 @@
 // The album entry wizard's scratch tracks and the single transaction of its OK.
 #include "wizard/albumwizard.h"
 
+#include "data/lostfile.h"
 #include "platform/store/errors.h"
 #include "platform/store/store.h"
 
@@ -35,13 +36,11 @@ int nextAlbumId(qint32 &id)
 {
     Album.set(AlbumRecord::KeyAlbumID);
     const int rc = Album.previous();
-    if (rc == store::NoRecErr) {
-        id = 1;
-        return 0;
-    }
-    if (rc == 0)
-        id = ALB.AlbumID + 1;
-    return rc;
+    if (rc != 0 && rc != store::NoRecErr)
+        return rc;
+    id = rc == 0 ? ALB.AlbumID + 1 : 1;
+    id = qint32(std::max<qint64>(id, highestReferenceTo(Album) + 1));
+    return 0;
 }
 
 } // namespace

@@ -108,6 +108,27 @@ TEST_F(SongEntryStore, aFailedAlbumAddLeavesTheSongUnlinked)
     EXPECT_EQ(s.AlbumID, 0);
 }
 
+// Categories and albums restored from an older backup lack the newest records that songs still
+// name: their numbers are not given again, whether the songs file is open or not.
+TEST_F(SongEntryStore, aNewCategoryOrAlbumNeverTakesANumberSongsStillName)
+{
+    addAlbum(3, QStringLiteral("Air"), QStringLiteral("Moon Safari"));
+    openFile(Songlore);
+    ASSERT_EQ(addSong(QStringLiteral("Air"), QStringLiteral("Cherry Blossom Girl"), 1, 9), 0);
+    MUS.AlbumID = 12;
+    ASSERT_EQ(Songlore.put(), 0);
+
+    EXPECT_EQ(SongEntry::addCategory(QStringLiteral("Downtempo")), 10);
+    SongloreRecord s =
+        song(QStringLiteral("Air"), QStringLiteral("Venus"), QStringLiteral("Talkie Walkie"));
+    EXPECT_EQ(SongEntry::linkToAlbum(s), 13);
+
+    ASSERT_EQ(addSong(QStringLiteral("Air"), QStringLiteral("Alone in Kyoto"), 2, 20), 0);
+    Songlore.close();
+    Songlore.useCount = 0;
+    EXPECT_EQ(SongEntry::addCategory(QStringLiteral("Trip Hop")), 21);
+}
+
 TEST_F(SongEntryStore, newCategoriesTakeTheNextIdAndNamingOneKeepsTheBuffer)
 {
     int error = -1;

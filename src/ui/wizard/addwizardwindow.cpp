@@ -3,6 +3,7 @@
 
 #include "app/globals.h"
 #include "browse/waitcursor.h"
+#include "data/lostfile.h"
 #include "data/records.h"
 #include "data/standardwarning.h"
 #include "platform/picture/calendar.h"
@@ -25,6 +26,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolButton>
+#include <algorithm>
 
 namespace melodex {
 
@@ -398,6 +400,7 @@ bool AddWizardWindow::checkCategory()
     Categories.set(CategoriesRecord::KeyCategoryID);
     if (Categories.previous() == 0)
         id = CAT.CategoryID + 1;
+    id = std::max(id, highestReferenceTo(Categories) + 1);
     CAT.clear();
     CAT.CategoryID = id;
     CAT.Category = typed;
