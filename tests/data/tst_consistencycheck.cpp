@@ -114,4 +114,17 @@ TEST_F(ConsistencyCheckTest, BrokenLinksAndDoubledSongNumbersAreFound)
         << summary.toStdString();
 }
 
+// An emptied file is said to be empty, and the songs and albums that name its records are counted
+// as for a missing one (not a read fault of the songs file).
+TEST_F(ConsistencyCheckTest, AnEmptiedFileIsNamedAndWhatNamesItIsCounted)
+{
+    ASSERT_TRUE(QFile::resize(dir() + QStringLiteral("/SGLCAT.db"), 0));
+    EXPECT_EQ(
+        findings(),
+        (QStringList{QStringLiteral("SGLCAT.db: is empty (0 bytes); restore it from a backup"),
+                     QStringLiteral("sgldata.db: 2 songs name a category that does not exist"),
+                     QStringLiteral("sglalbum.db: 1 albums name a category that does not exist")}));
+    EXPECT_EQ(QFileInfo(dir() + QStringLiteral("/SGLCAT.db")).size(), 0);
+}
+
 } // namespace

@@ -144,8 +144,14 @@ void FileCheck::detach(const KeyedFile &file)
 
 bool FileCheck::checkFile(const KeyedFile &file, Depth depth)
 {
-    if (!QFileInfo::exists(file.name()))
+    const QFileInfo info(file.name());
+    if (!info.exists())
         return true;
+    if (info.isFile() && info.size() == 0) {
+        // Nothing the program makes is ever empty: the file was emptied by something else.
+        add(file, QStringLiteral("is empty (0 bytes); restore it from a backup"));
+        return false;
+    }
     const size_t before = m_findings.size();
     if (!attach(file))
         return false;

@@ -45,8 +45,8 @@ public:
     int open();
     /// Creates the file empty. A file of that name that holds anything is kept: when another
     /// process created the file meanwhile, this one uses it and the result is 0 as well. An empty
-    /// file (what a create killed at the wrong moment leaves) is replaced. The file must not be
-    /// open.
+    /// (0-byte) file is replaced: whether it may be, because nothing refers to what it held, is
+    /// the caller's to decide. The file must not be open.
     int create();
     int close();
     /// Closes without touching the error state: for teardown at exit, when the error state
