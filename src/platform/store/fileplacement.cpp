@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstdio>
@@ -120,9 +121,13 @@ bool abandoned(const QString &path)
 void removeStaleTemporaryFiles(const QString &directory)
 {
     const QDir dir(directory);
-    const QStringList found =
-        dir.entryList({QStringLiteral("*") + temporarySuffix + QStringLiteral("*")},
+    // Only names this program gives its temporaries: a data file's or a backup's name, ".new-"
+    // and a hexadecimal number (and SQLite's journal of one).
+    static const QRegularExpression ours(QStringLiteral("\\.db\\.new-[0-9a-f]+(-journal)?$"));
+    QStringList found =
+        dir.entryList({QStringLiteral("*.db") + temporarySuffix + QStringLiteral("*")},
                       QDir::Files | QDir::Hidden | QDir::System);
+    found.removeIf([](const QString &name) { return !ours.match(name).hasMatch(); });
     if (found.isEmpty())
         return;
     const DirectoryLock lock(dir.absolutePath());

@@ -75,10 +75,12 @@ TEST_F(KeyedFileTest, TemporariesOfEndedCreatorsGoWhenTheStoreOpens)
     ASSERT_EQ(::link(songs.toUtf8().constData(), secondName.toUtf8().constData()), 0);
     const TemporaryFile beingMade(dir() + QStringLiteral("/sglalbum.db"));
     ASSERT_FALSE(beingMade.name().isEmpty());
+    const QString notOurs = QStringLiteral("sgldata.db.new-draft");
+    write(dir() + u'/' + notOurs);
 
     ASSERT_NE(Store::instance().db(), nullptr);
-    EXPECT_EQ(QDir(dir()).entryList({QStringLiteral("*.new-*")}, QDir::Files),
-              QStringList{QFileInfo(beingMade.name()).fileName()});
+    EXPECT_EQ(QDir(dir()).entryList({QStringLiteral("*.new-*")}, QDir::Files, QDir::Name),
+              (QStringList{QFileInfo(beingMade.name()).fileName(), notOurs}));
     FileUse use(Songlore);
     EXPECT_TRUE(use.ok());
 }
