@@ -138,10 +138,10 @@ QString lostFileMessage(const store::KeyedFile &file, const QString &references)
     const QString path = QDir::toNativeSeparators(file.name());
     const QString state =
         QFileInfo::exists(file.name()) ? QStringLiteral("is empty") : QStringLiteral("is missing");
-    return QStringLiteral("The data file %1 %2, but %3. It is not made anew, so that no number it "
-                          "held is given to another record. Restore it from a backup (quit the "
-                          "program first), then run \"melodex check\" to confirm that the files "
-                          "agree again. Nothing is written until then.")
+    return QStringLiteral("The data file %1 %2, but %3. It is not made anew, since the numbers "
+                          "of its records would then be given to new ones. "
+                          "Restore it from a backup, then run \"melodex check\" to confirm that "
+                          "the files agree again.")
         .arg(path, state, references);
 }
 
