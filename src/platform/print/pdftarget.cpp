@@ -95,10 +95,13 @@ QString pdfTargetRefusal(const QString &path)
     if (!store::Store::alive())
         return {};
     for (const QString &file : storeFiles()) {
-        if (identityOf(file) == target)
-            return QStringLiteral("%1 is the catalogue's data file %2; a PDF never replaces "
-                                  "it.")
-                .arg(shown, QDir::toNativeSeparators(file));
+        if (identityOf(file) != target)
+            continue;
+        if (QFileInfo(file).absoluteFilePath() == QFileInfo(path).absoluteFilePath())
+            return QStringLiteral("%1 is a file of the catalogue; a PDF never replaces it.")
+                .arg(shown);
+        return QStringLiteral("%1 is the catalogue's file %2; a PDF never replaces it.")
+            .arg(shown, QDir::toNativeSeparators(file));
     }
     return {};
 }
