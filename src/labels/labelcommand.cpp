@@ -5,6 +5,7 @@
 #include "data/fileopen.h"
 #include "data/records.h"
 #include "labels/labelprint.h"
+#include "platform/print/pdftarget.h"
 #include "platform/store/store.h"
 
 #include <QGuiApplication>
@@ -17,7 +18,12 @@ namespace melodex {
 namespace {
 
 const char *Usage = "usage: melodex report PrintLabel|PrintCassetteLabel --label ID --pdf FILE "
-                    "[--copies N] [--data-dir DIR]\n";
+                    "[--copies N] [--data-dir DIR]\n"
+                    "  ID is a label number from 1 to 999999, N from 1 to 99.\n";
+
+// The label number is a field of six digits; copies are capped as the reports' are.
+constexpr qint64 MaxLabelId = 999999;
+constexpr int MaxCopies = 99;
 
 int fail(const QString &message, int code)
 {
@@ -54,11 +60,15 @@ std::optional<int> runLabelCommand(const QStringList &arguments)
     }
     bool ok = false;
     const qint64 labelId = id.toLongLong(&ok);
-    if (!ok || labelId <= 0 || pdf.isEmpty())
-        return fail(QStringLiteral("melodex: --label needs a label number and --pdf a file"), 2);
+    if (!ok || labelId <= 0 || labelId > MaxLabelId || pdf.isEmpty())
+        return fail(QStringLiteral("melodex: --label needs a label number from 1 to %1 and --pdf "
+                                   "a file")
+                        .arg(MaxLabelId),
+                    2);
     const int copies = copiesText.toInt(&ok);
-    if (!ok || copies < 1 || copies > 999)
-        return fail(QStringLiteral("melodex: --copies needs a number from 1 to 999"), 2);
+    if (!ok || copies < 1 || copies > MaxCopies)
+        return fail(QStringLiteral("melodex: --copies needs a number from 1 to %1").arg(MaxCopies),
+                    2);
     if (!commandDataDirectoryExists(dataDir)) {
         std::fputs(Usage, stderr);
         return 2;
@@ -76,6 +86,8 @@ std::optional<int> runLabelCommand(const QStringList &arguments)
     }
 
     store::Store::instance().setDataDirectory(dataDir);
+    if (const QString refusal = print::pdfTargetRefusal(pdf); !refusal.isEmpty())
+        return fail(QStringLiteral("melodex: ") + refusal, 1);
     installFileOpener();
     int result = 0;
     {

@@ -84,30 +84,20 @@ QString lastWeek(const QString &notes)
 
 bool renumberPlaylist(qint32 playlist)
 {
-    store::FileUse use(PlaylistDetails);
-    if (!use.ok())
-        return false;
-    const std::vector<PlaylistEntries::Entry> entries = PlaylistEntries::load(playlist);
-    store::Store &st = store::Store::instance();
-    if (st.logout({&PlaylistDetails}) != 0)
-        return false;
     // Entries come in ascending order and no number grows, so none lands on a later one.
+    const std::vector<PlaylistEntries::Entry> entries = PlaylistEntries::load(playlist);
     qint64 position = 0;
     for (const PlaylistEntries::Entry &e : entries) {
         ++position;
         if (e.sequence == position)
             continue;
-        if (PlaylistDetails.get(e.position) != 0) {
-            st.rollback();
+        if (PlaylistDetails.get(e.position) != 0)
             return false;
-        }
         PLA.PlaylistSeq = position;
-        if (PlaylistDetails.put() != 0) {
-            st.rollback();
+        if (PlaylistDetails.put() != 0)
             return false;
-        }
     }
-    return st.commit() == 0;
+    return true;
 }
 
 ReportDefinition printPlaylist()
@@ -154,7 +144,8 @@ ReportDefinition printPlaylistTop40()
         ++chart->position;
         chart->total += playingTime(r);
     };
-    d.afterRun = [] { renumberPlaylist(PLD.PlaylistID); };
+    d.afterRun = [] { return renumberPlaylist(PLD.PlaylistID); };
+    d.writes = {&PlaylistDetails};
     d.layout = [chart] {
         *chart = Chart{};
         ReportLayout l;

@@ -16,8 +16,9 @@ ReportDefinition printPlaylistTop40();
 /// characters after it), or "--".
 QString lastWeek(const QString &notes);
 
-/// Writes sequence numbers 1, 2, 3, ... over the entries of `playlist` in their order. False
-/// when the file could not be written (nothing changes then).
+/// Writes sequence numbers 1, 2, 3, ... over the entries of `playlist` in their order, inside
+/// the caller's transaction over PlaylistDetails (open). False when the file could not be
+/// written; the caller rolls back then.
 bool renumberPlaylist(qint32 playlist);
 
 } // namespace melodex::reports

@@ -6,6 +6,7 @@
 #include "data/fileopen.h"
 #include "data/records.h"
 #include "platform/print/pdfdestination.h"
+#include "platform/print/pdftarget.h"
 #include "platform/store/store.h"
 #include "reports/reportcatalogue.h"
 #include "reports/reportrun.h"
@@ -15,6 +16,7 @@
 #include <QSaveFile>
 
 #include <cstdio>
+#include <limits>
 #include <memory>
 
 namespace melodex::reports {
@@ -23,6 +25,9 @@ namespace {
 
 // Records per step: the loop runs flat out, the progress line changes once a percent.
 constexpr int StepSize = 5000;
+// Each copy is a whole set of pages laid out again into the file: more than a print shop's
+// run is a mistyped number, not a wish.
+constexpr int MaxCopies = 99;
 
 const char *const Usage =
     "Usage: melodex report NAME --pdf FILE [--filter EXPR] [--style Standard|Brief]\n"
@@ -34,12 +39,16 @@ const char *const Usage =
     "  --style Brief     the short layout of a report that has one\n"
     "  --selected TEXT   only the records whose key field starts with TEXT\n"
     "  --font F,S        the report's text in font family F, size S points\n"
-    "  --copies N        N copies, each a whole set of pages\n"
-    "  --album ID        the album PrintOneAlbum prints\n"
-    "  --playlist ID     the playlist PrintPlaylist and PrintPlaylistTop40 print\n"
+    "  --copies N        N copies (1 to 99), each a whole set of pages\n"
+    "  --album ID        the album PrintOneAlbum prints (1 to 2147483647)\n"
+    "  --playlist ID     the playlist PrintPlaylist and PrintPlaylistTop40 print (1 to\n"
+    "                    2147483647); the Top 40 renumbers it only when the PDF is written\n"
     "  --category NAME   the category PrintByCategory and BriefByCategory print\n"
     "\n"
-    "Exit status: 0 written, 1 failed or nothing to print, 2 wrong arguments.\n";
+    "FILE is written whole or not at all, and never over a data file of the catalogue nor\n"
+    "onto anything but a regular file.\n"
+    "\n"
+    "Exit status: 0 written, 1 failed, nothing to print or FILE refused, 2 wrong arguments.\n";
 
 void printError(const QString &text)
 {
@@ -119,8 +128,9 @@ std::optional<Options> parse(const QStringList &args, QString *error)
         } else if (value("--copies", &v)) {
             bool ok = false;
             o.copies = v.toInt(&ok);
-            if (!ok || o.copies < 1 || o.copies > 999)
-                *error = QStringLiteral("melodex: --copies needs a number from 1 to 999");
+            if (!ok || o.copies < 1 || o.copies > MaxCopies)
+                *error =
+                    QStringLiteral("melodex: --copies needs a number from 1 to %1").arg(MaxCopies);
         } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
             o.help = true;
         } else if (a.startsWith(u'-')) {
@@ -137,6 +147,19 @@ std::optional<Options> parse(const QStringList &args, QString *error)
         return std::nullopt;
     if (o.help)
         return o;
+    // A record number is a 32-bit field: a larger one would wrap onto another record.
+    for (const auto &[option, text] :
+         {std::pair{"--album", o.album}, std::pair{"--playlist", o.playlist}}) {
+        bool ok = false;
+        const qint64 id = text.toLongLong(&ok);
+        if (!text.isEmpty() && (!ok || id < 1 || id > std::numeric_limits<qint32>::max()))
+            *error = QStringLiteral("melodex: %1 needs a number from 1 to %2, not %3")
+                         .arg(QLatin1String(option))
+                         .arg(std::numeric_limits<qint32>::max())
+                         .arg(text);
+    }
+    if (!error->isEmpty())
+        return std::nullopt;
     if (o.name.isEmpty())
         *error = QStringLiteral("melodex: report needs the NAME of a report");
     else if (o.pdf.isEmpty())
@@ -245,7 +268,11 @@ int run(const Options &o, CountingConsole &console)
     if (!chooseRecords(*definition, o))
         return 2;
 
-    // Refuse a file that cannot be written before reading a single record.
+    // Refuse a file that may not or cannot be written before reading a single record.
+    if (const QString refusal = print::pdfTargetRefusal(o.pdf); !refusal.isEmpty()) {
+        printError(QStringLiteral("melodex: ") + refusal);
+        return 1;
+    }
     {
         QSaveFile probe(o.pdf);
         if (!probe.open(QIODevice::WriteOnly)) {
@@ -261,6 +288,8 @@ int run(const Options &o, CountingConsole &console)
     pdf.setCollateCopies(true);
     ReportOptions options;
     options.preview = false;
+    // Nothing else of the process runs meanwhile: the whole run can read one state.
+    options.oneTransaction = true;
     options.filter = o.filter;
     if (o.selected) {
         options.selectedOrAll = QStringLiteral("Selected");

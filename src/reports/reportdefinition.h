@@ -66,8 +66,13 @@ struct ReportDefinition
     /// Called with each record that prints, just before its line is laid out (running totals,
     /// positions); empty function: none.
     std::function<void(const ReportRecord &)> beforeLine;
-    /// Called once a run has laid out all its records, before the pages go out (write-backs).
-    std::function<void()> afterRun;
+    /// Called once a run has laid out all its records, before the pages go out: a write-back
+    /// (the chart's renumbering) into the files of `writes`, inside a transaction the run holds
+    /// until the pages are out. False when it could not write; the store's error says why. The
+    /// change is kept only when the pages go out, and the pages only when it is kept.
+    std::function<bool()> afterRun;
+    /// The files afterRun writes.
+    std::vector<store::KeyedFile *> writes;
 
     /// The fields the query wizard offers a query report (its procedure name set).
     std::function<query::QueryFieldList()> queryFields;

@@ -7,6 +7,7 @@
 #include "platform/print/pagelistcanvas.h"
 #include "platform/store/errors.h"
 #include "platform/store/keyedfile.h"
+#include "platform/store/store.h"
 #include "platform/store/view.h"
 #include "services/messageservice.h"
 
@@ -38,6 +39,17 @@ void failure(const QString &caption, const QString &text)
 {
     MessageService::instance().show(MessageRequest{caption, text, MessageRequest::Warning,
                                                    MessageRequest::Ok, MessageRequest::Ok});
+}
+
+// The store's last error as a sentence's end: the driver's own words for a driver failure.
+QString storeErrorText()
+{
+    const store::ErrorState &e = store::lastError();
+    QString text =
+        e.code == store::FileSystemErr && !e.driverText.isEmpty() ? e.driverText : e.text;
+    if (!e.fileName.isEmpty())
+        text += QStringLiteral(" (%1)").arg(e.fileName);
+    return text;
 }
 
 } // namespace
@@ -91,7 +103,8 @@ bool ReportRun::start()
     std::vector<store::KeyedFile *> files{m_def.file};
     for (const ReportJoin &j : m_def.joins)
         files.push_back(j.file);
-    if (!m_uses.open(files)) {
+    if (!m_uses.open(files) || (m_options.oneTransaction &&
+                                !beginTransaction(m_def.writes.empty() ? files : m_def.writes))) {
         closeFiles();
         m_finished = true;
         return false;
@@ -163,6 +176,49 @@ bool ReportRun::start()
         finish();
         return false;
     }
+    return true;
+}
+
+bool ReportRun::beginTransaction(const std::vector<store::KeyedFile *> &files)
+{
+    store::Store &st = store::Store::instance();
+    if (m_def.writes.empty() ? st.beginRead() != 0 : st.logout(m_def.writes) != 0) {
+        failure(QStringLiteral("Report Error"),
+                (m_def.writes.empty() ? QStringLiteral("The report's files cannot be read: %1.")
+                                      : QStringLiteral("The report cannot save its changes: %1."))
+                        .arg(storeErrorText()) +
+                    QStringLiteral("\nNothing was printed."));
+        return false;
+    }
+    m_inTransaction = true;
+    // Each file is read at once, so the run sees all of them as they stand now.
+    for (store::KeyedFile *f : files)
+        f->records();
+    return true;
+}
+
+bool ReportRun::writeBack()
+{
+    if (!m_inTransaction && !beginTransaction(m_def.writes))
+        return false;
+    if (m_def.afterRun())
+        return true;
+    failure(QStringLiteral("Report Error"),
+            QStringLiteral("The report's changes could not be saved: %1.\nNothing was printed.")
+                .arg(storeErrorText()));
+    endTransaction(false);
+    return false;
+}
+
+bool ReportRun::endTransaction(bool keep)
+{
+    if (!m_inTransaction)
+        return !keep;
+    m_inTransaction = false;
+    store::Store &st = store::Store::instance();
+    if (keep)
+        return st.commit() == 0;
+    st.rollback();
     return true;
 }
 
@@ -367,9 +423,16 @@ ReportRun::Outcome ReportRun::finish()
     m_def.file->send(QuickScanOff);
 
     Outcome outcome = Outcome::Nothing;
+    // A write-back and the pages go out together or not at all: the change waits in its
+    // transaction until the pages are out, and a file that can wait is put in place only once
+    // the change is saved.
+    const bool wrote = m_state == State::Completed && m_reportOpened && m_def.afterRun;
+    if (wrote && !writeBack())
+        m_state = State::Cancelled;
     const bool completed = m_state == State::Completed;
-    if (completed && m_reportOpened && m_def.afterRun)
-        m_def.afterRun();
+    const bool held = wrote && completed && !m_options.preview && m_printer.canHoldResult();
+    if (held)
+        m_printer.holdResult();
     if (!m_reportOpened) {
         // Nothing was laid out: no record, or the run could not start.
     } else if (!completed) {
@@ -415,6 +478,24 @@ ReportRun::Outcome ReportRun::finish()
     }
     m_pager.reset();
     m_canvas.reset();
+
+    const bool keep = wrote && completed && outcome != Outcome::Nothing;
+    if (!endTransaction(keep) && keep) {
+        failure(
+            QStringLiteral("Report Error"),
+            QStringLiteral("The report's changes could not be saved: %1.").arg(storeErrorText()) +
+                (outcome == Outcome::Printed && !held
+                     ? QStringLiteral("\nThe pages were printed without them.")
+                     : QStringLiteral("\nNothing was printed.")));
+        outcome = Outcome::Nothing;
+    }
+    if (outcome == Outcome::Printed && held && !m_printer.placeHeld()) {
+        failure(QStringLiteral("Print Error"),
+                m_printer.errorText() + QStringLiteral("\nThe report's changes were saved."));
+        outcome = Outcome::Nothing;
+    }
+    if (outcome != Outcome::Printed)
+        m_printer.dropHeld();
     closeFiles();
     return outcome;
 }
@@ -433,6 +514,7 @@ void ReportRun::closeFiles()
     m_view.reset();
     for (JoinCache &j : m_joins)
         j.cursor.reset();
+    endTransaction(false);
     // The report's own file last: joins were opened after it.
     m_uses.clear();
 }

@@ -33,6 +33,11 @@ struct ReportOptions
     std::optional<ReportFont> font;
     /// The run date; today when not set.
     std::optional<QDate> runDate;
+    /// The whole run reads in one transaction, so that what it prints is one state of the files
+    /// however other processes change them meanwhile (their writes wait for it); a write-back
+    /// takes the write lock when the run starts. Only for a run that no event loop interrupts:
+    /// nothing else of the process may write during it.
+    bool oneTransaction = false;
 };
 
 /// One run of a report. start() finds the first record and opens the report; step() lays out a
@@ -113,6 +118,10 @@ private:
     const std::vector<store::Value> *joined(size_t join, const store::Value &key);
     void closeFiles();
     bool sendPages(int copies, bool collate);
+    bool beginTransaction(const std::vector<store::KeyedFile *> &files);
+    bool writeBack();
+    /// Commits (`keep`) or rolls back the run's transaction; false when a commit failed.
+    bool endTransaction(bool keep);
 
     ReportDefinition m_def;
     print::PrintDestination &m_printer;
@@ -132,6 +141,7 @@ private:
     qint64 m_lines = 0; ///< lines and pages laid out, kept when the pager goes
     int m_pagesDone = 0;
     bool m_collate = false;
+    bool m_inTransaction = false;
     QString m_runDate;
     QString m_selection; ///< upper-cased, right-trimmed; null when every record prints
 

@@ -9,7 +9,9 @@
 #include "labels/labeltextgenerator.h"
 #include "platform/picture/calendar.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPageSize>
@@ -269,6 +271,44 @@ TEST_F(LabelPage, theReportCommandPrintsALabelByNumber)
                                QStringLiteral("--label")}),
               2);
     EXPECT_FALSE(runLabelCommand({QStringLiteral("report"), QStringLiteral("PrintSongs")}));
+    store::Store::instance().setDataDirectory(dir());
+}
+
+TEST_F(LabelPage, theLabelCommandRefusesNumbersOutOfRangeAndTheCatalogueAsItsFile)
+{
+    LabelsRecord label = twelveTrackLabel(QStringLiteral("CD"));
+    label.LabelID = 1;
+    openFile(Labels);
+    LAB = label;
+    ASSERT_EQ(Labels.add(), 0);
+    store::Store::instance().closeAll();
+    const QString pdf = dir() + QStringLiteral("/one.pdf");
+    auto run = [&](const QString &number, const QString &target, const QString &copies) {
+        return runLabelCommand({QStringLiteral("report"), QStringLiteral("PrintLabel"),
+                                QStringLiteral("--label"), number, QStringLiteral("--pdf"), target,
+                                QStringLiteral("--copies"), copies, QStringLiteral("--data-dir"),
+                                dir()});
+    };
+    // 2^32 + 1 once read as label 1; a label number has six digits.
+    EXPECT_EQ(run(QStringLiteral("4294967297"), pdf, QStringLiteral("1")), 2);
+    EXPECT_EQ(run(QStringLiteral("1000000"), pdf, QStringLiteral("1")), 2);
+    EXPECT_EQ(run(QStringLiteral("1"), pdf, QStringLiteral("100")), 2);
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_EQ(run(QStringLiteral("1"), pdf, QStringLiteral("99")), 0);
+
+    // The labels file itself, under another spelling, is never the PDF.
+    const QString labels = store::Store::instance().pathOf(LabelsRecord::fileLayout().fileName);
+    const QByteArray before = [&] {
+        QFile f(labels);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    ASSERT_FALSE(before.isEmpty());
+    ASSERT_TRUE(QDir(dir()).mkdir(QStringLiteral("sub")));
+    const QString roundabout = dir() + QStringLiteral("/sub/../") + QFileInfo(labels).fileName();
+    EXPECT_EQ(run(QStringLiteral("1"), roundabout, QStringLiteral("1")), 1);
+    QFile after(labels);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), before);
     store::Store::instance().setDataDirectory(dir());
 }
 

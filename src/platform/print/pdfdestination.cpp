@@ -4,9 +4,12 @@
 #include "platform/print/devicecanvas.h"
 #include "platform/print/pagelist.h"
 #include "platform/print/pageprinter.h"
+#include "platform/print/pdftarget.h"
 
 #include <QLocale>
 #include <QPageSize>
+
+#include <unistd.h>
 
 namespace melodex::print {
 
@@ -84,6 +87,11 @@ void PdfDestination::setPageSize(const QPageSize &size, const QMarginsF &margins
 
 bool PdfDestination::openWriter()
 {
+    m_file.reset();
+    if (const QString refusal = pdfTargetRefusal(m_path); !refusal.isEmpty()) {
+        m_error = refusal;
+        return false;
+    }
     m_file = std::make_unique<QSaveFile>(m_path);
     if (!m_file->open(QIODevice::WriteOnly)) {
         m_error = QStringLiteral("Cannot write %1: %2").arg(m_path, m_file->errorString());
@@ -105,12 +113,39 @@ bool PdfDestination::commit()
 {
     if (!m_file)
         return false;
+    if (!m_hold)
+        return placeHeld();
+    // Written whole and on the disk, so that only the rename is left for placeHeld().
+    if (!m_file->flush() || m_file->error() != QFileDevice::NoError ||
+        ::fsync(m_file->handle()) != 0) {
+        m_error = QStringLiteral("Cannot write %1: %2").arg(m_path, m_file->errorString());
+        m_file.reset();
+        return false;
+    }
+    return true;
+}
+
+bool PdfDestination::placeHeld()
+{
+    if (!m_file)
+        return true;
+    // Checked again: the target may have changed while the pages were laid out.
+    if (const QString refusal = pdfTargetRefusal(m_path); !refusal.isEmpty()) {
+        m_error = refusal;
+        m_file.reset();
+        return false;
+    }
     const bool ok = m_file->commit();
     if (!ok)
         m_error = QStringLiteral("Cannot write %1: %2").arg(m_path, m_file->errorString());
     m_file.reset();
     m_written = m_written || ok;
     return ok;
+}
+
+void PdfDestination::dropHeld()
+{
+    m_file.reset(); // never committed: the temporary file goes, the old file stays
 }
 
 std::unique_ptr<PageCanvas> PdfDestination::openDirect()

@@ -11,9 +11,12 @@
 
 namespace melodex::print {
 
-/// Writes the report's pages to a PDF file. The file takes the place of an existing one only
-/// when the whole job was written, so a failed or cancelled print leaves it as it was. Without
-/// a printer driver there is no one to make copies: they are made from the page list.
+/// Writes the report's pages to a PDF file. The job is written to a temporary file beside the
+/// target, which takes the target's place only when the whole job was written, so a failed or
+/// cancelled print leaves the old file as it was and no temporary file behind. A target that
+/// pdfTargetRefusal() refuses (a data file of the store, a device, a pipe, a folder) is never
+/// opened. Without a printer driver there is no one to make copies: they are made from the page
+/// list.
 class PdfDestination : public PrintDestination
 {
 public:
@@ -37,6 +40,10 @@ public:
     std::unique_ptr<PageCanvas> openDirect() override;
     bool printPages(const PageList &pages, const std::vector<int> &order) override;
     QString errorText() const override { return m_error; }
+    bool canHoldResult() const override { return true; }
+    void holdResult() override { m_hold = true; }
+    bool placeHeld() override;
+    void dropHeld() override;
 
     /// Whether a job has been written to the file.
     bool written() const { return m_written; }
@@ -56,6 +63,7 @@ private:
     int m_copies = 1;
     bool m_collate = false;
     bool m_written = false;
+    bool m_hold = false;
     QString m_error;
     std::unique_ptr<QSaveFile> m_file;
     std::unique_ptr<QPdfWriter> m_writer;

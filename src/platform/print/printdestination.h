@@ -44,6 +44,17 @@ public:
 
     virtual QString errorText() const = 0;
 
+    /// Whether a finished job can be held back (see holdResult()). A printer's job leaves when
+    /// it ends; a file can wait.
+    virtual bool canHoldResult() const { return false; }
+    /// From now on a finished job is kept aside until placeHeld() puts it in place or
+    /// dropHeld() discards it, so that it goes out together with a change it belongs to.
+    virtual void holdResult() {}
+    /// Puts a held job in place; false (errorText()) when it cannot be. True when none is held.
+    virtual bool placeHeld() { return true; }
+    /// Discards a held job.
+    virtual void dropHeld() {}
+
 protected:
     PrintDestination() = default;
 };

@@ -235,6 +235,25 @@ int Store::logout(const std::vector<KeyedFile *> &files, int waitSeconds)
     return 0;
 }
 
+int Store::beginRead()
+{
+    if (m_txn != TxnNone) {
+        setError(IsLockedErr);
+        return IsLockedErr;
+    }
+    sqlite3 *d = db();
+    if (!d) {
+        setError(FileSystemErr);
+        return FileSystemErr;
+    }
+    const int rc = sqlite3_exec(d, "BEGIN DEFERRED", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        return fail(sqlite3_extended_errcode(d), {});
+    m_txn = TxnRead;
+    clearError();
+    return 0;
+}
+
 // IMMEDIATE reserves every attached file at once, so the files are all ours or the begin fails
 // after the wait; nothing is half-locked. A deferred begin would take the write lock only at the
 // first write, after the transaction had read: SQLite cannot wait then (waiting could deadlock

@@ -48,6 +48,11 @@ public:
     /// Begins a transaction over `files` (which must be open), waiting up to `waitSeconds`
     /// for other processes to let go of them. Returns 0 or an error code (also in lastError()).
     int logout(const std::vector<KeyedFile *> &files, int waitSeconds = 2);
+    /// Begins a transaction that only reads: every file read in it shows one state until
+    /// commit() or rollback(), however others write meanwhile (their commits wait for it, up to
+    /// their own wait). A write in it takes the write lock then, or fails at once when another
+    /// process holds it. Returns 0 or an error code (also in lastError()).
+    int beginRead();
     int commit();
     int rollback();
     bool inTransaction() const { return m_txn != TxnNone; }
@@ -92,7 +97,7 @@ public:
 private:
     Store() = default;
     static bool s_alive;
-    enum Txn { TxnNone, TxnLogout, TxnStream };
+    enum Txn { TxnNone, TxnLogout, TxnStream, TxnRead };
     QString m_dataDir = QStringLiteral(".");
     sqlite3 *m_db = nullptr;
     Txn m_txn = TxnNone;
