@@ -569,6 +569,30 @@ qint64 neroBlockSize(quint32 mode, bool etn2)
     }
 }
 
+// Whether every text of the CD-Text packs `packs` (18 bytes each) ends within 250 characters:
+// libcdio gathers a text across packs into a buffer of 256 bytes until a pack ends it.
+bool textsFit(const uchar *packs, quint32 length)
+{
+    constexpr int MostText = 250;
+    int run = 0;
+    for (quint32 at = 0; at + 18 <= length; at += 18) {
+        const uchar *pack = packs + at;
+        const uchar type = pack[0];
+        const bool text = (type >= 0x80 && type <= 0x87) || type == 0x8e;
+        if (!text)
+            continue;
+        for (int j = type == 0x87 && pack[4] <= 31 ? 2 : 0; j < 12; ++j) {
+            if (pack[4 + j] != 0) {
+                if (++run > MostText)
+                    return false;
+            } else if (run > 1) {
+                run = 0;
+            }
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 PreparedSheet checkNeroImage(const QString &path)
@@ -708,6 +732,8 @@ PreparedSheet checkNeroImage(const QString &path)
         } else if (id == tag("CDTX")) {
             if (len % 18 != 0)
                 return badChunk(u"holds no whole CD-Text packs"_s);
+            if (!textsFit(body, len))
+                return badChunk(u"holds a CD-Text entry of more than 250 characters"_s);
         } else if (id == tag("NERO") || id == tag("NER5")) {
             return badChunk(u"stands where only the end of the image may"_s);
         }
