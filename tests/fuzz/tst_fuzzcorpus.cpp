@@ -1,5 +1,6 @@
 // Replays every input kept in fuzz/corpus/ through the check of its fuzz target.
 #include "csvlinecheck.h"
+#include "discimageprobe.h"
 #include "filterprobe.h"
 #include "picturecheck.h"
 #include "profilecheck.h"
@@ -59,6 +60,13 @@ TEST(FuzzCorpus, CsvLine)
 {
     replay("csvline", [](const QByteArray &input) {
         return checkCsvLine(input.constData(), size_t(input.size()));
+    });
+}
+
+TEST(FuzzCorpus, DiscImage)
+{
+    replay("discimage", [](const QByteArray &input) {
+        return checkDiscImage(input.constData(), size_t(input.size()));
     });
 }
 

@@ -1,8 +1,9 @@
 // The libcdio device: opens the drive or image, reads its table of contents and CD-Text.
 #include "platform/cd/cdiomediacontrol.h"
 
+#include "platform/cd/discimagecheck.h"
+
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -110,43 +111,44 @@ std::optional<DiscToc> readToc(CdIo_t *p)
     return toc;
 }
 
-// libcdio reads the data file named like the cue sheet (x.cue: x.bin), whatever the sheet's FILE
-// line says. The data file the sheet names is checked here, and when it is named otherwise the
-// pair is opened through links of matching names in a scratch directory. Returns the path to
-// open, or an empty text with `detail` saying what is wrong.
-QString cueSheetToOpen(const QString &cue, std::unique_ptr<QTemporaryDir> &scratch, QString *detail)
+// The sheet a .bin file belongs to, named as libcdio names it: "x.bin" belongs to "x.cue".
+QString cueSheetOf(const QString &bin)
 {
-    QFile sheet(cue);
-    if (!sheet.open(QIODevice::ReadOnly))
-        return cue;
-    static const QRegularExpression fileLine(QStringLiteral("^\\s*FILE\\s+(?:\"([^\"]*)\"|(\\S+))"),
-                                             QRegularExpression::CaseInsensitiveOption);
-    QStringList files;
-    // A cue sheet is a few kilobytes; more is no cue sheet, and libcdio will say so.
-    for (const QByteArray &line : sheet.read(1 << 20).split('\n')) {
-        const QRegularExpressionMatch m = fileLine.match(QString::fromUtf8(line));
-        if (m.hasMatch())
-            files << (m.captured(1).isEmpty() ? m.captured(2) : m.captured(1));
+    QString cue = bin;
+    if (cue.endsWith(QLatin1String(".bin")))
+        cue.replace(cue.size() - 3, 3, QStringLiteral("cue"));
+    else if (cue.endsWith(QLatin1String(".BIN")))
+        cue.replace(cue.size() - 3, 3, QStringLiteral("CUE"));
+    return cue;
+}
+
+// Checks the image `path` for `driver`: the result names what libcdio opens (the image itself or
+// a checked copy of its sheet in `scratch`), or says why the image cannot be read.
+image::PreparedSheet prepareImage(const QString &path, driver_id_t driver,
+                                  std::unique_ptr<QTemporaryDir> &scratch)
+{
+    if (const QString problem = image::refuseFileType(path, image::Allow::RegularFile);
+        !problem.isEmpty())
+        return {{}, problem, false};
+    if (driver == DRIVER_NRG)
+        return image::checkNeroImage(path);
+    QString sheet = path;
+    if (driver == DRIVER_BINCUE &&
+        QFileInfo(path).suffix().compare(QLatin1String("bin"), Qt::CaseInsensitive) == 0) {
+        sheet = cueSheetOf(path);
+        if (sheet == path || !QFileInfo::exists(sheet))
+            return {{},
+                    QStringLiteral("%1 has no cue sheet beside it (%2).")
+                        .arg(path, QFileInfo(path).completeBaseName() + QStringLiteral(".cue")),
+                    false};
     }
-    if (files.size() != 1)
-        return cue; // none: not a cue sheet libcdio can use; several: it reports that itself
-    const QFileInfo sheetInfo(cue);
-    const QFileInfo named(sheetInfo.dir(), files.front());
-    if (!named.exists()) {
-        *detail = QStringLiteral("The cue sheet %1 names the data file %2, which does not exist.")
-                      .arg(cue, named.filePath());
-        return {};
-    }
-    const QFileInfo expected(sheetInfo.dir(),
-                             sheetInfo.completeBaseName() + QStringLiteral(".bin"));
-    if (expected.exists() && expected.canonicalFilePath() == named.canonicalFilePath())
-        return cue;
     scratch = std::make_unique<QTemporaryDir>();
-    const QString linkedCue = scratch->filePath(QStringLiteral("disc.cue"));
-    if (!scratch->isValid() || !QFile::link(sheetInfo.absoluteFilePath(), linkedCue) ||
-        !QFile::link(named.absoluteFilePath(), scratch->filePath(QStringLiteral("disc.bin"))))
-        return cue;
-    return linkedCue;
+    if (!scratch->isValid())
+        return {{},
+                QStringLiteral("%1 cannot be checked: %2.").arg(path, scratch->errorString()),
+                false};
+    return driver == DRIVER_CDRDAO ? image::prepareTocFile(sheet, scratch->path())
+                                   : image::prepareCueSheet(sheet, scratch->path());
 }
 
 } // namespace
@@ -168,21 +170,26 @@ CdioMediaControl::State CdioMediaControl::examine(const QString &source)
         path = QString::fromLocal8Bit(device);
         cdio_free(device);
     } else {
-        if (!QFileInfo::exists(path)) {
+        // A FIFO would block the open, a folder reads as an empty disc: only a drive or an image
+        // file is opened, and an image only once its structure is checked.
+        if (const QString problem = image::refuseFileType(path, image::Allow::RegularFileOrDevice);
+            !problem.isEmpty()) {
             state.code = MciInvalidDeviceName;
-            state.detail = QStringLiteral("%1 does not exist.").arg(path);
+            state.detail = problem;
             return state;
         }
         driver = driverFor(path);
     }
     std::unique_ptr<QTemporaryDir> scratch;
     QString toOpen = path;
-    if (QFileInfo(path).suffix().compare(QLatin1String("cue"), Qt::CaseInsensitive) == 0) {
-        toOpen = cueSheetToOpen(path, scratch, &state.detail);
-        if (toOpen.isEmpty()) {
-            state.code = MciInvalidDeviceName;
+    if (driver != DRIVER_DEVICE) {
+        const image::PreparedSheet prepared = prepareImage(path, driver, scratch);
+        if (!prepared.problem.isEmpty()) {
+            state.code = prepared.damaged ? MciHardware : MciInvalidDeviceName;
+            state.detail = prepared.problem;
             return state;
         }
+        toOpen = prepared.path;
     }
 
     const CdioHandle p(cdio_open(toOpen.toLocal8Bit().constData(), driver));

@@ -9,11 +9,13 @@
 #include "platform/picture/calendar.h"
 #include "platform/store/errors.h"
 #include "services/messageservice.h"
+#include "ui/layout/windowplacement.h"
 #include "ui/procedures.h"
 #include "ui/wizard/updateaddwizard.h"
 #include "wizard/albumwizard.h"
 #include "wizard/cdtime.h"
 #include "wizard/readcdinformation.h"
+#include "wizard/wizardinstances.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -51,8 +53,8 @@ QString dateFormat(bool compilation)
 } // namespace
 
 AddWizardWindow::AddWizardWindow(bool compilation, QWidget *parent)
-    : QDialog(parent), m_compilation(compilation), m_instance(GLO.ThreadInstance),
-      m_autoAddBefore(GLO.AutoAddToAlbums)
+    : QDialog(parent), m_compilation(compilation),
+      m_instance(WizardInstances::claim(GLO.ThreadInstance)), m_autoAddBefore(GLO.AutoAddToAlbums)
 {
     setObjectName(compilation ? QStringLiteral("AddCompilation")
                               : QStringLiteral("AddSingleArtist"));
@@ -203,6 +205,60 @@ AddWizardWindow::AddWizardWindow(bool compilation, QWidget *parent)
 AddWizardWindow::~AddWizardWindow()
 {
     GLO.AutoAddToAlbums = m_autoAddBefore;
+    WizardInstances::release(m_instance);
+}
+
+bool AddWizardWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // The track list's own keys: Enter and F2 change the track, Insert adds one, Delete deletes;
+    // none of them may reach the window's default button (OK saves the whole album).
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            switch (key->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+            case Qt::Key_F2:
+                changeTrack();
+                return true;
+            case Qt::Key_Insert:
+                addTrack();
+                return true;
+            case Qt::Key_Delete:
+                deleteTrack();
+                return true;
+            default:
+                break;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool AddWizardWindow::hasTypedWork() const
+{
+    for (const QLineEdit *e : {m_artist, m_album, m_releaseDate, m_fileNumber})
+        if (e && !e->text().trimmed().isEmpty())
+            return true;
+    return !m_category->currentText().trimmed().isEmpty() || m_list->rowCount() > 0;
+}
+
+void AddWizardWindow::reject()
+{
+    // Escape, Cancel and the close box drop the header and leave the tracks for another run:
+    // typed work goes only when the user says so.
+    if (hasTypedWork() && StandardWarning(StandardMessage::ConfirmCancel) != MessageRequest::Yes)
+        return;
+    QDialog::reject();
+}
+
+void AddWizardWindow::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    RestoreWindowPlacement(this, WindowStateIni, objectName());
 }
 
 QPushButton *AddWizardWindow::button(const QString &text) const
@@ -489,6 +545,10 @@ void AddWizardWindow::pressCancel()
 void AddWizardWindow::done(int result)
 {
     GLO.AutoAddToAlbums = m_autoAddBefore;
+    if (m_shown && !m_placementSaved) {
+        m_placementSaved = true;
+        SaveWindowPlacement(this, WindowStateIni, objectName());
+    }
     QDialog::done(result);
 }
 

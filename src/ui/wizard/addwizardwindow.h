@@ -18,9 +18,12 @@ namespace melodex {
 struct WizardHeader;
 
 /// "&General" takes the album's common data, "&Songs" its tracks (the scratch records of
-/// wizard GLO.ThreadInstance), typed with the track editor or read from the CD, moved with the
-/// four arrows. OK writes the album (with "Add Information to Album Database") and one song per
-/// track in one transaction; a failure says why and keeps the window and its tracks.
+/// wizard GLO.ThreadInstance, or of a number of its own when another open wizard works under
+/// that), typed with the track editor or read from the CD, moved with the four arrows; in the
+/// list Enter, F2 and a double-click change a track, Insert adds one and Delete deletes. OK
+/// writes the album (with "Add Information to Album Database") and one song per track in one
+/// transaction; a failure says why and keeps the window and its tracks. The window keeps its
+/// place.
 class AddWizardWindow : public QDialog
 {
     Q_OBJECT
@@ -59,11 +62,16 @@ public Q_SLOTS:
     void move(RangeMove::Direction direction);
     void pressOk();
     void pressCancel();
+    /// Escape, Cancel, the close box: asks (message 23) before typed work is dropped.
+    void reject() override;
 
 protected:
     void done(int result) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
+    bool hasTypedWork() const;
     bool checkHeader();
     bool checkCategory();
     WizardHeader header() const;
@@ -85,6 +93,8 @@ private:
     QCheckBox *m_addToAlbums = nullptr;
     QToolButton *m_moves[4] = {};
     std::vector<QPushButton *> m_buttons;
+    bool m_shown = false;
+    bool m_placementSaved = false;
 };
 
 } // namespace melodex

@@ -2,10 +2,10 @@
 #include "ui/wizard/updateaddwizard.h"
 
 #include "app/globals.h"
-#include "browse/deleteconfirmation.h"
-#include "platform/store/errors.h"
+#include "data/standardwarning.h"
+#include "platform/store/keepvalues.h"
 #include "services/messageservice.h"
-#include "wizard/albumwizard.h"
+#include "ui/layout/windowplacement.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -25,19 +25,53 @@ QString g_result = QStringLiteral("Cancel");
 std::optional<AddWizardRecord> g_ditto;
 
 constexpr int TextSize = 30;
+// AW:Track holds two digits.
+constexpr qint64 MostTrack = 99;
+
+int field(const char *name)
+{
+    return AddWizardRecord::fileLayout().fieldIndex(QLatin1String(name));
+}
+
+// Whether the wizard has a track numbered `track` on `side`; the AW buffer stays as it is.
+bool trackTaken(qint64 instance, const QString &side, qint64 track)
+{
+    const store::KeepValues keep(AW);
+    AW.clear();
+    AW.Instance = instance;
+    AW.Side = side;
+    AW.Track = track;
+    return AddWizard.get(AddWizardRecord::KeyInstance) == 0;
+}
+
+FormSession::Settings sessionSettings(qint64 instance, bool withArtist)
+{
+    FormSession::Settings s;
+    s.file = &AddWizard;
+    s.autoNumberKey = AddWizardRecord::KeyInstance;
+    s.uniqueKeys = {{AddWizardRecord::KeyInstance, QStringLiteral("Track Order")}};
+    s.primes = [instance](FormSession &) {
+        AW.clear();
+        AW.Instance = instance;
+    };
+    s.historyName =
+        withArtist ? QStringLiteral("UpdateAddWizard") : QStringLiteral("UpdateAddWizardNoArtist");
+    s.fileName = QStringLiteral("AddWizard");
+    return s;
+}
 
 } // namespace
 
 UpdateAddWizard::UpdateAddWizard(int request, qint64 instance, bool withArtist, QWidget *parent)
-    : QDialog(parent), m_request(request), m_instance(instance), m_withArtist(withArtist),
-      m_use(AddWizard)
+    : QDialog(parent), m_request(request), m_instance(instance),
+      m_session(sessionSettings(instance, withArtist))
 {
     setWindowIcon(QIcon(QStringLiteral(":/icons/labels.png")));
     setObjectName(withArtist ? QStringLiteral("UpdateAddWizard")
                              : QStringLiteral("UpdateAddWizardNoArtist"));
     auto *form = new QFormLayout;
     m_track = new QLineEdit(this);
-    m_track->setValidator(new QIntValidator(1, 999, m_track));
+    m_track->setValidator(new QIntValidator(0, 999, m_track));
     m_track->setMaxLength(3);
     form->addRow(QStringLiteral("Track:"), m_track);
     if (withArtist) {
@@ -128,70 +162,39 @@ void UpdateAddWizard::say(const QString &caption, const QString &text)
 bool UpdateAddWizard::start()
 {
     g_result = QStringLiteral("Cancel");
-    GLO.ActionResponse = RequestCancelled;
-    if (!m_use.ok())
+    // Insert numbers and adds the track (message 35 after a read error, 25 after three failed
+    // adds); delete asks and deletes through the record-change layer without a window.
+    GLO.ActionRequest = m_request;
+    if (!m_session.start())
         return false;
-    if (m_request == InsertRecord) {
-        // The track is there at once under the next number, so the number is the wizard's.
-        int rc = 0;
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            AW.clear();
-            AW.Instance = m_instance;
-            AW.Track = AlbumWizard::nextTrack(m_instance);
-            rc = AddWizard.add();
-            if (rc == 0)
-                break;
-        }
-        if (rc != 0) {
-            say(QStringLiteral("Error"),
-                QStringLiteral("Unable to add a track to AddWizard: ") + store::errorText(rc));
-            return false;
-        }
+    m_openedTrack = m_session.value(field("AW:Track")).toLongLong();
+    if (m_request == InsertRecord)
         setWindowTitle(QStringLiteral("Track Will Be Added  (New)"));
-    } else if (m_request == DeleteRecord) {
-        if (AddWizard.get(AddWizardRecord::KeyInstance) != 0)
-            return false;
-        if (!confirmDelete({}))
-            return false;
-        const int rc = AddWizard.deleteRecord();
-        if (rc != 0) {
-            say(QStringLiteral("Error"), store::errorText(rc));
-            return false;
-        }
-        GLO.ActionResponse = RequestCompleted;
-        return false;
-    } else {
-        if (AddWizard.get(AddWizardRecord::KeyInstance) != 0)
-            return false;
-        setWindowTitle(QStringLiteral("Track Will Be Changed  (%1)").arg(AW.Track));
-    }
-    m_opened = AW;
-    m_position = AddWizard.position();
+    else
+        setWindowTitle(QStringLiteral("Track Will Be Changed  (%1)").arg(m_openedTrack));
     fill();
     return true;
 }
 
 void UpdateAddWizard::fill()
 {
-    m_track->setText(QString::number(AW.Track));
+    m_track->setText(QString::number(m_session.value(field("AW:Track")).toLongLong()));
     if (m_artist)
-        m_artist->setText(AW.Artist.trimmed());
-    m_title->setText(AW.Title.trimmed());
-    m_time->setText(formatTime(AW.Time));
+        m_artist->setText(m_session.value(field("AW:Artist")).toString().trimmed());
+    m_title->setText(m_session.value(field("AW:Title")).toString().trimmed());
+    m_time->setText(formatTime(m_session.value(field("AW:Time")).toInt()));
 }
 
-bool UpdateAddWizard::take(AddWizardRecord &r)
+bool UpdateAddWizard::take()
 {
-    r = m_opened;
-    r.Track = m_track->text().toLongLong();
-    if (r.Track <= 0) {
-        say(QStringLiteral("Field Contents Error"), QStringLiteral("A track needs a number."));
+    bool isNumber = false;
+    const qint64 track = m_track->text().trimmed().toLongLong(&isNumber);
+    if (!isNumber || track < 1 || track > MostTrack) {
+        StandardWarning(StandardMessage::RangeError, QStringLiteral("AW:Track"),
+                        QStringLiteral("1 and %1").arg(MostTrack));
         m_track->setFocus();
         return false;
     }
-    if (m_artist)
-        r.Artist = m_artist->text();
-    r.Title = m_title->text();
     const std::optional<qint32> time = parseTime(m_time->text());
     if (!time) {
         say(QStringLiteral("Field Contents Error"),
@@ -199,36 +202,39 @@ bool UpdateAddWizard::take(AddWizardRecord &r)
         m_time->setFocus();
         return false;
     }
-    r.Time = *time;
+    m_session.setValue(field("AW:Track"), track);
+    if (m_artist)
+        m_session.setValue(field("AW:Artist"), m_artist->text());
+    m_session.setValue(field("AW:Title"), m_title->text());
+    m_session.setValue(field("AW:Time"), *time);
     return true;
 }
 
 void UpdateAddWizard::pressOk()
 {
-    AddWizardRecord r;
-    if (!take(r))
+    if (m_closed || !take())
         return;
-    g_result = QStringLiteral("OK");
-    const bool changed = r.values() != m_opened.values();
-    if (changed || m_request == InsertRecord) {
-        AW = r;
-        AddWizard.setCurrent(m_position);
-        const int rc = AddWizard.put();
-        if (rc == store::DupKeyErr) {
-            say(QStringLiteral("Duplicate Key Error"),
-                QStringLiteral("This entry would duplicate the key Track Order."));
-            m_track->setFocus();
-            return;
-        }
-        if (rc != 0) {
-            say(QStringLiteral("Error"),
-                QStringLiteral("Unable to write the track: ") + store::errorText(rc));
-            return;
-        }
+    // A changed track number that another track of the wizard has is refused here, as for a
+    // new track, rather than as a failed update.
+    const qint64 track = m_session.value(field("AW:Track")).toLongLong();
+    if (m_request == ChangeRecord && track != m_openedTrack &&
+        trackTaken(m_instance, m_session.value(field("AW:Side")).toString(), track)) {
+        StandardWarning(StandardMessage::DuplicateKey, QStringLiteral("Track Order"));
+        m_track->setFocus();
+        return;
     }
-    g_ditto = r;
-    m_done = true;
-    accept();
+    const FormSession::Completion completion = m_session.complete();
+    if (!completion.closed) {
+        // A track changed meanwhile elsewhere comes back as it is now.
+        fill();
+        if (completion.focusField >= 0)
+            m_track->setFocus();
+        return;
+    }
+    if (m_session.response() == RequestCompleted)
+        accept();
+    else
+        QDialog::reject();
 }
 
 void UpdateAddWizard::pressCancel()
@@ -238,11 +244,35 @@ void UpdateAddWizard::pressCancel()
 
 void UpdateAddWizard::reject()
 {
-    // However the window closes unconfirmed, the track it added goes again.
-    if (m_request == InsertRecord && !m_done && AddWizard.reget(m_position) == 0)
-        AddWizard.deleteRecord();
-    m_done = true;
     QDialog::reject();
+}
+
+void UpdateAddWizard::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    RestoreWindowPlacement(this, WindowStateIni, objectName());
+}
+
+void UpdateAddWizard::done(int result)
+{
+    if (!m_closed) {
+        m_closed = true;
+        // However the window closes unconfirmed, the track it added goes again.
+        if (result != QDialog::Accepted || m_session.response() != RequestCompleted)
+            m_session.cancel();
+        if (m_shown)
+            SaveWindowPlacement(this, WindowStateIni, objectName());
+        m_session.close();
+        if (m_session.response() == RequestCompleted) {
+            // Only a completed save counts as OK for Edit All Songs, and feeds the ditto key.
+            g_result = QStringLiteral("OK");
+            g_ditto = AW;
+        }
+    }
+    QDialog::done(result);
 }
 
 bool UpdateAddWizard::eventFilter(QObject *watched, QEvent *event)

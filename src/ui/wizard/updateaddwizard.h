@@ -1,8 +1,8 @@
 // UpdateAddWizard: the track editor of the album entry wizard.
 #pragma once
 
+#include "browse/formsession.h"
 #include "data/records.h"
-#include "platform/store/keyedfile.h"
 #include "ui/form/formcall.h"
 
 #include <QDialog>
@@ -13,9 +13,12 @@ namespace melodex {
 
 /// Adds, changes or deletes one scratch track of wizard `instance`: "Track:", "&Artist:" (only
 /// for a compilation, `UpdateAddWizard`; without it the form is `UpdateAddWizardNoArtist`),
-/// "&Title:", "T&ime:" (h:mm:ss). A new track is numbered after the highest of the wizard and
-/// added at once, so Cancel takes it away again; a track number another track has is refused
-/// under "Track Order". Ctrl+' copies the focused field from the last track saved.
+/// "&Title:", "T&ime:" (h:mm:ss). A record form like the others: a new track is numbered after
+/// the highest of the wizard and added at once (Cancel takes it away again; three failed adds ask
+/// whether to retry), a track number another track has is refused under "Track Order", a change
+/// goes through the record-change layer (a track changed meanwhile by another window is shown as
+/// it is now) and a delete asks first. Track numbers run from 1 to 99, what the field holds.
+/// Ctrl+' copies the focused field from the last track saved. The window keeps its place.
 class UpdateAddWizard : public QDialog
 {
     Q_OBJECT
@@ -51,19 +54,20 @@ public Q_SLOTS:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void done(int result) override;
 
 private:
     void say(const QString &caption, const QString &text);
     void fill();
-    bool take(AddWizardRecord &r);
+    bool take();
 
     int m_request;
     qint64 m_instance;
-    bool m_withArtist;
-    store::FileUse m_use;
-    AddWizardRecord m_opened;
-    store::Position m_position;
-    bool m_done = false;
+    FormSession m_session;
+    qint64 m_openedTrack = 0;
+    bool m_shown = false;
+    bool m_closed = false;
     QLineEdit *m_track = nullptr;
     QLineEdit *m_artist = nullptr;
     QLineEdit *m_title = nullptr;

@@ -3,6 +3,7 @@
 #include "guidatafixture.h"
 
 #include "platform/cd/mediacontrol.h"
+#include "platform/profile/profile.h"
 #include "ui/catalog/updatesong.h"
 #include "ui/procedures.h"
 #include "ui/wizard/addwizardwindow.h"
@@ -163,7 +164,8 @@ private Q_SLOTS:
         }
         QCOMPARE(titles(11), (QStringList{"1:T1", "2:T2", "9:T9"}));
 
-        // A number another track has is refused under "Track Order"; the form stays open.
+        // A number another track has is refused under "Track Order" (message 24); one the field
+        // cannot hold by message 10. The form stays open.
         UpdateAddWizard editor(InsertRecord, 11, true);
         QVERIFY(editor.start());
         editor.show();
@@ -171,7 +173,15 @@ private Q_SLOTS:
         editor.titleEdit()->setText(QStringLiteral("Clash"));
         editor.pressOk();
         QVERIFY(editor.isVisible());
-        QVERIFY(data.messages.requests().back().text.contains(QStringLiteral("Track Order")));
+        QCOMPARE(data.messages.requests().back().caption, QStringLiteral("Duplicate Key Error"));
+        QCOMPARE(data.messages.requests().back().text,
+                 QStringLiteral("Adding this record creates a duplicate entry for the key:Track "
+                                "Order"));
+        editor.trackEdit()->setText(QStringLiteral("100"));
+        editor.pressOk();
+        QVERIFY(editor.isVisible());
+        QCOMPARE(data.messages.requests().back().text,
+                 QStringLiteral("The value of AW:Track must be between 1 and 99."));
         editor.trackEdit()->setText(QStringLiteral("3"));
         editor.timeEdit()->setText(QStringLiteral("4:05"));
         editor.pressOk();
@@ -322,6 +332,234 @@ private Q_SLOTS:
         const QPointer<AddWizardWindow> alive(w);
         w->pressCancel();
         delete alive.data();
+    }
+
+    void theTrackListsKeysChangeAddAndDeleteAndEscapeAsksFirst()
+    {
+        auto *w = new AddWizardWindow(false);
+        const QPointer<AddWizardWindow> alive(w);
+        w->show();
+        w->pages()->setCurrentIndex(1);
+        QTableWidget *list = w->trackList();
+        list->setFocus();
+
+        // Insert adds (and goes on adding until the editor is cancelled).
+        QTest::keyClick(list, Qt::Key_Insert);
+        typeTrack(QStringLiteral("One"), QStringLiteral("1:00"));
+        typeTrack(QStringLiteral("Two"), QStringLiteral("2:00"));
+        test::GuiDataFixture::answerForm([](QWidget *e) { e->close(); });
+        QCOMPARE(titles(11), (QStringList{"1:One", "2:Two"}));
+
+        // Enter changes the highlighted track instead of saving the album with OK.
+        list->selectRow(1);
+        QTest::keyClick(list, Qt::Key_Return);
+        test::GuiDataFixture::answerForm([](QWidget *e) {
+            auto *editor = qobject_cast<UpdateAddWizard *>(e);
+            QVERIFY(editor);
+            QCOMPARE(editor->windowTitle(), QStringLiteral("Track Will Be Changed  (2)"));
+            editor->titleEdit()->setText(QStringLiteral("Second"));
+            editor->pressOk();
+        });
+        QVERIFY(w->isVisible());
+        QCOMPARE(titles(11), (QStringList{"1:One", "2:Second"}));
+        {
+            const store::FileUse songs(Songlore);
+            QCOMPARE(Songlore.records(), 0);
+        }
+        QTest::keyClick(list, Qt::Key_F2);
+        test::GuiDataFixture::answerForm([](QWidget *e) {
+            QCOMPARE(e->windowTitle(), QStringLiteral("Track Will Be Changed  (2)"));
+            qobject_cast<UpdateAddWizard *>(e)->pressCancel();
+        });
+        const QRect cell = list->visualRect(list->model()->index(0, 1));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+        test::GuiDataFixture::answerForm([](QWidget *e) {
+            QCOMPARE(e->windowTitle(), QStringLiteral("Track Will Be Changed  (1)"));
+            qobject_cast<UpdateAddWizard *>(e)->pressCancel();
+        });
+
+        // Delete asks (message 32) and deletes.
+        list->selectRow(0);
+        data.messages.answer(MessageRequest::Ok);
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(data.messages.requests().back().caption, QStringLiteral("Confirm Delete"));
+        QCOMPARE(titles(11), (QStringList{"2:Second"}));
+        QVERIFY(!test::GuiDataFixture::calledForm());
+
+        // Escape asks before the typed album goes; No keeps the window.
+        const qsizetype asked = data.messages.requests().size();
+        QTest::keyClick(list, Qt::Key_Escape);
+        QVERIFY(w->isVisible());
+        QCOMPARE(data.messages.requests().size(), asked + 1);
+        QCOMPARE(data.messages.requests().back().text,
+                 QStringLiteral("Are you sure you want to cancel?"));
+        data.messages.answer(MessageRequest::Yes);
+        QTest::keyClick(list, Qt::Key_Escape);
+        QTRY_VERIFY(!alive || !alive->isVisible());
+        delete alive.data();
+
+        // An untouched wizard closes without a question.
+        {
+            const store::FileUse use(AddWizard);
+            AW.clear();
+            AW.Instance = 11;
+            AW.Track = 2;
+            QCOMPARE(AddWizard.get(AddWizardRecord::KeyInstance), 0);
+            QCOMPARE(AddWizard.deleteRecord(), 0);
+        }
+        auto *empty = new AddWizardWindow(true);
+        const QPointer<AddWizardWindow> emptyAlive(empty);
+        empty->show();
+        const qsizetype before = data.messages.requests().size();
+        QTest::keyClick(empty, Qt::Key_Escape);
+        QCOMPARE(data.messages.requests().size(), before);
+        QTRY_VERIFY(!emptyAlive || !emptyAlive->isVisible());
+        delete emptyAlive.data();
+    }
+
+    void theTrackEditorSavesThroughTheRecordChangeLayer()
+    {
+        const store::FileUse use(AddWizard);
+        for (qint64 t : {1, 2}) {
+            AW.clear();
+            AW.Instance = 11;
+            AW.Track = t;
+            AW.Title = QStringLiteral("T%1").arg(t);
+            QCOMPARE(AddWizard.add(), 0);
+        }
+        const auto positionOn = [](qint64 track) {
+            AW.clear();
+            AW.Instance = 11;
+            AW.Track = track;
+            QCOMPARE(AddWizard.get(AddWizardRecord::KeyInstance), 0);
+        };
+
+        // A change to the number of another track: message 24, and the form stays open.
+        positionOn(1);
+        UpdateAddWizard change(ChangeRecord, 11, false);
+        QVERIFY(change.start());
+        change.show();
+        change.trackEdit()->setText(QStringLiteral("2"));
+        change.pressOk();
+        QVERIFY(change.isVisible());
+        QCOMPARE(data.messages.requests().back().caption, QStringLiteral("Duplicate Key Error"));
+
+        // Changed meanwhile by another window: message 38, and the form shows that version.
+        {
+            positionOn(1);
+            AW.Title = QStringLiteral("Elsewhere");
+            QCOMPARE(AddWizard.put(), 0);
+        }
+        change.trackEdit()->setText(QStringLiteral("1"));
+        change.titleEdit()->setText(QStringLiteral("Mine"));
+        change.pressOk();
+        QVERIFY(change.isVisible());
+        QCOMPARE(data.messages.requests().back().caption, QStringLiteral("Record Was Not Updated"));
+        QCOMPARE(change.titleEdit()->text(), QStringLiteral("Elsewhere"));
+        QCOMPARE(titles(11), (QStringList{"1:Elsewhere", "2:T2"}));
+        change.titleEdit()->setText(QStringLiteral("Mine"));
+        change.pressOk();
+        QVERIFY(!change.isVisible());
+        QCOMPARE(titles(11), (QStringList{"1:Mine", "2:T2"}));
+        QCOMPARE(UpdateAddWizard::resultText(), QStringLiteral("OK"));
+
+        // After a track numbered as high as the scratch file goes, the next number cannot be
+        // stored: three adds fail, message 25 asks, Retry tries three more, Cancel gives up
+        // without a window or a record.
+        AW.clear();
+        AW.Instance = 11;
+        AW.Track = 999;
+        QCOMPARE(AddWizard.add(), 0);
+        const qsizetype before = data.messages.requests().size();
+        data.messages.answer(MessageRequest::Retry);
+        UpdateAddWizard full(InsertRecord, 11, false);
+        QVERIFY(!full.start());
+        QCOMPARE(data.messages.requests().size(), before + 2);
+        QCOMPARE(data.messages.requests().back().caption, QStringLiteral("Auto Increment Error"));
+        QCOMPARE(titles(11), (QStringList{"1:Mine", "2:T2", "999:"}));
+        QCOMPARE(UpdateAddWizard::resultText(), QStringLiteral("Cancel"));
+    }
+
+    void editAllSongsStopsAtACancelAfterARefusedOk()
+    {
+        {
+            const store::FileUse use(AddWizard);
+            for (qint64 t : {1, 2, 3}) {
+                AW.clear();
+                AW.Instance = 11;
+                AW.Track = t;
+                QCOMPARE(AddWizard.add(), 0);
+            }
+        }
+        auto *w = new AddWizardWindow(false);
+        w->show();
+        w->button(QStringLiteral("Edit All Son&gs"))->click();
+        test::GuiDataFixture::answerForm([](QWidget *e) {
+            auto *editor = qobject_cast<UpdateAddWizard *>(e);
+            editor->trackEdit()->setText(QStringLiteral("2"));
+            editor->pressOk(); // refused: track 2 exists
+            QVERIFY(editor->isVisible());
+            editor->pressCancel();
+        });
+        QVERIFY(!test::GuiDataFixture::calledForm());
+        QCOMPARE(UpdateAddWizard::resultText(), QStringLiteral("Cancel"));
+        delete w;
+    }
+
+    void twoWizardsUnderOneNumberKeepTheirOwnTracks()
+    {
+        {
+            const store::FileUse use(AddWizard);
+            AW.clear();
+            AW.Instance = 40;
+            AW.Track = 1;
+            QCOMPARE(AddWizard.add(), 0); // left by some earlier wizard
+        }
+        auto *first = new AddWizardWindow(false);
+        auto *second = new AddWizardWindow(true);
+        QCOMPARE(first->instance(), 11);
+        QCOMPARE(second->instance(), 41);
+        first->show();
+        first->button(QStringLiteral("&Add"))->click();
+        typeTrack(QStringLiteral("Mine"), {});
+        test::GuiDataFixture::answerForm([](QWidget *e) { e->close(); });
+        second->reload();
+        QCOMPARE(first->trackList()->rowCount(), 1);
+        QCOMPARE(second->trackList()->rowCount(), 0);
+        delete first;
+        // The number is free again, and its tracks come back.
+        auto *third = new AddWizardWindow(false);
+        QCOMPARE(third->instance(), 11);
+        QCOMPARE(third->trackList()->rowCount(), 1);
+        delete third;
+        delete second;
+    }
+
+    void theWizardAndTheTrackEditorKeepTheirPlaces()
+    {
+        auto *w = new AddWizardWindow(false);
+        w->show();
+        w->resize(w->width() + 37, w->height() + 23);
+        const QSize size = w->size();
+        w->button(QStringLiteral("&Add"))->click();
+        test::GuiDataFixture::answerForm([](QWidget *e) {
+            e->resize(e->width() + 41, e->height());
+            qobject_cast<UpdateAddWizard *>(e)->pressCancel();
+        });
+        QVERIFY(!Profile::readString(WindowStateIni, QStringLiteral("UpdateAddWizardNoArtist"),
+                                     QStringLiteral("Width"))
+                     .isEmpty());
+        const QPointer<AddWizardWindow> alive(w);
+        w->pressCancel();
+        QVERIFY(!Profile::readString(WindowStateIni, QStringLiteral("AddSingleArtist"),
+                                     QStringLiteral("Width"))
+                     .isEmpty());
+        delete alive.data();
+        auto *again = new AddWizardWindow(false);
+        again->show();
+        QCOMPARE(again->size(), size);
+        delete again;
     }
 };
 
