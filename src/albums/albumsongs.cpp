@@ -3,6 +3,8 @@
 #include "platform/store/cliptext.h"
 
 #include "platform/store/errors.h"
+#include "platform/store/fileuses.h"
+#include "platform/store/store.h"
 
 namespace melodex {
 
@@ -37,6 +39,62 @@ std::vector<qint32> AlbumSongs::songsOf(qint32 albumId)
     while (Songlore.next() == 0 && MUS.AlbumID == albumId)
         ids.push_back(MUS.ID);
     return ids;
+}
+
+AlbumSongs::Removal AlbumSongs::deleteSongs(const std::vector<qint32> &ids)
+{
+    Removal out;
+    if (ids.empty())
+        return out;
+    KeepSong keep;
+    const PlaylistDetailsRecord keptEntry = PLA;
+    const store::FileUses uses{&Songlore, &PlaylistDetails};
+    if (!uses.ok()) {
+        out.error = uses.result() ? uses.result() : store::NotOpenErr;
+        return out;
+    }
+    store::Store &st = store::Store::instance();
+    if (const int rc = st.logout({&Songlore, &PlaylistDetails}); rc != 0) {
+        out.error = rc;
+        return out;
+    }
+    auto abandon = [&](int rc) {
+        st.rollback();
+        PLA = keptEntry;
+        out.deleted = 0;
+        out.error = rc;
+        return out;
+    };
+    for (const qint32 id : ids) {
+        MUS.clear();
+        MUS.ID = id;
+        int rc = Songlore.get(SongloreRecord::KeyID);
+        if (rc == store::RecordNotFoundErr)
+            continue;
+        if (rc != 0)
+            return abandon(rc);
+        PLA.clear();
+        PLA.ID = id;
+        rc = PlaylistDetails.setFromBuffer(PlaylistDetailsRecord::KeyID);
+        if (rc == 0)
+            rc = PlaylistDetails.next();
+        if (rc == 0 && PLA.ID == id) {
+            out.inPlaylist = true;
+            out.song = describe(MUS);
+            return abandon(0);
+        }
+        if (rc != 0 && rc != store::NoRecErr)
+            return abandon(rc);
+        if (const int del = Songlore.deleteRecord(); del != 0) {
+            out.song = describe(MUS);
+            return abandon(del);
+        }
+        ++out.deleted;
+    }
+    if (const int rc = st.commit(); rc != 0)
+        return abandon(rc);
+    PLA = keptEntry;
+    return out;
 }
 
 QString AlbumSongs::describe(const SongloreRecord &song)

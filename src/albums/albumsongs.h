@@ -41,6 +41,19 @@ public:
     /// Links song `songId` (MUS:ID) to album `albumId`; NotFound when the song is gone (nothing
     /// is written). On Failed, `error` holds the store's code.
     static Link linkSong(qint32 songId, qint32 albumId, int *error = nullptr);
+    /// What deleteSongs() did.
+    struct Removal
+    {
+        int deleted = 0;
+        int error = 0;           ///< the store's code of a failed read or write
+        bool inPlaylist = false; ///< refused: `song` is in a playlist
+        QString song;            ///< the song the delete stopped at, as describe() names it
+    };
+    /// Deletes the songs `ids` in ONE transaction over the songs and playlist entries: all go
+    /// or, when one is in a playlist or a write fails, none does. Songs already gone are passed
+    /// over.
+    static Removal deleteSongs(const std::vector<qint32> &ids);
+
     /// How a song names itself in messages: "Title" by Artist.
     static QString describe(const SongloreRecord &song);
 };

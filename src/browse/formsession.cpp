@@ -1,6 +1,7 @@
 // The logic of record forms: numbering, deleting, field acceptance, completion and closing.
 #include "browse/formsession.h"
 
+#include "app/dateentry.h"
 #include "app/globals.h"
 #include "browse/waitcursor.h"
 #include "data/recordchanges.h"
@@ -83,6 +84,8 @@ QString FormSession::displayText(int index) const
     const int f = recordField(index);
     if (f < 0)
         return {};
+    if (isDateField(index))
+        return dates::show(value(f).toLongLong());
     const bool text = m_settings.file->layout().fields[size_t(f)].isText();
     return picture::format(pictureValue(value(f), text), m_pictures[size_t(index)]);
 }
@@ -246,17 +249,32 @@ FormSession::Accept FormSession::acceptField(int index, const QString &text)
     const int f = recordField(index);
     if (f < 0)
         return Accept::Ok;
-    const auto read = picture::deformat(text, picture::Picture::parse(m_pictures[size_t(index)]));
-    if (!read)
+    if (isDateField(index)) {
+        // A date that cannot be read stays as typed, and the message shows the form expected.
+        const std::optional<qint32> day = dates::read(text);
+        if (!day) {
+            dates::refuse(text);
+            return Accept::Invalid;
+        }
+        setValue(f, qint64(*day));
+    } else if (const auto read =
+                   picture::deformat(text, picture::Picture::parse(m_pictures[size_t(index)]))) {
+        if (const auto *s = std::get_if<QString>(&*read))
+            setValue(f, *s);
+        else
+            setValue(f, std::get<qint64>(*read));
+    } else {
         return Accept::Rejected;
-    if (const auto *s = std::get_if<QString>(&*read))
-        setValue(f, *s);
-    else
-        setValue(f, std::get<qint64>(*read));
+    }
     const auto &validate = m_settings.fields[size_t(index)].validate;
     if (validate && !validate(*this))
         return Accept::Invalid;
     return Accept::Ok;
+}
+
+bool FormSession::isDateField(int index) const
+{
+    return picture::isDatePicture(m_settings.fields[size_t(index)].picture);
 }
 
 int FormSession::acceptAll(const QStringList &texts)

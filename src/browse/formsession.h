@@ -108,10 +108,14 @@ public:
     QString picture(int index) const;
     /// The text form field `index` shows.
     QString displayText(int index) const;
+    /// Whether form field `index` edits a date (its designed picture is a date picture).
+    bool isDateField(int index) const;
 
     enum class Accept { Ok, Rejected, Invalid };
     /// Takes `text` typed into form field `index`: Rejected when the picture cannot read it
-    /// (nothing changes), Invalid when its validation failed.
+    /// (nothing changes), Invalid when its validation failed. A date field reads and shows its
+    /// text through the date preference (app/dateentry.h); a date it cannot read is Invalid,
+    /// after a message that shows the form expected, and the text stays for the user to mend.
     Accept acceptField(int index, const QString &text);
     /// The accept-all pass over `texts` (one per form field): the first field that is not
     /// accepted, or -1 when all are.

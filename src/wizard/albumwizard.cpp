@@ -140,6 +140,7 @@ AlbumWizard::Outcome AlbumWizard::commit(qint64 instance, const WizardHeader &he
         ALB.Media = header.media;
         ALB.ReleaseDate = header.releaseDate;
         ALB.CategoryID = header.categoryId;
+        ALB.CDIdentifier = header.cdIdentifier;
         if (const int rc = Album.add(); rc != 0)
             return abandon(rc, QStringLiteral("Error"),
                            QStringLiteral("Error adding album information "));

@@ -17,6 +17,7 @@ struct WizardHeader
     QString media;
     QString fileNumber;
     QString notes;
+    QString cdIdentifier; ///< of the disc read for the album; blank when none was read
     qint32 releaseDate = 0;
     qint32 categoryId = 0;
 };

@@ -200,7 +200,13 @@ TEST_F(FormSessionTest, DateFieldsFollowThePreference)
     FormSession form(std::move(s));
     ASSERT_TRUE(form.start());
     EXPECT_EQ(form.picture(0), QStringLiteral("@d2"));
-    EXPECT_EQ(form.acceptField(0, QStringLiteral("13/13/99")), FormSession::Accept::Rejected);
+    // A date that cannot be read says so, naming the form expected, and changes nothing.
+    messages.clear();
+    EXPECT_EQ(form.acceptField(0, QStringLiteral("13/13/99")), FormSession::Accept::Invalid);
+    ASSERT_EQ(messages.requests().size(), 1);
+    EXPECT_EQ(messages.requests().front().caption, QStringLiteral("Invalid Date"));
+    EXPECT_TRUE(messages.requests().front().text.contains(u"10/31/1959"));
+    EXPECT_EQ(form.value(QStringLiteral("MUS:ReleaseDate")).toLongLong(), 0);
     EXPECT_EQ(form.acceptAll({QStringLiteral("12/31/99")}), -1);
     EXPECT_EQ(form.displayText(0), QStringLiteral("12/31/1999"));
     form.cancel();

@@ -2,6 +2,7 @@
 #include "ui/albums/albumsonglist.h"
 
 #include "albums/albumsongs.h"
+#include "app/dateentry.h"
 #include "app/globals.h"
 #include "browse/listformat.h"
 #include "data/records.h"
@@ -72,8 +73,9 @@ AlbumSongList::AlbumSongList(QWidget *parent) : QTableWidget(parent)
     verticalHeader()->hide();
     horizontalHeader()->setHighlightSections(false);
     setWordWrap(false);
-    m_format = ListFormat::withDateFormat(designedFormat(), GLO.DateFormat);
-    m_format = ListFormat::restore(WindowStateIni, section(), listName(), m_format);
+    // Date columns take the date preference when they are shown, so the format kept is the
+    // design's own, whatever the preference of the day.
+    m_format = ListFormat::restore(WindowStateIni, section(), listName(), designedFormat());
     applyFormat();
 }
 
@@ -106,7 +108,9 @@ void AlbumSongList::applyFormat()
         Column column;
         if (number >= 1 && number <= int(std::size(ColumnFields)))
             column.field = layout.fieldIndex(QLatin1String(ColumnFields[number - 1]));
-        column.picture = c.picture;
+        column.picture = dates::columnPicture(
+            c.picture, column.field >= 0 &&
+                           layout.fields[size_t(column.field)].type == store::FieldType::Date);
         column.alignment = alignmentOf(c.justification);
         m_columns.push_back(column);
         auto *header = new QTableWidgetItem(c.header);

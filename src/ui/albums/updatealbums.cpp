@@ -401,6 +401,11 @@ bool UpdateAlbums::start()
     fillMedia();
     redisplay();
     reloadSongs();
+    if (m_session.request() == InsertRecord) {
+        KeepBuffer keep(MUS);
+        Songlore.set(SongloreRecord::KeyID);
+        m_highestSongBefore = Songlore.previous() == 0 ? MUS.ID : 0;
+    }
     return true;
 }
 
@@ -612,17 +617,56 @@ void UpdateAlbums::done(int result)
             m_sound->stop();
         if (m_session.response() != RequestCompleted) {
             m_session.cancel();
-            // A new album that is not kept takes no song with it into nowhere: songs attached
-            // while it was open stay, without the link to an album that no longer exists.
             if (m_session.request() == InsertRecord)
-                for (const qint32 id : AlbumSongs::songsOf(albumId()))
-                    AlbumSongs::linkSong(id, 0);
+                releaseSongsOfCancelledAlbum();
         }
         if (m_shown)
             SaveWindowPlacement(this, WindowStateIni, QStringLiteral("UpdateAlbums"));
         m_session.close();
     }
     QDialog::done(result);
+}
+
+void UpdateAlbums::releaseSongsOfCancelledAlbum()
+{
+    // Songs that existed before stay, without the link to an album that will not exist.
+    std::vector<qint32> added;
+    for (const qint32 id : AlbumSongs::songsOf(albumId())) {
+        if (id > m_highestSongBefore)
+            added.push_back(id);
+        else
+            AlbumSongs::linkSong(id, 0);
+    }
+    if (added.empty())
+        return;
+    MessageRequest question;
+    question.caption = QStringLiteral("Cancel New Album");
+    question.text = added.size() == 1
+                        ? QStringLiteral("Keep the song added while this album was open? It "
+                                         "stays without an album; No deletes it.")
+                        : QStringLiteral("Keep the %1 songs added while this album was open? "
+                                         "They stay without an album; No deletes them.")
+                              .arg(added.size());
+    question.icon = MessageRequest::Question;
+    question.buttons = MessageRequest::Yes | MessageRequest::No;
+    question.defaultButton = MessageRequest::No;
+    if (MessageService::instance().show(question) != MessageRequest::Yes) {
+        AlbumSongs::Removal removal;
+        {
+            WaitCursor wait;
+            removal = AlbumSongs::deleteSongs(added);
+        }
+        if (!removal.inPlaylist && removal.error == 0)
+            return;
+        say(QStringLiteral("Cancel New Album"),
+            (removal.inPlaylist ? QStringLiteral("The song %1 is in a playlist.").arg(removal.song)
+                                : QStringLiteral("The songs could not be deleted - ") +
+                                      store::errorText(removal.error)) +
+                QStringLiteral("\nNo song was deleted; they stay without an album."),
+            MessageRequest::Error);
+    }
+    for (const qint32 id : added)
+        AlbumSongs::linkSong(id, 0);
 }
 
 // --- the album's songs ----------------------------------------------------------------------
@@ -855,10 +899,12 @@ void UpdateAlbums::readCd(bool identifierOnly)
     if (GLO.ActionResponse != RequestCompleted)
         return;
     showDiscId(lastCdReading().musicBrainzId, lastCdReading().musicBrainzUrl);
+    // The reader put the disc's identifier into the shared buffer; the form's own copy of the
+    // record is what OK saves.
+    const QString after = clipped(ALB.CDIdentifier);
+    m_session.setValue(albumField(QStringLiteral("ALB:CDIdentifier")), after);
+    redisplayField(CdIdentifier);
     if (identifierOnly) {
-        const QString after = clipped(ALB.CDIdentifier);
-        m_session.setValue(albumField(QStringLiteral("ALB:CDIdentifier")), after);
-        redisplayField(CdIdentifier);
         say(QStringLiteral("Process complete"),
             after != before ? QStringLiteral("CD Identification updated.")
                             : QStringLiteral("CD Identification not updated."),

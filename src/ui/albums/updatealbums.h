@@ -132,6 +132,9 @@ private:
     void editSongsFrom(std::shared_ptr<const std::vector<qint32>> songs, size_t next);
     void say(const QString &caption, const QString &text, int icon);
     void showDiscId(const QString &id, const QString &url);
+    /// A new album that is not kept: songs attached to it lose the link, and the songs added
+    /// while the form was open go, unless the user keeps them.
+    void releaseSongsOfCancelledAlbum();
 
     FormSession m_session;
     QTabWidget *m_pages = nullptr;
@@ -150,6 +153,8 @@ private:
     QString m_discUrl;
     QPointer<QSoundEffect> m_sound;
     QMetaObject::Connection m_focusWatch;
+    /// The highest song number when a new album's form opened: songs above it were added here.
+    qint32 m_highestSongBefore = 0;
     bool m_acceptingAll = false;
     bool m_shown = false;
     bool m_closed = false;

@@ -1,6 +1,7 @@
 // The browse window: widgets around the page logic of PagedBrowse.
 #include "ui/browse/browselist.h"
 
+#include "app/dateentry.h"
 #include "app/globals.h"
 #include "browse/listformat.h"
 #include "platform/picture/calendar.h"
@@ -91,9 +92,10 @@ BrowseList::BrowseList(BrowseSettings settings, QWidget *parent)
     m_browse.setRequest(GLO.ActionRequest);
     buildWindow();
 
-    // The designed format with the preferred date pictures, or the user's format saved against
-    // that same design.
-    m_format = ListFormat::withDateFormat(m_settings.format, GLO.DateFormat);
+    // The designed format, or the user's format saved against that same design. Date columns
+    // take the date preference when they are shown (applyFormat), so neither depends on the
+    // preference of the day.
+    m_format = m_settings.format;
     if (!m_settings.listName.isEmpty())
         m_format = ListFormat::restore(WindowStateIni, m_settings.procedure, m_settings.listName,
                                        m_format);
@@ -274,21 +276,22 @@ void BrowseList::applyFormat()
 {
     auto parsed = ListFormat::parse(m_format);
     if (!parsed) {
-        m_format = ListFormat::withDateFormat(m_settings.format, GLO.DateFormat);
+        m_format = m_settings.format;
         parsed = ListFormat::parse(m_format);
     }
     m_columns.clear();
-    const std::vector<ListColumn> columns = parsed ? parsed->columns : std::vector<ListColumn>{};
+    std::vector<ListColumn> columns = parsed ? parsed->columns : std::vector<ListColumn>{};
     m_table->setColumnCount(int(columns.size()));
     std::vector<int> widths;
     std::vector<bool> stretches;
     for (size_t i = 0; i < columns.size(); ++i) {
-        const ListColumn &c = columns[i];
+        ListColumn &c = columns[i];
         const int number = c.number > 0 ? c.number : int(i) + 1;
-        m_columns.push_back(Column{number <= m_settings.columnFields.size()
-                                       ? m_settings.columnFields[number - 1]
-                                       : QString(),
-                                   c.picture});
+        const QString field = number <= m_settings.columnFields.size()
+                                  ? m_settings.columnFields[number - 1]
+                                  : QString();
+        c.picture = dates::columnPicture(c.picture, isDateField(field));
+        m_columns.push_back(Column{field, c.picture});
         auto *header = new QTableWidgetItem(c.header);
         header->setTextAlignment(alignmentOf(c.headerJustification));
         m_table->setHorizontalHeaderItem(int(i), header);
@@ -304,6 +307,18 @@ void BrowseList::applyFormat()
                               QSizePolicy::Minimum, QSizePolicy::Fixed);
     layout()->invalidate();
     render();
+}
+
+bool BrowseList::isDateField(const QString &name) const
+{
+    std::vector<store::KeyedFile *> files{m_settings.file};
+    files.insert(files.end(), m_settings.lookups.begin(), m_settings.lookups.end());
+    for (const store::KeyedFile *file : files) {
+        const int f = file ? file->layout().fieldIndex(name) : -1;
+        if (f >= 0)
+            return file->layout().fields[size_t(f)].type == store::FieldType::Date;
+    }
+    return false;
 }
 
 int BrowseList::columnWidth(const ListColumn &c) const

@@ -94,6 +94,8 @@ private:
     void buildWindow();
     void applyFormat();
     int columnWidth(const ListColumn &column) const;
+    /// Whether `name` ("MUS:ReleaseDate") is a date field of the list's file or its lookups.
+    bool isDateField(const QString &name) const;
     void step(const std::function<void()> &action);
     void windowRefresh();
     void render();

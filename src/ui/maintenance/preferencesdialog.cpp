@@ -6,6 +6,7 @@
 #include "maintenance/copytoalbum.h"
 #include "maintenance/datetoyearrun.h"
 #include "maintenance/testalbumids.h"
+#include "platform/profile/profile.h"
 #include "services/dialogservice.h"
 #include "services/messageservice.h"
 #include "ui/interchange/batchprogresswindow.h"
@@ -83,6 +84,17 @@ int ask(const QString &caption, const QString &text, int defaultButton)
     return MessageService::instance().show(MessageRequest{caption, text, MessageRequest::Warning,
                                                           MessageRequest::Yes | MessageRequest::No,
                                                           defaultButton});
+}
+
+// A settings file that cannot be written keeps the dialog open: closing would say "saved".
+void saveFailed()
+{
+    MessageService::instance().show(MessageRequest{
+        QStringLiteral("Preferences"),
+        QStringLiteral("The preferences could not be saved to %1. Check that the file and its "
+                       "folder can be written, then press OK again, or Cancel.")
+            .arg(profilePath(PreferencesIni)),
+        MessageRequest::Error, MessageRequest::Ok, MessageRequest::Ok});
 }
 
 } // namespace
@@ -291,8 +303,12 @@ void PreferencesDialog::accept()
 {
     if (m_running)
         return;
-    writePreferences();
-    writeCdDevicePreference(m_cdDevice->text().trimmed());
+    bool saved = writePreferences();
+    saved = writeCdDevicePreference(m_cdDevice->text().trimmed()) && saved;
+    if (!saved) {
+        saveFailed();
+        return;
+    }
 
     const QString selected = m_dateFormat->currentText();
     if (selected != m_openingName)
@@ -307,14 +323,29 @@ void PreferencesDialog::accept()
         ask(QStringLiteral("Basic Format Changed"),
             QStringLiteral("Convert existing entries to Year Only format (day and month "
                            "information will be lost!)?"),
-            MessageRequest::Yes) == MessageRequest::Yes) {
-        run(DateToYearRun::songs(), [this](BatchRun::State songs) {
-            // A run the user stopped leaves the albums for another time.
+            MessageRequest::No) == MessageRequest::Yes) {
+        // The format switches only when every date holds a year: a run that was stopped or
+        // failed leaves the format as it was, and OK again converts the rest.
+        auto unfinished = [this] {
+            MessageService::instance().show(MessageRequest{
+                QStringLiteral("Basic Format Changed"),
+                QStringLiteral("The conversion to years did not finish, so the date format "
+                               "stays as it was. Dates converted so far hold their years; press "
+                               "OK again to convert the rest."),
+                MessageRequest::Warning, MessageRequest::Ok, MessageRequest::Ok});
+        };
+        run(DateToYearRun::songs(), [this, unfinished](BatchRun::State songs) {
             if (songs != BatchRun::State::Completed) {
-                finishOk();
+                unfinished();
                 return;
             }
-            run(DateToYearRun::albums(), [this](BatchRun::State) { finishOk(); });
+            run(DateToYearRun::albums(), [this, unfinished](BatchRun::State albums) {
+                if (albums != BatchRun::State::Completed) {
+                    unfinished();
+                    return;
+                }
+                finishOk();
+            });
         });
         return;
     }
@@ -324,7 +355,10 @@ void PreferencesDialog::accept()
 void PreferencesDialog::finishOk()
 {
     GLO.DateFormat = dateFormatPicture(m_dateFormat->currentText());
-    writeDateFormat();
+    if (!writeDateFormat()) {
+        saveFailed();
+        return;
+    }
     QDialog::accept();
 }
 

@@ -1,6 +1,7 @@
 // The random playlist window: its fields, their checks and the generation on OK.
 #include "ui/playlists/generateplaylist.h"
 
+#include "app/dateentry.h"
 #include "app/globals.h"
 #include "browse/waitcursor.h"
 #include "data/records.h"
@@ -32,7 +33,6 @@ namespace melodex {
 GeneratePlaylist::GeneratePlaylist(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Generate Play List"));
-    m_datePicture = picture::withDateFormat(u"@d17", GLO.DateFormat);
     auto *layout = new QVBoxLayout(this);
     auto *form = new QFormLayout;
     m_size = new QSpinBox(this);
@@ -41,8 +41,10 @@ GeneratePlaylist::GeneratePlaylist(QWidget *parent) : QDialog(parent)
     m_size->setMaximumWidth(fontMetrics().averageCharWidth() * 10);
     m_from = new QLineEdit(this);
     m_to = new QLineEdit(this);
-    for (QLineEdit *e : {m_from, m_to})
+    for (QLineEdit *e : {m_from, m_to}) {
         e->setMaximumWidth(fontMetrics().averageCharWidth() * 16);
+        e->setPlaceholderText(dates::example());
+    }
     m_category = new QComboBox(this);
     m_category->setEditable(true);
     m_category->setInsertPolicy(QComboBox::NoInsert);
@@ -108,18 +110,15 @@ void GeneratePlaylist::open(QWidget *parent, std::function<void(qint32)> then)
 bool GeneratePlaylist::readDate(QLineEdit *edit, qint32 &day)
 {
     day = 0;
-    if (edit->text().trimmed().isEmpty())
-        return true;
-    const auto value =
-        picture::deformatNumber(edit->text(), picture::Picture::parse(m_datePicture));
-    if (!value || *value < 0) {
-        QApplication::beep();
+    const std::optional<qint32> value = dates::read(edit->text());
+    if (!value) {
+        dates::refuse(edit->text());
         edit->setFocus();
         edit->selectAll();
         return false;
     }
-    day = qint32(*value);
-    edit->setText(picture::format(picture::Value(qint64(day)), m_datePicture));
+    day = *value;
+    edit->setText(dates::show(day));
     return true;
 }
 

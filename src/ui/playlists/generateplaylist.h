@@ -49,7 +49,6 @@ private:
     QLineEdit *m_to = nullptr;
     QComboBox *m_category = nullptr;
     QButtonGroup *m_weighting = nullptr;
-    QString m_datePicture;
     QRandomGenerator *m_random = nullptr;
     PlaylistGenerator::Result m_result;
     bool m_shown = false;

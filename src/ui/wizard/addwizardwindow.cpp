@@ -1,12 +1,12 @@
 // The album entry wizard's window: header, track list, CD read, moves and the OK that saves all.
 #include "ui/wizard/addwizardwindow.h"
 
+#include "app/dateentry.h"
 #include "app/globals.h"
 #include "browse/waitcursor.h"
 #include "data/lostfile.h"
 #include "data/records.h"
 #include "data/standardwarning.h"
-#include "platform/picture/calendar.h"
 #include "platform/store/errors.h"
 #include "services/messageservice.h"
 #include "ui/layout/windowplacement.h"
@@ -45,11 +45,6 @@ void say(const QString &caption, const QString &text, MessageRequest::Icon icon)
     MessageService::instance().show(r);
 }
 
-QString dateFormat(bool compilation)
-{
-    return compilation ? QStringLiteral("MMMM d, yyyy") : QStringLiteral("M/d/yyyy");
-}
-
 } // namespace
 
 AddWizardWindow::AddWizardWindow(bool compilation, QWidget *parent)
@@ -80,8 +75,7 @@ AddWizardWindow::AddWizardWindow(bool compilation, QWidget *parent)
     form->addRow(compilation ? QStringLiteral("&Compilation Name:") : QStringLiteral("A&lbum:"),
                  m_album);
     m_releaseDate = line(30);
-    m_releaseDate->setPlaceholderText(compilation ? QStringLiteral("January 31, 1999")
-                                                  : QStringLiteral("1/31/1999"));
+    m_releaseDate->setPlaceholderText(dates::example());
     form->addRow(QStringLiteral("&Release Date:"), m_releaseDate);
     m_fileNumber = line(10);
     form->addRow(QStringLiteral("&File Number:"), m_fileNumber);
@@ -382,6 +376,10 @@ void AddWizardWindow::readCd()
     ALB.Artist = m_compilation ? QString() : m_artist->text();
     ReadCDInformation(false, true);
     GLO.ThreadInstance = thread;
+    // The album buffer is shared with every other window: the disc's identifier is kept here
+    // until OK stores it with the album.
+    if (const QString identifier = ALB.CDIdentifier.trimmed(); !identifier.isEmpty())
+        m_cdIdentifier = identifier;
     reload();
 }
 
@@ -469,10 +467,15 @@ bool AddWizardWindow::checkCategory()
         m_category->setFocus();
         return false;
     }
+    // The lists are filled anew with the new category; the media chosen stays chosen.
+    const QString media = m_media->currentText();
     m_category->clear();
     m_media->clear();
     fillLists();
     m_category->setCurrentIndex(m_category->findText(typed, Qt::MatchFixedString));
+    m_media->setCurrentIndex(m_media->findText(media, Qt::MatchFixedString));
+    if (m_media->currentIndex() < 0)
+        m_media->setEditText(media);
     return true;
 }
 
@@ -488,11 +491,8 @@ bool AddWizardWindow::checkHeader()
         m_media->setFocus();
         return false;
     }
-    const QString date = m_releaseDate->text().trimmed();
-    if (!date.isEmpty() && !QDate::fromString(date, dateFormat(m_compilation)).isValid() &&
-        !QDate::fromString(date, QStringLiteral("M/d/yyyy")).isValid()) {
-        say(QStringLiteral("Field Contents Error"),
-            QStringLiteral("The release date is no date: ") + date, MessageRequest::Warning);
+    if (!dates::read(m_releaseDate->text())) {
+        dates::refuse(m_releaseDate->text());
         m_pages->setCurrentIndex(0);
         m_releaseDate->setFocus();
         return false;
@@ -508,11 +508,8 @@ WizardHeader AddWizardWindow::header() const
     h.album = m_album->text();
     h.media = m_media->currentText().trimmed();
     h.fileNumber = m_fileNumber->text();
-    const QString date = m_releaseDate->text().trimmed();
-    QDate d = QDate::fromString(date, dateFormat(m_compilation));
-    if (!d.isValid())
-        d = QDate::fromString(date, QStringLiteral("M/d/yyyy"));
-    h.releaseDate = d.isValid() ? picture::dayNumber(d) : 0;
+    h.releaseDate = dates::read(m_releaseDate->text()).value_or(0);
+    h.cdIdentifier = m_cdIdentifier;
     const int category =
         m_category->findText(m_category->currentText().trimmed(), Qt::MatchFixedString);
     h.categoryId = category >= 0 ? m_category->itemData(category).toInt() : 0;

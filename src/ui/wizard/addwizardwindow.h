@@ -46,6 +46,8 @@ public:
     QComboBox *mediaBox() const { return m_media; }
     QTableWidget *trackList() const { return m_list; }
     QCheckBox *addToAlbums() const { return m_addToAlbums; }
+    /// The identifier of the last disc read, which OK stores with the album.
+    QString cdIdentifier() const { return m_cdIdentifier; }
     QPushButton *button(const QString &text) const;
     QToolButton *moveButton(RangeMove::Direction d) const { return m_moves[int(d)]; }
 
@@ -82,6 +84,7 @@ private:
     bool m_compilation;
     qint64 m_instance;
     QString m_autoAddBefore;
+    QString m_cdIdentifier; ///< of the last disc read, stored with the album
     QTabWidget *m_pages = nullptr;
     QLineEdit *m_artist = nullptr;
     QLineEdit *m_album = nullptr;

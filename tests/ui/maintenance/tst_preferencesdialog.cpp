@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -38,6 +39,9 @@ private Q_SLOTS:
     void aPictureOfNoChoiceIsShownRawAndKept();
     void yearOnlyConvertsTheDatesOnlyWhenTheUserAgrees_data();
     void yearOnlyConvertsTheDatesOnlyWhenTheUserAgrees();
+    void aYearOnlyConversionStoppedHalfwayLeavesTheFormat_data();
+    void aYearOnlyConversionStoppedHalfwayLeavesTheFormat();
+    void aSettingsFileThatCannotBeWrittenKeepsTheDialogOpen();
     void housekeepingRunsAfterYesAndTheDialogStaysOpen();
     void browseSetsTheLogoUnlessCancelled();
 
@@ -255,7 +259,8 @@ void PreferencesDialogTest::yearOnlyConvertsTheDatesOnlyWhenTheUserAgrees()
     QCOMPARE(m_messages.requests().size(), 2);
     const MessageRequest question = m_messages.requests().at(1);
     QCOMPARE(question.caption, QStringLiteral("Basic Format Changed"));
-    QCOMPARE(question.defaultButton, int(MessageRequest::Yes));
+    // Day and month are lost for good: the question leans towards keeping them.
+    QCOMPARE(question.defaultButton, int(MessageRequest::No));
     QCOMPARE(GLO.DateFormat, QStringLiteral("n4b"));
     QCOMPARE(Profile::readString(PreferencesIni, QStringLiteral("Settings"),
                                  QStringLiteral("DateFormat")),
@@ -269,6 +274,85 @@ void PreferencesDialogTest::yearOnlyConvertsTheDatesOnlyWhenTheUserAgrees()
     QCOMPARE(Album.set(), 0);
     QCOMPARE(Album.next(), 0);
     QCOMPARE(ALB.ReleaseDate, expected);
+}
+
+void PreferencesDialogTest::aYearOnlyConversionStoppedHalfwayLeavesTheFormat_data()
+{
+    QTest::addColumn<int>("stoppedRun");
+    QTest::newRow("songs") << 0;
+    QTest::newRow("albums") << 1;
+}
+
+void PreferencesDialogTest::aYearOnlyConversionStoppedHalfwayLeavesTheFormat()
+{
+    QFETCH(int, stoppedRun);
+    const qint32 date = picture::dayNumber(QDate(1987, 5, 17));
+    addSongAndAlbum(date);
+    PreferencesDialog d;
+    d.show();
+    d.dateFormat()->setCurrentText(QStringLiteral("Year Only"));
+    m_messages.answer(MessageRequest::Ok);
+    m_messages.answer(MessageRequest::Yes);
+    button(&d, QStringLiteral("&OK"))->click();
+    QVERIFY(d.runningWindow() != nullptr);
+    if (stoppedRun == 1) {
+        // The songs run ends in one step; the albums run that follows it is the one stopped.
+        d.runningWindow()->ticker().tick();
+        QVERIFY(d.runningWindow() != nullptr);
+        QCOMPARE(d.runningWindow()->run().subtitle(), QStringLiteral("Converting Album Dates"));
+    }
+    d.runningWindow()->ticker().cancel();
+    waitForRuns(d);
+
+    // Some dates may hold years now, the others not: the format stays, and so does the dialog.
+    QVERIFY(d.isVisible());
+    QCOMPARE(GLO.DateFormat, QStringLiteral("d17"));
+    QCOMPARE(Profile::readString(PreferencesIni, QStringLiteral("Settings"),
+                                 QStringLiteral("DateFormat"), QStringLiteral("none")),
+             QStringLiteral("none"));
+    QCOMPARE(m_messages.requests().last().caption, QStringLiteral("Basic Format Changed"));
+    QVERIFY(m_messages.requests().last().text.contains(u"did not finish"));
+
+    // OK again converts what is left and switches.
+    m_messages.answer(MessageRequest::Ok);
+    m_messages.answer(MessageRequest::Yes);
+    button(&d, QStringLiteral("&OK"))->click();
+    waitForRuns(d);
+    QTRY_COMPARE(d.result(), int(QDialog::Accepted));
+    QCOMPARE(GLO.DateFormat, QStringLiteral("n4b"));
+    store::FileUse songs(Songlore), albums(Album);
+    QCOMPARE(Songlore.set(), 0);
+    QCOMPARE(Songlore.next(), 0);
+    QCOMPARE(MUS.ReleaseDate, 1987);
+    QCOMPARE(Album.set(), 0);
+    QCOMPARE(Album.next(), 0);
+    QCOMPARE(ALB.ReleaseDate, 1987);
+}
+
+void PreferencesDialogTest::aSettingsFileThatCannotBeWrittenKeepsTheDialogOpen()
+{
+    // A folder where the settings file should be: nothing can be written there.
+    QVERIFY(QDir().mkpath(profilePath(PreferencesIni)));
+    PreferencesDialog d;
+    d.show();
+    d.dateFormat()->setCurrentText(QStringLiteral("31/10/1959"));
+    button(&d, QStringLiteral("&OK"))->click();
+    QVERIFY(d.isVisible());
+    QCOMPARE(d.result(), int(QDialog::Rejected));
+    QCOMPARE(GLO.DateFormat, QStringLiteral("d17"));
+    QCOMPARE(m_messages.requests().size(), 1);
+    QCOMPARE(m_messages.requests().front().icon, MessageRequest::Error);
+    QVERIFY(m_messages.requests().front().text.contains(profilePath(PreferencesIni)));
+
+    // Once the file can be written, OK saves and closes.
+    QVERIFY(QDir(profilePath(PreferencesIni)).removeRecursively());
+    m_messages.clear();
+    button(&d, QStringLiteral("&OK"))->click();
+    QCOMPARE(d.result(), int(QDialog::Accepted));
+    QCOMPARE(GLO.DateFormat, QStringLiteral("d6"));
+    QCOMPARE(Profile::readString(PreferencesIni, QStringLiteral("Settings"),
+                                 QStringLiteral("DateFormat")),
+             QStringLiteral("d6"));
 }
 
 void PreferencesDialogTest::housekeepingRunsAfterYesAndTheDialogStaysOpen()
