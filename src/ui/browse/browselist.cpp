@@ -197,6 +197,8 @@ void BrowseList::buildWindow()
     buttons->addLayout(right);
     layout->addLayout(buttons);
 
+    // A picker's Enter stays with its default button, Select.
+    m_table->setEnterChanges(m_settings.enterChanges && !m_browse.selectMode());
     if (QPushButton *select = button(BrowseButton::Select)) {
         const bool selecting = m_browse.selectMode();
         select->setVisible(selecting);

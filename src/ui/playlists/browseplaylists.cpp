@@ -42,6 +42,7 @@ BrowseSettings BrowsePlaylists::settings()
     BrowseSettings s;
     s.procedure = QStringLiteral("BrowsePlayLists");
     s.caption = QStringLiteral("Playlists");
+    s.enterChanges = true;
     s.file = &PlaylistMaster;
     s.orders = {byDescription};
     s.format = QStringLiteral("120L~Playlist Description~L@s20@");

@@ -200,6 +200,30 @@ private Q_SLOTS:
                  QStringLiteral("Obscured by Clouds"));
     }
 
+    void enterOnARowOpensItsAlbum()
+    {
+        addAlbum(1, QStringLiteral("Queen"), QStringLiteral("Jazz"));
+        addAlbum(2, QStringLiteral("Yes"), QStringLiteral("Close to the Edge"));
+        BrowseAlbum w;
+        w.show();
+        QTest::keyClick(w.table(), Qt::Key_Down);
+        QString title, album;
+        QTest::keyClick(w.table(), Qt::Key_Return);
+        test::GuiDataFixture::answerForm([&](QWidget *modal) {
+            auto *form = qobject_cast<UpdateAlbums *>(modal);
+            QVERIFY(form);
+            title = form->windowTitle();
+            album = form->fieldEdit(UpdateAlbums::AlbumTitle)->text();
+            form->pressCancel();
+        });
+        QCOMPARE(title, QStringLiteral("Changing an Album Record"));
+        QCOMPARE(album, QStringLiteral("Close to the Edge"));
+        // The keypad's Enter does the same.
+        QTest::keyClick(w.table(), Qt::Key_Enter, Qt::KeypadModifier);
+        test::GuiDataFixture::answerForm(
+            [](QWidget *modal) { QVERIFY(qobject_cast<UpdateAlbums *>(modal)); });
+    }
+
     void aCopyStartsFromTheAlbumAndCancellingLeavesNothing()
     {
         addAlbum(7, QStringLiteral("Nirvana"), QStringLiteral("Live"), QStringLiteral("CD"));

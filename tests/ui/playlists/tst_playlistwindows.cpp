@@ -362,6 +362,12 @@ private Q_SLOTS:
         QTRY_COMPARE(list.browse().selected(), 2);
         QTest::keyClick(list.table(), 'Z');
         QTRY_COMPARE(list.browse().selected(), 3);
+        // Enter opens the highlighted playlist.
+        QTest::keyClick(list.table(), Qt::Key_Return);
+        test::GuiDataFixture::answerForm([](QWidget *form) {
+            QVERIFY(qobject_cast<UpdatePlaylist *>(form));
+            QCOMPARE(PLD.PlaylistDescription.trimmed(), QStringLiteral("zydeco"));
+        });
         // The printouts wait for their procedures.
         QVERIFY(!list.extraButton(BrowsePlaylists::PrintButton)->isEnabled());
         QCOMPARE(list.playlistsPopupText(),
