@@ -12,6 +12,7 @@
 #include "ui/layout/windowplacement.h"
 #include "ui/opentiming.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QEvent>
 #include <QHeaderView>
@@ -487,6 +488,14 @@ void BrowseList::requestRefresh()
 void BrowseList::forceRefresh()
 {
     step([this] { m_browse.setForceRefresh(); });
+}
+
+void BrowseList::refreshAll()
+{
+    const QList<QWidget *> widgets = QApplication::allWidgets();
+    for (QWidget *w : widgets)
+        if (auto *list = qobject_cast<BrowseList *>(w))
+            list->requestRefresh();
 }
 
 void BrowseList::setUserFilter(const QString &filter)
