@@ -50,12 +50,20 @@ RecordScanRun::Outcome CopyToAlbum::handle(const store::Cursor::Row &row)
 {
     const SongFields &f = songFields();
     auto text = [&](int field) { return row.values[size_t(field)].toString(); };
-    if (row.values[size_t(f.albumId)].toLongLong() != 0 || text(f.album).trimmed().isEmpty())
+    if (row.values[size_t(f.albumId)].toLongLong() != 0) {
+        ++m_linkedAlready;
         return Outcome::Done;
+    }
+    if (text(f.album).trimmed().isEmpty()) {
+        ++m_withoutAlbum;
+        return Outcome::Done;
+    }
 
     const int found = albumlookup::forSong(text(f.album), text(f.artist));
-    if (found == 0)
+    if (found == 0) {
+        ++m_albumExists;
         return Outcome::Done; // linked later by TestAlbumIDs
+    }
     if (found != store::RecordNotFoundErr) {
         m_failedFile = Album.label();
         return Outcome::ReadFailed;
@@ -80,6 +88,7 @@ RecordScanRun::Outcome CopyToAlbum::handle(const store::Cursor::Row &row)
     // A song is linked only to an album that was really added. The next ID is asked of the file
     // again after a failure: another window may have added albums meanwhile.
     if (Album.add() != 0) {
+        ++m_addRefused;
         m_nextId = 0;
         return Outcome::Done;
     }
@@ -89,6 +98,21 @@ RecordScanRun::Outcome CopyToAlbum::handle(const store::Cursor::Row &row)
     std::vector<store::Value> values = row.values;
     values[size_t(f.albumId)] = store::Value(qint32(id));
     return rewrite(row, std::move(values));
+}
+
+QStringList CopyToAlbum::summary() const
+{
+    QStringList out{QStringLiteral("Songs read: %1").arg(recordsRead()),
+                    QStringLiteral("Albums made: %1").arg(m_added),
+                    QStringLiteral("Songs linked to the albums made: %1").arg(recordsWritten()),
+                    QStringLiteral("Songs left, on an album already: %1").arg(m_linkedAlready),
+                    QStringLiteral("Songs left, no album name: %1").arg(m_withoutAlbum),
+                    QStringLiteral("Songs left, their album exists (Test Album Database Link "
+                                   "Integrity links them): %1")
+                        .arg(m_albumExists)};
+    if (m_addRefused > 0)
+        out << QStringLiteral("Albums that could not be added: %1").arg(m_addRefused);
+    return out;
 }
 
 } // namespace melodex

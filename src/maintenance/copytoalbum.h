@@ -16,6 +16,8 @@ public:
     CopyToAlbum();
 
     qint64 albumsAdded() const { return m_added; }
+    /// What the run did and which songs it left, one item a line.
+    QStringList summary() const override;
 
 protected:
     Outcome handle(const store::Cursor::Row &row) override;
@@ -25,6 +27,11 @@ private:
     qint64 nextAlbumId();
 
     qint64 m_added = 0;
+    // Songs left as they were, by reason.
+    qint64 m_linkedAlready = 0;
+    qint64 m_withoutAlbum = 0;
+    qint64 m_albumExists = 0;
+    qint64 m_addRefused = 0;
     qint64 m_nextId = 0; ///< 0: to be read from the file
 };
 

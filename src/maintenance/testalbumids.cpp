@@ -99,6 +99,8 @@ RecordScanRun::Outcome TestAlbumIDs::handle(const store::Cursor::Row &row)
         }
     }
 
+    if (link == 0)
+        ++m_unlinked;
     std::vector<store::Value> values = row.values;
     values[size_t(f.albumId)] = store::Value(qint32(link));
     if (row.values[size_t(f.id)].toLongLong() == 0) {
@@ -114,6 +116,16 @@ RecordScanRun::Outcome TestAlbumIDs::handle(const store::Cursor::Row &row)
         values[size_t(f.id)] = store::Value(qint32(m_counter));
     }
     return rewrite(row, std::move(values));
+}
+
+QStringList TestAlbumIDs::summary() const
+{
+    return {QStringLiteral("Songs checked: %1").arg(recordsRead()),
+            QStringLiteral("Songs changed (album link set or mended, or a song number given): %1")
+                .arg(recordsWritten()),
+            QStringLiteral("Songs left without an album (none of that name under their artist "
+                           "or \"Various\"): %1")
+                .arg(m_unlinked)};
 }
 
 } // namespace melodex

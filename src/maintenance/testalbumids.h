@@ -15,6 +15,9 @@ class TestAlbumIDs : public RecordScanRun
 public:
     TestAlbumIDs();
 
+    /// What the run did and which songs it left without an album, one item a line.
+    QStringList summary() const override;
+
 protected:
     bool prepare() override;
     Outcome handle(const store::Cursor::Row &row) override;
@@ -24,6 +27,7 @@ private:
     int findSongId(qint64 id);
 
     qint64 m_counter = 0;
+    qint64 m_unlinked = 0; ///< songs that ended the run without an album
     // The album last found, carried from song to song.
     bool m_haveAlbum = false;
     qint64 m_albumId = 0;

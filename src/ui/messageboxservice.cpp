@@ -11,14 +11,21 @@ namespace melodex {
 
 namespace {
 
-constexpr std::array<std::pair<int, QMessageBox::StandardButton>, 7> buttonMap{{
-    {MessageRequest::Ok, QMessageBox::Ok},
-    {MessageRequest::Yes, QMessageBox::Yes},
-    {MessageRequest::No, QMessageBox::No},
-    {MessageRequest::Abort, QMessageBox::Abort},
-    {MessageRequest::Retry, QMessageBox::Retry},
-    {MessageRequest::Ignore, QMessageBox::Ignore},
-    {MessageRequest::Cancel, QMessageBox::Cancel},
+struct ButtonOf
+{
+    int number;
+    QMessageBox::StandardButton standard;
+    const char *caption; ///< with its mnemonic, the same in every style
+};
+
+constexpr std::array<ButtonOf, 7> buttonMap{{
+    {MessageRequest::Ok, QMessageBox::Ok, "&OK"},
+    {MessageRequest::Yes, QMessageBox::Yes, "&Yes"},
+    {MessageRequest::No, QMessageBox::No, "&No"},
+    {MessageRequest::Abort, QMessageBox::Abort, "&Abort"},
+    {MessageRequest::Retry, QMessageBox::Retry, "&Retry"},
+    {MessageRequest::Ignore, QMessageBox::Ignore, "&Ignore"},
+    {MessageRequest::Cancel, QMessageBox::Cancel, "&Cancel"},
 }};
 
 QMessageBox::Icon iconOf(MessageRequest::Icon icon)
@@ -46,11 +53,12 @@ int MessageBoxService::show(const MessageRequest &request)
                     m_parent);
     const int buttons = request.buttons == 0 ? int(MessageRequest::Ok) : request.buttons;
     QAbstractButton *fallback = nullptr;
-    for (const auto &[number, standard] : buttonMap) {
-        if (!(buttons & number))
+    for (const ButtonOf &of : buttonMap) {
+        if (!(buttons & of.number))
             continue;
-        QPushButton *b = box.addButton(standard);
-        if (number == request.defaultButton)
+        QPushButton *b = box.addButton(of.standard);
+        b->setText(QString::fromLatin1(of.caption));
+        if (of.number == request.defaultButton)
             box.setDefaultButton(b);
         if (!fallback)
             fallback = b;
@@ -64,9 +72,9 @@ int MessageBoxService::show(const MessageRequest &request)
     box.exec();
 
     const QMessageBox::StandardButton pressed = box.standardButton(box.clickedButton());
-    for (const auto &[number, standard] : buttonMap)
-        if (standard == pressed)
-            return number;
+    for (const ButtonOf &of : buttonMap)
+        if (of.standard == pressed)
+            return of.number;
     return request.defaultButton;
 }
 

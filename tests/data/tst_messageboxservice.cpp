@@ -119,6 +119,30 @@ private Q_SLOTS:
         QCOMPARE(shownDefault, standard.value(defaultButton));
         QCOMPARE(answer, expected);
     }
+
+    // Every button has a letter of its own, and Alt with it answers as a click would.
+    void buttonsAnswerTheirMnemonics()
+    {
+        QStringList captions;
+        whenShown([&](QMessageBox *box) {
+            for (QAbstractButton *b : box->buttons())
+                captions << b->text();
+            QTest::keyClick(box, Qt::Key_N, Qt::AltModifier);
+        });
+        MessageBoxService service;
+        const int all = R::Ok | R::Yes | R::No | R::Abort | R::Retry | R::Ignore | R::Cancel;
+        const int answer = service.show(
+            R{QStringLiteral("Question"), QStringLiteral("Go on?"), R::Question, all, int(R::Yes)});
+        QCOMPARE(answer, int(R::No));
+        QCOMPARE(captions.size(), 7);
+        QSet<QKeySequence> keys;
+        for (const QString &caption : captions) {
+            const QKeySequence key = QKeySequence::mnemonic(caption);
+            QVERIFY2(!key.isEmpty(), qPrintable(caption));
+            keys.insert(key);
+        }
+        QCOMPARE(keys.size(), 7);
+    }
 };
 
 QTEST_MAIN(TestMessageBoxService)

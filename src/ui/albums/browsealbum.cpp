@@ -102,6 +102,7 @@ BrowseSettings BrowseAlbum::settings()
     BrowseSettings s;
     s.procedure = QStringLiteral("BrowseAlbum");
     s.caption = QStringLiteral("Melodex Albums");
+    s.enterChanges = true;
     s.titlePrefix = QStringLiteral("Albums - ");
     s.file = &Album;
     s.orders = {albumOrder(AlbumRecord::KeyAlbumID, "AlbumID"),

@@ -252,6 +252,8 @@ void UpdateAlbums::buildWindow()
     auto *files = new QGroupBox(QStringLiteral("Associated Files"), notesPage);
     auto *filesForm = new QFormLayout(files);
     filesForm->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+    // Captions above their fields: the column stays narrow and the memos get the room.
+    filesForm->setRowWrapPolicy(QFormLayout::WrapAllRows);
     auto *wavRow = new QHBoxLayout;
     auto *wav = new QLineEdit(files);
     wav->setMaxLength(128);
@@ -281,7 +283,7 @@ void UpdateAlbums::buildWindow()
     m_picture = new QLabel(files);
     m_picture->setAlignment(Qt::AlignCenter);
     m_picture->setMinimumSize(dialogUnits(this, QSize(90, 70)));
-    m_picture->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    m_picture->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     m_picture->setFrameShape(QFrame::StyledPanel);
     filesForm->addRow(m_picture);
     leftColumn->addWidget(files, 1);
@@ -292,6 +294,7 @@ void UpdateAlbums::buildWindow()
 
     auto *cd = new QGroupBox(QStringLiteral("Compact Disc"), notesPage);
     auto *cdForm = new QFormLayout(cd);
+    cdForm->setRowWrapPolicy(QFormLayout::WrapAllRows);
     auto *load = new QPushButton(QStringLiteral("Load Song Information from CD Player"), cd);
     load->setAutoDefault(false);
     cdForm->addRow(load);
@@ -299,6 +302,9 @@ void UpdateAlbums::buildWindow()
     auto *serialRow = new QHBoxLayout;
     auto *serial = new QLineEdit(cd);
     serial->setMaxLength(24);
+    // Wide enough for the longest identifier a disc gives.
+    serial->setMinimumWidth(serial->fontMetrics().horizontalAdvance(QString(24, u'D')) +
+                            2 * serial->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 8);
     m_edits[CdIdentifier] = serial;
     auto *read = new QPushButton(QStringLiteral("Read"), cd);
     read->setAutoDefault(false);
@@ -327,16 +333,19 @@ void UpdateAlbums::buildWindow()
     load->setEnabled(cdReader);
     read->setEnabled(cdReader);
 
-    auto *memos = new QFormLayout;
+    // The memos take the page's spare width, each with its caption above it.
+    auto *memos = new QVBoxLayout;
     const char *memoCaptions[] = {"Recording:", "Performance:", "Notes:"};
     for (int i = 0; i < 3; ++i) {
         m_memos[i] = new QPlainTextEdit(notesPage);
         m_memos[i]->setTabChangesFocus(true);
+        m_memos[i]->setMinimumWidth(fontMetrics().averageCharWidth() * 36);
         auto *l = new QLabel(QLatin1String(memoCaptions[i]), notesPage);
         l->setBuddy(m_memos[i]);
-        memos->addRow(l, m_memos[i]);
+        memos->addWidget(l);
+        memos->addWidget(m_memos[i], 1);
     }
-    notesLayout->addLayout(leftColumn, 1);
+    notesLayout->addLayout(leftColumn, 0);
     notesLayout->addLayout(memos, 1);
     m_pages->addTab(notesPage, QStringLiteral("&Notes"));
 

@@ -13,6 +13,7 @@
 #include "ui/layout/windowplacement.h"
 #include "ui/opentiming.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QEvent>
 #include <QHeaderView>
@@ -199,6 +200,8 @@ void BrowseList::buildWindow()
     buttons->addLayout(right);
     layout->addLayout(buttons);
 
+    // A picker's Enter stays with its default button, Select.
+    m_table->setEnterChanges(m_settings.enterChanges && !m_browse.selectMode());
     if (QPushButton *select = button(BrowseButton::Select)) {
         const bool selecting = m_browse.selectMode();
         select->setVisible(selecting);
@@ -500,6 +503,14 @@ void BrowseList::requestRefresh()
 void BrowseList::forceRefresh()
 {
     step([this] { m_browse.setForceRefresh(); });
+}
+
+void BrowseList::refreshAll()
+{
+    const QList<QWidget *> widgets = QApplication::allWidgets();
+    for (QWidget *w : widgets)
+        if (auto *list = qobject_cast<BrowseList *>(w))
+            list->requestRefresh();
 }
 
 void BrowseList::setUserFilter(const QString &filter)

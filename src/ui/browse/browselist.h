@@ -63,6 +63,9 @@ public:
     void choosePopupItem(int item);
     /// Reloads the page around the current record, as after a change in another window.
     void forceRefresh();
+    /// Every open list reloads its page and its count soon, even one that is not active (after
+    /// a run that changed records behind the lists' backs).
+    static void refreshAll();
     /// Orders the list by `field` of its file, or reverses that order (a column header's click).
     void orderByColumn(int field);
     /// Back to the tab's key order.

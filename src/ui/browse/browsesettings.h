@@ -51,6 +51,9 @@ struct BrowseSettings
     FormProcedure updateProcedure;     ///< the record form
     QSize designedSize;                ///< dialog units
     QSize minimumSize;                 ///< dialog units; empty: the designed size
+
+    /// Enter on a row changes it, as Ctrl+Enter does (a picker's Enter still selects).
+    bool enterChanges = false;
 };
 
 } // namespace melodex

@@ -68,7 +68,7 @@ void BrowseTable::keyPressEvent(QKeyEvent *event)
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (ctrl) {
+        if (ctrl || m_enterChanges) {
             Q_EMIT hotKey(ChangeKey);
             return;
         }

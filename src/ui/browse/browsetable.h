@@ -18,6 +18,10 @@ public:
 
     explicit BrowseTable(QWidget *parent = nullptr);
 
+    /// Whether plain Enter changes the highlighted row (as Ctrl+Enter does) rather than going to
+    /// the window's default button.
+    void setEnterChanges(bool on) { m_enterChanges = on; }
+
     /// The rows that fit into the list as it is sized now (at least 1).
     int visibleRowCount() const;
 
@@ -49,6 +53,7 @@ private:
     std::vector<int> m_widths;
     std::vector<bool> m_stretches;
     int m_lastVisible = 0;
+    bool m_enterChanges = false;
     int m_wheelAngle = 0;
 };
 

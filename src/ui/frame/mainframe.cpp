@@ -11,6 +11,7 @@
 #include "ui/frame/aboutwindow.h"
 #include "ui/frame/printersetup.h"
 #include "ui/frame/splashwindow.h"
+#include "ui/frame/windowkeys.h"
 #include "ui/help/helpwindow.h"
 #include "ui/layout/windowplacement.h"
 #include "ui/procedures.h"
@@ -368,6 +369,9 @@ void MainFrame::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     if (!m_splashShown) {
         m_splashShown = true;
+        // Once the area is on the screen: its own key handling is in place by then, and the
+        // windows' keys must come before it.
+        new WindowKeys(m_area);
         // Once the frame is on the screen, so that the splash sits over it.
         QTimer::singleShot(0, this, &MainFrame::showSplash);
     }

@@ -1,6 +1,8 @@
 // The "File Manager" window: tag data files and rebuild their keys or pack them.
 #include "ui/maintenance/filemanagerwindow.h"
 
+#include "services/messageservice.h"
+#include "ui/browse/browselist.h"
 #include "ui/procedures.h"
 
 #include <QEvent>
@@ -188,6 +190,9 @@ void FileManagerWindow::workNext()
         m_progress->deleteLater();
         m_progress = nullptr;
         Q_EMIT workDone();
+        // Lists open meanwhile show the files as they are now.
+        BrowseList::refreshAll();
+        showSummary();
         return;
     }
     store::KeyedFile *file = m_queue.front();
@@ -207,6 +212,38 @@ void FileManagerWindow::workNext()
         finishFile(m_workerResult);
     });
     m_worker->start();
+}
+
+void FileManagerWindow::showSummary()
+{
+    const bool build = m_action == FileAction::Build;
+    QStringList lines;
+    bool allDone = true;
+    for (const auto &[name, result] : m_results) {
+        switch (result) {
+        case FileActionResult::Done:
+            lines << name + (build ? QStringLiteral(": keys rebuilt") : QStringLiteral(": packed"));
+            break;
+        case FileActionResult::Missing:
+            lines << name + QStringLiteral(": not there yet, nothing to do");
+            break;
+        case FileActionResult::Busy:
+            allDone = false;
+            lines << name + QStringLiteral(": skipped, it is open in a window or another program "
+                                           "(close it and try again)");
+            break;
+        case FileActionResult::Failed:
+            allDone = false;
+            lines << name + QStringLiteral(": could not be worked on (damaged or unreadable); "
+                                           "\"melodex check\" tells more");
+            break;
+        }
+    }
+    MessageService::instance().show(MessageRequest{
+        (build ? QStringLiteral("Build") : QStringLiteral("Pack")) +
+            (allDone ? QStringLiteral(" Completed") : QStringLiteral(" Finished")),
+        lines.join(u'\n'), allDone ? MessageRequest::Information : MessageRequest::Warning,
+        MessageRequest::Ok, MessageRequest::Ok});
 }
 
 void FileManagerWindow::finishFile(FileActionResult result)

@@ -54,6 +54,8 @@ private:
     void start(FileAction action);
     void workNext();
     void finishFile(FileActionResult result);
+    /// Says what became of each file of the run.
+    void showSummary();
     void refreshMarks();
 
     QTreeWidget *m_list;

@@ -9,6 +9,7 @@
 #include "platform/profile/profile.h"
 #include "services/dialogservice.h"
 #include "services/messageservice.h"
+#include "ui/browse/browselist.h"
 #include "ui/interchange/batchprogresswindow.h"
 
 #include <QButtonGroup>
@@ -213,13 +214,15 @@ QWidget *PreferencesDialog::housekeepingTab()
     l->addWidget(test);
     static_cast<QVBoxLayout *>(l)->addStretch();
     connect(create, &QPushButton::clicked, this, [this] {
-        askAndRun(QStringLiteral("This function will create the album database based on "
+        askAndRun(QStringLiteral("Create Album Database"),
+                  QStringLiteral("This function will create the album database based on "
                                  "information in your main Songlore Pro database.  It may take "
                                  "some time to complete.  Are you sure you wish to continue?"),
                   [] { return std::make_unique<CopyToAlbum>(); });
     });
     connect(test, &QPushButton::clicked, this, [this] {
-        askAndRun(QStringLiteral("This function will test (and fix where possible) the links "
+        askAndRun(QStringLiteral("Test Album Database Link Integrity"),
+                  QStringLiteral("This function will test (and fix where possible) the links "
                                  "between the album database and your main Songlore Pro "
                                  "database.  It may take some time to complete.  Are you sure "
                                  "you wish to continue?"),
@@ -270,14 +273,22 @@ void PreferencesDialog::browseForLogo()
     m_logo->setText(GLO.Logo);
 }
 
-void PreferencesDialog::askAndRun(const QString &question,
+void PreferencesDialog::askAndRun(const QString &name, const QString &question,
                                   std::function<std::unique_ptr<BatchRun>()> makeRun)
 {
     if (m_running)
         return;
     if (ask(QStringLiteral("Housekeeping"), question, MessageRequest::No) != MessageRequest::Yes)
         return;
-    run(makeRun(), [](BatchRun::State) {});
+    std::unique_ptr<BatchRun> batch = makeRun();
+    // The progress window owns the run until after the end is reported.
+    const BatchRun *work = batch.get();
+    run(std::move(batch), [name, work](BatchRun::State state) {
+        // The lists show the new records while the summary is read.
+        BrowseList::refreshAll();
+        if (state != BatchRun::State::Failed)
+            BatchProgressWindow::showSummary(name, *work, state);
+    });
 }
 
 void PreferencesDialog::run(std::unique_ptr<BatchRun> batch,

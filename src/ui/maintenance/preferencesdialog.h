@@ -47,7 +47,9 @@ private:
     QWidget *cdTab();
 
     void browseForLogo();
-    void askAndRun(const QString &question, std::function<std::unique_ptr<BatchRun>()> makeRun);
+    /// Asks `question`, then runs the work and ends with its summary under `name`.
+    void askAndRun(const QString &name, const QString &question,
+                   std::function<std::unique_ptr<BatchRun>()> makeRun);
     /// Runs `run` in a progress window on this dialog, then calls `then` with how it ended.
     void run(std::unique_ptr<BatchRun> run, std::function<void(BatchRun::State)> then);
     void finishOk();

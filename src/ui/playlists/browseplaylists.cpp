@@ -3,6 +3,8 @@
 
 #include "app/globals.h"
 #include "data/records.h"
+#include "playlists/playlistentries.h"
+#include "services/messageservice.h"
 #include "ui/browse/browsetable.h"
 #include "ui/browse/popupmenu.h"
 #include "ui/playlists/generateplaylist.h"
@@ -42,6 +44,7 @@ BrowseSettings BrowsePlaylists::settings()
     BrowseSettings s;
     s.procedure = QStringLiteral("BrowsePlayLists");
     s.caption = QStringLiteral("Playlists");
+    s.enterChanges = true;
     s.file = &PlaylistMaster;
     s.orders = {byDescription};
     s.format = QStringLiteral("120L~Playlist Description~L@s20@");
@@ -118,11 +121,28 @@ void BrowsePlaylists::generate()
 
 void BrowsePlaylists::print(const QString &procedure)
 {
-    if (browse().isEmpty() || !hasProcedure(procedure))
+    if (!hasProcedure(procedure))
         return;
+    auto tell = [](const QString &text) {
+        MessageService::instance().show(MessageRequest{QStringLiteral("NOTE..."), text,
+                                                       MessageRequest::Information,
+                                                       MessageRequest::Ok, MessageRequest::Ok});
+    };
+    if (browse().isEmpty()) {
+        tell(QStringLiteral("There is no playlist to print: add one first, or make one with "
+                            "Generate Play List."));
+        return;
+    }
     // The printout works on the playlist in the header buffer.
     if (!browse().rereadSelected())
         return;
+    // A report with no line would end without a page and without a word.
+    store::FileUse details(PlaylistDetails);
+    if (details.ok() && PlaylistEntries::count(PLD.PlaylistID) == 0) {
+        tell(QStringLiteral("The playlist \"%1\" holds no songs: there is nothing to print.")
+                 .arg(PLD.PlaylistDescription.trimmed()));
+        return;
+    }
     startProcedure(procedure);
     if (procedure == top40Procedure)
         forceRefresh();

@@ -129,6 +129,11 @@ int main(int argc, char **argv)
         QApplication::processEvents();
         save(&form, dir + QStringLiteral("/album-form-%1.png").arg(page + 1));
     }
+    // The Notes page as the form opens, at its smallest.
+    form.resize(form.minimumSize());
+    form.pages()->setCurrentIndex(2);
+    QApplication::processEvents();
+    save(&form, dir + QStringLiteral("/album-form-3-smallest.png"));
     form.pressCancel();
     data.tearDown();
     return 0;

@@ -200,6 +200,56 @@ private Q_SLOTS:
                  QStringLiteral("Obscured by Clouds"));
     }
 
+    void enterOnARowOpensItsAlbum()
+    {
+        addAlbum(1, QStringLiteral("Queen"), QStringLiteral("Jazz"));
+        addAlbum(2, QStringLiteral("Yes"), QStringLiteral("Close to the Edge"));
+        BrowseAlbum w;
+        w.show();
+        QTest::keyClick(w.table(), Qt::Key_Down);
+        QString title, album;
+        QTest::keyClick(w.table(), Qt::Key_Return);
+        test::GuiDataFixture::answerForm([&](QWidget *modal) {
+            auto *form = qobject_cast<UpdateAlbums *>(modal);
+            QVERIFY(form);
+            title = form->windowTitle();
+            album = form->fieldEdit(UpdateAlbums::AlbumTitle)->text();
+            form->pressCancel();
+        });
+        QCOMPARE(title, QStringLiteral("Changing an Album Record"));
+        QCOMPARE(album, QStringLiteral("Close to the Edge"));
+        // The keypad's Enter does the same.
+        QTest::keyClick(w.table(), Qt::Key_Enter, Qt::KeypadModifier);
+        test::GuiDataFixture::answerForm(
+            [](QWidget *modal) { QVERIFY(qobject_cast<UpdateAlbums *>(modal)); });
+    }
+
+    // At the size the form opens with, the memos have the page's room rather than a sliver
+    // beside the picture, and the CD serial box holds a whole identifier.
+    void theNotesPageGivesTheMemosTheRoom()
+    {
+        addAlbum(1, QStringLiteral("Miles Davis"), QStringLiteral("Kind of Blue"));
+        readAlbum(1);
+        withForm(ChangeRecord, [](UpdateAlbums &form) {
+            form.resize(form.minimumSize());
+            form.pages()->setCurrentIndex(2);
+            QApplication::processEvents();
+            const QWidget *page = form.pages()->currentWidget();
+            const int chars = form.fontMetrics().averageCharWidth();
+            for (int i = 0; i < 3; ++i) {
+                const QPlainTextEdit *memo = form.memoEdit(i);
+                QVERIFY2(memo->width() >= 30 * chars, qPrintable(QString::number(memo->width())));
+                QVERIFY(memo->width() * 3 >= page->width());
+                QVERIFY(memo->height() >= 4 * memo->fontMetrics().height());
+            }
+            const QLineEdit *serial = form.fieldEdit(UpdateAlbums::CdIdentifier);
+            const QString identifier(24, u'D');
+            QVERIFY(serial->width() > serial->fontMetrics().horizontalAdvance(identifier));
+            // The page's right half is the memos'.
+            QVERIFY(form.memoEdit(0)->geometry().right() >= page->width() - 2 * chars);
+        });
+    }
+
     void aCopyStartsFromTheAlbumAndCancellingLeavesNothing()
     {
         addAlbum(7, QStringLiteral("Nirvana"), QStringLiteral("Live"), QStringLiteral("CD"));

@@ -10,15 +10,20 @@
 #include "ui/procedures.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QVBoxLayout>
 #include <QtTest>
 
 #include <memory>
@@ -374,6 +379,70 @@ private Q_SLOTS:
         frame.runMenuItem(MainMenuItem::Paste);
         frame.runMenuItem(MainMenuItem::Paste);
         QCOMPARE(field->text(), QStringLiteral("Abbey RoadAbbey Road"));
+    }
+
+    // Alt+B, Alt+H and Alt+R belong to the active window's own controls before the frame's
+    // Browse, Help and Reports menus; a letter the window does not use still opens its menu.
+    // Ctrl+Tab and Ctrl+PgDn/PgUp turn the pages of the window's tabs, not the frame's windows.
+    void theActiveWindowsKeysComeBeforeTheFrames()
+    {
+        MainFrame frame;
+        frame.resize(900, 650);
+        frame.show();
+        QTRY_VERIFY(frame.splash());
+        frame.splash()->close();
+        frame.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+
+        auto *other = new QLineEdit;
+        showInFrame(other);
+        auto *window = new QWidget;
+        auto *format = new QPushButton(QStringLiteral("Format &BrowseBox"), window);
+        auto *strip = new QCheckBox(QStringLiteral("Strip &header record"), window);
+        auto *dateLabel = new QLabel(QStringLiteral("&Release Date:"), window);
+        auto *date = new QLineEdit(window);
+        dateLabel->setBuddy(date);
+        auto *tabs = new QTabWidget(window);
+        auto *first = new QLineEdit;
+        tabs->addTab(first, QStringLiteral("&General"));
+        tabs->addTab(new QLineEdit, QStringLiteral("N&otes"));
+        tabs->addTab(new QLineEdit, QStringLiteral("&Picture"));
+        auto *column = new QVBoxLayout(window);
+        for (QWidget *w : std::initializer_list<QWidget *>{format, strip, dateLabel, date, tabs})
+            column->addWidget(w);
+        showInFrame(window);
+        QMdiSubWindow *active = frame.area()->activeSubWindow();
+        QCOMPARE(active->widget(), window);
+        first->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), first);
+
+        QSignalSpy clicked(format, &QPushButton::clicked);
+        QTest::keyClick(first, Qt::Key_B, Qt::AltModifier);
+        QTRY_COMPARE(clicked.size(), 1);
+        QVERIFY(!QApplication::activePopupWidget());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_H, Qt::AltModifier);
+        QTRY_VERIFY(strip->isChecked());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), date);
+        QVERIFY(!QApplication::activePopupWidget());
+        QTest::keyClick(date, Qt::Key_P, Qt::AltModifier);
+        QCOMPARE(tabs->currentIndex(), 2);
+
+        first->setFocus();
+        tabs->setCurrentIndex(0);
+        QTest::keyClick(first, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(tabs->currentIndex(), 1);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+        QCOMPARE(tabs->currentIndex(), 2);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+        QCOMPARE(tabs->currentIndex(), 0);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+        QCOMPARE(tabs->currentIndex(), 2);
+        QCOMPARE(frame.area()->activeSubWindow(), active);
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::AltModifier);
+        QTRY_VERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
+        QApplication::activePopupWidget()->close();
     }
 
     void splashOpensTheStartupListsInOrder_data()

@@ -43,6 +43,7 @@ void FileManagerWindowTest::init()
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     store::Store::instance().setDataDirectory(m_dir->path());
+    m_messages.clear();
     MessageService::setInstance(&m_messages);
     installFileOpener();
     // Every file made, so that each can be worked on.
@@ -111,6 +112,19 @@ void FileManagerWindowTest::worksOnTheTaggedFilesInListOrderAndLeavesFilesInUse(
     QCOMPARE(results[2].second, FileActionResult::Done);
     QVERIFY(Categories.isOpen());
     QVERIFY(!w.isWorking());
+    // The run ends saying what it did and which file it left.
+    const QList<MessageRequest> said = m_messages.takeRequests();
+    QCOMPARE(said.size(), 1);
+    QCOMPARE(said[0].caption, QStringLiteral("Pack Finished"));
+    QCOMPARE(said[0].text.split(u'\n'),
+             (QStringList{"Album: packed",
+                          "Categories: skipped, it is open in a window or another program (close "
+                          "it and try again)",
+                          "Songlore: packed"}));
+
+    w.setTag(1, QString());
+    run(w, false);
+    QCOMPARE(m_messages.takeRequests().value(0).caption, QStringLiteral("Build Completed"));
 }
 
 QTEST_MAIN(FileManagerWindowTest)

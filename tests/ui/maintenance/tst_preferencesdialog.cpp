@@ -8,6 +8,7 @@
 #include "platform/store/store.h"
 #include "scripteddialogservice.h"
 #include "scriptedmessageservice.h"
+#include "ui/albums/browsealbum.h"
 #include "ui/interchange/batchprogresswindow.h"
 #include "ui/maintenance/preferencesdialog.h"
 
@@ -358,6 +359,17 @@ void PreferencesDialogTest::aSettingsFileThatCannotBeWrittenKeepsTheDialogOpen()
 void PreferencesDialogTest::housekeepingRunsAfterYesAndTheDialogStaysOpen()
 {
     addSongAndAlbum(0);
+    // A song without an album name makes none.
+    {
+        store::FileUse songs(Songlore);
+        MUS.clear();
+        MUS.ID = 2;
+        MUS.Title = QStringLiteral("Loose");
+        QCOMPARE(Songlore.add(), 0);
+    }
+    BrowseAlbum albumList;
+    albumList.show();
+    QCOMPARE(albumList.windowTitle(), QStringLiteral("Albums - 1 entries"));
     PreferencesDialog d;
     d.show();
     QPushButton *create =
@@ -375,10 +387,22 @@ void PreferencesDialogTest::housekeepingRunsAfterYesAndTheDialogStaysOpen()
     QVERIFY(d.runningWindow() != nullptr);
     QCOMPARE(d.runningWindow()->windowTitle(), QStringLiteral("Processing Records"));
     waitForRuns(d);
+    // The run ends with what it did and what it left, and the open list counts the new album.
+    MessageRequest said = m_messages.requests().last();
+    QCOMPARE(said.caption, QStringLiteral("Create Album Database Completed"));
+    QVERIFY2(said.text.contains(QStringLiteral("Songs read: 2\nAlbums made: 1\n")),
+             qPrintable(said.text));
+    QVERIFY(said.text.contains(QStringLiteral("Songs left, no album name: 1")));
+    QTRY_COMPARE(albumList.windowTitle(), QStringLiteral("Albums - 2 entries"));
     m_messages.answer(MessageRequest::Yes);
     test->click();
     waitForRuns(d);
     QVERIFY(d.isVisible());
+    said = m_messages.requests().last();
+    QCOMPARE(said.caption, QStringLiteral("Test Album Database Link Integrity Completed"));
+    QVERIFY2(said.text.startsWith(QStringLiteral("Songs checked: 2\n")), qPrintable(said.text));
+    QVERIFY(said.text.endsWith(QStringLiteral("): 1")));
+    albumList.close();
 
     store::FileUse songs(Songlore), albums(Album);
     QCOMPARE(Album.records(), qint64(2)); // "Record" by Ann was made

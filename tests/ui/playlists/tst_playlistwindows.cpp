@@ -362,6 +362,12 @@ private Q_SLOTS:
         QTRY_COMPARE(list.browse().selected(), 2);
         QTest::keyClick(list.table(), 'Z');
         QTRY_COMPARE(list.browse().selected(), 3);
+        // Enter opens the highlighted playlist.
+        QTest::keyClick(list.table(), Qt::Key_Return);
+        test::GuiDataFixture::answerForm([](QWidget *form) {
+            QVERIFY(qobject_cast<UpdatePlaylist *>(form));
+            QCOMPARE(PLD.PlaylistDescription.trimmed(), QStringLiteral("zydeco"));
+        });
         // The printouts wait for their procedures.
         QVERIFY(!list.extraButton(BrowsePlaylists::PrintButton)->isEnabled());
         QCOMPARE(list.playlistsPopupText(),
@@ -371,6 +377,7 @@ private Q_SLOTS:
         QString printed;
         registerProcedure(QStringLiteral("PrintPlaylist"),
                           [&printed] { printed = PLD.PlaylistDescription; });
+        addEntry(3, 1, 2);
         BrowsePlaylists again;
         again.show();
         QTRY_COMPARE(again.table()->rowCount(), 3);
@@ -379,6 +386,16 @@ private Q_SLOTS:
         again.browse().select(2);
         again.extraButton(BrowsePlaylists::PrintButton)->click();
         QCOMPARE(printed, QStringLiteral("Motown"));
+        QVERIFY(data.messages.takeRequests().isEmpty());
+        // A playlist without songs says so rather than printing nothing in silence.
+        printed.clear();
+        again.browse().select(1);
+        again.extraButton(BrowsePlaylists::PrintButton)->click();
+        QVERIFY(printed.isEmpty());
+        const QList<MessageRequest> said = data.messages.takeRequests();
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said[0].text.contains(QStringLiteral("\"Blues\" holds no songs")),
+                 qPrintable(said[0].text));
         again.close();
     }
 
