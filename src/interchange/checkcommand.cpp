@@ -54,7 +54,7 @@ int runCheckCommand(const QStringList &arguments)
             return 2;
         }
     }
-    if (!commandDataDirectoryExists(dataDirectory))
+    if (!resolveCommandDataDirectory(dataDirectory))
         return 2;
     store::Store::instance().setDataDirectory(dataDirectory);
     const std::vector<store::CheckFinding> findings = checkConsistency(depth);

@@ -59,7 +59,7 @@ std::optional<int> runLabelCommand(const QStringList &arguments)
     const int copies = copiesText.toInt(&ok);
     if (!ok || copies < 1 || copies > 999)
         return fail(QStringLiteral("melodex: --copies needs a number from 1 to 999"), 2);
-    if (!commandDataDirectoryExists(dataDir)) {
+    if (!resolveCommandDataDirectory(dataDir)) {
         std::fputs(Usage, stderr);
         return 2;
     }

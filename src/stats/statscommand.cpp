@@ -59,7 +59,7 @@ int runStatsCommand(const QStringList &arguments)
             return 2;
         }
     }
-    if (!commandDataDirectoryExists(dataDirectory))
+    if (!resolveCommandDataDirectory(dataDirectory))
         return 2;
     store::Store::instance().setDataDirectory(dataDirectory);
     StatsQuery query;
