@@ -2,6 +2,7 @@
 #include "app/globals.h"
 #include "app/quitonsignal.h"
 #include "app/startup.h"
+#include "data/backupcommand.h"
 #include "data/commanddatadirectory.h"
 #include "interchange/commandline.h"
 #include "labels/labelcommand.h"
@@ -56,6 +57,8 @@ int main(int argc, char *argv[])
     }
     // "melodex import ...", "melodex export ..." and label printing run without a window.
     if (const auto code = melodex::runLabelCommand(arguments))
+        return *code;
+    if (const auto code = melodex::runBackupCommand(arguments))
         return *code;
     if (const auto code = melodex::runInterchangeCommand(arguments))
         return *code;

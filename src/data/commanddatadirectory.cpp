@@ -1,6 +1,7 @@
 // The data directory a run is given: on the command line, in the preferences, or the user's own.
 #include "data/commanddatadirectory.h"
 
+#include "data/catalogbackup.h"
 #include "platform/profile/profile.h"
 
 #include <QDir>
@@ -54,8 +55,10 @@ bool resolveCommandDataDirectory(QString &directory)
                                 "or set XDG_DATA_HOME or HOME"));
         return false;
     }
-    if (QDir(directory).exists())
+    if (QDir(directory).exists()) {
+        finishInterruptedRestore(directory);
         return true;
+    }
     // Only the user's own data location is made on first use; a directory named on the command
     // line or in the preferences that is missing is more likely a typing error or a drive that
     // is not mounted, and a new empty catalogue there would hide the real one.
