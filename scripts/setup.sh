@@ -8,6 +8,7 @@ packages=(
     libsqlite3-dev sqlite3 libcdio-dev libdiscid-dev qt6-multimedia-dev libarchive-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth fonts-dejavu-core poppler-utils
+    dpkg-dev desktop-file-utils appstream man-db
 )
 
 missing=()
