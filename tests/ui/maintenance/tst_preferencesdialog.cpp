@@ -346,6 +346,13 @@ void PreferencesDialogTest::theDataFolderIsShownAndOpensInTheDesktop()
     RecordingBrowser browser;
     BrowserService *previous = BrowserService::setInstance(&browser);
     PreferencesDialog d;
+    // A picture of the General page for a person to look at; run under xvfb-run with
+    // MELODEX_SCREENSHOT_DIR set.
+    if (const QString dir = qEnvironmentVariable("MELODEX_SCREENSHOT_DIR"); !dir.isEmpty()) {
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        QVERIFY(d.grab().save(dir + QStringLiteral("/preferences-general.png")));
+    }
     auto *where = d.findChild<QLabel *>(QStringLiteral("dataFolder"));
     QVERIFY(where);
     QCOMPARE(where->text(), QDir::toNativeSeparators(QDir(m_dir->path()).absolutePath()));
