@@ -2,6 +2,8 @@
 #include "app/globals.h"
 #include "app/quitonsignal.h"
 #include "app/startup.h"
+#include "data/backupcommand.h"
+#include "data/commanddatadirectory.h"
 #include "interchange/commandline.h"
 #include "labels/labelcommand.h"
 #include "platform/store/store.h"
@@ -21,7 +23,6 @@
 #include "wizard/cddevicesetting.h"
 
 #include <QApplication>
-#include <QDir>
 
 #include <cstdio>
 
@@ -48,8 +49,16 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    // "melodex help" is the usage; "melodex help COMMAND" is that command's own help.
+    if (!arguments.isEmpty() && arguments.first() == QLatin1String("help")) {
+        arguments.removeFirst();
+        arguments = arguments.isEmpty() ? QStringList{QStringLiteral("--help")}
+                                        : QStringList{arguments.first(), QStringLiteral("--help")};
+    }
     // "melodex import ...", "melodex export ..." and label printing run without a window.
     if (const auto code = melodex::runLabelCommand(arguments))
+        return *code;
+    if (const auto code = melodex::runBackupCommand(arguments))
         return *code;
     if (const auto code = melodex::runInterchangeCommand(arguments))
         return *code;
@@ -70,18 +79,16 @@ int main(int argc, char *argv[])
     case melodex::CommandLine::RunProgram:
         break;
     }
-    if (!cl.dataDirectory.isEmpty() && !QDir(cl.dataDirectory).exists()) {
-        std::fprintf(stderr, "melodex: the data directory %s does not exist\n",
-                     cl.dataDirectory.toLocal8Bit().constData());
+    QString dataDirectory = cl.dataDirectory;
+    if (!melodex::resolveCommandDataDirectory(dataDirectory))
         return 2;
-    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Melodex"));
     QApplication::setApplicationVersion(QStringLiteral(MELODEX_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("melodex"));
     melodex::installUiServices();
-    melodex::store::Store::instance().setDataDirectory(cl.dataDirectory);
+    melodex::store::Store::instance().setDataDirectory(dataDirectory);
     melodex::startProgram();
     melodex::quitOnTerminationSignals();
     registerAllProcedures();

@@ -52,7 +52,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
         "       melodex cd [--cd-device PATH]\n\n"
         "A catalogue of a private music collection.\n\n"
         "Options:\n"
-        "  --data-dir DIR  the directory holding the data files (default: the current directory)\n"
+        "  --data-dir DIR  the directory holding the data files (default: [Settings] "
+        "DataDirectory\n"
+        "                  of SGLDX97.INI, else $XDG_DATA_HOME/melodex, which is\n"
+        "                  ~/.local/share/melodex unless XDG_DATA_HOME says otherwise)\n"
         "  --cd-device PATH  the CD drive or disc image (.cue, .toc, .nrg) to read\n"
         "  -h, --help      show this help and exit\n"
         "  -v, --version   show the version and exit\n");

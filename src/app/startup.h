@@ -15,7 +15,7 @@ struct CommandLine
 {
     enum Action { RunProgram, ShowHelp, ShowVersion, Error };
     Action action = RunProgram;
-    QString dataDirectory; ///< empty: the current directory
+    QString dataDirectory; ///< empty: the default data directory (see defaultDataDirectory())
     QString message;       ///< help, version or error text to print
 };
 

@@ -1,22 +1,74 @@
-// The data directory a command without a window is given.
+// The data directory a run is given: on the command line, in the preferences, or the user's own.
 #include "data/commanddatadirectory.h"
 
+#include "data/catalogbackup.h"
+#include "platform/profile/profile.h"
+
 #include <QDir>
+#include <QStandardPaths>
 
 #include <cstdio>
 
 namespace melodex {
 
-bool commandDataDirectoryExists(const QString &directory)
+namespace {
+
+QString preferredDataDirectory()
 {
-    if (directory.isEmpty() || QDir(directory).exists())
-        return true;
-    std::fprintf(stderr, "%s\n",
-                 QStringLiteral("melodex: the data directory %1 does not exist")
-                     .arg(directory)
-                     .toLocal8Bit()
-                     .constData());
+    return Profile::readString(QStringLiteral("SGLDX97.INI"), QStringLiteral("Settings"),
+                               QStringLiteral("DataDirectory"), QString())
+        .trimmed();
+}
+
+QString usersDataDirectory()
+{
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return base.isEmpty() ? QString() : base + QStringLiteral("/melodex");
+}
+
+void complain(const QString &text)
+{
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
     std::fflush(stderr);
+}
+
+} // namespace
+
+QString defaultDataDirectory()
+{
+    const QString preferred = preferredDataDirectory();
+    return preferred.isEmpty() ? usersDataDirectory() : preferred;
+}
+
+bool defaultDataDirectoryIsUsers()
+{
+    return preferredDataDirectory().isEmpty();
+}
+
+bool resolveCommandDataDirectory(QString &directory)
+{
+    const bool given = !directory.isEmpty();
+    if (!given)
+        directory = defaultDataDirectory();
+    if (directory.isEmpty()) {
+        complain(QStringLiteral("melodex: there is no data directory: give one with --data-dir "
+                                "or set XDG_DATA_HOME or HOME"));
+        return false;
+    }
+    if (QDir(directory).exists()) {
+        finishInterruptedRestore(directory);
+        return true;
+    }
+    // Only the user's own data location is made on first use; a directory named on the command
+    // line or in the preferences that is missing is more likely a typing error or a drive that
+    // is not mounted, and a new empty catalogue there would hide the real one.
+    if (!given && defaultDataDirectoryIsUsers()) {
+        if (QDir().mkpath(directory))
+            return true;
+        complain(QStringLiteral("melodex: the data directory %1 cannot be made").arg(directory));
+        return false;
+    }
+    complain(QStringLiteral("melodex: the data directory %1 does not exist").arg(directory));
     return false;
 }
 

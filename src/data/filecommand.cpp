@@ -96,7 +96,7 @@ std::optional<int> runFileCommand(const QStringList &arguments)
         std::fputs(Usage, stderr);
         return 2;
     }
-    if (!commandDataDirectoryExists(dataDir))
+    if (!resolveCommandDataDirectory(dataDir))
         return 2;
 
     std::vector<store::KeyedFile *> files;

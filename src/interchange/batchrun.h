@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 
 namespace melodex {
 
@@ -38,6 +39,8 @@ public:
 
     /// Whole percentage done, 0 to 100.
     virtual int percent() const = 0;
+    /// Records handled so far, for a rate on the command line; -1 when the run does not count.
+    virtual qint64 recordsDone() const { return -1; }
     virtual State state() const = 0;
 
     BatchRun(const BatchRun &) = delete;

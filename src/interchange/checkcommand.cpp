@@ -55,7 +55,7 @@ int runCheckCommand(const QStringList &arguments)
             return 2;
         }
     }
-    if (!commandDataDirectoryExists(dataDirectory))
+    if (!resolveCommandDataDirectory(dataDirectory))
         return 2;
     store::Store::instance().setDataDirectory(dataDirectory);
     std::vector<store::CheckFinding> notes;

@@ -13,6 +13,7 @@
 #include "interchange/importrun.h"
 #include "platform/store/store.h"
 #include "reports/reportcommand.h"
+#include "services/consoleprogress.h"
 #include "services/messageservice.h"
 #include "stats/statscommand.h"
 #include "wizard/cdcommand.h"
@@ -35,9 +36,9 @@ constexpr int BatchSize = 5000;
 constexpr std::chrono::milliseconds ImportStepTime{1000};
 
 const char *const Usage =
-    "Usage: melodex import FILE [--strip-header] [--data-dir DIR]\n"
+    "Usage: melodex import FILE [--strip-header] [--quiet] [--data-dir DIR]\n"
     "       melodex export FILE|- [--fields NAME,NAME,...] [--no-header] [--filter EXPR]\n"
-    "                      [--order KEY] [--safe-for-spreadsheets] [--data-dir DIR]\n"
+    "                      [--order KEY] [--safe-for-spreadsheets] [--quiet] [--data-dir DIR]\n"
     "       melodex check [--quick] [--data-dir DIR]   (melodex check --help tells more)\n"
     "       melodex stats [--filter EXPR] [--data-dir DIR]   (melodex stats --help tells more)\n"
     "\n"
@@ -55,6 +56,8 @@ const char *const Usage =
     "        --safe-for-spreadsheets writes a ' before texts beginning with =, +, -, @ so that\n"
     "        a spreadsheet program does not run them as formulas (they no longer read back\n"
     "        exactly).\n"
+    "--quiet (-q) prints errors only: no progress and no closing summary. On a terminal the\n"
+    "        progress is one line rewritten in place; elsewhere a line per tenth of the way.\n"
     "\n"
     "Exit status: 0 done, 1 failed, 2 wrong arguments, 3 imported with lines left out.\n";
 
@@ -77,6 +80,7 @@ struct Options
     bool hasFields = false;
     QString fields;
     bool help = false;
+    bool quiet = false;
 };
 
 // Reads a value option given as "--name VALUE" or "--name=VALUE"; false when `a` is not it.
@@ -137,6 +141,8 @@ std::optional<Options> parse(const QStringList &args, QString *error)
             o.fields = value;
         } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
             o.help = true;
+        } else if (a == QLatin1String("-q") || a == QLatin1String("--quiet")) {
+            o.quiet = true;
         } else if (importing && a == QLatin1String("--strip-header")) {
             o.stripHeader = true;
         } else if (!importing && a == QLatin1String("--no-header")) {
@@ -162,17 +168,13 @@ std::optional<Options> parse(const QStringList &args, QString *error)
     return o;
 }
 
-// Runs a batch to its end in steps of `records`, printing the percentage as it changes.
-BatchRun::State runToEnd(BatchRun &run, int records = BatchSize)
+// Runs a batch to its end in steps of `records`, showing its progress as it goes.
+BatchRun::State runToEnd(BatchRun &run, bool quiet, int records = BatchSize)
 {
-    int shown = -1;
+    ConsoleProgress progress(run.caption(), quiet);
     BatchRun::State state = run.state();
     for (;;) {
-        if (const int percent = run.percent(); percent != shown) {
-            shown = percent;
-            printError(run.caption() + QStringLiteral(": ") + QString::number(percent) +
-                       QStringLiteral("% Completed"));
-        }
+        progress.update(run.percent(), run.recordsDone());
         if (state != BatchRun::State::Running)
             return state;
         state = run.step(records);
@@ -200,14 +202,15 @@ int runImport(const Options &o)
     run.setStepTime(ImportStepTime);
     if (!run.start())
         return 1;
-    const BatchRun::State state = runToEnd(run, std::numeric_limits<int>::max());
+    const BatchRun::State state = runToEnd(run, o.quiet, std::numeric_limits<int>::max());
     if (state != BatchRun::State::Completed) {
         printError(
             QStringLiteral("%1 songs were added before the import stopped.").arg(run.songsAdded()));
         return 1;
     }
-    printError(QStringLiteral("Process Completed: ") + run.summary().join(QStringLiteral(", ")) +
-               u'.');
+    if (!o.quiet)
+        printError(QStringLiteral("Process Completed: ") +
+                   run.summary().join(QStringLiteral(", ")) + u'.');
     return run.report().skippedLines() > 0 ? 3 : 0;
 }
 
@@ -256,10 +259,11 @@ int runExport(const Options &o)
     run.setOrder(order);
     if (!run.start())
         return run.filterError().isEmpty() ? 1 : 2;
-    if (runToEnd(run) != BatchRun::State::Completed)
+    if (runToEnd(run, o.quiet) != BatchRun::State::Completed)
         return 1;
-    printError(QStringLiteral("Process Completed: ") + run.summary().join(QStringLiteral(", ")) +
-               u'.');
+    if (!o.quiet)
+        printError(QStringLiteral("Process Completed: ") +
+                   run.summary().join(QStringLiteral(", ")) + u'.');
     return 0;
 }
 
@@ -307,7 +311,7 @@ std::optional<int> runInterchangeCommand(const QStringList &arguments)
         return std::nullopt;
 
     QString error;
-    const std::optional<Options> options = parse(arguments, &error);
+    std::optional<Options> options = parse(arguments, &error);
     if (!options) {
         printError(error);
         std::fputs(Usage, stderr);
@@ -317,7 +321,7 @@ std::optional<int> runInterchangeCommand(const QStringList &arguments)
         std::fputs(Usage, stdout);
         return 0;
     }
-    if (!commandDataDirectoryExists(options->dataDirectory))
+    if (!resolveCommandDataDirectory(options->dataDirectory))
         return 2;
 
     const ConsoleScope console;

@@ -44,6 +44,7 @@ public:
     QStringList summary() const override;
 
     qint64 songsWritten() const { return m_written; }
+    qint64 recordsDone() const override { return m_written; }
 
     /// Writes only the songs `filter` selects (the songs list's search language; CAT:Category
     /// names each song's category); set before start(). A filter that does not compile stops

@@ -57,6 +57,7 @@ public:
 
     /// Songs and categories added and committed.
     qint64 songsAdded() const { return m_songsAdded; }
+    qint64 recordsDone() const override { return m_songsAdded; }
     qint64 categoriesAdded() const { return m_categoriesAdded; }
     qint64 mediaAdded() const { return m_mediaAdded; }
     /// Songs that had no media format and were given "CD".

@@ -69,7 +69,7 @@ std::optional<int> runLabelCommand(const QStringList &arguments)
     if (!ok || copies < 1 || copies > MaxCopies)
         return fail(QStringLiteral("melodex: --copies needs a number from 1 to %1").arg(MaxCopies),
                     2);
-    if (!commandDataDirectoryExists(dataDir)) {
+    if (!resolveCommandDataDirectory(dataDir)) {
         std::fputs(Usage, stderr);
         return 2;
     }

@@ -342,7 +342,7 @@ std::optional<int> runReportCommand(const QStringList &arguments)
         return std::nullopt;
 
     QString error;
-    const std::optional<Options> options = parse(arguments, &error);
+    std::optional<Options> options = parse(arguments, &error);
     if (!options) {
         printError(error);
         std::fputs(Usage, stderr);
@@ -352,7 +352,7 @@ std::optional<int> runReportCommand(const QStringList &arguments)
         std::fputs(Usage, stdout);
         return 0;
     }
-    if (!commandDataDirectoryExists(options->dataDirectory))
+    if (!resolveCommandDataDirectory(options->dataDirectory))
         return 2;
 
     const std::unique_ptr<QGuiApplication> app = guiApplication();

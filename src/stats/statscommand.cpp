@@ -60,7 +60,7 @@ int runStatsCommand(const QStringList &arguments)
             return 2;
         }
     }
-    if (!commandDataDirectoryExists(dataDirectory))
+    if (!resolveCommandDataDirectory(dataDirectory))
         return 2;
     store::Store::instance().setDataDirectory(dataDirectory);
     // The data files are opened as the program opens them: a lost file is told, not made anew.

@@ -175,6 +175,67 @@ TEST(CommandLineProcessTest, EveryCommandRefusesADataDirectoryThatDoesNotExist)
     EXPECT_FALSE(QDir(missing).exists());
 }
 
+// Without --data-dir a command uses the preference [Settings] DataDirectory, else the user's data
+// location, which it makes on first use; a preferred directory that is missing is not made.
+TEST(CommandLineProcessTest, TheDataDirectoryComesFromTheOptionThePreferenceOrTheUsersDataFolder)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString config = dir.filePath(QStringLiteral("config"));
+    const QString data = dir.filePath(QStringLiteral("data"));
+    const QString csv = dir.filePath(QStringLiteral("in.csv"));
+    {
+        QFile f(csv);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("MUS:Artist,MUS:Title\nQueen,Bohemian Rhapsody\n");
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+    env.insert(QStringLiteral("XDG_DATA_HOME"), data);
+    const auto run = [&](const QStringList &arguments) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(MELODEX_BINARY), arguments);
+        p.waitForFinished(-1);
+        return Outcome{p.exitCode(), QString::fromLocal8Bit(p.readAllStandardError())};
+    };
+
+    Outcome o = run({QStringLiteral("import"), csv});
+    EXPECT_EQ(o.code, 0) << o.errors.toStdString();
+    EXPECT_TRUE(QFile::exists(data + QStringLiteral("/melodex/sgldata.db")));
+
+    const QString given = dir.filePath(QStringLiteral("given"));
+    ASSERT_TRUE(QDir().mkpath(given));
+    o = run({QStringLiteral("import"), csv, QStringLiteral("--data-dir"), given});
+    EXPECT_EQ(o.code, 0) << o.errors.toStdString();
+    EXPECT_TRUE(QFile::exists(given + QStringLiteral("/sgldata.db")));
+
+    const QString preferred = dir.filePath(QStringLiteral("preferred"));
+    ASSERT_TRUE(QDir().mkpath(config + QStringLiteral("/melodex")));
+    {
+        QFile ini(config + QStringLiteral("/melodex/SGLDX97.INI"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(QStringLiteral("[Settings]\nDataDirectory=%1\n").arg(preferred).toUtf8());
+    }
+    o = run({QStringLiteral("stats")});
+    EXPECT_EQ(o.code, 2);
+    EXPECT_TRUE(o.errors.startsWith(
+        QStringLiteral("melodex: the data directory %1 does not exist\n").arg(preferred)))
+        << o.errors.toStdString();
+    EXPECT_FALSE(QDir(preferred).exists());
+
+    ASSERT_TRUE(QDir().mkpath(preferred));
+    o = run({QStringLiteral("import"), csv});
+    EXPECT_EQ(o.code, 0) << o.errors.toStdString();
+    EXPECT_TRUE(QFile::exists(preferred + QStringLiteral("/sgldata.db")));
+    // The option still wins over the preference.
+    const QString other = dir.filePath(QStringLiteral("other"));
+    ASSERT_TRUE(QDir().mkpath(other));
+    o = run({QStringLiteral("import"), csv, QStringLiteral("--data-dir"), other});
+    EXPECT_EQ(o.code, 0) << o.errors.toStdString();
+    EXPECT_TRUE(QFile::exists(other + QStringLiteral("/sgldata.db")));
+}
+
 TEST(CommandLineProcessTest, TheConsoleWordsTheEndOfTheProgramWithoutButtons)
 {
     testing::internal::CaptureStderr();

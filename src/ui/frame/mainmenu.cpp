@@ -37,6 +37,8 @@ const std::vector<MenuEntry> &mainMenuTable()
         {1, I::Export, "&Export", "Export to a comma-delimited file", "Export"},
         {1, I::None, nullptr, "", nullptr},
         {1, I::FileManager, "File &Manager", "", "FileManager"},
+        {1, I::BackupCatalog, "&Back Up Catalogue...",
+         "Write the whole catalogue and its settings into one archive", "BackupCatalog"},
         {1, I::WebPage, "Melodex on the &Web", "Visit the Melodex web page", nullptr},
         {1, I::ConvertDosData, "&Convert Dos Data",
          "Convert Melodex Dos Data for Import (not available on this system)", nullptr},

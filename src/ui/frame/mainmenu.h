@@ -58,6 +58,7 @@ enum class MainMenuItem : int {
     HowToUseHelp,
     About,
     BrowseStatistics,
+    BackupCatalog,
     Count
 };
 

@@ -1,4 +1,5 @@
-// The procedures "Preferences" and "FileManager" of the File menu, and "UpgradeFiles" at start-up.
+// The procedures "Preferences", "FileManager" and "BackupCatalog" of the File menu, and
+// "UpgradeFiles" at start-up.
 #pragma once
 
 class QWidget;
@@ -11,7 +12,11 @@ class BatchProgressWindow;
 /// beside `parent`. Null, showing nothing, when there is nothing to move.
 BatchProgressWindow *UpgradeFiles(QWidget *parent);
 
-/// Registers "Preferences" (the Setup dialog), "FileManager" and "UpgradeFiles".
+/// Asks for an archive through the dialog service and backs the catalogue up into it, saying
+/// how it went.
+void BackupCatalog();
+
+/// Registers "Preferences" (the Setup dialog), "FileManager", "BackupCatalog" and "UpgradeFiles".
 void registerMaintenanceProcedures();
 
 } // namespace melodex

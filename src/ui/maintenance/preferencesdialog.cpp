@@ -7,15 +7,18 @@
 #include "maintenance/datetoyearrun.h"
 #include "maintenance/testalbumids.h"
 #include "platform/profile/profile.h"
+#include "platform/store/store.h"
 #include "services/dialogservice.h"
 #include "services/messageservice.h"
 #include "ui/browse/browselist.h"
+#include "ui/browserservice.h"
 #include "ui/interchange/batchprogresswindow.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -149,6 +152,26 @@ QWidget *PreferencesDialog::generalTab()
                  boundEdit(w, GLO.UDKPrompt, 24));
     form->addRow(QStringLiteral("Label to Use for Notes Field (on DJ Log):"),
                  boundEdit(w, GLO.NotesLabel, 20));
+
+    // Where the catalogue is, so that the user can find it to copy or back it up.
+    const QString folder = QDir(store::Store::instance().dataDirectory()).absolutePath();
+    auto *row = new QWidget(w);
+    auto *h = new QHBoxLayout(row);
+    h->setContentsMargins(0, 0, 0, 0);
+    auto *where = new QLabel(QDir::toNativeSeparators(folder), row);
+    where->setObjectName(QStringLiteral("dataFolder"));
+    where->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *open = new QPushButton(QStringLiteral("Open &Folder"), row);
+    open->setObjectName(QStringLiteral("openDataFolder"));
+    connect(open, &QPushButton::clicked, this, [folder] {
+        if (!BrowserService::instance().openUrl(QUrl::fromLocalFile(folder)))
+            MessageService::instance().show(
+                MessageRequest{QStringLiteral("Data Folder"),
+                               QStringLiteral("The folder %1 could not be opened.").arg(folder)});
+    });
+    h->addWidget(where, 1);
+    h->addWidget(open);
+    form->addRow(QStringLiteral("Data Folder:"), row);
     return w;
 }
 

@@ -41,6 +41,8 @@ const char *const expectedMenu[] = {
     "&File/&Import|Import from a comma-delimited file|Import",
     "&File/&Export|Export to a comma-delimited file|Export",
     "&File/File &Manager||FileManager",
+    "&File/&Back Up Catalogue...|Write the whole catalogue and its settings into one "
+    "archive|BackupCatalog",
     "&File/Melodex on the &Web|Visit the Melodex web page|",
     "&File/&Convert Dos Data|Convert Melodex Dos Data for Import (not available on this system)|",
     "&File/E&xit|Exit this application|",

@@ -9,13 +9,16 @@
 #include "scripteddialogservice.h"
 #include "scriptedmessageservice.h"
 #include "ui/albums/browsealbum.h"
+#include "ui/browserservice.h"
 #include "ui/interchange/batchprogresswindow.h"
+#include "ui/maintenance/maintenanceprocedures.h"
 #include "ui/maintenance/preferencesdialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -45,6 +48,8 @@ private Q_SLOTS:
     void aSettingsFileThatCannotBeWrittenKeepsTheDialogOpen();
     void housekeepingRunsAfterYesAndTheDialogStaysOpen();
     void browseSetsTheLogoUnlessCancelled();
+    void theDataFolderIsShownAndOpensInTheDesktop();
+    void backUpCatalogueWritesTheArchiveTheUserNames();
 
 private:
     static QPushButton *button(QWidget *w, const QString &text);
@@ -429,3 +434,62 @@ void PreferencesDialogTest::browseSetsTheLogoUnlessCancelled()
 
 QTEST_MAIN(PreferencesDialogTest)
 #include "tst_preferencesdialog.moc"
+
+namespace {
+class RecordingBrowser : public BrowserService
+{
+public:
+    bool openUrl(const QUrl &url) override
+    {
+        opened << url;
+        return true;
+    }
+    QList<QUrl> opened;
+};
+} // namespace
+
+void PreferencesDialogTest::theDataFolderIsShownAndOpensInTheDesktop()
+{
+    RecordingBrowser browser;
+    BrowserService *previous = BrowserService::setInstance(&browser);
+    PreferencesDialog d;
+    // A picture of the General page for a person to look at; run under xvfb-run with
+    // MELODEX_SCREENSHOT_DIR set.
+    if (const QString dir = qEnvironmentVariable("MELODEX_SCREENSHOT_DIR"); !dir.isEmpty()) {
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        QVERIFY(d.grab().save(dir + QStringLiteral("/preferences-general.png")));
+    }
+    auto *where = d.findChild<QLabel *>(QStringLiteral("dataFolder"));
+    QVERIFY(where);
+    QCOMPARE(where->text(), QDir::toNativeSeparators(QDir(m_dir->path()).absolutePath()));
+    auto *open = d.findChild<QPushButton *>(QStringLiteral("openDataFolder"));
+    QVERIFY(open);
+    open->click();
+    QCOMPARE(browser.opened, QList<QUrl>{QUrl::fromLocalFile(QDir(m_dir->path()).absolutePath())});
+    BrowserService::setInstance(previous);
+}
+
+void PreferencesDialogTest::backUpCatalogueWritesTheArchiveTheUserNames()
+{
+    addSongAndAlbum(0);
+    store::Store::instance().closeAll();
+    const QString archive = m_dir->filePath(QStringLiteral("backup.tar"));
+    m_dialogs.answer(QString()); // cancelled: nothing is written or said
+    BackupCatalog();
+    QVERIFY(!QFile::exists(archive));
+    QVERIFY(m_messages.requests().isEmpty());
+
+    m_dialogs.answer(archive);
+    BackupCatalog();
+    QVERIFY(QFile::exists(archive));
+    QCOMPARE(m_messages.requests().size(), 1);
+    QVERIFY2(m_messages.requests().front().text.startsWith(
+                 QStringLiteral("The catalogue was written to %1").arg(archive)),
+             qPrintable(m_messages.requests().front().text));
+
+    m_dialogs.answer(m_dir->filePath(QStringLiteral("no/such/folder/backup.tar")));
+    BackupCatalog();
+    QCOMPARE(m_messages.requests().size(), 2);
+    QCOMPARE(m_messages.requests().back().icon, MessageRequest::Error);
+}
