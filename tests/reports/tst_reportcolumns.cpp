@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 
 using namespace melodex;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -135,6 +136,42 @@ TEST_F(ReportColumns, NoReportCutsACaptionANumberADateOrATime)
         ++checked;
     }
     EXPECT_GE(checked, 19);
+}
+
+TEST_F(ReportColumns, QueryReportsOfferOnlyFieldsTheirRecordsCarry)
+{
+    int offered = 0;
+    for (const QString &name : reports::reportNames()) {
+        const std::optional<reports::ReportDefinition> d = reports::findReport(name);
+        ASSERT_TRUE(d);
+        QStringList readable{d->file->layout().prefix};
+        for (const reports::ReportJoin &j : d->joins)
+            if (j.fromSource == 0)
+                readable << j.file->layout().prefix;
+        const query::QueryFieldList fields = reports::readableQueryFields(*d);
+        if (!d->queryFields) {
+            EXPECT_TRUE(fields.isEmpty()) << name.toStdString();
+            continue;
+        }
+        EXPECT_FALSE(fields.isEmpty()) << name.toStdString();
+        for (const query::QueryField &f : fields.fields()) {
+            EXPECT_TRUE(readable.contains(f.field.section(u':', 0, 0)))
+                << name.toStdString() << ": " << f.field.toStdString();
+            ++offered;
+        }
+    }
+    EXPECT_GT(offered, 100);
+
+    // The songs' own media is offered; the media file's, which no song record carries, is not.
+    const query::QueryFieldList dj =
+        reports::readableQueryFields(*reports::findReport(u"PrintDJList"_s));
+    QStringList names;
+    for (const query::QueryField &f : dj.fields())
+        names << f.field;
+    EXPECT_TRUE(names.contains(u"MUS:Media"));
+    EXPECT_TRUE(names.contains(u"CAT:Category"));
+    EXPECT_FALSE(names.contains(u"MED:Media"));
+    EXPECT_EQ(names.count(u"MUS:Media"_s), 1);
 }
 
 TEST(ReportColumnWidths, ColumnsShortOfTheirLeastWidthTakeItAndTheRestShareByWeight)
