@@ -61,8 +61,10 @@ QString LabelTextGenerator::joined(const QString &first, const QString &second) 
     return rightTrimmed(first) + QStringLiteral(" - ") + rightTrimmed(second);
 }
 
-int LabelTextGenerator::fromAlbum(LabelsRecord &label, const AlbumRecord &album) const
+int LabelTextGenerator::fromAlbum(LabelsRecord &label, const AlbumRecord &albumRecord) const
 {
+    // A copy: callers pass the album buffer, which the reading below may not disturb.
+    const AlbumRecord album = albumRecord;
     const QString name = rightTrimmed(album.Album);
     const QString artist = rightTrimmed(album.Artist);
     const bool various = artist.toUpper() == QStringLiteral("VARIOUS");
@@ -88,8 +90,11 @@ int LabelTextGenerator::fromAlbum(LabelsRecord &label, const AlbumRecord &album)
     return found;
 }
 
-int LabelTextGenerator::fromSong(LabelsRecord &label, const SongloreRecord &song) const
+int LabelTextGenerator::fromSong(LabelsRecord &label, const SongloreRecord &songRecord) const
 {
+    // A copy: callers pass the song buffer itself, which the readings below clear and walk
+    // through the file; the key values must stay those of the chosen song.
+    const SongloreRecord song = songRecord;
     const QString fileNumber = rightTrimmed(song.FileNumber);
     const QString name = rightTrimmed(song.Album);
     const QString artist = rightTrimmed(song.Artist);
@@ -183,7 +188,7 @@ void LabelTextGenerator::addEntry(QList<Entry> &entries, const SongloreRecord &s
                                   const QString &line) const
 {
     Entry e;
-    e.side = song.Side.left(1);
+    e.side = sideOf(song.Side);
     // A song without a track number takes its place in the reading order.
     e.track = song.TrackNumber != 0 ? song.TrackNumber : int(entries.size()) + 1;
     e.line = line + runningTimeSuffix(song.Time, song.AdditionalInformation1);
@@ -203,6 +208,16 @@ QString LabelTextGenerator::runningTimeSuffix(qint32 time, const QString &additi
     if (additionalInformation1.contains(QLatin1Char(':')) &&
         !additionalInformation1.contains(QStringLiteral("00:00")))
         return QStringLiteral(" (") + rightTrimmed(additionalInformation1) + QLatin1Char(')');
+    return {};
+}
+
+QString LabelTextGenerator::sideOf(const QString &songSide)
+{
+    const QString side = songSide.trimmed().left(1).toUpper();
+    if (side == QStringLiteral("A") || side == QStringLiteral("1"))
+        return QStringLiteral("1");
+    if (side == QStringLiteral("B") || side == QStringLiteral("2"))
+        return QStringLiteral("2");
     return {};
 }
 
@@ -232,10 +247,7 @@ void LabelTextGenerator::writeEntries(LabelsRecord &label, QList<Entry> entries)
     for (const Entry &e : entries) {
         const QString text = entryText(e);
         append(cover, text);
-        if (e.side != QStringLiteral("2"))
-            append(sideA, text);
-        if (e.side != QStringLiteral("1"))
-            append(sideB, text);
+        append(e.side == QStringLiteral("2") ? sideB : sideA, text);
     }
     label.CDCoverText = cover;
     label.CDInsideText = cover;

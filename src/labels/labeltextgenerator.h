@@ -17,7 +17,7 @@ public:
     /// One song line of a label before it is written out.
     struct Entry
     {
-        QString side;
+        QString side; ///< as sideOf() gives it
         int track = 0;
         QString line;
     };
@@ -47,8 +47,12 @@ public:
     /// " (3:05)" for a running time, or " (text)" from a time written in the additional
     /// information when there is no time; empty otherwise.
     static QString runningTimeSuffix(qint32 time, const QString &additionalInformation1);
-    /// Sorts `entries` by side, track and text and writes them into the four song texts.
-    /// Nothing changes when `entries` is empty.
+    /// The side of a song as a label sorts it: "1" for a song on side A or disc 1, "2" for side
+    /// B or disc 2, blank for a song on no side.
+    static QString sideOf(const QString &songSide);
+    /// Sorts `entries` by side, track and text and writes them into the four song texts: both
+    /// CD texts list every entry, the cassette's Side B the entries of side "2" and Side A all
+    /// others (a song on no side goes to Side A). Nothing changes when `entries` is empty.
     void writeEntries(LabelsRecord &label, QList<Entry> entries) const;
     /// The line of one entry: track number right-aligned in three places, delimiter, text.
     QString entryText(const Entry &entry) const;

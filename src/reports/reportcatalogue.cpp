@@ -5,6 +5,8 @@
 #include "reports/playlistreports.h"
 #include "reports/songreports.h"
 
+#include "platform/store/keyedfile.h"
+
 #include <QStringList>
 
 namespace melodex::reports {
@@ -71,6 +73,27 @@ QStringList reportNames()
     for (const Entry &e : entries)
         names << QLatin1String(e.name);
     return names;
+}
+
+query::QueryFieldList readableQueryFields(const ReportDefinition &definition)
+{
+    query::QueryFieldList out;
+    if (!definition.queryFields)
+        return out;
+    QStringList prefixes;
+    if (definition.file)
+        prefixes << definition.file->layout().prefix;
+    for (const ReportJoin &j : definition.joins)
+        if (j.fromSource == 0 && j.file)
+            prefixes << j.file->layout().prefix;
+    const query::QueryFieldList all = definition.queryFields();
+    out.setProcedureName(all.procedureName());
+    for (const query::QueryField &f : all.fields()) {
+        const QString prefix = f.field.section(u':', 0, 0);
+        if (prefixes.contains(prefix, Qt::CaseInsensitive))
+            out.addField(f);
+    }
+    return out;
 }
 
 } // namespace melodex::reports

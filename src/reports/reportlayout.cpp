@@ -2,6 +2,7 @@
 #include "reports/reportlayout.h"
 
 #include "app/globals.h"
+#include "platform/picture/calendar.h"
 #include "platform/picture/format.h"
 #include "platform/profile/profile.h"
 
@@ -44,13 +45,57 @@ ReportColumn ReportColumn::field(const QString &caption, double weight, int sour
             return *it;
         };
     }
-    return ReportColumn{caption, weight, alignment, std::move(text)};
+    return ReportColumn{caption, weight, alignment, std::move(text), widestValues(pic)};
 }
 
 ReportColumn ReportColumn::computed(const QString &caption, double weight, TextOf text,
-                                    Qt::Alignment alignment)
+                                    Qt::Alignment alignment, QStringList widest)
 {
-    return ReportColumn{caption, weight, alignment, std::move(text)};
+    return ReportColumn{caption, weight, alignment, std::move(text), std::move(widest)};
+}
+
+QStringList ReportColumn::widestValues(const picture::Picture &pic)
+{
+    QStringList out;
+    auto add = [&out](const QString &text) {
+        if (!text.isEmpty() && !text.contains(u'#') && !out.contains(text))
+            out << text;
+    };
+    switch (pic.kind()) {
+    case picture::Picture::Kind::Number:
+        // The most digits that fit, of each digit: digits need not be equally wide.
+        for (int d = 1; d <= 9; ++d) {
+            QString best;
+            qint64 value = 0;
+            for (int digits = 1; digits <= 18; ++digits) {
+                value = value * 10 + d;
+                const QString shown = picture::format(picture::Value(value), pic);
+                if (shown.contains(u'#'))
+                    break;
+                best = shown;
+                if (pic.isSigned())
+                    add(picture::format(picture::Value(-value), pic));
+            }
+            add(best);
+        }
+        break;
+    case picture::Picture::Kind::Date: {
+        // Every day of a leap year: each month and weekday name, each day of the month.
+        const QDate first(2000, 1, 1);
+        for (int day = 0; day < 366; ++day)
+            add(picture::format(picture::Value(qint64(picture::dayNumber(first.addDays(day)))),
+                                pic));
+        break;
+    }
+    case picture::Picture::Kind::Time:
+        for (int h = 0; h < 24; ++h)
+            for (int m : {0, 8, 11, 22, 33, 44, 55, 59})
+                add(picture::format(picture::Value(qint64(picture::timeValue(h, m, m))), pic));
+        break;
+    default:
+        break;
+    }
+    return out;
 }
 
 ReportFont ReportFont::read(const QString &procedure)

@@ -9,6 +9,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
@@ -25,14 +26,23 @@ struct ReportColumn
     double weight = 1;
     Qt::Alignment alignment = Qt::AlignLeft;
     TextOf text;
+    /// Texts the column must show whole: among them is its widest value in any font. The page
+    /// layout widens the column to the widest of them (and to its caption) before it shares
+    /// out the rest of the line by weight. Empty for free text, which is cut to the column.
+    QStringList widest;
 
     /// A column printing field `field` of source `source` (ReportRecord) through `picture`.
     /// Numbers, dates and times are formatted once per distinct value (catalogues repeat them).
     static ReportColumn field(const QString &caption, double weight, int source, int field,
                               const QString &picture, Qt::Alignment alignment = Qt::AlignLeft);
-    /// A column printing what `text` computes.
+    /// A column printing what `text` computes; `widest` as above.
     static ReportColumn computed(const QString &caption, double weight, TextOf text,
-                                 Qt::Alignment alignment = Qt::AlignLeft);
+                                 Qt::Alignment alignment = Qt::AlignLeft, QStringList widest = {});
+
+    /// The texts a number, date or time picture can show whose widest is the widest value it
+    /// can show in a proportional font: the largest numbers of each digit, every day of a leap
+    /// year, hours and minutes of differing digits. Empty for a text or invalid picture.
+    static QStringList widestValues(const picture::Picture &picture);
 };
 
 /// A report's layout: the header (title, run date, column captions), one detail line per

@@ -24,6 +24,58 @@ QFont makeFont(const ReportLayout &layout, double size, bool bold)
 
 } // namespace
 
+double ReportPager::captionWidth(const QString &caption, const QFontMetricsF &metrics)
+{
+    double best = metrics.horizontalAdvance(caption);
+    const QStringList words = caption.split(u' ', Qt::SkipEmptyParts);
+    for (qsizetype n = 1; n < words.size(); ++n)
+        best = std::min(best, std::max(metrics.horizontalAdvance(words.mid(0, n).join(u' ')),
+                                       metrics.horizontalAdvance(words.mid(n).join(u' '))));
+    return best;
+}
+
+std::vector<double> ReportPager::shareWidth(double total, const std::vector<double> &weights,
+                                            const std::vector<double> &least)
+{
+    const size_t n = weights.size();
+    std::vector<double> widths(n, 0);
+    double leastSum = 0;
+    for (double l : least)
+        leastSum += l;
+    // Too narrow a sheet for every column's least width: each gets its share of the least.
+    if (leastSum >= total) {
+        for (size_t i = 0; i < n; ++i)
+            widths[i] = leastSum > 0 ? total * least[i] / leastSum : 0;
+        return widths;
+    }
+    // Columns whose share by weight is below their least width take that width; the others
+    // share what is left by weight, until no share falls short.
+    std::vector<bool> pinned(n, false);
+    for (bool changed = true; changed;) {
+        changed = false;
+        double left = total;
+        double weightSum = 0;
+        for (size_t i = 0; i < n; ++i) {
+            if (pinned[i])
+                left -= least[i];
+            else
+                weightSum += weights[i];
+        }
+        for (size_t i = 0; i < n; ++i) {
+            if (pinned[i]) {
+                widths[i] = least[i];
+                continue;
+            }
+            widths[i] = weightSum > 0 ? left * weights[i] / weightSum : 0;
+            if (widths[i] < least[i]) {
+                pinned[i] = true;
+                changed = true;
+            }
+        }
+    }
+    return widths;
+}
+
 ReportPager::ReportPager(const ReportLayout &layout, print::PageCanvas &canvas,
                          const QRectF &printable, const QString &runDate)
     : m_layout(layout), m_canvas(canvas), m_area(printable), m_runDate(runDate),
@@ -34,14 +86,22 @@ ReportPager::ReportPager(const ReportLayout &layout, print::PageCanvas &canvas,
       m_captionMetrics(m_caption), m_titleMetrics(m_title), m_smallMetrics(m_small),
       m_lineHeight(std::ceil(m_bodyMetrics.height() * 1.15))
 {
-    double total = 0;
-    for (const ReportColumn &c : m_layout.columns)
-        total += std::max(0.0, c.weight);
-    double x = m_area.left();
+    std::vector<double> least;
+    std::vector<double> weights;
     for (const ReportColumn &c : m_layout.columns) {
-        const double w = total > 0 ? m_area.width() * std::max(0.0, c.weight) / total : 0;
-        m_columns.push_back(Column{x, std::max(0.0, w - ColumnGap), c.alignment, {}});
-        x += w;
+        double widest = captionWidth(c.caption, m_captionMetrics);
+        for (const QString &value : c.widest)
+            widest = std::max(widest, m_bodyMetrics.horizontalAdvance(value));
+        // A point to spare: widths are summed from rounded advances.
+        least.push_back(widest > 0 ? std::ceil(widest) + 1 + ColumnGap : 0);
+        weights.push_back(std::max(0.0, c.weight));
+    }
+    const std::vector<double> widths = shareWidth(m_area.width(), weights, least);
+    double x = m_area.left();
+    for (size_t i = 0; i < widths.size(); ++i) {
+        m_columns.push_back(
+            Column{x, std::max(0.0, widths[i] - ColumnGap), m_layout.columns[i].alignment, {}});
+        x += widths[i];
     }
     // A caption wider than its column goes on two lines rather than being cut.
     for (size_t i = 0; i < m_columns.size(); ++i) {
@@ -269,6 +329,14 @@ bool ReportPager::finish()
         }
     }
     return endPage();
+}
+
+std::vector<std::pair<double, double>> ReportPager::columnExtents() const
+{
+    std::vector<std::pair<double, double>> out;
+    for (const Column &c : m_columns)
+        out.emplace_back(c.left, c.width);
+    return out;
 }
 
 QStringList ReportPager::lineTexts(const ReportRecord &record) const

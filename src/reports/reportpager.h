@@ -46,6 +46,15 @@ public:
     /// preview's search use it).
     QStringList lineTexts(const ReportRecord &record) const;
 
+    /// Each column's width, gap included: the line's `total` shared by `weights`, but never
+    /// less than a column's `least` width (unless the least widths alone exceed the line).
+    static std::vector<double> shareWidth(double total, const std::vector<double> &weights,
+                                          const std::vector<double> &least);
+    /// The narrowest width `caption` needs on at most two lines, split between words.
+    static double captionWidth(const QString &caption, const QFontMetricsF &metrics);
+    /// The left edge and width (gap excluded) of each column, in points.
+    std::vector<std::pair<double, double>> columnExtents() const;
+
 private:
     struct Column
     {

@@ -496,10 +496,12 @@ ReportDefinition printDjList()
                      category(9),
                      album(19),
                      C::field(notes, 11, SongRow, UserDefinedKey, "@s30"),
-                     C::computed(QStringLiteral("Year"), 4,
-                                 [](const ReportRecord &r) {
-                                     return djYear(r.value(SongRow, ReleaseDate).toLongLong());
-                                 }),
+                     C::computed(
+                         QStringLiteral("Year"), 4,
+                         [](const ReportRecord &r) {
+                             return djYear(r.value(SongRow, ReleaseDate).toLongLong());
+                         },
+                         Qt::AlignLeft, QStringList{QStringLiteral("8888")}),
                      fileNumber(9)};
         return l;
     };

@@ -125,8 +125,9 @@ TEST_F(LabelTexts, anAlbumGivesHeadingsSongLinesAndItsPicture)
                                QStringLiteral(" 10. Sinnerman (10:21)")};
     EXPECT_EQ(lines(label.CDCoverText), expected);
     EXPECT_EQ(label.CDInsideText, label.CDCoverText);
+    // Songs on no side all go to Side A.
     EXPECT_EQ(label.CassetteContentsA, label.CDCoverText);
-    EXPECT_EQ(label.CassetteContentsB, label.CDCoverText);
+    EXPECT_EQ(label.CassetteContentsB, u"");
 }
 
 TEST_F(LabelTexts, artistFirstOrderTurnsHeadingsAndVariousLines)
@@ -157,21 +158,30 @@ TEST_F(LabelTexts, artistFirstOrderTurnsHeadingsAndVariousLines)
     EXPECT_EQ(label.CDCoverText, u"  1. Feeling Good");
 }
 
-TEST_F(LabelTexts, sidesSplitTheCassetteAndBothCdTextsListEverySong)
+TEST_F(LabelTexts, eachSongGoesToTheSideItIsOnAndBothCdTextsListEverySong)
 {
-    addSongs({{"B two", 2, "2"}, {"A one", 1, "1"}, {"Both", 1, ""}, {"B one", 1, "2"}}, 5);
+    addSongs({{"B two", 2, "2"}, {"A one", 1, "1"}, {"No side", 1, ""}, {"B one", 1, "2"}}, 5);
     LabelsRecord label;
     titleFirst.fromAlbum(label, album(5, QStringLiteral("X"), QStringLiteral("Y")));
     // Sorted by side, then track: the blank side comes first.
     EXPECT_EQ(lines(label.CDCoverText),
-              (QStringList{QStringLiteral("  1. Both"), QStringLiteral("  1. A one"),
+              (QStringList{QStringLiteral("  1. No side"), QStringLiteral("  1. A one"),
                            QStringLiteral("  1. B one"), QStringLiteral("  2. B two")}));
     EXPECT_EQ(label.CDInsideText, label.CDCoverText);
     EXPECT_EQ(lines(label.CassetteContentsA),
-              (QStringList{QStringLiteral("  1. Both"), QStringLiteral("  1. A one")}));
+              (QStringList{QStringLiteral("  1. No side"), QStringLiteral("  1. A one")}));
     EXPECT_EQ(lines(label.CassetteContentsB),
-              (QStringList{QStringLiteral("  1. Both"), QStringLiteral("  1. B one"),
-                           QStringLiteral("  2. B two")}));
+              (QStringList{QStringLiteral("  1. B one"), QStringLiteral("  2. B two")}));
+
+    // The song form stores sides as the letters A and B as well as the disc numbers 1 and 2.
+    addSongs({{"Letter B2", 2, "B"}, {"Letter A1", 1, "A"}, {"Letter B1", 1, "b"}}, 15);
+    titleFirst.fromAlbum(label, album(15, QStringLiteral("X"), QStringLiteral("Cassette")));
+    EXPECT_EQ(label.CassetteContentsA, u"  1. Letter A1");
+    EXPECT_EQ(lines(label.CassetteContentsB),
+              (QStringList{QStringLiteral("  1. Letter B1"), QStringLiteral("  2. Letter B2")}));
+    EXPECT_EQ(lines(label.CDCoverText),
+              (QStringList{QStringLiteral("  1. Letter A1"), QStringLiteral("  1. Letter B1"),
+                           QStringLiteral("  2. Letter B2")}));
 }
 
 TEST_F(LabelTexts, tracksNumberedZeroTakeTheirPlaceInTheReadingOrder)
@@ -261,6 +271,51 @@ TEST_F(LabelTexts, aFileNumberCollectsItsSongsWhateverTheirAlbum)
     EXPECT_EQ(label.CassetteFlap,
               QStringLiteral("File Number T-12") + CrLf + QStringLiteral("Nina Simone - Mix"));
     EXPECT_EQ(lines(label.CDCoverText).first(), u"  1. Nina Simone - Tape one");
+}
+
+TEST_F(LabelTexts, theSongBufferItselfCollectsExactlyItsFileNumberInTrackOrder)
+{
+    // Text order puts "1", "10" and "100" before "4", and "A-101" and "W-1" after it.
+    for (const char *other : {"1", "10", "100", "A-101", "W-1"})
+        addSongs({{"Elsewhere", 1, "", 0, "AC/DC"}}, 0, QStringLiteral("Other"),
+                 QString::fromLatin1(other));
+    addSongs({{"Whole Lotta Rosie", 8, "", 0, "AC/DC"},
+              {"Go Down", 1, "", 0, "AC/DC"},
+              {"Bad Boy Boogie", 4, "", 0, "AC/DC"}},
+             0, QStringLiteral("Let There Be Rock"), QStringLiteral("4"));
+    // A song of the same file number on another media is not on this one.
+    MUS.clear();
+    MUS.ID = 900;
+    MUS.Title = QStringLiteral("Tape copy");
+    MUS.Media = QStringLiteral("Cassette");
+    MUS.FileNumber = QStringLiteral("4");
+    ASSERT_EQ(Songlore.add(), 0);
+
+    // The picker leaves the chosen song in the song buffer and the wizard passes that buffer.
+    MUS.clear();
+    MUS.Media = QStringLiteral("CD");
+    MUS.FileNumber = QStringLiteral("4");
+    Songlore.setFromBuffer(SongloreRecord::SongsByMedia);
+    ASSERT_EQ(Songlore.next(), 0);
+    ASSERT_EQ(MUS.Title, u"Bad Boy Boogie");
+    LabelsRecord label;
+    EXPECT_EQ(artistFirst.fromSong(label, MUS), 3);
+    EXPECT_EQ(lines(label.CDCoverText),
+              (QStringList{QStringLiteral("  1. AC/DC - Go Down"),
+                           QStringLiteral("  4. AC/DC - Bad Boy Boogie"),
+                           QStringLiteral("  8. AC/DC - Whole Lotta Rosie")}));
+    EXPECT_EQ(MUS.Title, u"Bad Boy Boogie");
+
+    // So does the album name when the song has no file number.
+    addSongs({{"Loose two", 2}, {"Loose one", 1}}, 0, QStringLiteral("Loose"));
+    addSongs({{"Not it", 1}}, 0, QStringLiteral("Zebra"));
+    MUS.clear();
+    MUS.Album = QStringLiteral("Loose");
+    Songlore.setFromBuffer(SongloreRecord::SongsByAlbum);
+    ASSERT_EQ(Songlore.next(), 0);
+    EXPECT_EQ(titleFirst.fromSong(label, MUS), 2);
+    EXPECT_EQ(lines(label.CDCoverText),
+              (QStringList{QStringLiteral("  1. Loose one"), QStringLiteral("  2. Loose two")}));
 }
 
 TEST_F(LabelTexts, anAlbumNameCollectsTheSongsOfThatAlbumAndArtist)

@@ -119,7 +119,7 @@ void ReportSession::askQuery(reports::ReportOptions options, bool fontFirst)
         fontFirst ? chooseFont(std::move(options)) : runWith(std::move(options));
         return;
     }
-    query::QueryFieldList fields = m_definition.queryFields();
+    query::QueryFieldList fields = reports::readableQueryFields(m_definition);
     fields.setProcedureName(m_definition.procedure.toUpper());
     m_wizard = new QueryWizard(fields, m_parent);
     connect(m_wizard, &QDialog::finished, this, [this, options, fontFirst](int result) mutable {
