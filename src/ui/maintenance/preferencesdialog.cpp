@@ -9,6 +9,7 @@
 #include "services/dialogservice.h"
 #include "services/messageservice.h"
 #include "ui/interchange/batchprogresswindow.h"
+#include "ui/lookup/windowlookup.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -245,6 +246,14 @@ QWidget *PreferencesDialog::cdTab()
                             w);
     note->setWordWrap(true);
     form->addRow(note);
+    auto *automatic = new QCheckBox(QStringLiteral("Automatic &lookup in MusicBrainz after a disc "
+                                                   "read"),
+                                    w);
+    automatic->setObjectName(QStringLiteral("automaticLookup"));
+    automatic->setToolTip(QStringLiteral("Ask MusicBrainz for the titles of every disc read. "
+                                         "Off: only when you press Look Up..."));
+    automatic->setChecked(lookup::WindowLookup::automaticAfterDiscRead());
+    form->addRow(automatic);
     return w;
 }
 
@@ -293,6 +302,8 @@ void PreferencesDialog::accept()
         return;
     writePreferences();
     writeCdDevicePreference(m_cdDevice->text().trimmed());
+    if (const auto *automatic = findChild<QCheckBox *>(QStringLiteral("automaticLookup")))
+        lookup::WindowLookup::setAutomaticAfterDiscRead(automatic->isChecked());
 
     const QString selected = m_dateFormat->currentText();
     if (selected != m_openingName)

@@ -5,11 +5,13 @@
 #include "browse/waitcursor.h"
 #include "data/records.h"
 #include "data/standardwarning.h"
+#include "lookup/wizardfill.h"
 #include "platform/picture/calendar.h"
 #include "platform/store/errors.h"
 #include "services/messageservice.h"
 #include "ui/procedures.h"
 #include "ui/wizard/updateaddwizard.h"
+#include "ui/wizard/wizardlookup.h"
 #include "wizard/albumwizard.h"
 #include "wizard/cdtime.h"
 #include "wizard/readcdinformation.h"
@@ -160,6 +162,7 @@ AddWizardWindow::AddWizardWindow(bool compilation, QWidget *parent)
     row = new QHBoxLayout;
     addButton("&Read Compact Disc Information", &AddWizardWindow::readCd);
     addButton("Edit All Son&gs", &AddWizardWindow::editAllSongs);
+    addButton("Look &Up...", &AddWizardWindow::lookUp);
     listSide->addLayout(row);
     songsLayout->addLayout(listSide, 1);
     for (const char *text : {"&Add", "&Change", "&Delete"}) {
@@ -322,9 +325,17 @@ void AddWizardWindow::readCd()
     GLO.ThreadInstance = qint32(m_instance);
     ALB.clear();
     ALB.Artist = m_compilation ? QString() : m_artist->text();
-    ReadCDInformation(false, true);
+    CdReading reading;
+    const bool read = ReadCDInformation(false, true, &reading);
     GLO.ThreadInstance = thread;
     reload();
+    if (read)
+        afterWizardDiscRead(this, reading);
+}
+
+void AddWizardWindow::lookUp()
+{
+    lookUpForWizard(this);
 }
 
 void AddWizardWindow::editAllSongs()
@@ -465,11 +476,14 @@ void AddWizardWindow::pressOk()
     if (!checkHeader())
         return;
     AlbumWizard::Outcome out;
+    const std::vector<ExternalId> ids = lookup::takePendingExternalIds(m_instance);
     {
         WaitCursor wait;
-        out = AlbumWizard::commit(m_instance, header(), m_compilation, m_addToAlbums->isChecked());
+        out = AlbumWizard::commit(m_instance, header(), m_compilation, m_addToAlbums->isChecked(),
+                                  ids);
     }
     if (out.rc != 0) {
+        lookup::setPendingExternalIds(m_instance, ids);
         // Nothing was written: the tracks stay for another try.
         say(out.caption, out.message, MessageRequest::Error);
         reload();
@@ -486,6 +500,7 @@ void AddWizardWindow::pressCancel()
 void AddWizardWindow::done(int result)
 {
     GLO.AutoAddToAlbums = m_autoAddBefore;
+    lookup::takePendingExternalIds(m_instance);
     QDialog::done(result);
 }
 
