@@ -207,8 +207,11 @@ DraftWriteResult fillAlbumFromDraft(qint32 albumId, const AlbumDraft &draft, Exi
     }
     if (existing == ExistingSongs::Keep)
         missing.clear();
+    // The songs added take the release's album fields, which the caller puts into the album.
     if (const int rc =
-            addSongs(albumId, draft, missing, album.Album, album.Media, album.ReleaseDate);
+            addSongs(albumId, draft, missing, draft.album.isEmpty() ? album.Album : draft.album,
+                     draft.media.isEmpty() ? album.Media : draft.media,
+                     draft.releaseDate ? draft.releaseDate : album.ReleaseDate);
         rc != 0)
         return failure(rc, QStringLiteral("The songs could not be added: "));
     if (const int rc = addExternalIds(albumId, draft.ids); rc != 0)

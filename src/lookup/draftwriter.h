@@ -30,8 +30,8 @@ enum class ExistingSongs {
 };
 
 /// Fills album `albumId` from `draft`: its songs as `existing` says, tracks without a song
-/// added, and the identifiers kept, in ONE transaction. The album's own fields are the caller's
-/// (a form holds them).
+/// added (with the release's title, media and date), and the identifiers kept, in ONE
+/// transaction. The album's own fields are the caller's (a form holds them).
 DraftWriteResult fillAlbumFromDraft(qint32 albumId, const AlbumDraft &draft,
                                     ExistingSongs existing);
 

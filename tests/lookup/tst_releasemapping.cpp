@@ -271,7 +271,7 @@ TEST_F(DraftWriterTest, FillingAnAlbumReplacesAddsOrKeepsItsSongs)
     ASSERT_EQ(songs.size(), 3u);
     EXPECT_EQ(songs[0].Title, QStringLiteral("Track 1"));
     EXPECT_EQ(songs[2].Title, QStringLiteral("Rain"));
-    EXPECT_EQ(songs[2].Album, QStringLiteral("Hits 2"));
+    EXPECT_EQ(songs[2].Album, QStringLiteral("Summer Hits"));
 
     const DraftWriteResult replace = fillAlbumFromDraft(7, *d, ExistingSongs::ReplaceTitles);
     ASSERT_TRUE(replace.ok()) << replace.message.toStdString();

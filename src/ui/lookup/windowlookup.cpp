@@ -62,6 +62,7 @@ WindowLookup *WindowLookup::lookUpDisc(QWidget *parent, const DiscContext &disc,
     lookup->m_disc = disc;
     lookup->showProgress(
         QStringLiteral("Asking MusicBrainz about the disc %1...").arg(disc.discId));
+    lookup->m_askingDisc = true;
     lookup->m_session->lookUpDisc(disc.discId);
     return lookup;
 }
@@ -104,6 +105,7 @@ void WindowLookup::hideProgress()
 void WindowLookup::releasesFound(const std::vector<Release> &releases)
 {
     hideProgress();
+    m_askingDisc = false;
     // One release of the disc read is the disc's: it is taken without asking.
     if (releases.size() == 1 && !m_disc.discId.isEmpty()) {
         showProgress(QStringLiteral("Fetching the tracks of \"%1\"...").arg(releases[0].title));
@@ -162,7 +164,7 @@ void WindowLookup::failed(const QString &message, bool nothingFound, bool cancel
         finish();
         return;
     }
-    if (nothingFound && !m_disc.discId.isEmpty()) {
+    if (nothingFound && m_askingDisc) {
         const QString page = LookupSession::discPage(m_disc.discId);
         if (say(QStringLiteral("MusicBrainz does not know this disc yet; the tracks stay as they "
                                "were read.\n\nOpen the disc's MusicBrainz page, where it can be "

@@ -59,6 +59,7 @@ private:
     LookupSession *m_session;
     QPointer<QDialog> m_progress;
     DiscContext m_disc;
+    bool m_askingDisc = false; ///< the question out is the disc's, not a release's
 };
 
 } // namespace melodex::lookup

@@ -9,9 +9,12 @@
 #include "data/externalids.h"
 #include "platform/cd/mediacontrol.h"
 #include "platform/profile/profile.h"
+#include "ui/albums/albumsonglist.h"
+#include "ui/albums/updatealbums.h"
 #include "ui/lookup/releasechooser.h"
 #include "ui/lookup/windowlookup.h"
 #include "ui/wizard/addwizardwindow.h"
+#include "ui/wizard/wizardprocedures.h"
 #include "wizard/albumwizard.h"
 #include "wizard/cddevicesetting.h"
 
@@ -215,6 +218,60 @@ private Q_SLOTS:
         QCOMPARE(w->trackList()->item(1, 1)->text(), QStringLiteral("Another track"));
         QCOMPARE(w->albumEdit()->text(), QStringLiteral("My Album"));
         delete w;
+    }
+
+    void theAlbumFormsDiscReadFillsTheFormAndTheAlbumsSongs()
+    {
+        registerWizardProcedures();
+        lookup::WindowLookup::setAutomaticAfterDiscRead(true);
+        const QString cue = discImage();
+        setCdDeviceOverride(cue);
+        cd::MediaControl::setDefaultSource(cue);
+        ALB.clear();
+        GLO.ActionRequest = InsertRecord;
+        UpdateAlbums form;
+        QVERIFY(form.start());
+        form.show();
+        form.pages()->setCurrentIndex(2);
+        QTest::mouseClick(form.songButton(6), Qt::LeftButton);
+        QCOMPARE(form.songList()->rowCount(), 8);
+
+        lookup::ReleaseChooser *chooser = nullptr;
+        QTRY_VERIFY((chooser = openWindow<lookup::ReleaseChooser>()) != nullptr);
+        // A release the server does not have: said so, not taken for an unknown disc.
+        chooser->table()->selectRow(2);
+        chooser->accept();
+        QTRY_VERIFY(data.messages.requests().back().caption == QStringLiteral("MusicBrainz"));
+        QVERIFY(data.messages.requests().back().text.contains(QStringLiteral("has no release")));
+        QVERIFY(form.fieldEdit(UpdateAlbums::AlbumTitle)->text().trimmed().isEmpty());
+
+        form.lookUp();
+        QTRY_VERIFY((chooser = openWindow<lookup::ReleaseChooser>()) != nullptr);
+        chooser->table()->selectRow(0);
+        chooser->accept();
+        QTRY_COMPARE(form.fieldEdit(UpdateAlbums::AlbumTitle)->text().trimmed(),
+                     QStringLiteral("Tales of Ephidrina"));
+        QCOMPARE(form.fieldEdit(UpdateAlbums::Artist)->text().trimmed(),
+                 QStringLiteral("Amorphous Androgynous"));
+        // The songs the read made take the release's titles; the question was asked first.
+        QCOMPARE(data.messages.requests().back().caption, QStringLiteral("MusicBrainz"));
+        {
+            const store::FileUse use(Songlore);
+            MUS.clear();
+            MUS.AlbumID = form.albumId();
+            Songlore.setFromBuffer(SongloreRecord::KeyAlbumID);
+            QCOMPARE(Songlore.next(), 0);
+            QCOMPARE(MUS.Title.trimmed(), QStringLiteral("Part 1"));
+        }
+        form.pages()->setCurrentIndex(2);
+        shoot(&form, QStringLiteral("lookup-album-form"));
+        form.pressOk();
+        const store::FileUses use{&Album, &ExternalIds};
+        ALB.clear();
+        ALB.AlbumID = 1;
+        QCOMPARE(Album.get(AlbumRecord::KeyAlbumID), 0);
+        QCOMPARE(ALB.Album.trimmed(), QStringLiteral("Tales of Ephidrina"));
+        QCOMPARE(externalIdsOf(1).size(), size_t(3));
     }
 
     void anUnknownDiscOffersItsPageAndChangesNothing()
