@@ -1,6 +1,7 @@
 // The check of every data file and of the links between them.
 #include "data/consistencycheck.h"
 
+#include "data/externalids.h"
 #include "data/records.h"
 
 #include <QFileInfo>
@@ -39,6 +40,7 @@ std::vector<store::CheckFinding> checkConsistency(FileCheck::Depth depth,
     FileCheck check;
     for (const KeyedFile *file : allFiles())
         check.checkFile(*file, depth);
+    check.checkFile(ExternalIds, depth);
     check.countFaults({&Songlore}, Songlore,
                       QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM \"%1\".rec WHERE "
                                      "ID<>0 GROUP BY ID HAVING count(*)>1)")
@@ -51,6 +53,8 @@ std::vector<store::CheckFinding> checkConsistency(FileCheck::Depth depth,
               QStringLiteral("songs name an album that does not exist"));
     checkLink(check, Album, QStringLiteral("CategoryID"), Categories, QStringLiteral("CategoryID"),
               QStringLiteral("albums name a category that does not exist"));
+    checkLink(check, ExternalIds, QStringLiteral("AlbumID"), Album, QStringLiteral("AlbumID"),
+              QStringLiteral("external identifiers name an album that does not exist"));
     if (notes)
         *notes = check.notes();
     return check.findings();

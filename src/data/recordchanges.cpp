@@ -1,6 +1,7 @@
 // Record changes and deletes with their transactions, cascades and restrictions.
 #include "data/recordchanges.h"
 
+#include "data/externalids.h"
 #include "data/records.h"
 #include "data/standardwarning.h"
 #include "platform/store/collation.h"
@@ -204,6 +205,23 @@ bool deleteAlbumSongs()
     return deleteSongsWalked(SongloreRecord::KeyAlbumID, [album] { return MUS.AlbumID == album; });
 }
 
+// An album's identifiers from outside go with it.
+bool deleteAlbumExternalIds()
+{
+    const qint32 album = ALB.AlbumID;
+    if (album == 0)
+        return true;
+    EXT.clear();
+    EXT.AlbumID = album;
+    return walk(
+        ExternalIds, ExternalIdRecord::KeyAlbumSource, [album] { return EXT.AlbumID == album; },
+        [] {
+            if (ExternalIds.deleteRecord() != 0)
+                return failed(StandardMessage::DeleteOperationError, ExternalIds.label());
+            return true;
+        });
+}
+
 int deleteRecord(KeyedFile &file, const std::vector<KeyedFile *> &children,
                  const std::function<bool()> &rule)
 {
@@ -334,11 +352,23 @@ bool carryAlbum(const Value &oldValue, const Value &newValue)
     MUS.clear();
     MUS.AlbumID = qint32(oldId);
     MUS.TrackNumber = 0;
+    if (!walk(
+            Songlore, SongloreRecord::KeyAlbumID, [oldId] { return MUS.AlbumID == oldId; },
+            [newId] {
+                MUS.AlbumID = qint32(newId);
+                return putSong();
+            }))
+        return false;
+    // The album's identifiers from outside follow its number.
+    EXT.clear();
+    EXT.AlbumID = qint32(oldId);
     return walk(
-        Songlore, SongloreRecord::KeyAlbumID, [oldId] { return MUS.AlbumID == oldId; },
+        ExternalIds, ExternalIdRecord::KeyAlbumSource, [oldId] { return EXT.AlbumID == oldId; },
         [newId] {
-            MUS.AlbumID = qint32(newId);
-            return putSong();
+            EXT.AlbumID = qint32(newId);
+            if (ExternalIds.put() != 0)
+                return failed(StandardMessage::UpdateOperationError, ExternalIds.label());
+            return true;
         });
 }
 
@@ -352,7 +382,9 @@ const Link albumLink{savedAlbum, AlbumRecord::fileLayout().fieldIndex(QStringLit
 
 int changeRecord(KeyedFile &file, bool fromForm, const Link *link)
 {
-    ChildFiles kids(link ? std::vector<KeyedFile *>{&Songlore} : std::vector<KeyedFile *>{});
+    ChildFiles kids(link == &albumLink ? std::vector<KeyedFile *>{&Songlore, &ExternalIds}
+                    : link             ? std::vector<KeyedFile *>{&Songlore}
+                                       : std::vector<KeyedFile *>{});
     if (!kids.ok())
         return RIFailed;
     Store &store = Store::instance();
@@ -458,7 +490,8 @@ int RIDelete_Categories()
 }
 int RIDelete_Album()
 {
-    return deleteRecord(Album, {&Songlore, &PlaylistDetails}, deleteAlbumSongs);
+    return deleteRecord(Album, {&Songlore, &PlaylistDetails, &ExternalIds},
+                        [] { return deleteAlbumSongs() && deleteAlbumExternalIds(); });
 }
 int RIDelete_Labels()
 {

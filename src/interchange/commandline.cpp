@@ -11,6 +11,7 @@
 #include "interchange/importassignment.h"
 #include "interchange/importfile.h"
 #include "interchange/importrun.h"
+#include "lookup/lookupcommand.h"
 #include "platform/store/store.h"
 #include "reports/reportcommand.h"
 #include "services/consoleprogress.h"
@@ -299,6 +300,8 @@ std::optional<int> runInterchangeCommand(const QStringList &arguments)
     if (const std::optional<int> code = runCdCommand(arguments))
         return code;
     if (const std::optional<int> code = runFileCommand(arguments))
+        return code;
+    if (const std::optional<int> code = lookup::runLookupCommand(arguments))
         return code;
     const QString command = commandOf(arguments);
     if (command == QLatin1String("check"))

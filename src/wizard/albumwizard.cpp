@@ -6,6 +6,7 @@
 #include "platform/store/store.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace melodex {
 
@@ -79,17 +80,22 @@ QString AlbumWizard::minutesSeconds(qint32 time)
 }
 
 AlbumWizard::Outcome AlbumWizard::commit(qint64 instance, const WizardHeader &header,
-                                         bool compilation, bool addToAlbums)
+                                         bool compilation, bool addToAlbums,
+                                         const std::vector<ExternalId> &ids)
 {
     Outcome out;
     const store::FileUse albums(Album), songs(Songlore), scratch(AddWizard);
+    const bool keepIds = addToAlbums && !ids.empty();
+    std::optional<store::FileUse> identifiers;
+    if (keepIds)
+        identifiers.emplace(ExternalIds);
     auto failed = [&out](int rc, const QString &caption, const QString &text) {
         out.rc = rc;
         out.caption = caption;
         out.message = text + store::errorText(rc);
         return out;
     };
-    for (const store::FileUse *use : {&albums, &songs, &scratch})
+    for (const store::FileUse *use : {&albums, &songs, &scratch, keepIds ? &*identifiers : &songs})
         if (!use->ok())
             return failed(use->result() ? use->result() : store::NotOpenErr,
                           QStringLiteral("Error!"), QStringLiteral("Error adding from Wizard:  "));
@@ -115,7 +121,10 @@ AlbumWizard::Outcome AlbumWizard::commit(qint64 instance, const WizardHeader &he
     }
 
     store::Store &st = store::Store::instance();
-    if (const int rc = st.logout({&Album, &Songlore, &AddWizard}); rc != 0)
+    std::vector<store::KeyedFile *> files{&Album, &Songlore, &AddWizard};
+    if (keepIds)
+        files.push_back(&ExternalIds);
+    if (const int rc = st.logout(files); rc != 0)
         return failed(rc, QStringLiteral("Error!"), QStringLiteral("Error adding from Wizard:  "));
     auto abandon = [&](int rc, const QString &caption, const QString &text) {
         const store::ErrorState error = store::lastError();
@@ -144,6 +153,10 @@ AlbumWizard::Outcome AlbumWizard::commit(qint64 instance, const WizardHeader &he
         if (const int rc = Album.add(); rc != 0)
             return abandon(rc, QStringLiteral("Error"),
                            QStringLiteral("Error adding album information "));
+        if (keepIds)
+            if (const int rc = addExternalIds(albumId, ids); rc != 0)
+                return abandon(rc, QStringLiteral("Error"),
+                               QStringLiteral("Error adding album information "));
     } else {
         ALB.clear();
         ALB.Album = header.album;

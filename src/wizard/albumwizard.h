@@ -1,6 +1,7 @@
 // AlbumWizard: the album entry wizard's scratch track list and its turning into an album.
 #pragma once
 
+#include "data/externalids.h"
 #include "data/records.h"
 
 #include <QString>
@@ -50,9 +51,10 @@ public:
     /// song takes the header's fields, its track's number, title ("Track N" when blank), time
     /// (when not 0, also as "mm:ss" in AdditionalInformation1) and, for a compilation, artist;
     /// each scratch record goes as its song is added. After a failure nothing at all is
-    /// written, the scratch records stay, and the outcome says why.
+    /// written, the scratch records stay, and the outcome says why. `ids` (identifiers from a
+    /// lookup) are kept with the new album in the same transaction.
     static Outcome commit(qint64 instance, const WizardHeader &header, bool compilation,
-                          bool addToAlbums);
+                          bool addToAlbums, const std::vector<ExternalId> &ids = {});
 
     /// A time value as the "mm:ss" that the song's first additional information takes.
     static QString minutesSeconds(qint32 time);

@@ -11,7 +11,7 @@ level_of() {
     data) echo 2 ;;
     app) echo 3 ;;
     browse | layout) echo 4 ;;
-    interchange | maintenance | catalog | catalog/* | albums | wizard | playlists | reports | labels | stats) echo 5 ;;
+    interchange | maintenance | catalog | catalog/* | albums | wizard | playlists | reports | labels | stats | lookup) echo 5 ;;
     ui) echo 6 ;;
     ui/*) echo 7 ;;
     .) echo 8 ;;

@@ -15,6 +15,7 @@
 #include "platform/store/errors.h"
 #include "services/dialogservice.h"
 #include "services/messageservice.h"
+#include "ui/albums/albumformlookup.h"
 #include "ui/albums/albumsonglist.h"
 #include "ui/albums/updatesongsforalbum.h"
 #include "ui/browserservice.h"
@@ -323,6 +324,11 @@ void UpdateAlbums::buildWindow()
     // Each on a row of its own: the ID is 28 characters that cannot wrap.
     cdForm->addRow(m_discIdCaption);
     cdForm->addRow(m_discId);
+    auto *lookUpButton = new QPushButton(QStringLiteral("Look &Up in MusicBrainz..."), cd);
+    lookUpButton->setAutoDefault(false);
+    lookUpButton->setObjectName(QStringLiteral("lookUp"));
+    connect(lookUpButton, &QPushButton::clicked, this, &UpdateAlbums::lookUp);
+    cdForm->addRow(lookUpButton);
     showDiscId({}, {});
     leftColumn->addWidget(cd);
     m_songButtons.push_back(load);
@@ -922,7 +928,34 @@ void UpdateAlbums::readCd(bool identifierOnly)
         say(QStringLiteral("Process complete"), QStringLiteral("CD information updated."),
             MessageRequest::Information);
         reloadSongs();
+        afterAlbumFormDiscRead(this);
     }
+}
+
+void UpdateAlbums::lookUp()
+{
+    lookUpForAlbumForm(this);
+}
+
+void UpdateAlbums::takeLookedUpFields(const lookup::AlbumDraft &draft)
+{
+    takeMemos();
+    const auto set = [this](const char *name, const QVariant &value) {
+        m_session.setValue(albumField(QLatin1String(name)), value);
+    };
+    if (!draft.artist.isEmpty())
+        set("ALB:Artist", draft.artist);
+    if (!draft.album.isEmpty())
+        set("ALB:Album", draft.album);
+    if (draft.releaseDate != 0)
+        set("ALB:ReleaseDate", draft.releaseDate);
+    if (!draft.media.isEmpty() && m_mediaBox->findText(draft.media, Qt::MatchFixedString) >= 0)
+        set("ALB:Media", draft.media);
+    const QString notes = m_session.value(QStringLiteral("ALB:Notes")).toString();
+    if (!draft.notes.isEmpty() && !notes.contains(draft.notes))
+        set("ALB:Notes", clipped(notes).isEmpty() ? draft.notes : notes + u'\n' + draft.notes);
+    redisplay();
+    reloadSongs();
 }
 
 void UpdateAlbums::showDiscId(const QString &id, const QString &url)

@@ -22,6 +22,9 @@ class QTabWidget;
 
 namespace melodex {
 
+namespace lookup {
+struct AlbumDraft;
+}
 class AlbumSongList;
 
 /// The album form: pages "&General", "&Songs" and "&Notes" over a FormSession of the album file.
@@ -107,6 +110,13 @@ public Q_SLOTS:
     void readCd(bool identifierOnly);
     /// Opens the shown disc ID's MusicBrainz page in the browser.
     void openDiscPage();
+    /// "Look &Up...": MusicBrainz's release for the disc read or a search (albumformlookup.h).
+    void lookUp();
+
+public:
+    /// Shows a looked-up release's artist, title, date, media and label (added to the notes)
+    /// in the form's fields, and reloads the songs.
+    void takeLookedUpFields(const lookup::AlbumDraft &draft);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

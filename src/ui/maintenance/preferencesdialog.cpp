@@ -13,6 +13,7 @@
 #include "ui/browse/browselist.h"
 #include "ui/browserservice.h"
 #include "ui/interchange/batchprogresswindow.h"
+#include "ui/lookup/windowlookup.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -283,6 +284,14 @@ QWidget *PreferencesDialog::cdTab()
                             w);
     note->setWordWrap(true);
     form->addRow(note);
+    auto *automatic = new QCheckBox(QStringLiteral("Automatic &lookup in MusicBrainz after a disc "
+                                                   "read"),
+                                    w);
+    automatic->setObjectName(QStringLiteral("automaticLookup"));
+    automatic->setToolTip(QStringLiteral("Ask MusicBrainz for the titles of every disc read. "
+                                         "Off: only when you press Look Up..."));
+    automatic->setChecked(lookup::WindowLookup::automaticAfterDiscRead());
+    form->addRow(automatic);
     return w;
 }
 
@@ -343,6 +352,8 @@ void PreferencesDialog::accept()
         saveFailed();
         return;
     }
+    if (const auto *automatic = findChild<QCheckBox *>(QStringLiteral("automaticLookup")))
+        lookup::WindowLookup::setAutomaticAfterDiscRead(automatic->isChecked());
 
     const QString selected = m_dateFormat->currentText();
     if (selected != m_openingName)

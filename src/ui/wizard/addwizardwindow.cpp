@@ -7,11 +7,14 @@
 #include "data/lostfile.h"
 #include "data/records.h"
 #include "data/standardwarning.h"
+#include "lookup/wizardfill.h"
+#include "platform/picture/calendar.h"
 #include "platform/store/errors.h"
 #include "services/messageservice.h"
 #include "ui/layout/windowplacement.h"
 #include "ui/procedures.h"
 #include "ui/wizard/updateaddwizard.h"
+#include "ui/wizard/wizardlookup.h"
 #include "wizard/albumwizard.h"
 #include "wizard/cdtime.h"
 #include "wizard/readcdinformation.h"
@@ -158,6 +161,7 @@ AddWizardWindow::AddWizardWindow(bool compilation, QWidget *parent)
     row = new QHBoxLayout;
     addButton("&Read Compact Disc Information", &AddWizardWindow::readCd);
     addButton("Edit All Son&gs", &AddWizardWindow::editAllSongs);
+    addButton("Look &Up...", &AddWizardWindow::lookUp);
     listSide->addLayout(row);
     songsLayout->addLayout(listSide, 1);
     for (const char *text : {"&Add", "&Change", "&Delete"}) {
@@ -374,13 +378,21 @@ void AddWizardWindow::readCd()
     GLO.ThreadInstance = qint32(m_instance);
     ALB.clear();
     ALB.Artist = m_compilation ? QString() : m_artist->text();
-    ReadCDInformation(false, true);
+    CdReading reading;
+    const bool read = ReadCDInformation(false, true, &reading);
     GLO.ThreadInstance = thread;
     // The album buffer is shared with every other window: the disc's identifier is kept here
     // until OK stores it with the album.
     if (const QString identifier = ALB.CDIdentifier.trimmed(); !identifier.isEmpty())
         m_cdIdentifier = identifier;
     reload();
+    if (read)
+        afterWizardDiscRead(this, reading);
+}
+
+void AddWizardWindow::lookUp()
+{
+    lookUpForWizard(this);
 }
 
 void AddWizardWindow::editAllSongs()
@@ -521,11 +533,14 @@ void AddWizardWindow::pressOk()
     if (!checkHeader())
         return;
     AlbumWizard::Outcome out;
+    const std::vector<ExternalId> ids = lookup::takePendingExternalIds(m_instance);
     {
         WaitCursor wait;
-        out = AlbumWizard::commit(m_instance, header(), m_compilation, m_addToAlbums->isChecked());
+        out = AlbumWizard::commit(m_instance, header(), m_compilation, m_addToAlbums->isChecked(),
+                                  ids);
     }
     if (out.rc != 0) {
+        lookup::setPendingExternalIds(m_instance, ids);
         // Nothing was written: the tracks stay for another try.
         say(out.caption, out.message, MessageRequest::Error);
         reload();
@@ -546,6 +561,7 @@ void AddWizardWindow::done(int result)
         m_placementSaved = true;
         SaveWindowPlacement(this, WindowStateIni, objectName());
     }
+    lookup::takePendingExternalIds(m_instance);
     QDialog::done(result);
 }
 

@@ -60,6 +60,8 @@ public Q_SLOTS:
     void changeTrack();
     void deleteTrack();
     void readCd();
+    /// "Look &Up...": MusicBrainz's titles for the disc read, or a search (see wizardlookup.h).
+    void lookUp();
     void editAllSongs();
     void move(RangeMove::Direction direction);
     void pressOk();
