@@ -4,6 +4,7 @@
 #include "platform/store/collation.h"
 #include "platform/store/keyedfile.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QUrl>
@@ -22,6 +23,24 @@ QString quoted(const QString &name)
 QString columnText(sqlite3_stmt *st, int column)
 {
     return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, column)));
+}
+
+// A process killed while it committed leaves a journal that holds the file's last committed
+// pages; a read-only connection cannot play it back and would find the file unreadable. The
+// first connection that may write plays it back, as any program opening the file would: that
+// restores the committed state and changes nothing else. A journal of a writer still running
+// is not played back (SQLite sees its lock), and a missing file is not created.
+void playBackJournal(const QString &path)
+{
+    if (!QFileInfo::exists(path + QStringLiteral("-journal")))
+        return;
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_busy_timeout(db, 2000);
+        sqlite3_exec(db, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr);
+    }
+    sqlite3_close(db);
 }
 
 } // namespace
@@ -73,6 +92,7 @@ bool FileCheck::attach(const KeyedFile &file)
         add(file, QStringLiteral("cannot be checked: out of memory"));
         return false;
     }
+    playBackJournal(file.name());
     // Read-only through a URI, so that the check can never write, nor create a missing file.
     QUrl uri = QUrl::fromLocalFile(QFileInfo(file.name()).absoluteFilePath());
     uri.setQuery(QStringLiteral("mode=ro"));

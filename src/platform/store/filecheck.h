@@ -19,7 +19,8 @@ struct CheckFinding
 };
 
 /// Reads data files on a read-only connection of its own: a check changes nothing, creates no
-/// file, and sees the last committed state even while another process writes.
+/// file, and sees the last committed state even while another process writes. A journal that a
+/// writer killed mid-commit left is played back first, as opening the file anywhere would.
 class FileCheck
 {
 public:

@@ -2,6 +2,7 @@
 // that lets standard tools run them.
 #include "storetestfixture.h"
 
+#include "platform/store/collation.h"
 #include "platform/store/filecheck.h"
 
 #include <QDir>
@@ -89,6 +90,35 @@ TEST_F(FileCheckTest, WrongKeptCountDamagedPagesAndForeignFilesAreFound)
     }
     EXPECT_EQ(check(Songlore, FileCheck::Depth::Full),
               QStringList{QStringLiteral("is not a data file of this program")});
+}
+
+// A writer killed while its transaction had written pages leaves them in the file and their
+// committed versions in its journal; the check plays the journal back and finds the file sound.
+TEST_F(FileCheckTest, AJournalAKilledWriterLeftIsPlayedBackBeforeTheCheck)
+{
+    sqlite3 *writer = nullptr;
+    ASSERT_EQ(sqlite3_open(songsPath().toUtf8().constData(), &writer), SQLITE_OK);
+    registerKeyCollation(writer);
+    // A small cache makes the transaction write its pages to the file before it commits.
+    ASSERT_EQ(sqlite3_exec(writer,
+                           "PRAGMA cache_size=5; BEGIN; DELETE FROM rec WHERE _id % 2 = 0;"
+                           "UPDATE meta SET records = 0",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK)
+        << sqlite3_errmsg(writer);
+    // The files as the kill leaves them: no process holds them any more.
+    const QString killed = dir() + QStringLiteral("/killed");
+    ASSERT_TRUE(QDir().mkpath(killed));
+    for (const QString &name : {QStringLiteral("sgldata.db"), QStringLiteral("sgldata.db-journal")})
+        ASSERT_TRUE(QFile::copy(dir() + u'/' + name, killed + u'/' + name)) << name.toStdString();
+    sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(writer);
+
+    Store::instance().setDataDirectory(killed);
+    EXPECT_EQ(check(Songlore, FileCheck::Depth::Full), QStringList());
+    EXPECT_FALSE(QFile::exists(killed + QStringLiteral("/sgldata.db-journal")));
+    openFile(Songlore);
+    EXPECT_EQ(Songlore.records(), 600);
 }
 
 TEST_F(FileCheckTest, StandardToolsCheckTheFilesWithTheCollationExtension)
