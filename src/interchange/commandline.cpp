@@ -198,6 +198,7 @@ int runImport(const Options &o)
 
     ImportRun run(file, assignment, o.stripHeader);
     run.setStepTime(ImportStepTime);
+    run.setBulk(true);
     if (!run.start())
         return 1;
     const BatchRun::State state = runToEnd(run, std::numeric_limits<int>::max());
