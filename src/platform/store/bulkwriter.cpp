@@ -112,6 +112,8 @@ int BulkWriter::beginStep()
 {
     if (!m_started || m_inStep)
         return 0;
+    if (const int code = clearMerged())
+        return code;
     // Only the temporary database is written inside the step, so no data file is locked by it.
     if (const int code = exec(QStringLiteral("SAVEPOINT bulk_step")))
         return code;
@@ -132,12 +134,26 @@ int BulkWriter::endStep(bool keep)
     return exec(QStringLiteral("RELEASE bulk_step"));
 }
 
+int BulkWriter::clearMerged()
+{
+    if (!m_merged)
+        return 0;
+    if (Store::instance().inTransaction()) {
+        setError(IsLockedErr, m_file.name());
+        return IsLockedErr;
+    }
+    m_merged = false;
+    return exec(QStringLiteral("DELETE FROM %1").arg(m_table));
+}
+
 int BulkWriter::stage()
 {
     if (!m_started) {
         setError(NotOpenErr, m_file.name());
         return NotOpenErr;
     }
+    if (const int code = m_inStep ? 0 : clearMerged())
+        return code;
     const FileLayout &l = m_file.layout();
     sqlite3_stmt *st = m_file.statement(m_insertSql);
     if (!st)
@@ -246,8 +262,6 @@ int BulkWriter::merge()
                         .arg(m_file.tableName(), m_file.selectList(), exprs.join(u','), m_table));
     for (size_t k = 0; rebuild && k < l.keys.size() && code == 0; ++k)
         code = exec(m_file.indexStatement(int(k), m_file.label()));
-    if (code == 0)
-        code = exec(QStringLiteral("DELETE FROM %1").arg(m_table));
     const ErrorState failure = lastError();
     sqlite3_exec(db, ("PRAGMA main.cache_size=" + QByteArray::number(m_savedMainCache)).constData(),
                  nullptr, nullptr, nullptr);
@@ -259,6 +273,9 @@ int BulkWriter::merge()
         return code;
     }
     m_rebuilt = rebuild;
+    // Emptied only once the transaction has ended: deleting a million staged rows inside it
+    // would keep their pages for a rollback.
+    m_merged = true;
     m_staged = 0;
     m_expressions.clear();
     clearError();
@@ -281,14 +298,23 @@ void BulkWriter::finish()
     // A transaction still open is the caller's: the tables go with the connection then.
     if (!sqlite3_get_autocommit(db))
         return;
-    for (const QString &table : std::exchange(m_maps, {}))
-        sqlite3_exec(db, QStringLiteral("DROP TABLE IF EXISTS %1").arg(table).toUtf8().constData(),
-                     nullptr, nullptr, nullptr);
-    sqlite3_exec(db, QStringLiteral("DROP TABLE IF EXISTS %1").arg(m_table).toUtf8().constData(),
-                 nullptr, nullptr, nullptr);
-    if (m_savedTempStore >= 0 && m_savedTempStore != 1)
+    // Going back to the previous place of temporary tables discards the temporary database
+    // whole, file and all. Dropping a table of a million rows would instead free its pages one
+    // by one and hold them for a rollback, taking more memory than the whole merge.
+    if (m_savedTempStore >= 0 && m_savedTempStore != 1) {
         sqlite3_exec(db, ("PRAGMA temp_store=" + QByteArray::number(m_savedTempStore)).constData(),
                      nullptr, nullptr, nullptr);
+        m_maps.clear();
+    } else {
+        sqlite3_exec(db, "PRAGMA temp.journal_mode=OFF", nullptr, nullptr, nullptr);
+        for (const QString &table : std::exchange(m_maps, {}))
+            sqlite3_exec(db,
+                         QStringLiteral("DROP TABLE IF EXISTS %1").arg(table).toUtf8().constData(),
+                         nullptr, nullptr, nullptr);
+        sqlite3_exec(db,
+                     QStringLiteral("DROP TABLE IF EXISTS %1").arg(m_table).toUtf8().constData(),
+                     nullptr, nullptr, nullptr);
+    }
     m_savedTempStore = -1;
 }
 

@@ -58,8 +58,9 @@ public:
     /// at merge time); values not mapped are kept.
     int mapValues(int field, const std::vector<std::pair<Value, Value>> &map);
 
-    /// Adds the staged records to the file inside the caller's open transaction and empties the
-    /// stage. Returns 0 or an error code; on failure the caller rolls its transaction back.
+    /// Adds the staged records to the file inside the caller's open transaction; the stage is
+    /// emptied before the next record is staged. Returns 0 or an error code; on failure the
+    /// caller rolls its transaction back and the records stay staged.
     int merge();
     /// True when the last merge dropped the keys and built them again after the rows.
     bool rebuiltKeys() const { return m_rebuilt; }
@@ -78,11 +79,14 @@ public:
 
 private:
     int exec(const QString &sql);
+    /// Empties the stage of rows a merge has added (after its transaction has ended).
+    int clearMerged();
 
     KeyedFile &m_file;
     bool m_started = false;
     bool m_inStep = false;
     bool m_rebuilt = false;
+    bool m_merged = false;
     qint64 m_staged = 0;
     qint64 m_stepStart = 0;
     QString m_table;
