@@ -30,10 +30,9 @@ namespace {
 // Records per step of an export: large enough that a step costs little, small enough that the
 // percentage moves.
 constexpr int BatchSize = 5000;
-// An import's step is bounded by time instead: each step is one transaction, and every commit
-// writes the pages of eleven indexes, so steps as large as possible cost least. A second is
-// half the time another writer waits for the files before giving up, leaving room for the
-// commit itself.
+// An import's step is bounded by time instead. Its steps only stage songs (the bulk writer adds
+// them all in one transaction at the end, building the keys after the rows), so a step's length
+// sets how often the percentage moves and how many lines a failing step leaves out.
 constexpr std::chrono::milliseconds ImportStepTime{1000};
 
 const char *const Usage =
@@ -201,6 +200,7 @@ int runImport(const Options &o)
 
     ImportRun run(file, assignment, o.stripHeader);
     run.setStepTime(ImportStepTime);
+    run.setBulk(true);
     if (!run.start())
         return 1;
     const BatchRun::State state = runToEnd(run, o.quiet, std::numeric_limits<int>::max());

@@ -25,6 +25,8 @@ namespace melodex {
 namespace {
 
 constexpr int AddAttempts = 3;
+// How long the merge of a bulk run waits for the files (other writers hold them a second or so).
+constexpr int MergeWaitSeconds = 10;
 const QString DefaultMedia = QStringLiteral("CD");
 
 void show(const QString &caption, const QString &text,
@@ -131,6 +133,15 @@ bool ImportRun::start()
     }
 
     tuneConnection();
+    if (m_bulkRequested) {
+        m_bulk = std::make_unique<store::BulkWriter>(Songlore);
+        if (m_bulk->start() != 0) {
+            show(QStringLiteral("Cannot ADD to Songlore!"), storeErrorText());
+            m_bulk.reset();
+            restoreConnection();
+            return false;
+        }
+    }
     m_started = true;
     m_state = State::Running;
     if (!m_file.rewind()) {
@@ -166,10 +177,92 @@ qint64 ImportRun::highest(store::View &view)
     return rows.front().values[size_t(keyField)].toLongLong();
 }
 
+std::optional<ImportRun::Failure> ImportRun::readLines(int lines, bool *atEnd)
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < lines && !*atEnd; ++i) {
+        if (m_stepTime.count() > 0 && i % 64 == 63 && clock.elapsed() >= m_stepTime.count())
+            break;
+        switch (m_file.readLine()) {
+        case ImportFile::Line::End:
+            *atEnd = true;
+            break;
+        case ImportFile::Line::Failed:
+            return Failure{QStringLiteral("Cannot READ ") + m_file.path(), m_file.errorText()};
+        case ImportFile::Line::Blank:
+            break;
+        case ImportFile::Line::TooLong:
+            m_report.note(ImportReport::TooLong, m_file.lineNumber());
+            break;
+        case ImportFile::Line::Binary:
+            m_report.note(ImportReport::Binary, m_file.lineNumber());
+            break;
+        case ImportFile::Line::Fields:
+            if (std::optional<Failure> failure = importLine())
+                return failure;
+            break;
+        }
+    }
+    return std::nullopt;
+}
+
+// A bulk step stages lines without locking any data file; the songs are added when the file
+// has been read, or when a step fails (the songs of the steps before it), in one transaction.
+ImportRun::State ImportRun::stepBulk(int lines)
+{
+    std::optional<Failure> failure;
+    bool atEnd = false;
+    {
+        const BufferGuard songBuffer(Songlore);
+        const BufferGuard categoryBuffer(Categories);
+        const BufferGuard mediaBuffer(Media);
+        if (m_bulk->staged() == 0)
+            m_firstStagedLine = m_file.lastLineNumber() + 1;
+        m_batchFirstLine = m_file.lastLineNumber() + 1;
+        const qsizetype categories = m_missingCategories.size();
+        const qsizetype media = m_missingMedia.size();
+        const qint64 songId = m_stagedSongId;
+        if (m_bulk->beginStep() != 0)
+            failure = Failure{QStringLiteral("Cannot ADD to Songlore!"), storeErrorText()};
+        if (!failure)
+            failure = readLines(lines, &atEnd);
+        if (m_bulk->endStep(!failure) != 0 && !failure)
+            failure = Failure{QStringLiteral("Cannot ADD to Songlore!"), storeErrorText()};
+        if (failure) {
+            // Nothing of the failed step is added: neither its songs nor what only they needed.
+            m_missingCategories.resize(categories);
+            m_missingMedia.resize(media);
+            m_stagedSongId = songId;
+            m_categoryCache.clear();
+            m_mediaCache.clear();
+        }
+        if (failure || atEnd) {
+            const qint64 firstLine = m_batchFirstLine;
+            std::optional<Failure> merged = mergeStaged();
+            if (merged) {
+                m_batchFirstLine = m_firstStagedLine;
+                failure = std::move(merged);
+            } else {
+                m_batchFirstLine = firstLine;
+            }
+        }
+    }
+    if (failure) {
+        show(failure->caption, failure->text + QStringLiteral("\n\n") + keptText());
+        finish(State::Failed);
+    } else if (atEnd) {
+        finish(State::Completed);
+    }
+    return m_state;
+}
+
 ImportRun::State ImportRun::step(int lines)
 {
     if (m_state != State::Running)
         return m_state;
+    if (m_bulk)
+        return stepBulk(lines);
 
     std::optional<Failure> failure;
     bool atEnd = false;
@@ -190,32 +283,8 @@ ImportRun::State ImportRun::step(int lines)
         } else {
             m_nextSongId = highest(*m_songIds) + 1;
         }
-        QElapsedTimer clock;
-        clock.start();
-        for (int i = 0; i < lines && !failure && !atEnd; ++i) {
-            if (m_stepTime.count() > 0 && i % 64 == 63 && clock.elapsed() >= m_stepTime.count())
-                break;
-            switch (m_file.readLine()) {
-            case ImportFile::Line::End:
-                atEnd = true;
-                break;
-            case ImportFile::Line::Failed:
-                failure =
-                    Failure{QStringLiteral("Cannot READ ") + m_file.path(), m_file.errorText()};
-                break;
-            case ImportFile::Line::Blank:
-                break;
-            case ImportFile::Line::TooLong:
-                m_report.note(ImportReport::TooLong, m_file.lineNumber());
-                break;
-            case ImportFile::Line::Binary:
-                m_report.note(ImportReport::Binary, m_file.lineNumber());
-                break;
-            case ImportFile::Line::Fields:
-                failure = importLine();
-                break;
-            }
-        }
+        if (!failure)
+            failure = readLines(lines, &atEnd);
         // The batch ends before any message is shown: a message box lets other windows work,
         // and they must find no transaction of ours open. A failed step keeps nothing of its
         // own: its songs and the categories added for them go together.
@@ -314,6 +383,31 @@ std::optional<ImportRun::Failure> ImportRun::mediaOf(QString *media)
     }
     const QString text = *media;
     const QString key = text.left(MediaRecord::fileLayout().fields[0].size).trimmed();
+    if (m_bulk) {
+        MED.clear();
+        MED.Media = key;
+        const int found = Media.get(MediaRecord::KeyMedia);
+        if (found == 0) {
+            *media = MED.Media;
+        } else if (found == store::RecordNotFoundErr) {
+            // Added when the songs are; the merge then spells it as the Media file does.
+            if (!m_missingMedia.contains(key))
+                m_missingMedia << key;
+            *media = key;
+        } else {
+            return Failure{QStringLiteral("Cannot ADD to Media!"), storeErrorText()};
+        }
+        m_mediaCache.insert(text, *media);
+        return std::nullopt;
+    }
+    if (std::optional<Failure> failure = addMedia(key, media))
+        return failure;
+    m_mediaCache.insert(text, *media);
+    return std::nullopt;
+}
+
+std::optional<ImportRun::Failure> ImportRun::addMedia(const QString &key, QString *media)
+{
     const auto failed = [] {
         return Failure{QStringLiteral("Cannot ADD to Media!"), storeErrorText()};
     };
@@ -324,7 +418,6 @@ std::optional<ImportRun::Failure> ImportRun::mediaOf(QString *media)
         if (found == 0) {
             // The spelling the Media file has, as the song form takes it from its list.
             *media = MED.Media;
-            m_mediaCache.insert(text, MED.Media);
             return std::nullopt;
         }
         if (found != store::RecordNotFoundErr)
@@ -335,7 +428,6 @@ std::optional<ImportRun::Failure> ImportRun::mediaOf(QString *media)
         if (rc == 0) {
             ++m_batchMedia;
             *media = key;
-            m_mediaCache.insert(text, key);
             return std::nullopt;
         }
         // Someone added it meanwhile: look again.
@@ -346,6 +438,14 @@ std::optional<ImportRun::Failure> ImportRun::mediaOf(QString *media)
 
 std::optional<ImportRun::Failure> ImportRun::addSong()
 {
+    if (m_bulk) {
+        MUS.ID = qint32(++m_stagedSongId);
+        if (m_bulk->stage() != 0) {
+            --m_stagedSongId;
+            return Failure{QStringLiteral("Cannot ADD to Songlore!"), storeErrorText()};
+        }
+        return std::nullopt;
+    }
     for (int attempt = 1;; ++attempt) {
         MUS.ID = qint32(m_nextSongId);
         const int rc = Songlore.add();
@@ -372,6 +472,26 @@ std::optional<ImportRun::Failure> ImportRun::categoryOf(const QString &name, qin
         *id = *it;
         return std::nullopt;
     }
+    if (m_bulk) {
+        CAT.clear();
+        CAT.Category = key;
+        const int found = Categories.get(CategoriesRecord::KeyCategory);
+        if (found == 0) {
+            *id = CAT.CategoryID;
+        } else if (found == store::RecordNotFoundErr) {
+            m_missingCategories << key;
+            *id = -m_missingCategories.size();
+        } else {
+            return Failure{QStringLiteral("Cannot ADD to Categories!"), storeErrorText()};
+        }
+        m_categoryCache.insert(key, *id);
+        return std::nullopt;
+    }
+    return addCategory(key, id);
+}
+
+std::optional<ImportRun::Failure> ImportRun::addCategory(const QString &key, qint64 *id)
+{
     const auto failed = [] {
         return Failure{QStringLiteral("Cannot ADD to Categories!"), storeErrorText()};
     };
@@ -428,10 +548,81 @@ QString ImportRun::keptText() const
         .arg(kept);
 }
 
+std::optional<ImportRun::Failure> ImportRun::mergeStaged()
+{
+    if (m_bulk->staged() == 0)
+        return std::nullopt;
+    store::Store &st = store::Store::instance();
+    const auto failed = [&st](const QString &caption) {
+        Failure f{caption, storeErrorText()};
+        if (st.inTransaction())
+            st.rollback();
+        return f;
+    };
+    // Other writers commit within a second or two; the staged songs are worth a longer wait.
+    if (st.logout({&Songlore, &Categories, &Media}, MergeWaitSeconds) != 0)
+        return failed(QStringLiteral("Cannot ADD to Songlore!"));
+    m_batchCategories = m_batchMedia = 0;
+    std::vector<std::pair<store::Value, store::Value>> categories;
+    for (qsizetype i = 0; i < m_missingCategories.size(); ++i) {
+        qint64 id = 0;
+        if (std::optional<Failure> failure = addCategory(m_missingCategories[i], &id)) {
+            st.rollback();
+            return failure;
+        }
+        categories.emplace_back(store::Value(qint64(-(i + 1))), store::Value(id));
+    }
+    std::vector<std::pair<store::Value, store::Value>> media;
+    for (const QString &key : std::as_const(m_missingMedia)) {
+        QString stored;
+        if (std::optional<Failure> failure = addMedia(key, &stored)) {
+            st.rollback();
+            return failure;
+        }
+        if (stored != key)
+            media.emplace_back(store::Value(key), store::Value(stored));
+    }
+    const store::FileLayout &songs = SongloreRecord::fileLayout();
+    // Numbered on from the highest number stored now, without gaps, as adding one by one does.
+    const qint64 base = highest(*m_songIds);
+    m_bulk->setExpression(songs.fieldIndex(QStringLiteral("ID")),
+                          QStringLiteral("%1+s.\"ID\"").arg(base));
+    if (m_bulk->mapValues(songs.fieldIndex(QStringLiteral("CategoryID")), categories) != 0 ||
+        m_bulk->mapValues(songs.fieldIndex(QStringLiteral("Media")), media) != 0)
+        return failed(QStringLiteral("Cannot ADD to Songlore!"));
+    const qint64 staged = m_bulk->staged();
+    if (m_bulk->merge() != 0)
+        return failed(QStringLiteral("Cannot ADD to Songlore!"));
+    if (st.commit() != 0)
+        return failed(QStringLiteral("Cannot ADD to Songlore!"));
+    m_songsAdded += staged;
+    m_categoriesAdded += m_batchCategories;
+    m_mediaAdded += m_batchMedia;
+    m_stagedSongId = 0;
+    m_missingCategories.clear();
+    m_missingMedia.clear();
+    m_categoryCache.clear();
+    m_mediaCache.clear();
+    return std::nullopt;
+}
+
 void ImportRun::cancel()
 {
-    if (m_state == State::Running)
-        finish(State::Cancelled);
+    if (m_state != State::Running)
+        return;
+    if (m_bulk) {
+        // What was read before Cancel is kept, as a run of small steps keeps its steps.
+        const BufferGuard songBuffer(Songlore);
+        const BufferGuard categoryBuffer(Categories);
+        const BufferGuard mediaBuffer(Media);
+        if (std::optional<Failure> failure = mergeStaged()) {
+            m_batchFirstLine = m_firstStagedLine;
+            show(failure->caption, failure->text + QStringLiteral("\n\n") + keptText());
+            finish(State::Failed);
+            return;
+        }
+    }
+    finish(State::Cancelled);
 }
 
 // Adding a song writes to eleven indexes. The pages they touch outgrow SQLite's default 2 MB
@@ -469,6 +660,8 @@ void ImportRun::restoreConnection()
 void ImportRun::finish(State state)
 {
     m_state = state;
+    if (m_bulk)
+        m_bulk->finish();
     restoreConnection();
     m_file.close();
     m_songIds.reset();

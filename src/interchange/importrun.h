@@ -5,6 +5,7 @@
 #include "interchange/importassignment.h"
 #include "interchange/importreport.h"
 #include "platform/picture/picture.h"
+#include "platform/store/bulkwriter.h"
 #include "platform/store/fileuses.h"
 #include "platform/store/keyedfile.h"
 #include "platform/store/view.h"
@@ -70,6 +71,13 @@ public:
     /// a run without a window can take large steps (few commits) without holding the files
     /// longer than another writer waits for them. Zero (the default) bounds steps by count only.
     void setStepTime(std::chrono::milliseconds time) { m_stepTime = time; }
+    /// Stages the songs and adds them all in one transaction when the file has been read (or
+    /// the run is cancelled or fails), through the store's bulk writer: each page of the songs
+    /// file is then written about once instead of once per step. The categories and media
+    /// formats the songs need are added in that same transaction. Set before start().
+    void setBulk(bool bulk) { m_bulkRequested = bulk; }
+    /// True when the last merge built the songs file's keys after its rows.
+    bool rebuiltKeys() const { return m_bulk && m_bulk->rebuiltKeys(); }
 
 private:
     struct Target
@@ -91,10 +99,19 @@ private:
     };
 
     std::optional<Failure> importLine();
+    /// Reads up to `lines` lines (less when the step time has passed), importing each.
+    std::optional<Failure> readLines(int lines, bool *atEnd);
+    State stepBulk(int lines);
     std::optional<Failure> categoryOf(const QString &name, qint64 *id);
     /// Finds `media` in the Media file, adding it when missing, and spells it as stored there.
     std::optional<Failure> mediaOf(QString *media);
     std::optional<Failure> addSong();
+    /// Adds the staged songs with the categories and media formats they need.
+    std::optional<Failure> mergeStaged();
+    /// Adds a category or media format that staging found missing; `*id` / `*media` become
+    /// what the file holds.
+    std::optional<Failure> addCategory(const QString &key, qint64 *id);
+    std::optional<Failure> addMedia(const QString &key, QString *media);
     qint64 highest(store::View &view);
     void finish(State state);
     /// What a failure message adds: where the import stopped and how many songs it kept.
@@ -130,6 +147,16 @@ private:
     bool m_mediaAssigned = false;
     qint64 m_batchFirstLine = 0;
     ImportReport m_report;
+
+    bool m_bulkRequested = false;
+    std::unique_ptr<store::BulkWriter> m_bulk;
+    /// Staged songs take the numbers 1, 2, ... until the merge adds the highest stored one.
+    qint64 m_stagedSongId = 0;
+    qint64 m_firstStagedLine = 0;
+    /// Categories and media formats the file lacked while staging, in order of first use;
+    /// staged songs name a missing category by -1, -2, ... (its place here, negated).
+    QStringList m_missingCategories;
+    QStringList m_missingMedia;
 
     bool m_tuned = false;
     QByteArray m_cachePragma;

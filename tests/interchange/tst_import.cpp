@@ -4,9 +4,12 @@
 #include "app/mediaseed.h"
 #include "interchange/importconversion.h"
 #include "interchange/interchangefields.h"
+#include "platform/store/bulkwriter.h"
 #include "platform/store/collation.h"
 #include "platform/store/errors.h"
+#include "platform/store/filecheck.h"
 
+#include <QCoreApplication>
 #include <QHash>
 
 #include <chrono>
@@ -630,6 +633,232 @@ TEST_F(ImportTest, LeavesTheSharedSongBufferAndCurrentRecordAsTheyWere)
     EXPECT_EQ(Songlore.position(), position);
     ASSERT_EQ(Songlore.put(), 0);
     EXPECT_EQ(byTitle().keys().size(), 2);
+}
+
+// --- bulk runs: the songs staged and added in one transaction when the file has been read -------
+
+class BulkImportTest : public ImportTest
+{
+protected:
+    /// Every category as "number name", and every media format, in key order.
+    static QStringList categoriesAndMedia()
+    {
+        store::FileUse categoriesUse(Categories);
+        store::FileUse mediaUse(melodex::Media);
+        QStringList out;
+        Categories.set(CategoriesRecord::KeyCategoryID);
+        while (Categories.next() == 0)
+            out << QString::number(CAT.CategoryID) + u' ' + CAT.Category;
+        melodex::Media.set(MediaRecord::KeyMedia);
+        while (melodex::Media.next() == 0)
+            out << MED.Media;
+        return out;
+    }
+    /// Whether the songs file passes the full check (pages, every key entry, record count).
+    static bool songsFileSound()
+    {
+        store::Store::instance().closeAll();
+        store::FileCheck check;
+        const bool sound = check.checkFile(Songlore, store::FileCheck::Depth::Full);
+        for (const store::CheckFinding &f : check.findings())
+            ADD_FAILURE() << f.text.toStdString();
+        return sound;
+    }
+    void removeDataFiles()
+    {
+        store::Store::instance().closeAll();
+        QDir(dataDir()).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(dataDir()));
+    }
+};
+
+TEST_F(BulkImportTest, GivesTheSameSongsNumbersCategoriesAndMediaAsAddingOneByOne)
+{
+    QByteArray bytes = contents(test::sampleDataFile(QStringLiteral("chinook_songs.csv")));
+    // A few media formats that a new catalogue lacks, one spelled in two ways.
+    bytes.replace("\"Other\"", "\"Video Disc\"");
+    bytes += "\"Late\",\"Tape\",\"x\",\"video disc\",\"1\",\"\",\"\",\"\",\"\"\n";
+    const QString file = put(bytes);
+
+    ASSERT_EQ(importByHeader(file), BatchRun::State::Completed);
+    const QList<QStringList> oneByOne = songs();
+    const QList<qint32> oneByOneIds = ids();
+    const QStringList oneByOneLists = categoriesAndMedia();
+    removeDataFiles();
+    messages.clear();
+
+    bulk = true;
+    qint64 added = 0;
+    ASSERT_EQ(importByHeader(file, true, &added), BatchRun::State::Completed);
+    EXPECT_EQ(added, oneByOneIds.size());
+    EXPECT_EQ(songs(), oneByOne);
+    EXPECT_EQ(ids(), oneByOneIds);
+    EXPECT_EQ(categoriesAndMedia(), oneByOneLists);
+    EXPECT_EQ(captions(), QStringList{QStringLiteral("Import Problems")});
+    EXPECT_TRUE(songsFileSound());
+}
+
+TEST_F(BulkImportTest, NumbersAfterWhatAnotherWriterAddedWhileTheFileWasRead)
+{
+    const auto addSong = [](qint32 id, const QString &title) {
+        store::FileUse use(Songlore);
+        MUS.clear();
+        MUS.ID = id;
+        MUS.Title = title;
+        return Songlore.add();
+    };
+    // Enough songs stored that a few more go into the keys in place rather than rebuilding them.
+    for (qint32 id = 1; id <= 20; ++id)
+        ASSERT_EQ(addSong(id, QStringLiteral("Stored %1").arg(id)), 0);
+    {
+        store::FileUse use(Categories);
+        CAT.clear();
+        CAT.CategoryID = 4;
+        CAT.Category = QStringLiteral("Rock");
+        ASSERT_EQ(Categories.add(), 0);
+    }
+    put("MUS:Title,CAT:Category\n\"A\",\"ROCK\"\n\"B\",\"Jazz\"\n\"C\",\"Blues\"\n"
+        "\"D\",\"jazz\"\n");
+    ImportFile file;
+    ASSERT_GT(file.open(path(QStringLiteral("in.csv"))), 0);
+    ImportAssignment assignment;
+    ASSERT_TRUE(assignment.load(file));
+    assignment.autoAssign();
+    ImportRun run(file, assignment, true);
+    run.setBulk(true);
+    ASSERT_TRUE(run.start());
+    ASSERT_EQ(run.step(2), BatchRun::State::Running);
+    // Meanwhile another window numbers a song and adds the category the staged songs lack.
+    ASSERT_EQ(addSong(21, QStringLiteral("Meanwhile")), 0);
+    {
+        store::FileUse use(Categories);
+        CAT.clear();
+        CAT.CategoryID = 5;
+        CAT.Category = QStringLiteral("JAZZ");
+        ASSERT_EQ(Categories.add(), 0);
+    }
+    EXPECT_EQ(run.songsAdded(), 0);
+    ASSERT_EQ(runToEnd(run), BatchRun::State::Completed);
+    EXPECT_FALSE(run.rebuiltKeys());
+    EXPECT_EQ(run.songsAdded(), 4);
+    EXPECT_EQ(run.categoriesAdded(), 1);
+
+    QList<qint32> expected;
+    for (qint32 id = 1; id <= 25; ++id)
+        expected << id;
+    EXPECT_EQ(ids(), expected);
+    const QHash<QString, QStringList> songs = byTitle();
+    EXPECT_EQ(songs[QStringLiteral("A")][CategoryId], QStringLiteral("4"));
+    EXPECT_EQ(songs[QStringLiteral("B")][CategoryId], QStringLiteral("5"));
+    EXPECT_EQ(songs[QStringLiteral("C")][CategoryId], QStringLiteral("6"));
+    EXPECT_EQ(songs[QStringLiteral("D")][CategoryId], QStringLiteral("5"));
+    EXPECT_EQ(categoriesAndMedia().mid(0, 3),
+              (QStringList{QStringLiteral("4 Rock"), QStringLiteral("5 JAZZ"),
+                           QStringLiteral("6 Blues")}));
+    EXPECT_TRUE(songsFileSound());
+}
+
+TEST_F(BulkImportTest, CancelAddsWhatWasReadAndAFailedMergeAddsNothingOfIt)
+{
+    ImportFile file;
+    ASSERT_GT(file.open(test::sampleDataFile(QStringLiteral("chinook_songs.csv"))), 0);
+    ImportAssignment assignment;
+    ASSERT_TRUE(assignment.load(file));
+    assignment.autoAssign();
+    {
+        ImportRun run(file, assignment, true);
+        run.setBulk(true);
+        ASSERT_TRUE(run.start());
+        for (int i = 0; i < 4; ++i)
+            ASSERT_EQ(run.step(25), BatchRun::State::Running);
+        EXPECT_TRUE(songs().isEmpty());
+        run.cancel();
+        EXPECT_EQ(run.state(), BatchRun::State::Cancelled);
+        EXPECT_EQ(run.songsAdded(), 100);
+        EXPECT_TRUE(run.rebuiltKeys());
+    }
+    EXPECT_EQ(songs().size(), 100);
+    EXPECT_TRUE(songsFileSound());
+
+    // The songs file refuses one of the staged songs: the merge takes back every staged song
+    // and the categories added for them.
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open((dataDir() + QStringLiteral("/sgldata.db")).toUtf8().constData(), &db),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TRIGGER boom BEFORE INSERT ON rec WHEN NEW.\"Title\" = 'Boom' "
+                           "BEGIN SELECT RAISE(ABORT, 'injected failure'); END",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    store::Store::instance().closeAll();
+    messages.clear();
+    put("MUS:Title,CAT:Category\n\"Fine\",\"Brand New\"\n\"Boom\",\"Brand New\"\n");
+    bulk = true;
+    EXPECT_EQ(importByHeader(path(QStringLiteral("in.csv"))), BatchRun::State::Failed);
+    EXPECT_EQ(songs().size(), 100);
+    EXPECT_FALSE(categoriesAndMedia().join(u',').contains(QStringLiteral("Brand New")));
+    ASSERT_EQ(captions(), QStringList{QStringLiteral("Cannot ADD to Songlore!")});
+    const QString text = messages.requests().front().text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Error #90 - injected failure\n\n")))
+        << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("The import stopped in the lines from line 2 on; "
+                                             "nothing of them was added. 0 songs added before "
+                                             "it are kept.")))
+        << text.toStdString();
+}
+
+TEST_F(BulkImportTest, AWriterFindingTheFilesHeldByAMergeIsToldWhyAndWhenToTryAgain)
+{
+    {
+        store::FileUse use(Songlore);
+    }
+    store::Store::instance().closeAll();
+    const QString notice = dataDir() + QStringLiteral("/sglmain.bulk");
+    // A note no process holds (one killed while merging left it) says nothing.
+    {
+        QFile stale(notice);
+        ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+        stale.write("999999 4000000000\n");
+    }
+    EXPECT_TRUE(store::BulkWriter::lockNotice(dataDir()).isEmpty());
+
+    // Another program's merge: its note held, its lock on the songs file past the wait.
+    sqlite3 *holder = nullptr;
+    ASSERT_EQ(
+        sqlite3_open((dataDir() + QStringLiteral("/sgldata.db")).toUtf8().constData(), &holder),
+        SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    {
+        store::FileUse use(Songlore);
+        store::BulkWriter other(Songlore);
+        other.announce(std::chrono::seconds(90));
+        const QString told = store::BulkWriter::lockNotice(dataDir());
+        EXPECT_TRUE(told.startsWith(QStringLiteral("An import in another program (process %1) "
+                                                   "is adding a large number of records")
+                                        .arg(QCoreApplication::applicationPid())))
+            << told.toStdString();
+
+        store::Store &st = store::Store::instance();
+        st.stream();
+        MUS.clear();
+        MUS.ID = 1;
+        MUS.Title = QStringLiteral("Refused");
+        EXPECT_EQ(Songlore.add(), store::IsLockedErr);
+        EXPECT_EQ(st.flush(), store::IsLockedErr);
+        const store::ErrorState &e = store::lastError();
+        EXPECT_TRUE(e.text.startsWith(QStringLiteral("File Is Locked. An import in another "
+                                                     "program")))
+            << e.text.toStdString();
+        EXPECT_TRUE(e.text.contains(QStringLiteral("Try again in"))) << e.text.toStdString();
+
+        other.withdraw();
+        EXPECT_FALSE(QFile::exists(notice));
+        EXPECT_TRUE(store::BulkWriter::lockNotice(dataDir()).isEmpty());
+    }
+    sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(holder);
+    EXPECT_TRUE(songs().isEmpty());
 }
 
 } // namespace

@@ -81,6 +81,7 @@ protected:
         EXPECT_TRUE(assignment.load(in));
         assignment.autoAssign();
         ImportRun run(in, assignment, stripHeader);
+        run.setBulk(bulk);
         if (!run.start())
             return BatchRun::State::Failed;
         const BatchRun::State state = runToEnd(run);
@@ -126,6 +127,8 @@ protected:
         return out;
     }
 
+    /// Whether importByHeader runs as the command line does (songs staged, added at the end).
+    bool bulk = false;
     ScriptedMessageService messages;
     ScriptedDialogService dialogs;
     QStringList halts;

@@ -72,4 +72,9 @@ void clearError()
     g_error = ErrorState{};
 }
 
+void setErrorText(const QString &text)
+{
+    g_error.text = text;
+}
+
 } // namespace melodex::store

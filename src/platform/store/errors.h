@@ -46,5 +46,7 @@ int errorCode();
 void setError(int code, const QString &fileName = {});
 void setDriverError(int driverCode, const QString &driverText, const QString &fileName = {});
 void clearError();
+/// Replaces the text of the current error with a fuller explanation of it.
+void setErrorText(const QString &text);
 
 } // namespace melodex::store

@@ -1,6 +1,7 @@
 #include "platform/store/store.h"
 
 #include "platform/expr/sqlfunctions.h"
+#include "platform/store/bulkwriter.h"
 #include "platform/store/collation.h"
 #include "platform/store/errors.h"
 #include "platform/store/fileplacement.h"
@@ -195,9 +196,13 @@ int Store::fail(int rc, const QString &fileName)
                            fileName);
         return errorCode();
     }
-    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
         setError(IsLockedErr, fileName);
-    else if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY)
+        // Another process merging a bulk write may hold the files longer than the wait: say so,
+        // and when to try again, rather than only that the file is locked.
+        if (const QString notice = BulkWriter::lockNotice(m_dataDir); !notice.isEmpty())
+            setErrorText(errorText(IsLockedErr) + QStringLiteral(". ") + notice);
+    } else if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY)
         setError(DupKeyErr, fileName);
     else if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
         setError(NotStoreFileErr, fileName);
@@ -374,10 +379,12 @@ int Store::flush()
         return m_streamFailure.code;
     if (m_streamFailure.code != NoError) {
         const ErrorState failure = std::exchange(m_streamFailure, ErrorState{});
-        if (failure.code == FileSystemErr)
+        if (failure.code == FileSystemErr) {
             setDriverError(failure.driverCode, failure.driverText, failure.fileName);
-        else
+        } else {
             setError(failure.code, failure.fileName);
+            setErrorText(failure.text);
+        }
         return failure.code;
     }
     return m_txn == TxnStream ? commit() : 0;
@@ -391,10 +398,12 @@ int Store::checkWrite(const QString &fileName)
     }
     if (m_streamFailure.code == NoError)
         return 0;
-    if (m_streamFailure.code == FileSystemErr)
+    if (m_streamFailure.code == FileSystemErr) {
         setDriverError(m_streamFailure.driverCode, m_streamFailure.driverText, fileName);
-    else
+    } else {
         setError(m_streamFailure.code, fileName);
+        setErrorText(m_streamFailure.text);
+    }
     return m_streamFailure.code;
 }
 
