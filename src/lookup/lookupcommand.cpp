@@ -541,7 +541,7 @@ std::optional<int> runLookupCommand(const QStringList &arguments)
         std::fputs(Usage, stdout);
         return 0;
     }
-    if (!commandDataDirectoryExists(options->dataDirectory))
+    if (!resolveCommandDataDirectory(options->dataDirectory))
         return 2;
 
     // The network needs an event loop; main() calls the commands before any application exists.
