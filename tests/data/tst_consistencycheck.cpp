@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <sqlite3.h>
 
@@ -125,6 +126,49 @@ TEST_F(ConsistencyCheckTest, AnEmptiedFileIsNamedAndWhatNamesItIsCounted)
                      QStringLiteral("sgldata.db: 2 songs name a category that does not exist"),
                      QStringLiteral("sglalbum.db: 1 albums name a category that does not exist")}));
     EXPECT_EQ(QFileInfo(dir() + QStringLiteral("/SGLCAT.db")).size(), 0);
+}
+
+// The files as a process ended in the middle of a change leaves them: the songs file written
+// ahead of its commit, its journal beside it. The check rolls the change back, says so on
+// standard error, and finds no fault.
+TEST_F(ConsistencyCheckTest, TheCommandRollsBackAnUnfinishedChangeAndSaysSo)
+{
+    const QString songs = dir() + QStringLiteral("/sgldata.db");
+    QTemporaryDir ended;
+    ASSERT_TRUE(ended.isValid());
+    {
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(songs.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr),
+                  SQLITE_OK);
+        registerKeyCollation(db);
+        ASSERT_EQ(sqlite3_exec(db,
+                               "PRAGMA cache_size=2; BEGIN;"
+                               "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
+                               "WHERE i<300) INSERT INTO rec(Title, ID) SELECT "
+                               "printf('%0300d', i), 100+i FROM n",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK)
+            << sqlite3_errmsg(db);
+        // The state a kill at this moment leaves, copied without the locks of a live writer.
+        for (const QString &name : QDir(dir()).entryList(QDir::Files))
+            ASSERT_TRUE(QFile::copy(dir() + u'/' + name, ended.filePath(name)));
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    ASSERT_TRUE(QFile::exists(ended.filePath(QStringLiteral("sgldata.db-journal"))));
+
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const std::optional<int> code = runInterchangeCommand(
+        {QStringLiteral("check"), QStringLiteral("--data-dir"), ended.path()});
+    printed = QString::fromStdString(testing::internal::GetCapturedStdout());
+    summary = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(code, 0) << printed.toStdString();
+    EXPECT_EQ(printed, QString());
+    EXPECT_TRUE(summary.contains(ended.filePath(QStringLiteral("sgldata.db")) +
+                                 QStringLiteral(": a change left unfinished")))
+        << summary.toStdString();
+    EXPECT_TRUE(summary.endsWith(QStringLiteral("Check Completed: no fault found.\n")));
 }
 
 } // namespace
