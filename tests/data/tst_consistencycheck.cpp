@@ -7,8 +7,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 using namespace melodex;
 using namespace melodex::store;
@@ -76,6 +81,34 @@ protected:
         return code.value_or(-1);
     }
     QString printed, summary;
+
+    /// Copies the files into `to` as a process ended in the middle of a change leaves them: the
+    /// songs file written ahead of its commit, its journal beside it, and no lock held.
+    void leaveUnfinishedChange(const QString &to)
+    {
+        sqlite3 *db = nullptr;
+        const QString songs = dir() + QStringLiteral("/sgldata.db");
+        ASSERT_EQ(sqlite3_open_v2(songs.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr),
+                  SQLITE_OK);
+        registerKeyCollation(db);
+        ASSERT_EQ(sqlite3_exec(db,
+                               "PRAGMA cache_size=2; BEGIN;"
+                               "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
+                               "WHERE i<300) INSERT INTO rec(Title, ID) SELECT "
+                               "printf('%0300d', i), 100+i FROM n",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK)
+            << sqlite3_errmsg(db);
+        for (const QString &name : QDir(dir()).entryList(QDir::Files))
+            ASSERT_TRUE(QFile::copy(dir() + u'/' + name, to + u'/' + name));
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    static QByteArray readAll(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
 };
 
 TEST_F(ConsistencyCheckTest, SoundFilesHaveNoFindingAndNothingIsCreated)
@@ -125,6 +158,68 @@ TEST_F(ConsistencyCheckTest, AnEmptiedFileIsNamedAndWhatNamesItIsCounted)
                      QStringLiteral("sgldata.db: 2 songs name a category that does not exist"),
                      QStringLiteral("sglalbum.db: 1 albums name a category that does not exist")}));
     EXPECT_EQ(QFileInfo(dir() + QStringLiteral("/SGLCAT.db")).size(), 0);
+}
+
+// The files as a process ended in the middle of a change leaves them: the songs file written
+// ahead of its commit, its journal beside it. The check rolls the change back, says so on
+// standard error, and finds no fault.
+TEST_F(ConsistencyCheckTest, TheCommandRollsBackAnUnfinishedChangeAndSaysSo)
+{
+    QTemporaryDir ended;
+    ASSERT_TRUE(ended.isValid());
+    leaveUnfinishedChange(ended.path());
+    ASSERT_TRUE(QFile::exists(ended.filePath(QStringLiteral("sgldata.db-journal"))));
+
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const std::optional<int> code = runInterchangeCommand(
+        {QStringLiteral("check"), QStringLiteral("--data-dir"), ended.path()});
+    printed = QString::fromStdString(testing::internal::GetCapturedStdout());
+    summary = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(code, 0) << printed.toStdString();
+    EXPECT_EQ(printed, QString());
+    EXPECT_TRUE(summary.contains(ended.filePath(QStringLiteral("sgldata.db")) +
+                                 QStringLiteral(": a change left unfinished")))
+        << summary.toStdString();
+    EXPECT_TRUE(summary.endsWith(QStringLiteral("Check Completed: no fault found.\n")));
+}
+
+// A user who may only read the files cannot roll the change back: the check rolls back a copy
+// instead, checks that, says so, and leaves the files as they are.
+TEST_F(ConsistencyCheckTest, AReaderWhoMayNotWriteChecksTheFilesAsTheyWillBeRolledBack)
+{
+    if (geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+        GTEST_SKIP() << "needs root and setpriv to run the check as an unprivileged user";
+    QTemporaryDir ended;
+    ASSERT_TRUE(ended.isValid());
+    leaveUnfinishedChange(ended.path());
+    const QString journal = ended.filePath(QStringLiteral("sgldata.db-journal"));
+    const QByteArray before = readAll(journal);
+    ASSERT_FALSE(before.isEmpty());
+    const auto readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    for (const QString &name : QDir(ended.path()).entryList(QDir::Files))
+        QFile::setPermissions(ended.filePath(name), readOnly);
+    QFile::setPermissions(ended.path(), readOnly | QFile::ExeOwner | QFile::ExeGroup |
+                                            QFile::ExeOther | QFile::WriteOwner);
+    if (!QFileInfo(QFileInfo(ended.path()).absolutePath()).permissions().testFlag(QFile::ExeOther))
+        GTEST_SKIP() << "the scratch directory's parent is not reachable by an unprivileged user";
+
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+    env.insert(QStringLiteral("TMPDIR"), QStringLiteral("/tmp"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral("setpriv"),
+            {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+             QStringLiteral("--clear-groups"), QStringLiteral(MELODEX_BINARY),
+             QStringLiteral("check"), QStringLiteral("--data-dir"), ended.path()});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    EXPECT_EQ(p.exitCode(), 0) << out.toStdString() << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("sgldata.db: holds a change left unfinished")))
+        << err.toStdString();
+    EXPECT_EQ(readAll(journal), before);
 }
 
 } // namespace

@@ -68,12 +68,12 @@ QString FileCheck::sqliteMessage() const
     return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
 }
 
-bool FileCheck::recoverInterruptedChange(const KeyedFile &file)
+namespace {
+
+// Opens the file at `path` on a connection that may write and reads its first page, which rolls
+// back a hot journal. Returns the SQLite result, its message in `message`.
+int readForRollback(const QString &path, QString *message)
 {
-    // SQLite rolls a hot journal back on the first read of a connection that may write; it
-    // decides under its locks whether the journal is hot, so a journal of a writer that is still
-    // at work is left to it.
-    const QString path = file.name();
     sqlite3 *db = nullptr;
     int rc =
         sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
@@ -84,10 +84,28 @@ bool FileCheck::recoverInterruptedChange(const KeyedFile &file)
         if (rc != SQLITE_OK)
             rc = sqlite3_extended_errcode(db);
     }
-    const QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    *message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
     sqlite3_close(db);
+    return rc;
+}
+
+bool journalLeft(const QString &path)
+{
+    return QFileInfo(path + QStringLiteral("-journal")).size() > 0;
+}
+
+} // namespace
+
+bool FileCheck::recoverInterruptedChange(const KeyedFile &file)
+{
+    // SQLite rolls a hot journal back on the first read of a connection that may write; it
+    // decides under its locks whether the journal is hot, so a journal of a writer that is still
+    // at work is left to it.
+    const QString path = file.name();
+    QString message;
+    const int rc = readForRollback(path, &message);
     if (rc == SQLITE_OK) {
-        if (QFileInfo(path + QStringLiteral("-journal")).size() == 0)
+        if (!journalLeft(path))
             m_notes.push_back(CheckFinding{path, QStringLiteral("a change left unfinished when "
                                                                 "a process was ended was rolled "
                                                                 "back")});
@@ -98,12 +116,33 @@ bool FileCheck::recoverInterruptedChange(const KeyedFile &file)
         return true; // a writer at work: its journal is not hot, and the read sees the last commit
     if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
         return true; // the read that follows names the damage
-    if (primary == SQLITE_CANTOPEN || primary == SQLITE_PERM || primary == SQLITE_READONLY ||
-        primary == SQLITE_AUTH)
-        add(file, QStringLiteral("holds a change left unfinished when a process was ended; run "
-                                 "the check as a user who may write to the file to roll it back"));
-    else
+    if (primary != SQLITE_CANTOPEN && primary != SQLITE_PERM && primary != SQLITE_READONLY &&
+        primary != SQLITE_AUTH) {
         add(file, QStringLiteral("cannot be read: ") + message);
+        return false;
+    }
+    // No permission to roll it back here: a copy of the file and its journal is rolled back
+    // instead and checked in its place, as the file will be once its owner opens it.
+    if (!m_copies)
+        m_copies = std::make_unique<QTemporaryDir>();
+    const QString copy = m_copies->filePath(QFileInfo(path).fileName());
+    QFile::remove(copy);
+    QFile::remove(copy + QStringLiteral("-journal"));
+    if (m_copies->isValid() && QFile::copy(path, copy) &&
+        QFile::copy(path + QStringLiteral("-journal"), copy + QStringLiteral("-journal")) &&
+        QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner) &&
+        QFile::setPermissions(copy + QStringLiteral("-journal"),
+                              QFile::ReadOwner | QFile::WriteOwner) &&
+        readForRollback(copy, &message) == SQLITE_OK) {
+        m_substitutes.insert(file.label(), copy);
+        m_notes.push_back(CheckFinding{
+            path, QStringLiteral("holds a change left unfinished when a process was ended, which "
+                                 "only a user who may write to the file can roll back; it was "
+                                 "checked as it will be then")});
+        return true;
+    }
+    add(file, QStringLiteral("holds a change left unfinished when a process was ended; run the "
+                             "check as a user who may write to the file to roll it back"));
     return false;
 }
 
@@ -113,11 +152,12 @@ bool FileCheck::attach(const KeyedFile &file)
         add(file, QStringLiteral("cannot be checked: out of memory"));
         return false;
     }
-    if (QFileInfo(file.name() + QStringLiteral("-journal")).size() > 0 &&
+    if (!m_substitutes.contains(file.label()) && journalLeft(file.name()) &&
         !recoverInterruptedChange(file))
         return false;
     // Read-only through a URI, so that the check can never write, nor create a missing file.
-    QUrl uri = QUrl::fromLocalFile(QFileInfo(file.name()).absoluteFilePath());
+    QUrl uri = QUrl::fromLocalFile(
+        QFileInfo(m_substitutes.value(file.label(), file.name())).absoluteFilePath());
     uri.setQuery(QStringLiteral("mode=ro"));
     sqlite3_stmt *st = nullptr;
     const QByteArray sql =

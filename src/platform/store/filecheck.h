@@ -1,8 +1,11 @@
 // Checks that read a data file whole: run where a user asks for them, never on the way to a page.
 #pragma once
 
+#include <QHash>
 #include <QString>
+#include <QTemporaryDir>
 
+#include <memory>
 #include <vector>
 
 struct sqlite3;
@@ -55,6 +58,9 @@ private:
     sqlite3 *m_db = nullptr;
     std::vector<CheckFinding> m_findings;
     std::vector<CheckFinding> m_notes;
+    /// Rolled-back copies checked in place of files this process may not roll back, by label.
+    std::unique_ptr<QTemporaryDir> m_copies;
+    QHash<QString, QString> m_substitutes;
 
     bool attach(const KeyedFile &file);
     /// Rolls back the change a process ended while writing left in the file's journal, which a
