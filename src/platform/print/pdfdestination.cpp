@@ -127,6 +127,7 @@ bool PdfDestination::commit()
 
 bool PdfDestination::placeHeld()
 {
+    m_hold = false; // a hold covers one job
     if (!m_file)
         return true;
     // Checked again: the target may have changed while the pages were laid out.
@@ -145,6 +146,7 @@ bool PdfDestination::placeHeld()
 
 void PdfDestination::dropHeld()
 {
+    m_hold = false;
     m_file.reset(); // never committed: the temporary file goes, the old file stays
 }
 
