@@ -102,7 +102,9 @@ TEST_F(DiscImageCheckTest, NeroImagesAreReadOnlyWhenTheirFooterHolds)
         {"sinf", neroImage({300}, chunk("SINF", QByteArray(2, '\0')))},
         // A title running through 30 CD-Text packs overran libcdio's text buffer.
         {"long-text",
-         neroImage({300}, chunk("CDTX", (QByteArray("\x80\x01\x00\x00", 4) + QByteArray(14, 'A')).repeated(30)))},
+         neroImage({300},
+                   chunk("CDTX",
+                         (QByteArray("\x80\x01\x00\x00", 4) + QByteArray(14, 'A')).repeated(30)))},
         {"no-tracks",
          audio + chunk("SINF", be32(1)) + chunk("END!", {}) + "NER5" + be64(audio.size())},
         {"track-past-data",
