@@ -593,6 +593,36 @@ bool textsFit(const uchar *packs, quint32 length)
     return true;
 }
 
+// Whether libcdio reads the CD-Text packs `packs` without failing (its failure frees the text
+// twice): whenever a pack starts a block or breaks the sequence, the size packs from there on
+// must give three size packs, and no pack may hold double-byte characters.
+bool cdTextReadable(const uchar *packs, quint32 length)
+{
+    if (length < 18 || length % 18 != 0)
+        return false;
+    int block = -1;
+    int sequence = 0;
+    for (quint32 at = 0; at < length; at += 18) {
+        const uchar *pack = packs + at;
+        const int packBlock = (pack[3] >> 4) & 0x07;
+        if (packBlock != block || pack[2] != sequence) {
+            block = packBlock;
+            sequence = 0;
+            int sizePacks = 0;
+            for (quint32 from = at; from < length; from += 18) {
+                if (packs[from] == 0x8f && packs[from + 1] == 1)
+                    sizePacks = packs[from + 4 + 7];
+            }
+            if (sizePacks != 3)
+                return false;
+        }
+        if (pack[3] & 0x80)
+            return false;
+        ++sequence;
+    }
+    return true;
+}
+
 } // namespace
 
 PreparedSheet checkNeroImage(const QString &path)
@@ -734,6 +764,8 @@ PreparedSheet checkNeroImage(const QString &path)
                 return badChunk(u"holds no whole CD-Text packs"_s);
             if (!textsFit(body, len))
                 return badChunk(u"holds a CD-Text entry of more than 250 characters"_s);
+            if (!cdTextReadable(body, len))
+                return badChunk(u"holds CD-Text without the size information it needs"_s);
         } else if (id == tag("NERO") || id == tag("NER5")) {
             return badChunk(u"stands where only the end of the image may"_s);
         }

@@ -85,6 +85,21 @@ TEST_F(DiscImageCheckTest, NeroImagesAreReadOnlyWhenTheirFooterHolds)
     EXPECT_EQ(good.toc->trackCount(), 2);
     EXPECT_EQ(good.toc->trackFrames(1), 450);
 
+    // CD-Text as a disc carries it: three size packs, then the texts.
+    QByteArray packs;
+    for (int i = 0; i < 3; ++i) {
+        QByteArray sizes(12, '\0');
+        if (i == 1)
+            sizes[7] = 3;
+        packs += QByteArray("\x8f", 1) + char(i) + char(i) + '\0' + sizes + QByteArray(2, '\0');
+    }
+    packs += QByteArray("\x80\x00\x03\x00", 4) + QByteArray("Disc\0Song\0\0\0", 12) +
+             QByteArray(2, '\0');
+    const CdioMediaControl::State text = CdioMediaControl::examine(
+        write(QStringLiteral("text.nrg"), neroImage({300}, chunk("CDTX", packs))));
+    ASSERT_TRUE(text.toc) << text.detail.toStdString();
+    EXPECT_EQ(text.toc->trackCount(), 1);
+
     // Each of these once crashed libcdio or made it read past its buffer: a chunk longer than the
     // file, a footer offset past the end, no end mark, a footer of many kilobytes, a CUEX list
     // with half an entry, two track lists, a session chunk of the wrong size, no tracks at all.
@@ -100,9 +115,16 @@ TEST_F(DiscImageCheckTest, NeroImagesAreReadOnlyWhenTheirFooterHolds)
         {"odd-cuex", neroImage({300}, chunk("CUEX", QByteArray(24, '\0')))},
         {"two-lists", neroImage({300}, etn2)},
         {"sinf", neroImage({300}, chunk("SINF", QByteArray(2, '\0')))},
+        // CD-Text libcdio cannot read made it free the text twice.
+        {"cdtext-without-sizes",
+         neroImage({300},
+                   chunk("CDTX", QByteArray("\x80\x00\x00\x00Title\0\0\0\0\0\0\0\0\0", 18)))},
+        {"empty-cdtext", neroImage({300}, chunk("CDTX", {}))},
         // A title running through 30 CD-Text packs overran libcdio's text buffer.
         {"long-text",
-         neroImage({300}, chunk("CDTX", (QByteArray("\x80\x01\x00\x00", 4) + QByteArray(14, 'A')).repeated(30)))},
+         neroImage({300},
+                   chunk("CDTX",
+                         (QByteArray("\x80\x01\x00\x00", 4) + QByteArray(14, 'A')).repeated(30)))},
         {"no-tracks",
          audio + chunk("SINF", be32(1)) + chunk("END!", {}) + "NER5" + be64(audio.size())},
         {"track-past-data",
