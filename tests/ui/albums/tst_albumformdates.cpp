@@ -178,6 +178,9 @@ private Q_SLOTS:
         readAlbum(1);
         withForm(ChangeRecord, [&](UpdateAlbums &form) {
             QLineEdit *date = form.fieldEdit(UpdateAlbums::ReleaseDate);
+            QCOMPARE(date->placeholderText(), QStringLiteral("31/10/1959"));
+            QCOMPARE(form.fieldEdit(UpdateAlbums::PurchaseDate)->placeholderText(),
+                     QStringLiteral("31/10/1959"));
             date->setText(QStringLiteral("05/14/1999"));
             form.pressOk();
             QVERIFY(form.isVisible());
