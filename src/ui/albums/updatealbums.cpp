@@ -5,6 +5,7 @@
 
 #include "albums/albumentry.h"
 #include "albums/albumsongs.h"
+#include "app/dateentry.h"
 #include "app/globals.h"
 #include "browse/waitcursor.h"
 #include "data/recordchanges.h"
@@ -171,6 +172,8 @@ QLineEdit *UpdateAlbums::addLine(QFormLayout *form, Field f, const QString &labe
     const bool text = p.kind() == picture::Picture::Kind::Text;
     if (text)
         edit->setMaxLength(p.width());
+    if (m_session.isDateField(f))
+        edit->setPlaceholderText(dates::example());
     edit->setMinimumWidth(fontMetrics().averageCharWidth() *
                           (width > 0 ? width : std::min((text ? p.width() : 12) + 2, 44)));
     auto *l = new QLabel(label, this);

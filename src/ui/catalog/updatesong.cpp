@@ -3,6 +3,7 @@
 #include "platform/store/cliptext.h"
 #include "platform/store/keepvalues.h"
 
+#include "app/dateentry.h"
 #include "app/globals.h"
 #include "catalog/songentry.h"
 #include "data/records.h"
@@ -180,6 +181,8 @@ QLineEdit *UpdateSong::addLine(QFormLayout *form, int sessionField, const QStrin
     edit->setMinimumWidth(fontMetrics().averageCharWidth() *
                           std::min((text ? p.width() : 12) + 2, 50));
     edit->setToolTip(tip);
+    if (m_session.isDateField(sessionField))
+        edit->setPlaceholderText(dates::example());
     auto *label = new QLabel(m_session.settings().fields[size_t(sessionField)].label, this);
     label->setBuddy(edit);
     label->setToolTip(tip);

@@ -79,6 +79,9 @@ AddWizardWindow::AddWizardWindow(bool compilation, QWidget *parent)
                  m_album);
     m_releaseDate = line(30);
     m_releaseDate->setPlaceholderText(dates::example());
+    m_releaseDate->setToolTip(QStringLiteral("Release date, typed as %1 (the date format of "
+                                             "Preferences)")
+                                  .arg(dates::example()));
     form->addRow(QStringLiteral("&Release Date:"), m_releaseDate);
     m_fileNumber = line(10);
     form->addRow(QStringLiteral("&File Number:"), m_fileNumber);

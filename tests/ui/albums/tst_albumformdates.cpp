@@ -58,6 +58,14 @@ qint32 albumOfSong(qint32 id)
     return Songlore.get(SongloreRecord::KeyID) == 0 ? MUS.AlbumID : -1;
 }
 
+/// Keeps a picture of `w` for a look by eye when MELODEX_SHOTS names a directory.
+void shoot(QWidget *w, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("MELODEX_SHOTS");
+    if (!dir.isEmpty())
+        w->grab().save(dir + u'/' + name + QStringLiteral(".png"));
+}
+
 QStringList column(QTableWidget *t, int c)
 {
     QStringList out;
@@ -170,6 +178,9 @@ private Q_SLOTS:
         readAlbum(1);
         withForm(ChangeRecord, [&](UpdateAlbums &form) {
             QLineEdit *date = form.fieldEdit(UpdateAlbums::ReleaseDate);
+            QCOMPARE(date->placeholderText(), QStringLiteral("31/10/1959"));
+            QCOMPARE(form.fieldEdit(UpdateAlbums::PurchaseDate)->placeholderText(),
+                     QStringLiteral("31/10/1959"));
             date->setText(QStringLiteral("05/14/1999"));
             form.pressOk();
             QVERIFY(form.isVisible());
@@ -177,6 +188,7 @@ private Q_SLOTS:
             QVERIFY(data.messages.requests().front().text.contains(u"31/10/1959"));
             // What was typed stays for mending, not the date as it was.
             QCOMPARE(date->text(), QStringLiteral("05/14/1999"));
+            shoot(&form, QStringLiteral("albumform-refused-date"));
             date->setText(QStringLiteral("14/05/1999"));
             form.pressOk();
             QVERIFY(!form.isVisible());
@@ -313,6 +325,7 @@ private Q_SLOTS:
             w.show();
             QCOMPARE(w.table()->horizontalHeaderItem(1)->text(), QStringLiteral("Released"));
             QCOMPARE(column(w.table(), 1), QStringList{shown});
+            shoot(&w, QStringLiteral("albums-") + preference);
         }
         // The album's songs under a list format the form saved: it opens once to keep the
         // design its format belongs to.

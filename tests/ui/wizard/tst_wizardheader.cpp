@@ -123,6 +123,8 @@ private Q_SLOTS:
         const QPointer<AddWizardWindow> alive(w);
         w->show();
         QCOMPARE(w->releaseDateEdit()->placeholderText(), hint);
+        QVERIFY(w->releaseDateEdit()->toolTip().contains(hint));
+        shoot(w, QStringLiteral("wizard-hint-") + preference);
         if (w->artistEdit())
             w->artistEdit()->setText(QStringLiteral("Ann"));
         w->albumEdit()->setText(QStringLiteral("Dated"));
