@@ -54,6 +54,9 @@ public:
     /// The list's current format string (kept under "SRCF" + list name when it closes).
     QString listFormat() const { return m_format; }
     void setListFormat(const QString &format);
+    /// Says which columns are as wide as their format says even where the header or the widest
+    /// value would need more (widths the user chose); other columns grow to show them whole.
+    void setExactWidths(std::function<bool(const ListColumn &)> exact);
 
     /// The search filter; the list reloads around the current record.
     void setUserFilter(const QString &filter);
@@ -97,6 +100,9 @@ private:
     void buildWindow();
     void applyFormat();
     int columnWidth(const ListColumn &column) const;
+    /// Pixels of `listUnits` in the list's font.
+    int units(int listUnits) const;
+    QString headerText(const ListColumn &column) const;
     void step(const std::function<void()> &action);
     void windowRefresh();
     void render();
@@ -117,6 +123,7 @@ private:
     };
     std::vector<Column> m_columns;
     std::vector<Qt::Alignment> m_columnAlignment;
+    std::function<bool(const ListColumn &)> m_exactWidth;
     QSize m_designedMinimum;
 
     BrowseTable *m_table = nullptr;
