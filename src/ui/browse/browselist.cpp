@@ -287,6 +287,8 @@ void BrowseList::applyFormat()
     m_table->setColumnCount(int(columns.size()));
     std::vector<int> widths;
     std::vector<bool> stretches;
+    std::vector<BrowseTable::ColumnLook> looks;
+    int fixed = 0;
     for (size_t i = 0; i < columns.size(); ++i) {
         ListColumn &c = columns[i];
         const int number = c.number > 0 ? c.number : int(i) + 1;
@@ -295,14 +297,20 @@ void BrowseList::applyFormat()
                                   : QString();
         c.picture = dates::columnPicture(c.picture, isDateField(field));
         m_columns.push_back(Column{field, c.picture});
-        auto *header = new QTableWidgetItem(c.header);
+        auto *header = new QTableWidgetItem(headerText(c));
         header->setTextAlignment(alignmentOf(c.headerJustification));
         m_table->setHorizontalHeaderItem(int(i), header);
         widths.push_back(columnWidth(c));
+        // A column fixed on the right of others fixes them with it.
+        if (c.fixed)
+            fixed = int(i) + 1;
         stretches.push_back(picture::Picture::parse(c.picture).kind() ==
-                            picture::Picture::Kind::Text);
+                                picture::Picture::Kind::Text &&
+                            !(m_exactWidth && m_exactWidth(c)));
+        looks.push_back({units(c.indent), c.underline, c.border});
     }
     m_table->setColumnWidths(std::move(widths), std::move(stretches));
+    m_table->setColumnLooks(std::move(looks), fixed);
     m_columnAlignment.clear();
     for (const ListColumn &c : columns)
         m_columnAlignment.push_back(alignmentOf(c.justification));
@@ -324,19 +332,43 @@ bool BrowseList::isDateField(const QString &name) const
     return false;
 }
 
+int BrowseList::units(int listUnits) const
+{
+    // List units are a quarter of the list font's average character.
+    return listUnits * std::max(m_table->fontMetrics().averageCharWidth(), 4) / 4;
+}
+
+QString BrowseList::headerText(const ListColumn &c) const
+{
+    // The header's offset, in blanks on the side its text is aligned to.
+    if (c.headerIndent <= 0 || c.headerJustification == u'C')
+        return c.header;
+    const int blank =
+        std::max(m_table->horizontalHeader()->fontMetrics().horizontalAdvance(u' '), 1);
+    const QString pad((units(c.headerIndent) + blank / 2) / blank, u' ');
+    return c.headerJustification == u'L' ? pad + c.header : c.header + pad;
+}
+
 int BrowseList::columnWidth(const ListColumn &c) const
 {
-    // List units are a quarter of the list font's average character. The header reads in full,
-    // and so do dates, times and numbers; long texts may still end in an ellipsis.
+    // The header reads in full, and so do dates, times and numbers; long texts may still end in
+    // an ellipsis. A width the user chose is kept as it is.
+    if (m_exactWidth && m_exactWidth(c))
+        return std::max(units(c.width), 1);
     const QFontMetrics rows = m_table->fontMetrics();
     const QFontMetrics headers = m_table->horizontalHeader()->fontMetrics();
     const int unit = std::max(rows.averageCharWidth(), 4);
     const int margin = 2 * m_table->style()->pixelMetric(QStyle::PM_HeaderMargin) + unit;
     int width = std::max(c.width * unit / 4, unit * 2);
-    width = std::max(width, headers.horizontalAdvance(c.header) + margin);
+    width = std::max(width, headers.horizontalAdvance(headerText(c)) + margin);
     for (const QString &sample : widestSamples(c.picture))
         width = std::max(width, rows.horizontalAdvance(sample) + margin);
     return width;
+}
+
+void BrowseList::setExactWidths(std::function<bool(const ListColumn &)> exact)
+{
+    m_exactWidth = std::move(exact);
 }
 
 void BrowseList::setListFormat(const QString &format)

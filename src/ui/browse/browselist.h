@@ -54,6 +54,9 @@ public:
     /// The list's current format string (kept under "SRCF" + list name when it closes).
     QString listFormat() const { return m_format; }
     void setListFormat(const QString &format);
+    /// Says which columns are as wide as their format says even where the header or the widest
+    /// value would need more (widths the user chose); other columns grow to show them whole.
+    void setExactWidths(std::function<bool(const ListColumn &)> exact);
 
     /// The search filter; the list reloads around the current record.
     void setUserFilter(const QString &filter);
@@ -99,6 +102,9 @@ private:
     int columnWidth(const ListColumn &column) const;
     /// Whether `name` ("MUS:ReleaseDate") is a date field of the list's file or its lookups.
     bool isDateField(const QString &name) const;
+    /// Pixels of `listUnits` in the list's font.
+    int units(int listUnits) const;
+    QString headerText(const ListColumn &column) const;
     void step(const std::function<void()> &action);
     void windowRefresh();
     void render();
@@ -119,6 +125,7 @@ private:
     };
     std::vector<Column> m_columns;
     std::vector<Qt::Alignment> m_columnAlignment;
+    std::function<bool(const ListColumn &)> m_exactWidth;
     QSize m_designedMinimum;
 
     BrowseTable *m_table = nullptr;

@@ -27,8 +27,27 @@ public:
 
     /// The columns' widths in pixels and whether each may take spare width (text columns):
     /// a list wider than the columns shares the rest among those that may, in proportion to
-    /// their widths, rather than giving it all to the last column.
+    /// their widths, rather than giving it all to the last column. A width the user drags is
+    /// kept as the column's own and takes no spare width after.
     void setColumnWidths(std::vector<int> widths, std::vector<bool> stretches);
+    /// Whether the columns are being fitted to the list's width (not resized by the user).
+    bool fitting() const { return m_fitting; }
+
+    /// How a column draws its cells beyond width and alignment.
+    struct ColumnLook
+    {
+        int indent = 0; ///< pixels between the cell's aligned edge and its text
+        bool underline = false;
+        bool border = false; ///< a line on the right of the column
+    };
+    /// The columns' looks. With no border anywhere the list shows its usual grid; once a column
+    /// has one, only bordered columns draw a line on their right. The first `fixedColumns`
+    /// columns stay in place when the list scrolls sideways.
+    void setColumnLooks(std::vector<ColumnLook> looks, int fixedColumns);
+    ColumnLook columnLook(int column) const;
+    int fixedColumns() const { return m_fixed; }
+    /// The view that shows the fixed columns over the scrolling ones; nullptr without any.
+    QTableView *fixedView() const;
 
 Q_SIGNALS:
     void scrollRequested(PagedBrowse::Scroll event);
@@ -41,6 +60,7 @@ Q_SIGNALS:
     void visibleRowsChanged();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -49,9 +69,14 @@ protected:
 
 private:
     void fitColumns();
+    void placeFixedView();
 
     std::vector<int> m_widths;
     std::vector<bool> m_stretches;
+    std::vector<ColumnLook> m_looks;
+    int m_fixed = 0;
+    QTableView *m_fixedView = nullptr;
+    bool m_fitting = false;
     int m_lastVisible = 0;
     bool m_enterChanges = false;
     int m_wheelAngle = 0;

@@ -6,6 +6,7 @@
 #include "data/filemaintenance.h"
 #include "data/records.h"
 #include "data/standardwarning.h"
+#include "layout/savedplacement.h"
 #include "platform/store/keyedfile.h"
 #include "ui/browserservice.h"
 #include "ui/frame/aboutwindow.h"
@@ -372,9 +373,27 @@ void MainFrame::showEvent(QShowEvent *event)
         // Once the area is on the screen: its own key handling is in place by then, and the
         // windows' keys must come before it.
         new WindowKeys(m_area);
+        // The placement was fitted to the screen before the window had its title bar and
+        // borders; with them it may reach past the screen's edge, taking the status bar with it.
+        keepOnScreen();
+        QTimer::singleShot(0, this, &MainFrame::keepOnScreen);
         // Once the frame is on the screen, so that the splash sits over it.
         QTimer::singleShot(0, this, &MainFrame::showSplash);
     }
+}
+
+void MainFrame::keepOnScreen()
+{
+    if (isMaximized() || isFullScreen() || isMinimized() || !screen())
+        return;
+    const QRect area = screen()->availableGeometry();
+    const QRect outer = frameGeometry();
+    if (area.contains(outer))
+        return;
+    const QRect inner = geometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    setGeometry(SavedPlacement::fitInto(inner, area, frame, minimumSize()));
 }
 
 void MainFrame::showSplash()

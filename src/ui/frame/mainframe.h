@@ -64,6 +64,8 @@ private:
     void buildMenus();
     void buildToolbar();
     void startUpgradeFiles();
+    /// Moves and shrinks the frame, borders and title bar included, into the screen's free area.
+    void keepOnScreen();
     void showSplash();
     void closeSplash();
     void act(MainMenuItem item, const char *procedure);

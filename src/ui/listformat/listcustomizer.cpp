@@ -37,6 +37,12 @@ ListCustomizer::ListCustomizer(BrowseList &list, std::vector<ListCatalogueEntry>
                }()),
       m_listName(listName), m_version(version)
 {
+    // A column as wide as its catalogue entry shows its header and values whole; a width the
+    // user chose is kept exactly, narrower than the header if so chosen.
+    m_list.setExactWidths([this](const ListColumn &c) {
+        return c.number >= 1 && c.number <= int(m_layout.catalogue().size()) &&
+               c.width != m_layout.entry(c.number).width;
+    });
     // The format the list opened with (its own saved copy, or the design), then the user's
     // layout when it was saved for this version of the window.
     m_layout.setFormat(m_list.listFormat());
@@ -92,7 +98,9 @@ void ListCustomizer::apply()
 
 void ListCustomizer::columnResized(int index, int newSize)
 {
-    if (m_applying || index < 0 || index >= int(m_layout.displayed().size()))
+    // Widths the list gives its columns to fill its own width are not the user's.
+    if (m_applying || m_list.table()->fitting() || index < 0 ||
+        index >= int(m_layout.displayed().size()))
         return;
     m_layout.column(index).width = std::max(1, (newSize * 4 + unit() / 2) / unit());
 }

@@ -10,6 +10,7 @@
 #include <QBoxLayout>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QContextMenuEvent>
 #include <QFontDialog>
 #include <QFormLayout>
@@ -211,6 +212,10 @@ void ListFormatDialog::build()
     font->setToolTip(QStringLiteral("Assign New Font to Listbox"));
     font->setAutoDefault(false);
     listRow->addWidget(font);
+    auto *colour = new QPushButton(QStringLiteral("Fo&nt Colour..."), list);
+    colour->setToolTip(QStringLiteral("Assign a New Colour to the Listbox's Text"));
+    colour->setAutoDefault(false);
+    listRow->addWidget(colour);
     m_vertical = new QCheckBox(QStringLiteral("&Vertical Scroll"), list);
     m_vertical->setToolTip(QStringLiteral("Display Vertical Scroll bar"));
     m_horizontal = new QCheckBox(QStringLiteral("Hori&zontal Scroll"), list);
@@ -223,6 +228,7 @@ void ListFormatDialog::build()
     connect(m_vertical, &QCheckBox::toggled, this, &ListFormatDialog::propertiesEdited);
     connect(m_horizontal, &QCheckBox::toggled, this, &ListFormatDialog::propertiesEdited);
     connect(font, &QPushButton::clicked, this, &ListFormatDialog::chooseFont);
+    connect(colour, &QPushButton::clicked, this, &ListFormatDialog::chooseColour);
 
     auto *buttons = new QHBoxLayout;
     auto *reset = new QPushButton(QStringLiteral("&Default"), this);
@@ -359,6 +365,23 @@ void ListFormatDialog::propertiesEdited()
     p.verticalScroll = m_vertical->isChecked();
     p.horizontalScroll = m_horizontal->isChecked();
     m_customizer.apply();
+}
+
+void ListFormatDialog::chooseColour()
+{
+    if (m_colourDialog) {
+        m_colourDialog->raise();
+        return;
+    }
+    const int rgb = m_customizer.layout().properties().fontColor;
+    m_colourDialog = new QColorDialog(QColor::fromRgb(QRgb(rgb) | 0xFF000000u), this);
+    m_colourDialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_colourDialog->setWindowTitle(QStringLiteral("Font Colour"));
+    connect(m_colourDialog, &QColorDialog::colorSelected, this, [this](const QColor &colour) {
+        m_customizer.layout().properties().fontColor = int(colour.rgb() & 0xFFFFFF);
+        m_customizer.apply();
+    });
+    m_colourDialog->open();
 }
 
 void ListFormatDialog::chooseFont()

@@ -1,7 +1,9 @@
 // ListFormatDialog: "Format Listbox...", where the user redesigns the columns of a list.
 #pragma once
 
+#include <QColorDialog>
 #include <QDialog>
+#include <QPointer>
 
 class QButtonGroup;
 class QCheckBox;
@@ -29,12 +31,16 @@ public:
     QListWidget *availableList() const { return m_available; }
     QLineEdit *headerEdit() const { return m_header; }
     QSpinBox *widthBox() const { return m_width; }
+    QSpinBox *headerOffsetBox() const { return m_headerOffset; }
+    QSpinBox *fieldOffsetBox() const { return m_fieldOffset; }
     QSpinBox *lineHeightBox() const { return m_lineHeight; }
     QCheckBox *switchBox(int index) const
     {
         return m_switches[index];
     } ///< Fixed, Uline, Border, Resize
     QGroupBox *positionGroup() const { return m_position; }
+    /// The colour dialog while "Fo&nt Colour..." has it open; nullptr otherwise.
+    QColorDialog *colourDialog() const { return m_colourDialog; }
 
     /// Shows the layout again (after a reset).
     void reload();
@@ -57,6 +63,7 @@ private:
     void columnEdited();
     void propertiesEdited();
     void chooseFont();
+    void chooseColour();
     int selected() const;
 
     ListCustomizer &m_customizer;
@@ -74,6 +81,7 @@ private:
     QSpinBox *m_lineHeight = nullptr;
     QCheckBox *m_vertical = nullptr;
     QCheckBox *m_horizontal = nullptr;
+    QPointer<QColorDialog> m_colourDialog;
     bool m_loading = false;
     bool m_shown = false;
 };

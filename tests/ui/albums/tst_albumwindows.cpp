@@ -425,6 +425,8 @@ private Q_SLOTS:
                 auto *picker = qobject_cast<BrowseList *>(modal);
                 QVERIFY(picker);
                 QCOMPARE(picker->table()->rowCount(), 1);
+                // The keys go to the songs at once.
+                QTRY_COMPARE(QApplication::focusWidget(), picker->table());
                 picker->pressSelect();
             });
             // No question without a file number to ask about.

@@ -8,12 +8,14 @@
 #include "ui/listformat/listformatdialog.h"
 
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSpinBox>
 
 using namespace melodex;
@@ -98,6 +100,85 @@ private Q_SLOTS:
         d->lineHeightBox()->setValue(31);
         QCOMPARE(w.table()->verticalHeader()->defaultSectionSize(), 31);
         d->accept();
+    }
+
+    // Fixed, Uline, Border, both offsets, a width below the header and the font's colour each
+    // show on the list, and the layout reopens as it was, however often the window opens.
+    void everyControlShowsOnTheListAndTheLayoutReopensAsItWas()
+    {
+        QString saved;
+        {
+            BrowseAlbum w;
+            w.show();
+            w.resize(1100, 400);
+            QApplication::processEvents();
+            w.extraButton(BrowseAlbum::FormatButton)->click();
+            ListFormatDialog *d = w.customizer()->dialog();
+            BrowseTable *table = w.table();
+            const int unit = table->fontMetrics().averageCharWidth();
+
+            d->displayedList()->setCurrentRow(1); // Album
+            d->switchBox(1)->setChecked(true);
+            QVERIFY(table->columnLook(1).underline);
+            QVERIFY(table->columnLook(0).border);
+            QVERIFY(!table->showGrid());
+            d->switchBox(2)->setChecked(false);
+            QVERIFY(!table->columnLook(1).border);
+            d->fieldOffsetBox()->setValue(8);
+            QCOMPARE(table->columnLook(1).indent, 8 * unit / 4);
+            d->headerOffsetBox()->setValue(16);
+            QVERIFY(table->horizontalHeaderItem(1)->text().startsWith(QStringLiteral("   ")));
+            QCOMPARE(table->horizontalHeaderItem(1)->text().trimmed(), QStringLiteral("Album"));
+
+            // Narrower than its header, when the user says so.
+            d->displayedList()->setCurrentRow(5); // Rating
+            d->widthBox()->setValue(8);
+            QCOMPARE(table->columnWidth(5), 8 * unit / 4);
+
+            // Fixed on the second column keeps the first two in place when the list scrolls.
+            d->displayedList()->setCurrentRow(1);
+            d->switchBox(0)->setChecked(true);
+            QCOMPARE(table->fixedColumns(), 2);
+            w.resize(420, 400);
+            QApplication::processEvents();
+            QVERIFY(table->horizontalScrollBar()->maximum() > 0);
+            table->horizontalScrollBar()->setValue(table->horizontalScrollBar()->maximum());
+            QVERIFY(table->fixedView() && table->fixedView()->isVisible());
+            QCOMPARE(table->fixedView()->width(), table->columnWidth(0) + table->columnWidth(1));
+            QCOMPARE(table->fixedView()->columnWidth(1), table->columnWidth(1));
+            QVERIFY(table->fixedView()->isColumnHidden(2));
+
+            // The font's colour.
+            QPushButton *colour = nullptr;
+            for (QPushButton *b : d->findChildren<QPushButton *>())
+                if (b->text() == QLatin1String("Fo&nt Colour..."))
+                    colour = b;
+            QVERIFY(colour);
+            colour->click();
+            QVERIFY(d->colourDialog());
+            d->colourDialog()->setCurrentColor(QColor(200, 0, 0));
+            d->colourDialog()->accept();
+            QCOMPARE(table->palette().color(QPalette::Text), QColor(200, 0, 0));
+            d->accept();
+            w.resize(1100, 400);
+            QApplication::processEvents();
+            saved = w.customizer()->layout().format();
+            w.pressClose();
+        }
+        QVERIFY2(saved.contains(QStringLiteral("(8)~")) && saved.contains(QStringLiteral("8R~")),
+                 qPrintable(saved));
+        // The list's stretch to the window's width is not the user's: nothing grows.
+        for (int run = 0; run < 3; ++run) {
+            BrowseAlbum w;
+            w.show();
+            QApplication::processEvents();
+            QCOMPARE(w.customizer()->layout().format(), saved);
+            QCOMPARE(w.table()->fixedColumns(), 2);
+            QCOMPARE(w.table()->columnWidth(5),
+                     8 * w.table()->fontMetrics().averageCharWidth() / 4);
+            QCOMPARE(w.table()->palette().color(QPalette::Text), QColor(200, 0, 0));
+            w.pressClose();
+        }
     }
 
     void theLayoutIsSavedForItsVersionAndReadBack()

@@ -658,6 +658,8 @@ private Q_SLOTS:
         test::GuiDataFixture::answerForm([&](QWidget *modal) {
             auto *picker = qobject_cast<SelectFileNumber *>(modal);
             QVERIFY(picker);
+            // The keys go to the songs at once: the picker opens with the focus in its list.
+            QTRY_COMPARE(QApplication::focusWidget(), picker->table());
             QVERIFY(picker->windowTitle().startsWith(QStringLiteral("Browse Music Database - 6")));
             picker->sortTabs()->setCurrentIndex(4);
             for (int r = 0; r < picker->table()->rowCount(); ++r)

@@ -20,7 +20,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
@@ -312,6 +314,32 @@ private Q_SLOTS:
         MainFrame frame;
         frame.show();
         QTRY_VERIFY(frame.isMaximized());
+    }
+
+    // A placement left on a larger screen still shows the whole frame: its status bar is one
+    // row on the screen's visible part.
+    void aPlacementFromALargerScreenKeepsTheStatusBarOnScreen()
+    {
+        const QString main = QStringLiteral("Main");
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        Profile::writeInt(WindowStateIni, main, QStringLiteral("XPosit"), screen.x() + 40);
+        Profile::writeInt(WindowStateIni, main, QStringLiteral("YPosit"), screen.y() + 60);
+        Profile::writeInt(WindowStateIni, main, QStringLiteral("Width"), screen.width() * 3 / 2);
+        Profile::writeInt(WindowStateIni, main, QStringLiteral("Height"), screen.height() * 3 / 2);
+        Profile::writeString(WindowStateIni, main, QStringLiteral("Maximize"),
+                             QStringLiteral("No"));
+        MainFrame frame;
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QTRY_VERIFY2(screen.contains(frame.frameGeometry()),
+                     qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                    .arg(frame.frameGeometry().x())
+                                    .arg(frame.frameGeometry().y())
+                                    .arg(frame.frameGeometry().width())
+                                    .arg(frame.frameGeometry().height())));
+        QStatusBar *status = frame.statusBar();
+        QCOMPARE(status->geometry().bottom(), frame.rect().bottom());
+        QVERIFY(status->height() <= status->sizeHint().height());
     }
 
     // A window that will not close keeps the frame and its files open: nothing is lost.
