@@ -92,6 +92,9 @@ public:
 public Q_SLOTS:
     void pressOk();
     void pressCancel();
+    /// A change of the title or artist of an album with songs asks whether its songs follow
+    /// (default Yes); the answer goes with the write, in its transaction.
+    void askSongTexts();
     void addSong();
     void copySong();
     void changeSong();
@@ -151,6 +154,7 @@ private:
     QPointer<QSoundEffect> m_sound;
     QMetaObject::Connection m_focusWatch;
     bool m_acceptingAll = false;
+    bool m_songTexts = false;
     bool m_shown = false;
     bool m_closed = false;
 };
