@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -289,7 +290,12 @@ void PreferencesDialogTest::housekeepingRunsAfterYesAndTheDialogStaysOpen()
     m_messages.answer(MessageRequest::Yes);
     create->click();
     QVERIFY(d.runningWindow() != nullptr);
-    QCOMPARE(d.runningWindow()->windowTitle(), QStringLiteral("Processing Records"));
+    QCOMPARE(d.runningWindow()->windowTitle(), QStringLiteral("Progress..."));
+    QStringList texts;
+    for (const QLabel *label : d.runningWindow()->findChildren<QLabel *>())
+        if (label->isVisibleTo(d.runningWindow()))
+            texts << label->text();
+    QVERIFY2(texts.contains(QStringLiteral("Processing Records")), qPrintable(texts.join(u'|')));
     waitForRuns(d);
     m_messages.answer(MessageRequest::Yes);
     test->click();
