@@ -41,4 +41,22 @@ QString AlbumEntry::deleteQuestion(const AlbumRecord &album, int songs)
            (songs == 1 ? QStringLiteral(" song?") : QStringLiteral(" songs?"));
 }
 
+QString AlbumEntry::songTextsQuestion(const AlbumRecord &before, const AlbumRecord &after,
+                                      int songs)
+{
+    const bool title = clipped(before.Album) != clipped(after.Album);
+    const bool artist = clipped(before.Artist) != clipped(after.Artist);
+    if (songs <= 0 || (!title && !artist))
+        return {};
+    const QString what = title && artist ? QStringLiteral("title and artist")
+                         : title         ? QStringLiteral("title")
+                                         : QStringLiteral("artist");
+    const QString count =
+        songs == 1 ? QStringLiteral("its song") : QStringLiteral("its %1 songs").arg(songs);
+    return QStringLiteral("The album's %1 changed from \"%2\" by %3 to \"%4\" by %5.\n\n"
+                          "Update %6 to match?")
+        .arg(what, clipped(before.Album), clipped(before.Artist), clipped(after.Album),
+             clipped(after.Artist), count);
+}
+
 } // namespace melodex

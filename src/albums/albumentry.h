@@ -21,6 +21,10 @@ public:
     static int songCount(qint32 albumId);
     /// The delete question when songs go with the album: names the album and how many.
     static QString deleteQuestion(const AlbumRecord &album, int songs);
+    /// The question whether `songs` songs of an album changed from `before` to `after` take
+    /// its new title and artist; empty when neither changed or there are no songs to ask about.
+    static QString songTextsQuestion(const AlbumRecord &before, const AlbumRecord &after,
+                                     int songs);
 };
 
 } // namespace melodex

@@ -11,6 +11,7 @@
 #include "services/messageservice.h"
 
 #include <QHash>
+#include <QRegularExpression>
 
 #include <limits>
 
@@ -308,6 +309,22 @@ FormSession::Completion FormSession::complete()
     return {true, -1};
 }
 
+QString FormSession::keyCaption(const store::FileLayout &layout, int key, const QString &name)
+{
+    // A name such as "LAB:KeyLabelDescription" is the program's; the user reads the fields.
+    if (!name.contains(u':') || key < 0 || key >= int(layout.keys.size()))
+        return name;
+    static const QRegularExpression wordStart(
+        QStringLiteral("(?<=[a-z0-9])(?=[A-Z])|(?<=[A-Z])(?=[A-Z][a-z])"));
+    QStringList fields;
+    for (const int f : layout.keys[size_t(key)].fields)
+        if (f >= 0 && f < int(layout.fields.size()))
+            fields << layout.fields[size_t(f)].name.split(wordStart).join(u' ');
+    if (fields.isEmpty())
+        return name;
+    return name + QStringLiteral(" (") + fields.join(QStringLiteral(", ")) + u')';
+}
+
 FormSession::Completion FormSession::completeInsert()
 {
     store::KeyedFile &file = *m_settings.file;
@@ -331,7 +348,8 @@ FormSession::Completion FormSession::completeInsert()
         // otherwise report one clash twice.
         for (const UniqueKeyName &k : m_settings.uniqueKeys) {
             if (k.key == clashing || file.duplicate(k.key)) {
-                StandardWarning(StandardMessage::DuplicateKey, k.name);
+                StandardWarning(StandardMessage::DuplicateKey,
+                                keyCaption(file.layout(), k.key, k.name));
                 return {false, 0};
             }
         }
@@ -352,7 +370,7 @@ FormSession::Completion FormSession::completeChange()
         {
             WaitCursor wait;
             putBack();
-            rc = RIUpdate(file, true);
+            rc = m_settings.change ? m_settings.change() : RIUpdate(file, true);
         }
         if (rc == RIDone) {
             m_values = file.buffer().values();

@@ -70,6 +70,8 @@ public:
         /// What deleting the form's record takes with it, for the question before the delete;
         /// none: the plain confirmation.
         std::function<DeleteCascade(const FormSession &)> deleteCascade;
+        /// Writes a changed record through the record-change layer; empty: RIUpdate(file).
+        std::function<int()> change;
     };
 
     /// Whether completion ended the form, and where the focus goes when it did not.
@@ -99,6 +101,8 @@ public:
 
     // --- the form's copy of the record -----------------------------------------------------------
     const std::vector<QVariant> &values() const { return m_values; }
+    /// The record as the form read it (or as another station left it after a refused write).
+    const std::vector<QVariant> &startValues() const { return m_start; }
     QVariant value(int field) const;
     QVariant value(const QString &name) const;
     void setValue(int field, const QVariant &value);
@@ -131,6 +135,11 @@ public:
     /// Closing: deletes the placeholder of a cancelled insert, lets go of the files, leaves the
     /// written record current in the file and sets ActionResponse.
     void close();
+
+    /// How a duplicate-key message names key `key` of `layout` that the form calls `name`: a
+    /// program's key name ("LAB:KeyLabelDescription") followed by the captions of its fields
+    /// ("LAB:KeyLabelDescription (Label Description)"); a name already in words as it is.
+    static QString keyCaption(const store::FileLayout &layout, int key, const QString &name);
 
     /// Forgets every form's ditto history (tests).
     static void clearHistory();

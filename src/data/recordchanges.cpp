@@ -380,7 +380,62 @@ const Link categoryLink{savedCategory,
 const Link albumLink{savedAlbum, AlbumRecord::fileLayout().fieldIndex(QStringLiteral("AlbumID")),
                      carryAlbum};
 
-int changeRecord(KeyedFile &file, bool fromForm, const Link *link)
+// The record as stored before this change; the edited buffer and the position are kept.
+std::vector<Value> storedRecord(KeyedFile &file, const Position &pos)
+{
+    const std::vector<Value> edited = file.buffer().values();
+    std::vector<Value> stored;
+    if (file.reget(pos) == 0)
+        stored = file.buffer().values();
+    file.buffer().setValues(edited);
+    file.setCurrent(pos);
+    return stored;
+}
+
+QString rightTrimmedText(const QString &text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1).isSpace())
+        --end;
+    return text.left(end);
+}
+
+// The album just written names its songs: their album text becomes its title, and songs that
+// named its old artist take the new one (the songs of a compilation keep their own artists).
+bool carryAlbumTexts(const std::vector<Value> &before)
+{
+    static const int titleField = AlbumRecord::fileLayout().fieldIndex(QStringLiteral("Album"));
+    static const int artistField = AlbumRecord::fileLayout().fieldIndex(QStringLiteral("Artist"));
+    if (before.size() != size_t(AlbumRecord::fieldCount))
+        return true;
+    const QString oldArtist = rightTrimmedText(before[size_t(artistField)].toString());
+    const QString title = rightTrimmedText(ALB.Album);
+    const QString artist = rightTrimmedText(ALB.Artist);
+    const qint32 id = ALB.AlbumID;
+    if (id == 0 ||
+        (rightTrimmedText(before[size_t(titleField)].toString()) == title && oldArtist == artist))
+        return true;
+    MUS.clear();
+    MUS.AlbumID = id;
+    MUS.TrackNumber = 0;
+    return walk(
+        Songlore, SongloreRecord::KeyAlbumID, [id] { return MUS.AlbumID == id; },
+        [&] {
+            bool changed = false;
+            if (rightTrimmedText(MUS.Album) != title) {
+                MUS.Album = title;
+                changed = true;
+            }
+            if (sameKeyText(MUS.Artist, oldArtist) && rightTrimmedText(MUS.Artist) != artist) {
+                MUS.Artist = artist;
+                changed = true;
+            }
+            return !changed || putSong();
+        });
+}
+
+int changeRecord(KeyedFile &file, bool fromForm, const Link *link,
+                 bool (*carryTexts)(const std::vector<Value> &before) = nullptr)
 {
     ChildFiles kids(link == &albumLink ? std::vector<KeyedFile *>{&Songlore, &ExternalIds}
                     : link             ? std::vector<KeyedFile *>{&Songlore}
@@ -395,6 +450,7 @@ int changeRecord(KeyedFile &file, bool fromForm, const Link *link)
     }
     const Position pos = file.position();
     const Value oldValue = link ? valueBefore(file, *link, pos) : Value();
+    const std::vector<Value> before = carryTexts ? storedRecord(file, pos) : std::vector<Value>();
 
     if (const int rc = file.put(); rc != 0) {
         if (rc != RecordChangedErr)
@@ -419,6 +475,10 @@ int changeRecord(KeyedFile &file, bool fromForm, const Link *link)
             return RIFailed;
         }
     }
+    if (carryTexts && !carryTexts(before)) {
+        store.rollback();
+        return RIFailed;
+    }
     if (store.commit() != 0)
         return failedResult(StandardMessage::UpdateOperationError, file.label());
     if (link)
@@ -438,9 +498,9 @@ int RIUpdate_Categories(bool fromForm)
 {
     return changeRecord(Categories, fromForm, &categoryLink);
 }
-int RIUpdate_Album(bool fromForm)
+int RIUpdate_Album(bool fromForm, bool songTexts)
 {
-    return changeRecord(Album, fromForm, &albumLink);
+    return changeRecord(Album, fromForm, &albumLink, songTexts ? carryAlbumTexts : nullptr);
 }
 int RIUpdate_Labels(bool fromForm)
 {

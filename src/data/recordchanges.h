@@ -18,7 +18,10 @@ enum RIResult : int {
 /// by another window or process).
 int RIUpdate_Songlore(bool fromForm);
 int RIUpdate_Categories(bool fromForm);
-int RIUpdate_Album(bool fromForm);
+/// `songTexts`: the album's songs take its new title as their album text, and those that named
+/// its old artist its new artist, in the same transaction (a renamed album's songs would
+/// otherwise sort and print under the old names).
+int RIUpdate_Album(bool fromForm, bool songTexts = false);
 int RIUpdate_Labels(bool fromForm);
 int RIUpdate_Fonts(bool fromForm);
 int RIUpdate_AddWizard(bool fromForm);

@@ -38,11 +38,21 @@ int fail(const QString &message, int code)
 
 std::optional<int> runLabelCommand(const QStringList &arguments)
 {
-    if (arguments.size() < 2 || arguments.at(0) != QLatin1String("report") ||
-        (arguments.at(1) != QLatin1String("PrintLabel") &&
-         arguments.at(1) != QLatin1String("PrintCassetteLabel")))
+    if (arguments.size() < 2 || arguments.at(0) != QLatin1String("report"))
         return std::nullopt;
-    const bool cassette = arguments.at(1) == QLatin1String("PrintCassetteLabel");
+    const QString reportName = arguments.at(1);
+    const auto is = [&reportName](const char *text) {
+        return reportName.compare(QLatin1String(text), Qt::CaseInsensitive) == 0;
+    };
+    // What people call a label is not a report's name: say which one prints it.
+    if (is("Label") || is("Labels") || is("CassetteLabel") || is("Cassette") || is("CDLabel"))
+        return fail(QStringLiteral("melodex: there is no report named %1; a label prints with the "
+                                   "report PrintLabel (a cassette label with PrintCassetteLabel)")
+                        .arg(reportName),
+                    2);
+    if (!is("PrintLabel") && !is("PrintCassetteLabel"))
+        return std::nullopt;
+    const bool cassette = is("PrintCassetteLabel");
     QString id;
     QString pdf;
     QString dataDir;

@@ -79,6 +79,17 @@ RecordScanRun::Outcome TestAlbumIDs::handle(const store::Cursor::Row &row)
     qint64 link = row.values[size_t(f.albumId)].toLongLong();
 
     if (m_haveAlbum && sameText(m_albumName, album) && sameText(m_albumArtist, artist)) {
+        // The album an earlier song of this name found serves this one too, unless the song
+        // is linked to another album that exists.
+        if (link != 0 && link != m_albumId) {
+            const int code = albumlookup::byId(link);
+            if (code == store::RecordNotFoundErr) {
+                link = m_albumId;
+            } else if (code != 0) {
+                m_failedFile = Album.label();
+                return Outcome::ReadFailed;
+            }
+        }
         if (link == 0)
             link = m_albumId;
     } else {

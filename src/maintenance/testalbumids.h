@@ -8,7 +8,8 @@ namespace melodex {
 /// Goes through the songs in album order. A song keeps a link to an album that exists; an
 /// unlinked song, or one linked to an album that is gone, is linked to the album of its name
 /// under its own artist or under "Various", or left unlinked when there is none. Songs of one
-/// album are adjacent in this order, so the album found for the first serves the rest. A song
+/// album are adjacent in this order, so the album found for the first serves the rest (also
+/// those of them linked to an album that is gone). A song
 /// without an ID gets one above every ID in the file. Only songs that change are written.
 class TestAlbumIDs : public RecordScanRun
 {

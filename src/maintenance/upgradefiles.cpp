@@ -51,6 +51,7 @@ UpgradeFilesRun::State UpgradeFilesRun::step(int records)
         return m_state;
     }
     bool deleteFailed = false;
+    qint64 movedNow = 0;
     store::ErrorState failure;
     {
         const BufferGuard songs(Songlore);
@@ -75,9 +76,16 @@ UpgradeFilesRun::State UpgradeFilesRun::step(int records)
             if (OldSonglore.deleteRecord() != 0) {
                 failure = store::lastError();
                 deleteFailed = true;
+                // The old record stays, so its song must go again: the next start moves it
+                // once more. When even that fails, nothing of this batch is kept.
+                if (Songlore.deleteRecord() != 0) {
+                    st.rollback();
+                    m_moved -= movedNow;
+                }
                 break;
             }
             ++m_moved;
+            ++movedNow;
         }
         if (st.flush() != 0 && !deleteFailed) {
             failure = store::lastError();

@@ -185,25 +185,58 @@ ReportDefinition printValuationAlbum()
     return d;
 }
 
+static int sideRank(const QString &side)
+{
+    const QString s = side.trimmed().toUpper();
+    if (s.isEmpty())
+        return 0;
+    if (s == u"A" || s == u"1")
+        return 1;
+    if (s == u"B" || s == u"2")
+        return 2;
+    return 3;
+}
+
 ReportDefinition printOneAlbum()
 {
+    enum { SongArtist = 0, SongTitle = 1, SongMedia = 3, Track = 8, Side = 9, Time = 10 };
     ReportDefinition d;
     d.procedure = QStringLiteral("PrintOneAlbum");
     d.kind = ReportDefinition::Kind::Fixed;
     d.file = &Songlore;
-    d.key = SongloreRecord::SongsByAlbum;
+    d.key = SongloreRecord::KeyAlbumID;
     // The album is the one in the album buffer, as the albums list left it.
     d.fixedFilter = QStringLiteral("MUS:AlbumID = ReportAlbumID");
     d.bind = [](store::View &view) {
         view.bind(QStringLiteral("ReportAlbumID"), [] { return QVariant(qlonglong(ALB.AlbumID)); });
     };
+    // By side (none, A or 1, B or 2, any other), then track, then title.
+    d.order = [](const std::vector<QVariant> &a, const std::vector<QVariant> &b) {
+        const int sa = sideRank(a[Side].toString());
+        const int sb = sideRank(b[Side].toString());
+        if (sa != sb)
+            return sa < sb;
+        if (sa == 3 && a[Side].toString() != b[Side].toString())
+            return a[Side].toString() < b[Side].toString();
+        if (a[Track].toLongLong() != b[Track].toLongLong())
+            return a[Track].toLongLong() < b[Track].toLongLong();
+        return a[SongTitle].toString().compare(b[SongTitle].toString(), Qt::CaseInsensitive) < 0;
+    };
     d.layout = [] {
         ReportLayout l;
-        l.title = QStringLiteral("Songs by Album");
-        l.columns = {C::field(QStringLiteral("Album"), 24, SongRow, 2, QStringLiteral("@s40")),
-                     C::field(QStringLiteral("Title"), 28, SongRow, 1, QStringLiteral("@s40")),
-                     C::field(QStringLiteral("Artist"), 24, SongRow, 0, QStringLiteral("@s40")),
-                     C::field(QStringLiteral("Media"), 10, SongRow, 3, QStringLiteral("@s20"))};
+        // The album as its record names it, whatever texts its songs carry.
+        const QString media = ALB.Media.trimmed();
+        l.title = ALB.Album.trimmed() + QStringLiteral(" - ") + ALB.Artist.trimmed() +
+                  (media.isEmpty() ? QString() : QStringLiteral(" (") + media + u')');
+        l.columns = {
+            C::field(QStringLiteral("Side"), 5, SongRow, Side, QStringLiteral("@s1")),
+            C::field(QStringLiteral("Track"), 5, SongRow, Track, QStringLiteral("@n3b"),
+                     Qt::AlignRight),
+            C::field(QStringLiteral("Title"), 36, SongRow, SongTitle, QStringLiteral("@s40")),
+            C::field(QStringLiteral("Artist"), 28, SongRow, SongArtist, QStringLiteral("@s40")),
+            C::field(QStringLiteral("Media"), 10, SongRow, SongMedia, QStringLiteral("@s20")),
+            C::field(QStringLiteral("Time"), 8, SongRow, Time, QStringLiteral("@t4"),
+                     Qt::AlignRight)};
         return l;
     };
     return d;

@@ -6,6 +6,7 @@
 #include "reports/reportrecord.h"
 
 #include <QString>
+#include <QVariant>
 
 #include <functional>
 #include <vector>
@@ -62,6 +63,12 @@ struct ReportDefinition
     ReportColumn::TextOf selectionText;
     /// True for a record that is read but never printed; empty function: none is left out.
     std::function<bool(const ReportRecord &)> skip;
+
+    /// Puts the records in order before any prints, for reports of few records (one album's
+    /// songs) whose order no key gives: all records are read first. Given the values of two
+    /// records of the report's file, true when the first comes before the second. Empty
+    /// function: the key's order.
+    std::function<bool(const std::vector<QVariant> &, const std::vector<QVariant> &)> order;
 
     /// Called with each record that prints, just before its line is laid out (running totals,
     /// positions); empty function: none.

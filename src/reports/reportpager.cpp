@@ -9,6 +9,7 @@ namespace {
 
 constexpr double ColumnGap = 6; // points between two columns
 constexpr int MostRemembered = 4096;
+constexpr int MostCaptionLines = 3;
 
 QFont makeFont(const ReportLayout &layout, double size, bool bold)
 {
@@ -24,13 +25,49 @@ QFont makeFont(const ReportLayout &layout, double size, bool bold)
 
 } // namespace
 
+QStringList ReportPager::wrapCaption(const QString &caption, double width,
+                                     const QFontMetricsF &metrics)
+{
+    if (metrics.horizontalAdvance(caption) <= width)
+        return {caption};
+    // Word by word, each line as long as fits; a word wider than the column has a line alone.
+    QStringList lines;
+    QString line;
+    for (const QString &word : caption.split(u' ', Qt::SkipEmptyParts)) {
+        const QString longer = line.isEmpty() ? word : line + u' ' + word;
+        if (line.isEmpty() || metrics.horizontalAdvance(longer) <= width) {
+            line = longer;
+        } else {
+            lines << line;
+            line = word;
+        }
+    }
+    if (!line.isEmpty())
+        lines << line;
+    // At most three lines: the rest joins the last, which the column then cuts.
+    while (lines.size() > MostCaptionLines)
+        lines[lines.size() - 2] += u' ' + lines.takeLast();
+    return lines;
+}
+
 double ReportPager::captionWidth(const QString &caption, const QFontMetricsF &metrics)
 {
-    double best = metrics.horizontalAdvance(caption);
+    // The narrowest of the widths its word runs have at which it wraps on few enough lines.
     const QStringList words = caption.split(u' ', Qt::SkipEmptyParts);
-    for (qsizetype n = 1; n < words.size(); ++n)
-        best = std::min(best, std::max(metrics.horizontalAdvance(words.mid(0, n).join(u' ')),
-                                       metrics.horizontalAdvance(words.mid(n).join(u' '))));
+    double best = metrics.horizontalAdvance(caption);
+    for (qsizetype from = 0; from < words.size(); ++from) {
+        for (qsizetype n = 1; from + n <= words.size(); ++n) {
+            const double w = metrics.horizontalAdvance(words.mid(from, n).join(u' '));
+            if (w >= best)
+                continue;
+            const QStringList lines = wrapCaption(caption, w, metrics);
+            bool fits = lines.size() <= MostCaptionLines;
+            for (const QString &l : lines)
+                fits = fits && metrics.horizontalAdvance(l) <= w;
+            if (fits)
+                best = w;
+        }
+    }
     return best;
 }
 
@@ -103,20 +140,10 @@ ReportPager::ReportPager(const ReportLayout &layout, print::PageCanvas &canvas,
             Column{x, std::max(0.0, widths[i] - ColumnGap), m_layout.columns[i].alignment, {}});
         x += widths[i];
     }
-    // A caption wider than its column goes on two lines rather than being cut.
+    // A caption wider than its column goes on more lines rather than being cut.
     for (size_t i = 0; i < m_columns.size(); ++i) {
-        const QString caption = m_layout.columns[i].caption;
-        QStringList lines{caption};
-        if (m_captionMetrics.horizontalAdvance(caption) > m_columns[i].width) {
-            const QStringList words = caption.split(u' ', Qt::SkipEmptyParts);
-            for (qsizetype n = words.size() - 1; n > 0; --n) {
-                const QString first = words.mid(0, n).join(u' ');
-                if (m_captionMetrics.horizontalAdvance(first) <= m_columns[i].width) {
-                    lines = QStringList{first, words.mid(n).join(u' ')};
-                    break;
-                }
-            }
-        }
+        const QStringList lines =
+            wrapCaption(m_layout.columns[i].caption, m_columns[i].width, m_captionMetrics);
         m_captionLines = std::max(m_captionLines, int(lines.size()));
         m_captions.push_back(lines);
     }
@@ -177,7 +204,7 @@ void ReportPager::drawHeader()
     y += m_titleMetrics.height() + 6;
     p.setFont(m_caption);
     for (size_t i = 0; i < m_columns.size(); ++i) {
-        // Two-line captions sit on the line of the one-line ones.
+        // Captions of fewer lines sit on the line of the longest ones.
         const QStringList &lines = m_captions[i];
         double baseline = y + m_captionMetrics.ascent() +
                           m_captionMetrics.height() * double(m_captionLines - lines.size());

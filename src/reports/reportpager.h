@@ -50,7 +50,11 @@ public:
     /// less than a column's `least` width (unless the least widths alone exceed the line).
     static std::vector<double> shareWidth(double total, const std::vector<double> &weights,
                                           const std::vector<double> &least);
-    /// The narrowest width `caption` needs on at most two lines, split between words.
+    /// `caption` on the lines it takes in a column `width` wide, split between words (at most
+    /// three lines).
+    static QStringList wrapCaption(const QString &caption, double width,
+                                   const QFontMetricsF &metrics);
+    /// The narrowest width `caption` needs on at most three lines, split between words.
     static double captionWidth(const QString &caption, const QFontMetricsF &metrics);
     /// The left edge and width (gap excluded) of each column, in points.
     std::vector<std::pair<double, double>> columnExtents() const;
@@ -82,7 +86,7 @@ private:
     QFont m_body, m_caption, m_title, m_small;
     QFontMetricsF m_bodyMetrics, m_captionMetrics, m_titleMetrics, m_smallMetrics;
     double m_lineHeight;
-    std::vector<QStringList> m_captions; ///< each column's caption in one or two lines
+    std::vector<QStringList> m_captions; ///< each column's caption in up to three lines
     int m_captionLines = 1;
     double m_headerBottom = 0; ///< where the detail lines start
     double m_footerTop = 0;    ///< where they must end

@@ -11,6 +11,9 @@
 #include "platform/store/view.h"
 #include "services/messageservice.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace melodex::reports {
 
 namespace {
@@ -305,6 +308,24 @@ ReportRun::RecordStatus ReportRun::readRecord()
             return RecordStatus::OutOfRange;
         }
         m_blockEnd = int(m_block.size()) < ReadAhead;
+        if (m_def.order) {
+            // Every record first, then in the definition's order.
+            while (!m_blockEnd) {
+                std::vector<store::Cursor::Row> more;
+                if (m_view->fetch(true, ReadAhead, more) != 0) {
+                    StandardWarning(StandardMessage::RecordRetrievalError, m_def.file->label());
+                    m_block.clear();
+                    break;
+                }
+                m_blockEnd = int(more.size()) < ReadAhead;
+                std::move(more.begin(), more.end(), std::back_inserter(m_block));
+            }
+            m_blockEnd = true;
+            std::stable_sort(m_block.begin(), m_block.end(),
+                             [this](const store::Cursor::Row &a, const store::Cursor::Row &b) {
+                                 return m_def.order(a.values, b.values);
+                             });
+        }
         if (m_block.empty())
             return RecordStatus::OutOfRange;
     }

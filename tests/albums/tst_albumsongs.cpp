@@ -165,6 +165,30 @@ TEST_F(AlbumSongsTest, AnAlbumsSongsComeInTrackOrderAndNoOthers)
                              "media type \"CD\" to this album?"));
 }
 
+TEST(AlbumEntry, OnlyANewTitleOrArtistOfAnAlbumWithSongsAsksAboutTheSongs)
+{
+    AlbumRecord before;
+    before.Album = QStringLiteral("Live ");
+    before.Artist = QStringLiteral("Band");
+    AlbumRecord after = before;
+    after.Media = QStringLiteral("LP");
+    EXPECT_EQ(AlbumEntry::songTextsQuestion(before, after, 5), QString());
+    after.Album = QStringLiteral("Alive");
+    EXPECT_EQ(AlbumEntry::songTextsQuestion(before, after, 0), QString());
+    EXPECT_EQ(AlbumEntry::songTextsQuestion(before, after, 5),
+              QStringLiteral("The album's title changed from \"Live\" by Band to \"Alive\" by "
+                             "Band.\n\nUpdate its 5 songs to match?"));
+    after.Artist = QStringLiteral("The Band");
+    EXPECT_TRUE(AlbumEntry::songTextsQuestion(before, after, 1)
+                    .contains(QStringLiteral("title and artist")));
+    EXPECT_TRUE(AlbumEntry::songTextsQuestion(before, after, 1).endsWith(u"its song to match?"));
+    // A new case is a new name.
+    after = before;
+    after.Artist = QStringLiteral("BAND");
+    EXPECT_TRUE(
+        AlbumEntry::songTextsQuestion(before, after, 2).startsWith(u"The album's artist changed"));
+}
+
 TEST(AlbumEntry, ACopyLosesItsIdMemosAndCdIdentifier)
 {
     AlbumRecord a;

@@ -93,7 +93,7 @@ TEST_F(FormSessionTest, AFailedAddNeitherHidesTheClashNorDeletesTheCurrentRecord
     ASSERT_EQ(loadMedia(QStringLiteral("CD")), 0);
     EXPECT_EQ(run(mediaSettings(), InsertRecord, QStringLiteral("cd")), RequestCancelled);
     EXPECT_EQ(captions(), QStringList{QStringLiteral("Duplicate Key Error")});
-    EXPECT_TRUE(last().text.endsWith(QStringLiteral("MED:KeyMedia")));
+    EXPECT_TRUE(last().text.endsWith(QStringLiteral("MED:KeyMedia (Media)")));
     EXPECT_EQ(Media.records(), 2);
 }
 

@@ -133,6 +133,43 @@ TEST_F(RecordChangeTest, AlbumCascadesReachEverySongOfTheAlbumIncludingTrackZero
     EXPECT_TRUE(messages.requests().isEmpty());
 }
 
+TEST_F(RecordChangeTest, ARenamedAlbumCarriesItsTitleAndArtistToItsSongsWhenAsked)
+{
+    addAlbum(7, QStringLiteral("Seven"));
+    addAlbum(8, QStringLiteral("Eight"));
+    addSongOf(1, QStringLiteral("various"), 0, QStringLiteral("CD"), 7, 1);
+    addSongOf(2, QStringLiteral("Someone"), 0, QStringLiteral("CD"), 7, 2);
+    addSongOf(3, QStringLiteral("Various"), 0, QStringLiteral("CD"), 8, 1);
+    auto setAlbumText = [](const QString &text) {
+        Songlore.set(SongloreRecord::KeyID);
+        while (Songlore.next() == 0) {
+            MUS.Album = text;
+            ASSERT_EQ(Songlore.put(), 0);
+        }
+    };
+    setAlbumText(QStringLiteral("Old text"));
+
+    // Not asked: the songs keep their texts.
+    ASSERT_EQ(loadAlbum(7), 0);
+    RIRemember_Album();
+    ALB.Album = QStringLiteral("Seventh");
+    ASSERT_EQ(RIUpdate_Album(true), RIDone);
+    EXPECT_EQ(songField("Album"), (QStringList{"1:Old text", "2:Old text", "3:Old text"}));
+
+    // Asked, with a new number as well: every song of the album takes the title, and those
+    // that named the album's artist the new artist.
+    ASSERT_EQ(loadAlbum(7), 0);
+    RIRemember_Album();
+    ALB.AlbumID = 9;
+    ALB.Album = QStringLiteral("Seven Again");
+    ALB.Artist = QStringLiteral("Various Artists");
+    ASSERT_EQ(RIUpdate_Album(true, true), RIDone);
+    EXPECT_EQ(songField("Album"), (QStringList{"1:Seven Again", "2:Seven Again", "3:Old text"}));
+    EXPECT_EQ(songField("Artist"), (QStringList{"1:Various Artists", "2:Someone", "3:Various"}));
+    EXPECT_EQ(songField("AlbumID"), (QStringList{"1:9", "2:9", "3:8"}));
+    EXPECT_TRUE(messages.requests().isEmpty());
+}
+
 // Number 0 means "no category" and "no album": a record numbered 0 owns no songs. Such records
 // are absent from their number keys, so they are found by name.
 TEST_F(RecordChangeTest, RecordsNumberedZeroOwnNoSongs)

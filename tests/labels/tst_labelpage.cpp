@@ -271,6 +271,13 @@ TEST_F(LabelPage, theReportCommandPrintsALabelByNumber)
                                QStringLiteral("--label")}),
               2);
     EXPECT_FALSE(runLabelCommand({QStringLiteral("report"), QStringLiteral("PrintSongs")}));
+    // The name in any letter case; what people call a label is answered with the report's name.
+    QStringList lower = args;
+    lower[1] = QStringLiteral("printlabel");
+    EXPECT_EQ(runLabelCommand(lower), 0);
+    QStringList asLabel = args;
+    asLabel[1] = QStringLiteral("Label");
+    EXPECT_EQ(runLabelCommand(asLabel), 2);
     store::Store::instance().setDataDirectory(dir());
 }
 

@@ -177,6 +177,26 @@ TEST_F(MaintenanceTest, TestAlbumIDsKeepsLinksToExistingAlbumsAndRepairsTheRest)
     EXPECT_EQ(test.recordsWritten(), 4);
 }
 
+TEST_F(MaintenanceTest, SongsAfterTheFirstOfAnAlbumLoseTheirBrokenLinksToo)
+{
+    addAlbum(2, QStringLiteral("Real"), QStringLiteral("Bob"));
+    addAlbum(3, QStringLiteral("Other"), QStringLiteral("Bob"));
+    // Read in album order: the first finds the album by name, the others follow it.
+    addSong({20, QStringLiteral("Bob"), QStringLiteral("A first"), QStringLiteral("Real"), 0});
+    addSong({21, QStringLiteral("Bob"), QStringLiteral("B gone"), QStringLiteral("Real"), 97});
+    addSong({22, QStringLiteral("Bob"), QStringLiteral("C kept"), QStringLiteral("Real"), 3});
+    addSong({23, QStringLiteral("Bob"), QStringLiteral("D none"), QStringLiteral("Real"), 0});
+
+    TestAlbumIDs test;
+    ASSERT_EQ(run(test), BatchRun::State::Completed);
+    const QMap<QString, Song> songs = songsByTitle();
+    EXPECT_EQ(songs[QStringLiteral("A first")].albumId, 2);
+    EXPECT_EQ(songs[QStringLiteral("B gone")].albumId, 2);
+    // A link to another album that exists is kept.
+    EXPECT_EQ(songs[QStringLiteral("C kept")].albumId, 3);
+    EXPECT_EQ(songs[QStringLiteral("D none")].albumId, 2);
+}
+
 TEST_F(MaintenanceTest, DatesBecomeYearsAndYearsAndZerosStay)
 {
     const qint32 day1987 = picture::dayNumber(QDate(1987, 3, 14));

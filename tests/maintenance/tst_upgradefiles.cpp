@@ -129,4 +129,38 @@ TEST_F(UpgradeFilesTest, AnOldSongWhoseAddFailsIsKept)
     EXPECT_EQ(M1.Title, QStringLiteral("Title 2"));
 }
 
+TEST_F(UpgradeFilesTest, AnOldSongThatCannotBeDeletedIsNotMovedTwice)
+{
+    addOldSongs(3);
+    store::Store::instance().closeAll();
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(qPrintable(OldSonglore.name()), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TRIGGER refuse BEFORE DELETE ON rec WHEN OLD.Title = 'Title 2' "
+                           "BEGIN SELECT RAISE(ABORT, 'refused'); END",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK)
+        << sqlite3_errmsg(db);
+    sqlite3_close(db);
+
+    UpgradeFilesRun run;
+    ASSERT_TRUE(run.start());
+    EXPECT_EQ(runToEnd(run), BatchRun::State::Failed);
+    EXPECT_EQ(run.songsMoved(), 1);
+    // Every song is in exactly one of the two files: the next start moves the rest once.
+    auto titles = [](store::KeyedFile &file, const QString &(*title)()) {
+        store::FileUse use(file);
+        QStringList out;
+        file.set();
+        while (file.next() == 0)
+            out << title();
+        out.sort();
+        return out;
+    };
+    const QStringList moved = titles(Songlore, []() -> const QString & { return MUS.Title; });
+    const QStringList kept = titles(OldSonglore, []() -> const QString & { return M1.Title; });
+    EXPECT_EQ(moved, QStringList{QStringLiteral("Title 1")});
+    EXPECT_EQ(kept, (QStringList{QStringLiteral("Title 2"), QStringLiteral("Title 3")}));
+}
+
 } // namespace

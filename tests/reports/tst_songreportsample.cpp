@@ -92,13 +92,20 @@ bool lineHolds(const QString &rawLine, const QStringList &cells)
             pos += cell.size();
             continue;
         }
-        // The ellipsis, after the normalisation of detailLines().
-        qsizetype ellipsis = line.indexOf(QLatin1String("..."), pos);
-        while (ellipsis > 0 && ellipsis + 3 < line.size() && line[ellipsis + 3] == u'.')
-            ++ellipsis; // a text cut just after its own full stop
-        if (ellipsis <= pos || !cell.startsWith(line.mid(pos, ellipsis - pos).trimmed()))
+        // The ellipsis, after the normalisation of detailLines(); a text may hold "..." of its
+        // own before the one that cuts it, so the last that still begins the text counts.
+        qsizetype cut = -1;
+        for (qsizetype ellipsis = line.indexOf(QLatin1String("..."), pos); ellipsis > 0;
+             ellipsis = line.indexOf(QLatin1String("..."), ellipsis + 1)) {
+            while (ellipsis + 3 < line.size() && line[ellipsis + 3] == u'.')
+                ++ellipsis; // a text cut just after its own full stop
+            if (ellipsis <= pos || !cell.startsWith(line.mid(pos, ellipsis - pos).trimmed()))
+                break;
+            cut = ellipsis;
+        }
+        if (cut < 0)
             return false;
-        pos = ellipsis + 3;
+        pos = cut + 3;
     }
     return true;
 }

@@ -160,6 +160,7 @@ FormSession::Settings UpdateAlbums::sessionSettings()
     s.supportsCopy = true;
     s.historyName = QStringLiteral("UpdateAlbums");
     s.fileName = QStringLiteral("Album");
+    s.change = [this] { return RIUpdate_Album(true, m_songTexts); };
     return s;
 }
 
@@ -594,6 +595,7 @@ void UpdateAlbums::pressOk()
     }
     m_acceptingAll = false;
     takeMemos();
+    askSongTexts();
     const FormSession::Completion c = m_session.complete();
     if (c.closed) {
         if (m_session.response() == RequestCompleted)
@@ -603,6 +605,27 @@ void UpdateAlbums::pressOk()
     }
     redisplay();
     focusField(c.focusField >= 0 ? Field(c.focusField) : Artist);
+}
+
+void UpdateAlbums::askSongTexts()
+{
+    m_songTexts = false;
+    if (m_session.request() != ChangeRecord)
+        return;
+    AlbumRecord before;
+    AlbumRecord after;
+    for (int f = 0; f < AlbumRecord::fieldCount; ++f) {
+        before.setValue(f, m_session.startValues().at(size_t(f)));
+        after.setValue(f, m_session.values().at(size_t(f)));
+    }
+    const QString question =
+        AlbumEntry::songTextsQuestion(before, after, AlbumEntry::songCount(before.AlbumID));
+    if (question.isEmpty())
+        return;
+    m_songTexts =
+        MessageService::instance().show(MessageRequest{
+            QStringLiteral("Update Songs"), question, MessageRequest::Question,
+            MessageRequest::Yes | MessageRequest::No, MessageRequest::Yes}) == MessageRequest::Yes;
 }
 
 void UpdateAlbums::pressCancel()

@@ -95,6 +95,9 @@ public:
 public Q_SLOTS:
     void pressOk();
     void pressCancel();
+    /// A change of the title or artist of an album with songs asks whether its songs follow
+    /// (default Yes); the answer goes with the write, in its transaction.
+    void askSongTexts();
     void addSong();
     void copySong();
     void changeSong();
@@ -166,6 +169,7 @@ private:
     /// The highest song number when a new album's form opened: songs above it were added here.
     qint32 m_highestSongBefore = 0;
     bool m_acceptingAll = false;
+    bool m_songTexts = false;
     bool m_shown = false;
     bool m_closed = false;
 };

@@ -27,7 +27,7 @@ BrowseSettings SelectAlbum::settings()
 
     BrowseSettings s;
     s.procedure = QStringLiteral("SelectAlbum");
-    s.caption = QStringLiteral("Select An Melodex Album");
+    s.caption = QStringLiteral("Select a Melodex Album");
     s.file = &Album;
     s.orders = {byAlbum};
     s.tabs = {{QStringLiteral("ALB:KeyAlbum"), 1}};

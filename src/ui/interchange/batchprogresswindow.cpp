@@ -38,6 +38,12 @@ BatchProgressWindow::BatchProgressWindow(std::unique_ptr<BatchRun> run, QWidget 
     : QDialog(parent), m_run(std::move(run)), m_ticker(std::make_unique<BatchTicker>(*m_run))
 {
     setWindowTitle(m_run->caption());
+    m_heading = new QLabel(m_run->caption(), this);
+    m_heading->setAlignment(Qt::AlignCenter);
+    QFont bold = m_heading->font();
+    bold.setBold(true);
+    m_heading->setFont(bold);
+    m_heading->hide();
     m_percent = new QLabel(this);
     m_percent->setObjectName(QStringLiteral("percent"));
     m_percent->setAlignment(Qt::AlignCenter);
@@ -51,6 +57,7 @@ BatchProgressWindow::BatchProgressWindow(std::unique_ptr<BatchRun> run, QWidget 
     connect(m_cancel, &QPushButton::clicked, m_ticker.get(), &BatchTicker::cancel);
 
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_heading);
     layout->addWidget(m_percent);
     layout->addWidget(m_bar);
     layout->addWidget(subtitle);
@@ -66,6 +73,12 @@ BatchProgressWindow::~BatchProgressWindow()
 {
     // The ticker refers to the run, so it goes first.
     m_ticker.reset();
+}
+
+void BatchProgressWindow::setCaption(const QString &caption)
+{
+    setWindowTitle(caption);
+    m_heading->setVisible(caption != m_run->caption());
 }
 
 bool BatchProgressWindow::start()

@@ -27,6 +27,9 @@ public:
     /// Starts the run and shows the window. False when the run could not start (the reason has
     /// been shown); the window then stays hidden.
     bool start();
+    /// Puts `caption` in the title bar and the run's own caption in a heading above the
+    /// percentage (the maintenance runs: "Progress..." over "Processing Records").
+    void setCaption(const QString &caption);
 
     BatchRun &run() { return *m_run; }
 
@@ -48,6 +51,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    QLabel *m_heading = nullptr;
     void showPercent(int percent);
     void end(BatchRun::State state);
 

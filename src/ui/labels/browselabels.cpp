@@ -4,6 +4,7 @@
 #include "app/globals.h"
 #include "browse/spreadkeyvalues.h"
 #include "data/records.h"
+#include "data/standardwarning.h"
 #include "ui/labels/labelprinting.h"
 #include "ui/labels/labelwizard.h"
 #include "ui/labels/updatelabels.h"
@@ -102,8 +103,14 @@ void BrowseLabels::pressCopy()
 
 void BrowseLabels::pressPrint()
 {
-    if (!browse().isEmpty() && browse().rereadSelected())
-        LabelPrinting::printLabel(this, LAB);
+    if (browse().isEmpty())
+        return;
+    // A highlighted label that cannot be read (deleted meanwhile, a damaged file) is said so.
+    if (!browse().rereadSelected()) {
+        StandardWarning(StandardMessage::RecordRetrievalError, QStringLiteral("Labels"));
+        return;
+    }
+    LabelPrinting::printLabel(this, LAB);
 }
 
 } // namespace melodex

@@ -56,6 +56,14 @@ void applyFont(QWidget *editor, qint64 fontId)
     editor->setPalette(pal);
 }
 
+/// A caption whose mnemonic puts the focus into `field` itself (not into the row around it).
+QLabel *caption(const QString &text, QWidget *field)
+{
+    auto *label = new QLabel(text, field->parentWidget());
+    label->setBuddy(field);
+    return label;
+}
+
 /// Opens a picker over the albums or songs modal to `parent`; `chosen` runs when a record was
 /// selected (it is then in the file's buffer).
 template <class Picker> void openPicker(QWidget *parent, std::function<void()> chosen)
@@ -229,12 +237,14 @@ void LabelWizard::build()
     cdl->setContentsMargins(0, 0, 0, 0);
     m_spine = new QLineEdit(m_cdFields);
     m_spine->setMaxLength(100);
-    cdl->addRow(QStringLiteral("Spine:"), row(m_spine, fontButton(QStringLiteral("Select Font"),
-                                                                  &LabelsRecord::CDSpineFontID)));
+    cdl->addRow(
+        caption(QStringLiteral("&Spine:"), m_spine),
+        row(m_spine, fontButton(QStringLiteral("Select Font"), &LabelsRecord::CDSpineFontID)));
     m_cdTitle = new QLineEdit(m_cdFields);
     m_cdTitle->setMaxLength(100);
-    cdl->addRow(QStringLiteral("Title:"), row(m_cdTitle, fontButton(QStringLiteral("Select Font"),
-                                                                    &LabelsRecord::CDTitleFontID)));
+    cdl->addRow(
+        caption(QStringLiteral("&Title:"), m_cdTitle),
+        row(m_cdTitle, fontButton(QStringLiteral("Select Font"), &LabelsRecord::CDTitleFontID)));
     m_image = new QLineEdit(m_cdFields);
     m_image->setMaxLength(255);
     auto *selectFile = new QPushButton(QStringLiteral("&Select File"), m_cdFields);
@@ -253,13 +263,13 @@ void LabelWizard::build()
     cal->setContentsMargins(0, 0, 0, 0);
     m_cassetteTitle = new QPlainTextEdit(m_cassetteFields);
     m_cassetteTitle->setFixedHeight(56);
-    cal->addRow(QStringLiteral("Title:"),
+    cal->addRow(caption(QStringLiteral("&Title:"), m_cassetteTitle),
                 row(m_cassetteTitle,
                     fontButton(QStringLiteral("Select Font"), &LabelsRecord::CassetteTitleFontID)));
     m_flap = new QPlainTextEdit(m_cassetteFields);
     m_flap->setFixedHeight(56);
     cal->addRow(
-        QStringLiteral("Flap:"),
+        caption(QStringLiteral("&Flap:"), m_flap),
         row(m_flap, fontButton(QStringLiteral("Select Font"), &LabelsRecord::CassetteFlapFontID)));
     gv->addWidget(m_cassetteFields);
     gv->addStretch(1);

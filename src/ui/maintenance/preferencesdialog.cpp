@@ -327,6 +327,7 @@ void PreferencesDialog::run(std::unique_ptr<BatchRun> batch,
                             std::function<void(BatchRun::State)> then)
 {
     auto *window = new BatchProgressWindow(std::move(batch), this);
+    window->setCaption(QStringLiteral("Progress..."));
     window->setWindowModality(Qt::WindowModal);
     connect(window, &BatchProgressWindow::finished, this,
             [this, window, then](BatchRun::State state) {

@@ -4,6 +4,9 @@
 #include "platform/print/devicecanvas.h"
 #include "platform/print/pagelist.h"
 #include "platform/print/pageprinter.h"
+#include "platform/print/pdfdestination.h"
+#include "services/dialogservice.h"
+#include "ui/frame/printersetup.h"
 
 #include <QPrinter>
 
@@ -27,6 +30,29 @@ private:
 };
 
 } // namespace
+
+PrinterDestination::PrinterDestination(QPrinter &printer) : m_printer(printer) {}
+
+PrinterDestination::~PrinterDestination() = default;
+
+print::PrintDestination *PrinterDestination::pdfInstead()
+{
+    if (PrinterSetup::hasPrinter())
+        return nullptr;
+    if (m_pdf)
+        return m_pdf.get();
+    const QString path = DialogService::instance().getSaveFileName(
+        QStringLiteral("No Printer - Save as PDF"), QString(), QStringLiteral("PDF files (*.pdf)"));
+    if (path.isEmpty()) {
+        m_error = QStringLiteral("No printer is set up and no PDF file was chosen.");
+        return nullptr;
+    }
+    auto pdf = std::make_unique<print::PdfDestination>(path, m_printer.pageLayout());
+    pdf->setCopies(copies());
+    pdf->setCollateCopies(collateCopies());
+    m_pdf = std::move(pdf);
+    return m_pdf.get();
+}
 
 QPageLayout PrinterDestination::pageLayout() const
 {
@@ -62,11 +88,22 @@ bool PrinterDestination::collateCopies() const
 
 bool PrinterDestination::supportsCopies() const
 {
-    return m_printer.outputFormat() == QPrinter::NativeFormat && m_printer.supportsMultipleCopies();
+    return PrinterSetup::hasPrinter() && m_printer.outputFormat() == QPrinter::NativeFormat &&
+           m_printer.supportsMultipleCopies();
 }
 
 std::unique_ptr<print::PageCanvas> PrinterDestination::openDirect()
 {
+    if (!PrinterSetup::hasPrinter()) {
+        print::PrintDestination *pdf = pdfInstead();
+        if (!pdf)
+            return nullptr;
+        pdf->setOrientation(m_printer.pageLayout().orientation());
+        auto canvas = pdf->openDirect();
+        if (!canvas)
+            m_error = pdf->errorText();
+        return canvas;
+    }
     if (!m_printer.isValid()) {
         m_error = QStringLiteral("The printer %1 is not available.").arg(m_printer.printerName());
         return nullptr;
@@ -76,6 +113,15 @@ std::unique_ptr<print::PageCanvas> PrinterDestination::openDirect()
 
 bool PrinterDestination::printPages(const print::PageList &pages, const std::vector<int> &order)
 {
+    if (!PrinterSetup::hasPrinter()) {
+        print::PrintDestination *pdf = pdfInstead();
+        if (!pdf)
+            return false;
+        if (pdf->printPages(pages, order))
+            return true;
+        m_error = pdf->errorText();
+        return false;
+    }
     // Pictures play back their text right only at the resolution they were made in.
     m_printer.setResolution(print::pictureResolution());
     return print::printPageList(pages, order, m_printer, &m_error);

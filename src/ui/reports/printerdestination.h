@@ -3,16 +3,20 @@
 
 #include "platform/print/printdestination.h"
 
+#include <memory>
+
 class QPrinter;
 
 namespace melodex {
 
 /// Prints on a QPrinter (the system printer chosen in the printer setup, or a PDF file when
-/// the printer is set to write one). Copies the driver makes itself are left to it.
+/// the printer is set to write one). Copies the driver makes itself are left to it. Without
+/// any printer the pages go to a PDF file chosen in the file dialog when printing starts.
 class PrinterDestination : public print::PrintDestination
 {
 public:
-    explicit PrinterDestination(QPrinter &printer) : m_printer(printer) {}
+    explicit PrinterDestination(QPrinter &printer);
+    ~PrinterDestination() override;
 
     QPageLayout pageLayout() const override;
     void setOrientation(QPageLayout::Orientation orientation) override;
@@ -26,7 +30,12 @@ public:
     QString errorText() const override { return m_error; }
 
 private:
+    /// Without a printer: the PDF file to print to, once the user chose one (nullptr when
+    /// they did not, with the reason in m_error).
+    print::PrintDestination *pdfInstead();
+
     QPrinter &m_printer;
+    std::unique_ptr<print::PrintDestination> m_pdf;
     QString m_error;
 };
 

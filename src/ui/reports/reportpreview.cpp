@@ -2,11 +2,16 @@
 #include "ui/reports/reportpreview.h"
 
 #include "platform/print/pagelist.h"
+#include "platform/print/pdfdestination.h"
+#include "platform/print/printdestination.h"
+#include "services/dialogservice.h"
+#include "services/messageservice.h"
 #include "ui/reports/previewsurface.h"
 #include "ui/reports/reportpreviewdialogs.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -158,6 +163,32 @@ ReportPreview::ReportPreview(const print::PageList &pages, QWidget *parent)
 
 ReportPreview::~ReportPreview() = default;
 
+bool ReportPreview::saveAsPdf()
+{
+    const QString path = DialogService::instance().getSaveFileName(
+        QStringLiteral("Save Report as PDF"), QString(), QStringLiteral("PDF files (*.pdf)"));
+    if (path.isEmpty())
+        return false;
+    // The sheet the pages were laid out on, as the printer would have it.
+    const QSizeF sheet = m_pages.pageSize();
+    QPageLayout layout = print::PdfDestination::defaultLayout();
+    if (sheet.width() > 0 && sheet.height() > 0) {
+        const bool across = sheet.width() > sheet.height();
+        layout.setPageSize(QPageSize(across ? sheet.transposed() : sheet, QPageSize::Point),
+                           layout.margins());
+        layout.setOrientation(across ? QPageLayout::Landscape : QPageLayout::Portrait);
+    }
+    print::PdfDestination pdf(path, layout);
+    if (pdf.printPages(m_pages, print::copiesOrder(m_pages.count(), 1, false)))
+        return true;
+    MessageService::instance().show(
+        MessageRequest{QStringLiteral("Save as PDF"),
+                       QStringLiteral("The report could not be saved as %1. %2")
+                           .arg(QDir::toNativeSeparators(path), pdf.errorText()),
+                       MessageRequest::Warning, MessageRequest::Ok, MessageRequest::Ok});
+    return false;
+}
+
 void ReportPreview::buildMenus()
 {
     auto *bar = new QMenuBar(this);
@@ -168,6 +199,10 @@ void ReportPreview::buildMenus()
         file->addAction(QIcon(QStringLiteral(":/icons/printer.png")), QStringLiteral("&Print"));
     m_print->setStatusTip(QStringLiteral("Print the report"));
     m_print->setToolTip(QStringLiteral("Print the report"));
+    m_savePdf = file->addAction(QStringLiteral("Save as P&DF..."));
+    m_savePdf->setStatusTip(QStringLiteral("Save the report as a PDF file"));
+    m_savePdf->setToolTip(QStringLiteral("Save the report as a PDF file"));
+    connect(m_savePdf, &QAction::triggered, this, [this] { saveAsPdf(); });
     m_exit = file->addAction(QIcon(QStringLiteral(":/icons/exit.png")), QStringLiteral("E&xit"));
     m_exit->setStatusTip(QStringLiteral("Exit without printing the report"));
     m_exit->setToolTip(QStringLiteral("Exit without printing the report"));

@@ -60,6 +60,10 @@ public:
 
     QAction *printAction() const { return m_print; }
     QAction *exitAction() const { return m_exit; }
+    QAction *savePdfAction() const { return m_savePdf; }
+    /// "Save as PDF...": the pages as shown, to a PDF file chosen in the file dialog; the
+    /// preview stays open. False when no file was chosen or it could not be written (said).
+    bool saveAsPdf();
     QAction *nextAction() const { return m_next; }
     QAction *previousAction() const { return m_previous; }
     QAction *jumpAction() const { return m_jump; }
@@ -98,6 +102,7 @@ private:
 
     QAction *m_print = nullptr;
     QAction *m_exit = nullptr;
+    QAction *m_savePdf = nullptr;
     QAction *m_next = nullptr;
     QAction *m_previous = nullptr;
     QAction *m_jump = nullptr;

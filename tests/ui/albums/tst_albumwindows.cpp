@@ -295,7 +295,8 @@ private Q_SLOTS:
             form.mediaBox()->setEditText(QStringLiteral("cd"));
             form.pressOk();
             QCOMPARE(data.captions(), QStringList{QStringLiteral("Duplicate Key Error")});
-            QVERIFY(data.messages.requests().front().text.endsWith(u"ALB:KeyAlbum"));
+            QVERIFY(
+                data.messages.requests().front().text.endsWith(u"ALB:KeyAlbum (Album, Artist)"));
             QVERIFY(form.isVisible());
             form.fieldEdit(UpdateAlbums::AlbumTitle)->setText(QStringLiteral("Talkie Walkie"));
             form.pressOk();
@@ -337,6 +338,51 @@ private Q_SLOTS:
         readAlbum(1);
         QCOMPARE(ALB.Notes, QStringLiteral("A memo only"));
         QVERIFY(Album.position().version != version);
+    }
+
+    void renamingAnAlbumAsksWhetherItsSongsFollowDefaultYes()
+    {
+        addAlbum(6, QStringLiteral("Artist"), QStringLiteral("Old Name"), QStringLiteral("CD"));
+        addSong(1, QStringLiteral("One"), 6, 1);
+        addSong(2, QStringLiteral("Two"), 6, 2);
+        auto albumTexts = [] {
+            QStringList out;
+            Songlore.set(SongloreRecord::KeyID);
+            while (Songlore.next() == 0)
+                out << MUS.Album.trimmed() + u'/' + MUS.Artist.trimmed();
+            return out;
+        };
+        readAlbum(6);
+        withForm(ChangeRecord, [&](UpdateAlbums &form) {
+            form.fieldEdit(UpdateAlbums::AlbumTitle)->setText(QStringLiteral("New Name"));
+            data.messages.answer(MessageRequest::No);
+            form.pressOk();
+            QVERIFY(!form.isVisible());
+        });
+        QCOMPARE(data.messages.requests().size(), 1);
+        const MessageRequest asked = data.messages.requests().front();
+        QCOMPARE(asked.defaultButton, int(MessageRequest::Yes));
+        QVERIFY(asked.text.contains(u"Update its 2 songs"));
+        QCOMPARE(albumTexts(), (QStringList{"/Artist", "/Artist"}));
+
+        data.messages.clear();
+        readAlbum(6);
+        withForm(ChangeRecord, [&](UpdateAlbums &form) {
+            form.fieldEdit(UpdateAlbums::Artist)->setText(QStringLiteral("Other"));
+            data.messages.answer(MessageRequest::Yes);
+            form.pressOk();
+            QVERIFY(!form.isVisible());
+        });
+        QCOMPARE(albumTexts(), (QStringList{"New Name/Other", "New Name/Other"}));
+
+        // Neither title nor artist changed: no question.
+        data.messages.clear();
+        readAlbum(6);
+        withForm(ChangeRecord, [&](UpdateAlbums &form) {
+            form.fieldEdit(UpdateAlbums::FileNumber)->setText(QStringLiteral("N-1"));
+            form.pressOk();
+        });
+        QVERIFY(data.messages.requests().isEmpty());
     }
 
     void theDittoKeyRecallsTheLastSavedAlbumsField()

@@ -87,8 +87,10 @@ private Q_SLOTS:
         addNames(window, {QStringLiteral("Blues"), QStringLiteral("Jazz")});
         auto w = openBrowse(window);
         w->show();
-        const QString key = window == CategoriesWindow ? QStringLiteral("CAT:KeyCategory")
-                                                       : QStringLiteral("MED:KeyMedia");
+        // The key's name, then its field in words.
+        const QString key = window == CategoriesWindow
+                                ? QStringLiteral("CAT:KeyCategory (Category)")
+                                : QStringLiteral("MED:KeyMedia (Media)");
         bool refused = false;
         w->pressInsert();
         test::GuiDataFixture::answerForm([&](QWidget *modal) {

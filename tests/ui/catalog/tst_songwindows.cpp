@@ -641,6 +641,7 @@ private Q_SLOTS:
         SelectAlbum::run(&caller, [&](int r) { response = r; });
         test::GuiDataFixture::answerForm([](QWidget *modal) {
             auto *picker = qobject_cast<SelectAlbum *>(modal);
+            QCOMPARE(picker->windowTitle(), QStringLiteral("Select a Melodex Album"));
             QCOMPARE(picker->table()->rowCount(), 0);
             QCOMPARE(picker->pickerPopupText(), QStringLiteral("~&Select"));
             picker->pressClose();

@@ -7,6 +7,7 @@
 #include "ui/frame/compileinformationwindow.h"
 #include "ui/help/helpwindow.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -113,6 +114,22 @@ private Q_SLOTS:
         QVERIFY(box && box->isVisible());
 
         help->close();
+    }
+
+    void everyHelpPageIsBuiltInAndReachedFromTheContents()
+    {
+        QFile index(QStringLiteral(":/help/index.html"));
+        QVERIFY(index.open(QIODevice::ReadOnly));
+        const QString contents = QString::fromUtf8(index.readAll());
+        for (const char *page : {"albums.html", "wizards.html", "labels.html", "preferences.html",
+                                 "filemanager.html", "playlists.html", "importexport.html"}) {
+            QVERIFY2(QFile::exists(QStringLiteral(":/help/") + QLatin1String(page)), page);
+            QVERIFY2(contents.contains(QStringLiteral("href=\"%1").arg(QLatin1String(page))), page);
+        }
+        // The labels page says where songs without a side go.
+        QFile labels(QStringLiteral(":/help/labels.html"));
+        QVERIFY(labels.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(labels.readAll()).contains(u"songs with no side go to Side A"));
     }
 
     void searchFindsPagesHoldingEveryWord_data()

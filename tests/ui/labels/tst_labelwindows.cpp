@@ -338,7 +338,9 @@ private Q_SLOTS:
         form->fieldEdit(3)->setText(QStringLiteral("400"));
         form->pressOk();
         QVERIFY(!data.messages.requests().isEmpty());
-        QVERIFY(data.messages.requests().last().text.contains(u"FON:KeyTypeFace"));
+        // The key's program name, and the fields it is made of in words.
+        QVERIFY(data.messages.requests().last().text.contains(u"FON:KeyTypeFace ("));
+        QVERIFY(data.messages.requests().last().text.contains(u"Type Face"));
         form->fieldEdit(1)->setText(QStringLiteral("12"));
         form->pressOk();
         QCOMPARE(fonts().size(), 2);
@@ -457,6 +459,27 @@ private Q_SLOTS:
         printer.setCopyCount(1);
         printer.setPageSize(QPageSize(QPageSize::A4));
         printer.setPageOrientation(QPageLayout::Portrait);
+    }
+
+    void aHighlightedLabelThatCannotBeReadIsReportedNotIgnored()
+    {
+        LAB.clear();
+        LAB.LabelID = 1;
+        LAB.LabelDescription = QStringLiteral("Gone");
+        QCOMPARE(Labels.add(), 0);
+        BrowseLabels list;
+        list.show();
+        QTRY_VERIFY(list.table()->rowCount() == 1);
+        // Deleted by someone else while the list showed it.
+        LAB.clear();
+        LAB.LabelID = 1;
+        QCOMPARE(Labels.get(LabelsRecord::KeyLabelID), 0);
+        QCOMPARE(Labels.deleteRecord(), 0);
+        list.pressPrint();
+        QCOMPARE(data.messages.requests().size(), 1);
+        QCOMPARE(data.messages.requests().last().caption, QStringLiteral("Record Retrieval Error"));
+        QVERIFY(data.messages.requests().last().text.contains(u"Labels"));
+        QVERIFY(!QApplication::activeModalWidget());
     }
 
     void aPrinterThatCannotBeWrittenIsReported()

@@ -11,6 +11,9 @@
 #include "ui/procedures.h"
 
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -188,6 +191,9 @@ private Q_SLOTS:
 
     void selectFileNumberUsesTheSongsOfThatNumber()
     {
+        // File numbers 1 and 10 come before 5 in text order; their songs are not on it.
+        addAlbumWithSongs(1, 2, QStringLiteral("One"));
+        addAlbumWithSongs(10, 2, QStringLiteral("Ten"));
         addAlbumWithSongs(5, 3);
         auto w = startWizard();
         QVERIFY(w);
@@ -202,6 +208,24 @@ private Q_SLOTS:
         QCOMPARE(l.AlbumID, 0);
         QCOMPARE(l.CassetteContentsA.split(QStringLiteral("\r\n")).size(), 3);
         QVERIFY(l.CassetteContentsA.contains(u"Take 1 - Dave Brubeck"));
+    }
+
+    void theTextCaptionsTakeTheFocusToTheirFields()
+    {
+        auto w = startWizard();
+        QVERIFY(w);
+        QStringList captions;
+        for (const QLabel *label : w->findChildren<QLabel *>()) {
+            const QString text = label->text();
+            if (text == u"&Spine:" || text == u"&Title:" || text == u"&Flap:") {
+                QVERIFY2(qobject_cast<QLineEdit *>(label->buddy()) ||
+                             qobject_cast<QPlainTextEdit *>(label->buddy()),
+                         qPrintable(text));
+                captions << text;
+            }
+        }
+        captions.sort();
+        QCOMPARE(captions, (QStringList{"&Flap:", "&Spine:", "&Title:", "&Title:"}));
     }
 
     void theWizardStartsByNameInAWindowOfItsOwn()

@@ -7,7 +7,9 @@
 #include "platform/print/pagelistcanvas.h"
 #include "platform/print/pdfdestination.h"
 #include "platform/query/songsqueryfields.h"
+#include "reports/reportcommand.h"
 #include "reports/songreports.h"
+#include "scripteddialogservice.h"
 #include "ui/browse/browselist.h"
 #include "ui/browse/browsetable.h"
 #include "ui/catalog/browsesongs.h"
@@ -30,6 +32,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -345,6 +348,64 @@ private Q_SLOTS:
         printer.setOutputFormat(QPrinter::NativeFormat);
     }
 
+    void withoutAPrinterPrintSavesAPdfPagedAsThePreviewAndTheCommand()
+    {
+        if (!QPrinterInfo::availablePrinterNames().isEmpty())
+            QSKIP("a printer is set up on this machine: printing would reach it");
+        QCOMPARE(test::loadChinookSongs(), 3503);
+        registerReportProcedures();
+        QTemporaryDir out;
+        ScriptedDialogService dialogs;
+        DialogService *previousDialogs = DialogService::setInstance(&dialogs);
+        const std::unique_ptr<DialogService, void (*)(DialogService *)> restore(
+            previousDialogs, [](DialogService *p) { DialogService::setInstance(p); });
+        QPrinter &printer = PrinterSetup::printer();
+        printer.setOutputFormat(QPrinter::NativeFormat);
+        printer.setPrinterName(QString());
+        printer.setOutputFileName(QString());
+        QVERIFY(!PrinterSetup::hasPrinter());
+
+        QVERIFY(startProcedure(QStringLiteral("PrintMUS:SongsByArtist")));
+        ReportSession *session = ReportSession::current();
+        QVERIFY(session && session->criteria());
+        session->criteria()->selectedOption()->setChecked(true);
+        session->criteria()->selectionEntry()->setText(QStringLiteral("a"));
+        session->criteria()->accept();
+        QTRY_VERIFY(session->preview());
+        ReportPreview *preview = session->preview();
+        const QString status = preview->pageStatus();
+        const int pages = status.section(u' ', -1).toInt();
+        QVERIFY2(pages > 1, qPrintable(status));
+
+        // "Save as PDF..." keeps the preview open.
+        const QString saved = out.filePath(QStringLiteral("saved.pdf"));
+        dialogs.answer(saved);
+        preview->savePdfAction()->trigger();
+        QVERIFY(preview->isVisible());
+        QCOMPARE(test::pdfPages(saved), pages);
+
+        // Print offers a PDF file, and a cancelled file dialog prints nothing.
+        const QString printed = out.filePath(QStringLiteral("printed.pdf"));
+        dialogs.answer(printed);
+        QSignalSpy ended(session, &ReportSession::ended);
+        preview->printAction()->trigger();
+        QCOMPARE(ended.size(), 1);
+        QCOMPARE(ended[0][0].toBool(), true);
+        QVERIFY2(m_data.messages.requests().isEmpty(), qPrintable(m_data.captions().join(u'|')));
+        QCOMPARE(dialogs.requests().size(), 2);
+        QCOMPARE(test::pdfPages(printed), pages);
+        QCOMPARE(test::pdfText(printed), test::pdfText(saved));
+
+        // The command line pages the same report alike.
+        const QString command = out.filePath(QStringLiteral("command.pdf"));
+        QCOMPARE(reports::runReportCommand({QStringLiteral("report"),
+                                            QStringLiteral("PrintMUS:SongsByArtist"),
+                                            QStringLiteral("--pdf"), command,
+                                            QStringLiteral("--selected"), QStringLiteral("a")}),
+                 0);
+        QCOMPARE(test::pdfPages(command), pages);
+    }
+
     void aQueryReportAsksAboutThePreviewAndPrintsWhatTheWizardSelects()
     {
         QCOMPARE(test::loadChinookSongs(), 3503);
@@ -463,6 +524,9 @@ private Q_SLOTS:
         QCOMPARE(kept.size, 11);
         QCOMPARE(kept.color, 0x000080);
         QVERIFY(kept.name.startsWith(QLatin1String("DejaVu Serif")));
+        if (!qEnvironmentVariableIsEmpty("MELODEX_KEEP_PDF"))
+            QFile::copy(out.filePath(QStringLiteral("font.pdf")),
+                        qEnvironmentVariable("MELODEX_KEEP_PDF") + QStringLiteral("/font.pdf"));
         QVERIFY(test::pdfText(out.filePath(QStringLiteral("font.pdf")))
                     .contains(QLatin1String("Love In An Elevator")));
         QProcess fonts;
