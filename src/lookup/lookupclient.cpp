@@ -196,6 +196,7 @@ LookupClient::Server &LookupClient::serverOf(const QUrl &url)
         s = std::make_shared<Server>();
         s->timer = new QTimer(this);
         s->timer->setSingleShot(true);
+        s->timer->setTimerType(Qt::PreciseTimer);
         const QString key = serverKey(url);
         connect(s->timer, &QTimer::timeout, this, [this, key] { schedule(key); });
     }
@@ -380,8 +381,10 @@ void LookupClient::networkFinished(LookupReply *reply)
 void LookupClient::retryLater(LookupReply *reply, int delayMs)
 {
     const QString key = serverKey(reply->m_url);
-    if (const std::shared_ptr<Server> s = m_servers.value(key); s && s->running == reply)
+    if (const std::shared_ptr<Server> s = m_servers.value(key); s && s->running == reply) {
+        s->lastStart.start();
         s->running = nullptr;
+    }
     if (reply->m_timer)
         reply->m_timer->stop();
     QTimer::singleShot(delayMs, reply, [this, reply, key] {
@@ -402,6 +405,10 @@ void LookupClient::done(LookupReply *reply, const QString &error)
     reply->finish(error);
     if (const std::shared_ptr<Server> s = m_servers.value(key);
         s && (s->running == reply || !s->running)) {
+        // The next request waits the interval from this answer, not from this question: the
+        // server then sees them at least the interval apart whatever the network's delays.
+        if (s->running == reply)
+            s->lastStart.start();
         s->running = nullptr;
         QTimer::singleShot(0, this, [this, key] { schedule(key); });
     }

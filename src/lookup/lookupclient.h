@@ -28,7 +28,7 @@ struct LookupSettings
     QString cacheDirectory;  ///< answers are kept here; empty: no cache
     bool refresh = false;    ///< ask the server even when the cache has the answer
     int timeoutMs = 15000;   ///< the whole of one request, redirects included
-    int intervalMs = 1000;   ///< at least this long between two requests to one server
+    int intervalMs = 1000;   ///< at least this long from one answer to the next request
     int retries = 3;         ///< further tries after "503 Service Unavailable"
     int retryDelayMs = 2000; ///< the first back-off; each further one doubles it
     qint64 maxAnswerBytes = 8 * 1024 * 1024;

@@ -10,6 +10,11 @@ LookupSession::LookupSession(const LookupSettings &settings, QObject *parent)
 {
 }
 
+LookupSession::LookupSession(LookupClient &client, QObject *parent)
+    : QObject(parent), m_client(&client)
+{
+}
+
 QString LookupSession::discPage(const QString &discId)
 {
     return QStringLiteral("https://musicbrainz.org/cdtoc/") + discId;

@@ -19,6 +19,8 @@ class LookupSession : public QObject
     Q_OBJECT
 public:
     explicit LookupSession(const LookupSettings &settings, QObject *parent = nullptr);
+    /// Asks through `client`, which is shared and outlives the session.
+    explicit LookupSession(LookupClient &client, QObject *parent = nullptr);
 
     /// The releases that contain the disc.
     void lookUpDisc(const QString &discId);

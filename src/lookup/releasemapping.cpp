@@ -6,6 +6,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace melodex::lookup {
@@ -99,6 +100,12 @@ std::optional<AlbumDraft> mapRelease(const Release &release, const MappingOption
     std::vector<const Medium *> media;
     if (!options.discId.isEmpty()) {
         const Medium *m = release.mediumWithDisc(options.discId);
+        // An answer asked without the disc IDs lists none; a release of one medium is that
+        // medium anyway.
+        const bool discsListed = std::any_of(release.media.begin(), release.media.end(),
+                                             [](const Medium &x) { return !x.discs.empty(); });
+        if (!m && !discsListed && release.media.size() == 1)
+            m = &release.media.front();
         if (!m)
             return std::nullopt;
         media.push_back(m);
@@ -109,6 +116,7 @@ std::optional<AlbumDraft> mapRelease(const Release &release, const MappingOption
 
     AlbumDraft d;
     d.releaseId = release.id;
+    d.frontCover = release.frontCover;
     d.album = cutToField(release.title, TitleSize);
     d.releaseDate = dayOfReleaseDate(release.date);
     d.media = options.media.isEmpty()

@@ -35,7 +35,8 @@ struct AlbumDraft
     QString notes;          ///< label and catalogue number
     qint32 releaseDate = 0; ///< day number; 0 when the release has no date
     bool compilation = false;
-    QString cdIdentifier; ///< of the disc read (ALB:CDIdentifier); the caller sets it
+    QString cdIdentifier;    ///< of the disc read (ALB:CDIdentifier); the caller sets it
+    bool frontCover = false; ///< the Cover Art Archive has a front cover of the release
     std::vector<DraftSong> songs;
     std::vector<ExternalId> ids; ///< release MBID, disc ID, barcode
     /// One line per track whose length on the disc differs from the service's by more than a
@@ -54,7 +55,8 @@ struct MappingOptions
 };
 
 /// Turns `release` into an album draft. Nothing when a disc ID is given and no medium of the
-/// release lists it.
+/// release lists it (a release of one medium whose answer lists no disc IDs at all is taken as
+/// that disc's).
 std::optional<AlbumDraft> mapRelease(const Release &release, const MappingOptions &options = {});
 
 /// The Media name of a format of the service ("CD", "12\" Vinyl", "Cassette", ...).

@@ -45,7 +45,7 @@ QByteArray ephidrinaRelease()
         tracks += "<track id=\"t" + QByteArray::number(int(i)) + "\"><position>" +
                   QByteArray::number(int(i) + 1) + "</position><number>" +
                   QByteArray::number(int(i) + 1) + "</number><length>" + QByteArray::number(ms) +
-                  "</length><recording id=\"r\"><title>Part " + QByteArray::number(int(i) + 1) +
+                  "</length><recording id=\"r\"><title>Movement " + QByteArray::number(int(i) + 1) +
                   "</title></recording></track>";
     }
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><metadata "

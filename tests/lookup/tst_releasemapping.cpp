@@ -144,6 +144,15 @@ TEST(ReleaseMapping, CompilationDiscChoiceSidesAndMedia)
 
     disc.discId = QStringLiteral("another");
     EXPECT_FALSE(mapRelease(r, disc));
+    // A single medium whose answer lists no disc IDs is the disc's.
+    Release single = r;
+    single.media.erase(single.media.begin() + 1);
+    const std::optional<AlbumDraft> one = mapRelease(single, disc);
+    ASSERT_TRUE(one);
+    EXPECT_EQ(one->songs.size(), 2u);
+    EXPECT_EQ(one->ids[1].identifier, QStringLiteral("another"));
+    single.media[0].discs.push_back({QStringLiteral("listed"), 0, {}});
+    EXPECT_FALSE(mapRelease(single, disc));
 }
 
 TEST(ReleaseMapping, ArtistsVinylSidesAndFieldLengths)

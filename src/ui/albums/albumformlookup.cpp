@@ -96,6 +96,19 @@ void fillAlbumFormFromDraft(UpdateAlbums *form, const lookup::AlbumDraft &draft)
     }
     // The album's own fields go into the form; OK or Cancel decides about them.
     form->takeLookedUpFields(draft);
+    // The front cover, unless the album has an image already.
+    if (!form->fieldEdit(UpdateAlbums::Image)->text().trimmed().isEmpty())
+        return;
+    if (!draft.frontCover) {
+        ask(QStringLiteral("The Cover Art Archive has no front cover of this release."),
+            MessageRequest::Ok, MessageRequest::Ok);
+        return;
+    }
+    QPointer<UpdateAlbums> guard(form);
+    lookup::WindowLookup::fetchCover(form, draft.releaseId, [guard](const QString &path) {
+        if (guard)
+            guard->takeLookedUpImage(path);
+    });
 }
 
 } // namespace melodex

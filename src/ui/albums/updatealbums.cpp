@@ -984,6 +984,13 @@ void UpdateAlbums::takeLookedUpFields(const lookup::AlbumDraft &draft)
     reloadSongs();
 }
 
+void UpdateAlbums::takeLookedUpImage(const QString &path)
+{
+    m_session.setValue(albumField(QStringLiteral("ALB:AssociatedImage")), path);
+    redisplayField(Image);
+    showPicture();
+}
+
 void UpdateAlbums::showDiscId(const QString &id, const QString &url)
 {
     m_discUrl = url;

@@ -120,6 +120,8 @@ public:
     /// Shows a looked-up release's artist, title, date, media and label (added to the notes)
     /// in the form's fields, and reloads the songs.
     void takeLookedUpFields(const lookup::AlbumDraft &draft);
+    /// Makes a fetched cover the album's image in the form.
+    void takeLookedUpImage(const QString &path);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -2,11 +2,14 @@
 #include "ui/lookup/windowlookup.h"
 
 #include "app/globals.h"
+#include "data/records.h"
+#include "lookup/coverart.h"
 #include "platform/profile/profile.h"
 #include "platform/store/store.h"
 #include "services/messageservice.h"
 #include "ui/browserservice.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -46,10 +49,66 @@ void WindowLookup::setAutomaticAfterDiscRead(bool on)
                          on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+LookupClient &WindowLookup::client()
+{
+    static QPointer<LookupClient> shared;
+    static LookupSettings used;
+    const LookupSettings now =
+        LookupSettings::fromPreferences(store::Store::instance().dataDirectory());
+    if (!shared || now.musicBrainzServer != used.musicBrainzServer ||
+        now.coverArtServer != used.coverArtServer || now.cacheDirectory != used.cacheDirectory) {
+        if (shared)
+            shared->deleteLater();
+        shared = new LookupClient(now, qApp);
+        used = now;
+    }
+    return *shared;
+}
+
+void WindowLookup::fetchCover(QWidget *parent, const QString &releaseId,
+                              std::function<void(const QString &path)> done)
+{
+    LookupClient &c = client();
+    LookupReply *reply = c.get(c.coverUrl(releaseId), LookupReply::Kind::Image);
+    QPointer<QWidget> guard(parent);
+    QObject::connect(reply, &LookupReply::finished, reply, [reply, releaseId, guard, done] {
+        if (!guard || reply->cancelled())
+            return;
+        if (reply->notFound()) {
+            say(QStringLiteral("The Cover Art Archive has no front cover of this release; the "
+                               "album's image stays as it was."),
+                MessageRequest::Information);
+            return;
+        }
+        if (!reply->ok()) {
+            say(QStringLiteral("The cover could not be fetched: ") + reply->error(),
+                MessageRequest::Warning);
+            return;
+        }
+        const CoverResult stored =
+            storeCover(reply->body(), store::Store::instance().dataDirectory(), releaseId);
+        if (!stored.ok()) {
+            say(QStringLiteral("The cover was not kept: ") + stored.error, MessageRequest::Warning);
+            return;
+        }
+        const store::FileLayout &layout = AlbumRecord::fileLayout();
+        const int size =
+            layout.fields[size_t(layout.fieldIndex(QStringLiteral("AssociatedImage")))].size;
+        if (stored.path.size() > size) {
+            say(QStringLiteral("The cover was kept as %1, but that path is longer than the "
+                               "album's image field (%2 characters).")
+                    .arg(stored.path)
+                    .arg(size),
+                MessageRequest::Warning);
+            return;
+        }
+        done(stored.path);
+    });
+}
+
 WindowLookup::WindowLookup(QWidget *parent, Done done)
     : QObject(parent), m_parent(parent), m_done(std::move(done)),
-      m_session(new LookupSession(
-          LookupSettings::fromPreferences(store::Store::instance().dataDirectory()), this))
+      m_session(new LookupSession(client(), this))
 {
     connect(m_session, &LookupSession::releasesFound, this, &WindowLookup::releasesFound);
     connect(m_session, &LookupSession::releaseReady, this, &WindowLookup::releaseReady);
@@ -130,16 +189,6 @@ void WindowLookup::releaseReady(const Release &release)
     options.discId = m_disc.discId;
     options.discTimes = m_disc.discTimes;
     std::optional<AlbumDraft> draft = mapRelease(release, options);
-    if (!draft && !m_disc.discId.isEmpty()) {
-        // The release's media list the disc only when asked with the disc IDs; a release of
-        // one medium is that medium anyway.
-        if (release.media.size() == 1) {
-            options.discId.clear();
-            draft = mapRelease(release, options);
-            if (draft)
-                draft->ids.push_back({ExternalSource::MusicBrainzDisc, m_disc.discId});
-        }
-    }
     if (!draft) {
         say(QStringLiteral("The release \"%1\" has no medium with this disc.").arg(release.title),
             MessageRequest::Warning);

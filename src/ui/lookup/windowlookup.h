@@ -37,6 +37,15 @@ public:
     /// A search by the terms; the results go to the chooser.
     static WindowLookup *search(QWidget *parent, const SearchTerms &terms, Done done);
 
+    /// Fetches the release's front cover from the Cover Art Archive into the images folder of
+    /// the data directory; `done` receives the image's path. Without a cover, or when it is no
+    /// image, nothing changes and the user is told.
+    static void fetchCover(QWidget *parent, const QString &releaseId,
+                           std::function<void(const QString &path)> done);
+
+    /// The one client of the windows, so that every window keeps to one request a second.
+    static LookupClient &client();
+
     /// True when the preference "automatic lookup after a disc read" is on.
     static bool automaticAfterDiscRead();
     static void setAutomaticAfterDiscRead(bool on);

@@ -18,8 +18,10 @@
 #include "wizard/albumwizard.h"
 #include "wizard/cddevicesetting.h"
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -43,6 +45,16 @@ HttpAnswer answer(const QByteArray &body)
     return a;
 }
 
+QByteArray pngImage()
+{
+    QImage image(40, 40, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return buffer.data();
+}
+
 QByteArray ephidrinaRelease()
 {
     QByteArray tracks;
@@ -50,14 +62,15 @@ QByteArray ephidrinaRelease()
         const int end = i + 1 < DiscOffsets.size() ? DiscOffsets[i + 1] : DiscSectors;
         tracks += "<track><position>" + QByteArray::number(int(i) + 1) + "</position><length>" +
                   QByteArray::number(qint64(end - DiscOffsets[i]) * 1000 / 75) +
-                  "</length><recording id=\"r\"><title>Part " + QByteArray::number(int(i) + 1) +
+                  "</length><recording id=\"r\"><title>Movement " + QByteArray::number(int(i) + 1) +
                   "</title></recording></track>";
     }
     return "<metadata><release id=\"" + Ephidrina +
            "\"><title>Tales of "
            "Ephidrina</title><artist-credit><name-credit><artist><name>Amorphous "
            "Androgynous</name></artist></name-credit></artist-credit><date>1993-07-05</date>"
-           "<barcode>077778823827</barcode><medium-list><medium><position>1</position><format>CD"
+           "<barcode>077778823827</barcode><cover-art-archive><front>true</front>"
+           "</cover-art-archive><medium-list><medium><position>1</position><format>CD"
            "</format><track-list count=\"8\">" +
            tracks + "</track-list></medium></medium-list></release></metadata>";
 }
@@ -157,8 +170,8 @@ private Q_SLOTS:
         QCOMPARE(w->artistEdit()->text(), QStringLiteral("Amorphous Androgynous"));
         QCOMPARE(w->releaseDateEdit()->text(), QStringLiteral("7/5/1993"));
         QCOMPARE(w->trackList()->rowCount(), 8);
-        QCOMPARE(w->trackList()->item(0, 1)->text(), QStringLiteral("Part 1"));
-        QCOMPARE(w->trackList()->item(7, 1)->text(), QStringLiteral("Part 8"));
+        QCOMPARE(w->trackList()->item(0, 1)->text(), QStringLiteral("Movement 1"));
+        QCOMPARE(w->trackList()->item(7, 1)->text(), QStringLiteral("Movement 8"));
         QVERIFY(!openWindow<QDialog>() || openWindow<QDialog>() == w);
         shoot(w, QStringLiteral("lookup-wizard-filled"));
 
@@ -224,6 +237,11 @@ private Q_SLOTS:
     {
         registerWizardProcedures();
         lookup::WindowLookup::setAutomaticAfterDiscRead(true);
+        Profile::writeString(PreferencesIni, QStringLiteral("Settings"),
+                             QStringLiteral("CoverArtServer"), server->url().toString());
+        HttpAnswer cover = answer(pngImage());
+        cover.contentType = "image/png";
+        server->route("/release/" + Ephidrina + "/front-500", cover);
         const QString cue = discImage();
         setCdDeviceOverride(cue);
         cd::MediaControl::setDefaultSource(cue);
@@ -261,8 +279,14 @@ private Q_SLOTS:
             MUS.AlbumID = form.albumId();
             Songlore.setFromBuffer(SongloreRecord::KeyAlbumID);
             QCOMPARE(Songlore.next(), 0);
-            QCOMPARE(MUS.Title.trimmed(), QStringLiteral("Part 1"));
+            QCOMPARE(MUS.Title.trimmed(), QStringLiteral("Movement 1"));
         }
+        // The release's front cover becomes the album's image.
+        QTRY_VERIFY(form.fieldEdit(UpdateAlbums::Image)
+                        ->text()
+                        .trimmed()
+                        .endsWith(QStringLiteral("/images/") + QString::fromLatin1(Ephidrina) +
+                                  QStringLiteral(".png")));
         form.pages()->setCurrentIndex(2);
         shoot(&form, QStringLiteral("lookup-album-form"));
         form.pressOk();
@@ -271,6 +295,7 @@ private Q_SLOTS:
         ALB.AlbumID = 1;
         QCOMPARE(Album.get(AlbumRecord::KeyAlbumID), 0);
         QCOMPARE(ALB.Album.trimmed(), QStringLiteral("Tales of Ephidrina"));
+        QVERIFY(QImage(ALB.AssociatedImage.trimmed()).width() == 40);
         QCOMPARE(externalIdsOf(1).size(), size_t(3));
     }
 
