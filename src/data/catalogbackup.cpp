@@ -1,6 +1,7 @@
 // Backing the whole catalogue up into one archive, and putting an archive back in its place.
 #include "data/catalogbackup.h"
 
+#include "data/externalids.h"
 #include "data/records.h"
 #include "platform/profile/profile.h"
 #include "platform/store/collation.h"
@@ -59,6 +60,7 @@ QStringList dataFileNames()
     QStringList names;
     for (const store::KeyedFile *f : allFiles())
         names << f->layout().fileName + QStringLiteral(".db");
+    names << ExternalIds.layout().fileName + QStringLiteral(".db");
     names.removeDuplicates();
     return names;
 }
