@@ -13,32 +13,6 @@ namespace melodex::lookup {
 
 namespace {
 
-int nextSongId(qint32 &id)
-{
-    Songlore.set(SongloreRecord::KeyID);
-    const int rc = Songlore.previous();
-    if (rc == store::NoRecErr) {
-        id = 1;
-        return 0;
-    }
-    if (rc == 0)
-        id = MUS.ID + 1;
-    return rc;
-}
-
-int nextAlbumId(qint32 &id)
-{
-    Album.set(AlbumRecord::KeyAlbumID);
-    const int rc = Album.previous();
-    if (rc == store::NoRecErr) {
-        id = 1;
-        return 0;
-    }
-    if (rc == 0)
-        id = ALB.AlbumID + 1;
-    return rc;
-}
-
 void fillSong(const DraftSong &s)
 {
     MUS.Title = s.title.isEmpty() ? QStringLiteral("Track %1").arg(s.track) : s.title;

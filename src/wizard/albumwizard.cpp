@@ -19,6 +19,8 @@ bool ownTrack(qint64 instance)
     return AW.Instance == instance;
 }
 
+} // namespace
+
 // The next song number: one after the highest in use, so an add never meets a taken number.
 int nextSongId(qint32 &id)
 {
@@ -43,8 +45,6 @@ int nextAlbumId(qint32 &id)
     id = qint32(std::max<qint64>(id, highestReferenceTo(Album) + 1));
     return 0;
 }
-
-} // namespace
 
 std::vector<AddWizardRecord> AlbumWizard::tracks(qint64 instance)
 {

@@ -60,4 +60,11 @@ public:
     static QString minutesSeconds(qint32 time);
 };
 
+/// The next song number, one after the highest in use, so that an add never meets a taken
+/// number. Returns 0 or the store's error.
+int nextSongId(qint32 &id);
+/// The next album number: above the highest in use and above every number other records still
+/// name, so that an album never takes the number of one a restored file has lost.
+int nextAlbumId(qint32 &id);
+
 } // namespace melodex
