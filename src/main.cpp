@@ -24,6 +24,7 @@
 
 #include <QApplication>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -55,6 +56,22 @@ int main(int argc, char *argv[])
         arguments = arguments.isEmpty() ? QStringList{QStringLiteral("--help")}
                                         : QStringList{arguments.first(), QStringLiteral("--help")};
     }
+    // A command that keeps data works, without --data-dir, in the default data directory.
+    static const QStringList dataCommands{QStringLiteral("import"),  QStringLiteral("export"),
+                                          QStringLiteral("stats"),   QStringLiteral("report"),
+                                          QStringLiteral("check"),   QStringLiteral("build"),
+                                          QStringLiteral("pack"),    QStringLiteral("backup"),
+                                          QStringLiteral("restore"), QStringLiteral("lookup")};
+    if (!arguments.isEmpty() && dataCommands.contains(arguments.first()) &&
+        !std::any_of(arguments.cbegin(), arguments.cend(), [](const QString &a) {
+            return a == QLatin1String("--data-dir") || a.startsWith(QLatin1String("--data-dir=")) ||
+                   a == QLatin1String("-h") || a == QLatin1String("--help");
+        })) {
+        QString directory;
+        if (!melodex::settleDefaultDataDirectory(directory))
+            return 2;
+        arguments << QStringLiteral("--data-dir") << directory;
+    }
     // "melodex import ...", "melodex export ..." and label printing run without a window.
     if (const auto code = melodex::runLabelCommand(arguments))
         return *code;
@@ -80,7 +97,8 @@ int main(int argc, char *argv[])
         break;
     }
     QString dataDirectory = cl.dataDirectory;
-    if (!melodex::resolveCommandDataDirectory(dataDirectory))
+    if (dataDirectory.isEmpty() ? !melodex::settleDefaultDataDirectory(dataDirectory)
+                                : !melodex::resolveCommandDataDirectory(dataDirectory))
         return 2;
 
     QApplication app(argc, argv);

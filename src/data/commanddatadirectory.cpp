@@ -45,28 +45,31 @@ bool defaultDataDirectoryIsUsers()
     return preferredDataDirectory().isEmpty();
 }
 
-bool resolveCommandDataDirectory(QString &directory)
+bool settleDefaultDataDirectory(QString &directory)
 {
-    const bool given = !directory.isEmpty();
-    if (!given)
-        directory = defaultDataDirectory();
+    directory = defaultDataDirectory();
     if (directory.isEmpty()) {
         complain(QStringLiteral("melodex: there is no data directory: give one with --data-dir "
                                 "or set XDG_DATA_HOME or HOME"));
         return false;
     }
+    // Only the user's own data location is made on first use; a preferred directory that is
+    // missing is more likely a typing error or a drive that is not mounted, and a new empty
+    // catalogue there would hide the real one.
+    if (!QDir(directory).exists() && defaultDataDirectoryIsUsers() && !QDir().mkpath(directory)) {
+        complain(QStringLiteral("melodex: the data directory %1 cannot be made").arg(directory));
+        return false;
+    }
+    return resolveCommandDataDirectory(directory);
+}
+
+bool resolveCommandDataDirectory(QString &directory)
+{
+    if (directory.isEmpty())
+        return true;
     if (QDir(directory).exists()) {
         finishInterruptedRestore(directory);
         return true;
-    }
-    // Only the user's own data location is made on first use; a directory named on the command
-    // line or in the preferences that is missing is more likely a typing error or a drive that
-    // is not mounted, and a new empty catalogue there would hide the real one.
-    if (!given && defaultDataDirectoryIsUsers()) {
-        if (QDir().mkpath(directory))
-            return true;
-        complain(QStringLiteral("melodex: the data directory %1 cannot be made").arg(directory));
-        return false;
     }
     complain(QStringLiteral("melodex: the data directory %1 does not exist").arg(directory));
     return false;

@@ -13,10 +13,16 @@ QString defaultDataDirectory();
 /// Whether the default data directory is the user's data location, not a preference.
 bool defaultDataDirectoryIsUsers();
 
-/// Settles the data directory of a command: an empty `directory` becomes the default one, and the
-/// user's data location is created when missing. When the directory given (or preferred) does not
-/// exist, or the user's cannot be made, says so on standard error ("melodex: the data directory …
-/// does not exist") and returns false; the command then ends with status 2.
+/// Sets `directory` to the default data directory, making the user's data location when it is
+/// missing. When the preferred directory does not exist, or the user's cannot be made, says so
+/// on standard error and returns false; the run then ends with status 2.
+bool settleDefaultDataDirectory(QString &directory);
+
+/// Checks the data directory a command was given with `--data-dir` and finishes a restore that
+/// was stopped there. Empty means the store's directory as it stands (the program's front door
+/// has put the default one on the command line). When `directory` does not exist, says so on
+/// standard error ("melodex: the data directory … does not exist") and returns false; the
+/// command then ends with status 2.
 bool resolveCommandDataDirectory(QString &directory);
 
 } // namespace melodex
