@@ -297,8 +297,13 @@ private:
 
 std::optional<int> runInterchangeCommand(const QStringList &arguments)
 {
-    if (const std::optional<int> code = runCdCommand(arguments))
+    if (const std::optional<int> code = runCdCommand(arguments)) {
+        // With automatic lookup turned on in the preferences, a disc read is looked up too.
+        if (*code == 0 && !arguments.contains(QStringLiteral("--help")) &&
+            !arguments.contains(QStringLiteral("-h")) && lookup::automaticLookupAfterDiscRead())
+            return lookup::lookUpDiscRead(arguments);
         return code;
+    }
     if (const std::optional<int> code = runFileCommand(arguments))
         return code;
     if (const std::optional<int> code = lookup::runLookupCommand(arguments))

@@ -2,6 +2,7 @@
 // answer as lines or JSON and, when asked, adds the release as an album.
 #include "lookup/lookupcommand.h"
 
+#include "app/globals.h"
 #include "data/commanddatadirectory.h"
 #include "data/fileopen.h"
 #include "lookup/coverart.h"
@@ -11,6 +12,7 @@
 #include "lookup/releasexml.h"
 #include "platform/cd/mediacontrol.h"
 #include "platform/cd/musicbrainzdiscid.h"
+#include "platform/profile/profile.h"
 #include "platform/store/store.h"
 #include "services/messageservice.h"
 #include "wizard/cddevicesetting.h"
@@ -569,6 +571,33 @@ std::optional<int> runLookupCommand(const QStringList &arguments)
     if (!options->release.isEmpty())
         return lookUpRelease(run);
     return search(run);
+}
+
+bool automaticLookupAfterDiscRead()
+{
+    return Profile::readString(PreferencesIni, QStringLiteral("Settings"),
+                               QStringLiteral("AutomaticLookup"))
+               .trimmed() == QLatin1String("1");
+}
+
+int lookUpDiscRead(const QStringList &cdArguments)
+{
+    const QString device = cdDeviceSource();
+    if (device.isEmpty()) {
+        print(stderr, QStringLiteral("melodex: the disc is not looked up in MusicBrainz: name the "
+                                     "drive with --cd-device"));
+        return 0;
+    }
+    QString dataDirectory;
+    for (qsizetype i = 0; i + 1 < cdArguments.size(); ++i)
+        if (cdArguments[i] == QLatin1String("--data-dir"))
+            dataDirectory = cdArguments[i + 1];
+    if (dataDirectory.isEmpty() && !settleDefaultDataDirectory(dataDirectory))
+        return 0;
+    std::fputc('\n', stdout);
+    runLookupCommand({QStringLiteral("lookup"), QStringLiteral("--cd-device"), device,
+                      QStringLiteral("--data-dir"), dataDirectory});
+    return 0;
 }
 
 } // namespace melodex::lookup

@@ -17,4 +17,14 @@ namespace melodex::lookup {
 /// arguments.
 std::optional<int> runLookupCommand(const QStringList &arguments);
 
+/// Whether a disc read is looked up without being asked: key "AutomaticLookup" of section
+/// "Settings" of SGLDX97.INI is 1 (off by default).
+bool automaticLookupAfterDiscRead();
+
+/// Looks up the disc that `melodex cd` (`cdArguments`) has just read, as
+/// `melodex lookup --cd-device` would, in the data directory given there or the default one.
+/// The disc was read, so the exit code is 0 whatever the service answers; what went wrong is
+/// said on standard error.
+int lookUpDiscRead(const QStringList &cdArguments);
+
 } // namespace melodex::lookup

@@ -6,10 +6,12 @@
 #include "localhttpserver.h"
 #include "recordedanswers.h"
 
+#include "app/globals.h"
 #include "data/externalids.h"
 #include "interchange/commandline.h"
 #include "platform/cd/disctoc.h"
 #include "platform/cd/musicbrainzdiscid.h"
+#include "platform/profile/profile.h"
 #include "platform/store/fileuses.h"
 
 #include <QBuffer>
@@ -158,6 +160,39 @@ TEST_F(LookupCommandTest, DiscImageListsTheReleasesOfItsDiscId)
     // Several releases: --add wants one chosen.
     EXPECT_EQ(run({QStringLiteral("--cd-device"), cue, QStringLiteral("--add")}), 2);
     EXPECT_TRUE(err.contains(QStringLiteral("choose one with --release"))) << err.toStdString();
+}
+
+// `melodex cd` contacts no server unless automatic lookup is turned on; then it lists the disc's
+// releases after its tracks, from the server the preferences name.
+TEST_F(LookupCommandTest, TheCdCommandLooksTheDiscUpOnlyWhenThePreferenceSaysSo)
+{
+    const QString cue = discImage();
+    const QByteArray discPath = "/ws/2/discid/" + DiscId.toLatin1();
+    const auto cd = [&] {
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        const std::optional<int> code =
+            runInterchangeCommand({QStringLiteral("cd"), QStringLiteral("--cd-device"), cue});
+        out = QString::fromStdString(testing::internal::GetCapturedStdout());
+        err = QString::fromStdString(testing::internal::GetCapturedStderr());
+        return code.value_or(-1);
+    };
+    Profile::writeString(PreferencesIni, QStringLiteral("Settings"),
+                         QStringLiteral("MusicBrainzServer"), server.url().toString());
+    ASSERT_EQ(cd(), 0) << err.toStdString();
+    EXPECT_TRUE(out.contains(DiscId)) << out.toStdString();
+    EXPECT_FALSE(out.contains(QStringLiteral("Tales of Ephidrina"))) << out.toStdString();
+    EXPECT_EQ(server.count(discPath), 0);
+
+    Profile::writeString(PreferencesIni, QStringLiteral("Settings"),
+                         QStringLiteral("AutomaticLookup"), QStringLiteral("1"));
+    ASSERT_EQ(cd(), 0) << err.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("1. Tales of Ephidrina (1993-07-05, GB, CD, "
+                                            "barcode 077778823827)")))
+        << out.toStdString() << err.toStdString();
+    EXPECT_EQ(server.count(discPath), 1);
+    Profile::writeString(PreferencesIni, QStringLiteral("Settings"),
+                         QStringLiteral("AutomaticLookup"), QStringLiteral("0"));
 }
 
 TEST_F(LookupCommandTest, AddsTheDiscsReleaseWithItsCoverInOneGo)

@@ -4,6 +4,7 @@
 #include "app/globals.h"
 #include "data/records.h"
 #include "lookup/coverart.h"
+#include "lookup/lookupcommand.h"
 #include "platform/profile/profile.h"
 #include "platform/store/store.h"
 #include "services/messageservice.h"
@@ -39,8 +40,7 @@ int say(const QString &text, MessageRequest::Icon icon, int buttons = MessageReq
 
 bool WindowLookup::automaticAfterDiscRead()
 {
-    return Profile::readString(PreferencesIni, QStringLiteral("Settings"), AutomaticKey)
-               .trimmed() == QLatin1String("1");
+    return automaticLookupAfterDiscRead();
 }
 
 void WindowLookup::setAutomaticAfterDiscRead(bool on)
