@@ -196,6 +196,17 @@ private:
     PreparedSheet m_result;
 };
 
+// The bytes of a sector of `mode` in a table of track modes; nothing for a mode it lacks.
+template <typename Table>
+std::optional<qint64> blockSizeIn(const Table &modes, const QByteArray &mode)
+{
+    for (const auto &[name, size] : modes) {
+        if (mode == name)
+            return size;
+    }
+    return std::nullopt;
+}
+
 // The bytes of a sector in a data file for the track modes of cue sheets and TOC files.
 std::optional<qint64> cueBlockSize(const QByteArray &mode)
 {
@@ -206,11 +217,7 @@ std::optional<qint64> cueBlockSize(const QByteArray &mode)
                                                                        {"MODE2/2048", 2048},
                                                                        {"MODE2/2324", 2324},
                                                                        {"MODE2/2352", 2352}}};
-    for (const auto &[name, size] : modes) {
-        if (mode == name)
-            return size;
-    }
-    return std::nullopt;
+    return blockSizeIn(modes, mode);
 }
 
 std::optional<qint64> tocBlockSize(const QByteArray &mode)
@@ -223,11 +230,7 @@ std::optional<qint64> tocBlockSize(const QByteArray &mode)
                                                                        {"MODE2_FORM2", 2324},
                                                                        {"MODE2_FORM_MIX", 2336},
                                                                        {"MODE2_RAW", 2352}}};
-    for (const auto &[name, size] : modes) {
-        if (mode == name)
-            return size;
-    }
-    return std::nullopt;
+    return blockSizeIn(modes, mode);
 }
 
 QString quoted(const QByteArray &word)
