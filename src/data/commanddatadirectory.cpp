@@ -40,14 +40,10 @@ QString defaultDataDirectory()
     return preferred.isEmpty() ? usersDataDirectory() : preferred;
 }
 
-bool defaultDataDirectoryIsUsers()
-{
-    return preferredDataDirectory().isEmpty();
-}
-
 bool settleDefaultDataDirectory(QString &directory)
 {
-    directory = defaultDataDirectory();
+    const QString preferred = preferredDataDirectory();
+    directory = preferred.isEmpty() ? usersDataDirectory() : preferred;
     if (directory.isEmpty()) {
         complain(QStringLiteral("melodex: there is no data directory: give one with --data-dir "
                                 "or set XDG_DATA_HOME or HOME"));
@@ -56,7 +52,7 @@ bool settleDefaultDataDirectory(QString &directory)
     // Only the user's own data location is made on first use; a preferred directory that is
     // missing is more likely a typing error or a drive that is not mounted, and a new empty
     // catalogue there would hide the real one.
-    if (!QDir(directory).exists() && defaultDataDirectoryIsUsers() && !QDir().mkpath(directory)) {
+    if (!QDir(directory).exists() && preferred.isEmpty() && !QDir().mkpath(directory)) {
         complain(QStringLiteral("melodex: the data directory %1 cannot be made").arg(directory));
         return false;
     }

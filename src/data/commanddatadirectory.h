@@ -10,9 +10,6 @@ namespace melodex {
 /// (`$XDG_DATA_HOME/melodex`, by default `~/.local/share/melodex`).
 QString defaultDataDirectory();
 
-/// Whether the default data directory is the user's data location, not a preference.
-bool defaultDataDirectoryIsUsers();
-
 /// Sets `directory` to the default data directory, making the user's data location when it is
 /// missing. When the preferred directory does not exist, or the user's cannot be made, says so
 /// on standard error and returns false; the run then ends with status 2.
