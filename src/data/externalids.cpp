@@ -16,12 +16,17 @@ const FileLayout &ExternalIdRecord::fileLayout()
         QStringLiteral("sglextid"),
         {
             {QStringLiteral("AlbumID"), FieldType::Int32, 0, 0, QStringLiteral("")},
+            {QStringLiteral("SongID"), FieldType::Int32, 0, 0, QStringLiteral("")},
             {QStringLiteral("Source"), FieldType::Text, 24, 0, QStringLiteral("@s24")},
-            {QStringLiteral("Identifier"), FieldType::Text, 64, 0, QStringLiteral("@s64")},
+            {QStringLiteral("Identifier"), FieldType::Text, 1024, 0, QStringLiteral("@s255")},
+            {QStringLiteral("Size"), FieldType::Decimal, 8, 0, QStringLiteral("@n15")},
+            {QStringLiteral("Modified"), FieldType::Decimal, 8, 0, QStringLiteral("@n15")},
+            {QStringLiteral("Stamp"), FieldType::Text, 40, 0, QStringLiteral("@s40")},
         },
         {
-            {QStringLiteral("KeyAlbumSource"), {0, 1, 2}, true, false, false},
-            {QStringLiteral("KeyIdentifier"), {1, 2, 0}, false, false, false},
+            {QStringLiteral("KeyAlbumSource"), {0, 1, 2, 3}, true, false, false},
+            {QStringLiteral("KeyIdentifier"), {2, 3, 0, 1}, false, false, false},
+            {QStringLiteral("KeySong"), {1, 2, 3}, false, false, false},
         }};
     return layout;
 }
@@ -30,7 +35,9 @@ const std::array<store::MemberPtr<ExternalIdRecord>, ExternalIdRecord::fieldCoun
 ExternalIdRecord::members()
 {
     static const std::array<store::MemberPtr<ExternalIdRecord>, fieldCount> m{
-        &ExternalIdRecord::AlbumID, &ExternalIdRecord::Source, &ExternalIdRecord::Identifier};
+        &ExternalIdRecord::AlbumID,    &ExternalIdRecord::SongID, &ExternalIdRecord::Source,
+        &ExternalIdRecord::Identifier, &ExternalIdRecord::Size,   &ExternalIdRecord::Modified,
+        &ExternalIdRecord::Stamp};
     return m;
 }
 
@@ -65,7 +72,8 @@ std::vector<ExternalId> externalIdsOf(qint32 albumId)
     EXT.AlbumID = albumId;
     ExternalIds.setFromBuffer(ExternalIdRecord::KeyAlbumSource);
     while (ExternalIds.next() == 0 && EXT.AlbumID == albumId)
-        out.push_back({EXT.Source, EXT.Identifier});
+        if (EXT.SongID == 0)
+            out.push_back({EXT.Source, EXT.Identifier});
     return out;
 }
 

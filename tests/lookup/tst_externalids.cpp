@@ -4,6 +4,9 @@
 
 #include "data/consistencycheck.h"
 #include "data/externalids.h"
+#include "platform/store/collation.h"
+
+#include <sqlite3.h>
 
 using namespace melodex;
 using melodex::test::RecordChangeTest;
@@ -69,4 +72,47 @@ TEST_F(RecordChangeTest, CheckFindsIdentifiersOfAnAlbumThatDoesNotExist)
     EXPECT_EQ(findings[0].text,
               QStringLiteral("2 external identifiers name an album that does not exist"));
     EXPECT_TRUE(findings[0].file.endsWith(QStringLiteral("sglextid.db")));
+}
+
+TEST_F(RecordChangeTest, IdentifiersOfTheEarlierLayoutAreCarriedOverAsTheAlbums)
+{
+    keep(3, {{ExternalSource::MusicBrainzRelease, QStringLiteral("rel-3")}});
+    store::Store::instance().closeAll();
+    // The earlier layout had neither songs nor music files.
+    {
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open(qPrintable(ExternalIds.name()), &db), SQLITE_OK);
+        store::registerKeyCollation(db);
+        EXPECT_EQ(
+            sqlite3_exec(db,
+                         "DROP INDEX KeySong; DROP INDEX KeyIdentifier; DROP INDEX KeyAlbumSource;"
+                         "ALTER TABLE rec DROP COLUMN SongID; ALTER TABLE rec DROP COLUMN "
+                         "Size; ALTER TABLE rec DROP COLUMN Modified; ALTER TABLE rec DROP "
+                         "COLUMN Stamp; PRAGMA user_version=1",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK)
+            << sqlite3_errmsg(db);
+        sqlite3_close(db);
+    }
+    EXPECT_EQ(idsOf(3), (std::vector<QString>{QStringLiteral("MusicBrainzRelease=rel-3")}));
+    // A song's identifier sits beside the album's without being taken for it.
+    {
+        const store::FileUse use(ExternalIds);
+        EXT.clear();
+        EXT.AlbumID = 3;
+        EXT.SongID = 30;
+        EXT.Source = ExternalSource::MusicFile;
+        EXT.Identifier = QStringLiteral("/music/a song.flac");
+        EXT.Size = 5'000'000'000LL;
+        ASSERT_EQ(ExternalIds.add(), 0);
+        EXT.clear();
+        EXT.Source = ExternalSource::MusicFile;
+        EXT.Identifier = QStringLiteral("/music/a song.flac");
+        ASSERT_EQ(ExternalIds.setFromBuffer(ExternalIdRecord::KeyIdentifier), 0);
+        ASSERT_EQ(ExternalIds.next(), 0);
+        EXPECT_EQ(EXT.Identifier, QStringLiteral("/music/a song.flac"));
+        EXPECT_EQ(EXT.SongID, 30);
+        EXPECT_EQ(EXT.Size, 5'000'000'000LL);
+    }
+    EXPECT_EQ(idsOf(3).size(), 1u);
 }
