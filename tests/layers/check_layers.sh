@@ -11,8 +11,8 @@ level_of() {
     data) echo 2 ;;
     app) echo 3 ;;
     browse | layout) echo 4 ;;
-    interchange | maintenance | catalog | catalog/* | albums | wizard | playlists | reports | labels | stats | lookup) echo 5 ;;
-    ui) echo 6 ;;
+    interchange | importers | musicfiles | maintenance | catalog | catalog/* | albums | wizard | playlists | reports | labels | stats | lookup) echo 5 ;;
+    ui | cli) echo 6 ;;
     ui/*) echo 7 ;;
     .) echo 8 ;;
     *) echo "unknown" ;;
