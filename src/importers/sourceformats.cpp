@@ -1,0 +1,41 @@
+// The list of source formats and the recognition of a file's kind from its content.
+#include "importers/sourceformats.h"
+
+#include <QFile>
+
+namespace melodex::importers {
+
+const std::vector<SourceFormat> &sourceFormats()
+{
+    // Each reader adds its entry here.
+    static const std::vector<SourceFormat> formats{};
+    return formats;
+}
+
+const SourceFormat *sourceFormat(const QString &name)
+{
+    for (const SourceFormat &f : sourceFormats())
+        if (f.name == name)
+            return &f;
+    return nullptr;
+}
+
+const SourceFormat *recogniseSource(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return nullptr;
+    const QByteArray head = file.read(64 * 1024);
+    const SourceFormat *best = nullptr;
+    int bestScore = 0;
+    for (const SourceFormat &f : sourceFormats()) {
+        const int score = f.recognise ? f.recognise(path, head) : 0;
+        if (score > bestScore) {
+            best = &f;
+            bestScore = score;
+        }
+    }
+    return best;
+}
+
+} // namespace melodex::importers
