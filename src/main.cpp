@@ -2,10 +2,9 @@
 #include "app/globals.h"
 #include "app/quitonsignal.h"
 #include "app/startup.h"
-#include "data/backupcommand.h"
+#include "cli/command.h"
+#include "cli/frontdoor.h"
 #include "data/commanddatadirectory.h"
-#include "interchange/commandline.h"
-#include "labels/labelcommand.h"
 #include "platform/store/store.h"
 #include "ui/albums/albumprocedures.h"
 #include "ui/catalog/lookupprocedures.h"
@@ -24,7 +23,6 @@
 
 #include <QApplication>
 
-#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -50,34 +48,8 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    // "melodex help" is the usage; "melodex help COMMAND" is that command's own help.
-    if (!arguments.isEmpty() && arguments.first() == QLatin1String("help")) {
-        arguments.removeFirst();
-        arguments = arguments.isEmpty() ? QStringList{QStringLiteral("--help")}
-                                        : QStringList{arguments.first(), QStringLiteral("--help")};
-    }
-    // A command that keeps data works, without --data-dir, in the default data directory.
-    static const QStringList dataCommands{QStringLiteral("import"),  QStringLiteral("export"),
-                                          QStringLiteral("stats"),   QStringLiteral("report"),
-                                          QStringLiteral("check"),   QStringLiteral("build"),
-                                          QStringLiteral("pack"),    QStringLiteral("backup"),
-                                          QStringLiteral("restore"), QStringLiteral("lookup")};
-    if (!arguments.isEmpty() && dataCommands.contains(arguments.first()) &&
-        !std::any_of(arguments.cbegin(), arguments.cend(), [](const QString &a) {
-            return a == QLatin1String("--data-dir") || a.startsWith(QLatin1String("--data-dir=")) ||
-                   a == QLatin1String("-h") || a == QLatin1String("--help");
-        })) {
-        QString directory;
-        if (!melodex::settleDefaultDataDirectory(directory))
-            return 2;
-        arguments << QStringLiteral("--data-dir") << directory;
-    }
-    // "melodex import ...", "melodex export ..." and label printing run without a window.
-    if (const auto code = melodex::runLabelCommand(arguments))
-        return *code;
-    if (const auto code = melodex::runBackupCommand(arguments))
-        return *code;
-    if (const auto code = melodex::runInterchangeCommand(arguments))
+    // A command runs without a window; "melodex help" and --help print the commands' help.
+    if (const auto code = melodex::cli::runCommand(arguments, melodex::cli::DataDefault::UserData))
         return *code;
     // The CD device applies to the whole run; the rest of the line is the program's.
     if (!melodex::takeCdDeviceOption(arguments)) {
@@ -87,6 +59,8 @@ int main(int argc, char *argv[])
     const melodex::CommandLine cl = melodex::parseCommandLine(arguments);
     switch (cl.action) {
     case melodex::CommandLine::ShowHelp:
+        std::fputs(melodex::cli::programHelp().toLocal8Bit().constData(), stdout);
+        return 0;
     case melodex::CommandLine::ShowVersion:
         std::fputs(cl.message.toLocal8Bit().constData(), stdout);
         return 0;

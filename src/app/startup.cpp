@@ -42,28 +42,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
 {
     CommandLine cl;
     const QString usage = QStringLiteral(
-        "Usage: melodex [--data-dir DIR]\n"
-        "       melodex import FILE [--strip-header] [--data-dir DIR]\n"
-        "       melodex export FILE|- [--fields MUS:Artist,MUS:Title,...] [--no-header]\n"
-        "                      [--filter EXPR] [--order KEY] [--safe-for-spreadsheets]\n"
-        "                      [--data-dir DIR]\n"
-        "       melodex stats [--filter EXPR] [--data-dir DIR]\n"
-        "       melodex report NAME --pdf FILE [--filter EXPR] [--style Standard|Brief]\n"
-        "                      [--selected TEXT] [--font FAMILY,SIZE] [--copies N]\n"
-        "                      [--album ID] [--playlist ID] [--category NAME] [--label ID]\n"
-        "                      [--data-dir DIR]\n"
-        "       melodex check [--quick] [--data-dir DIR]\n"
-        "       melodex build|pack NAME...|--all [--data-dir DIR]\n"
-        "       melodex cd [--cd-device PATH]\n\n"
-        "A catalogue of a private music collection.\n\n"
-        "Options:\n"
-        "  --data-dir DIR  the directory holding the data files (default: [Settings] "
-        "DataDirectory\n"
-        "                  of SGLDX97.INI, else $XDG_DATA_HOME/melodex, which is\n"
-        "                  ~/.local/share/melodex unless XDG_DATA_HOME says otherwise)\n"
-        "  --cd-device PATH  the CD drive or disc image (.cue, .toc, .nrg) to read\n"
-        "  -h, --help      show this help and exit\n"
-        "  -v, --version   show the version and exit\n");
+        "Usage: melodex [--data-dir DIR] [--cd-device PATH] [--help] [--version]\n"
+        "       melodex COMMAND [ARGUMENTS] [options]   (\"melodex help\" lists the commands)\n");
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &a = arguments[i];
         if (a == QLatin1String("-h") || a == QLatin1String("--help")) {

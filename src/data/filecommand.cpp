@@ -1,7 +1,6 @@
 // The "build" and "pack" commands: the File Manager's work on named data files, without a window.
 #include "data/filecommand.h"
 
-#include "data/commanddatadirectory.h"
 #include "data/filemaintenance.h"
 #include "platform/store/errors.h"
 #include "platform/store/store.h"
@@ -14,13 +13,6 @@
 namespace melodex {
 
 namespace {
-
-const char Usage[] = "usage: melodex build NAME... | --all [--data-dir DIR]\n"
-                     "       melodex pack NAME... | --all [--data-dir DIR]\n"
-                     "NAME is a data file's label (Songlore, Album, ...) or file name (sgldata, "
-                     "sglalbum, ...).\n"
-                     "build rebuilds every key of the files; pack gives their free space back.\n"
-                     "A file in use by a window or another program is left as it is.\n";
 
 void print(FILE *to, const QString &text)
 {
@@ -43,62 +35,8 @@ QString failureText(const store::KeyedFile &file)
 
 } // namespace
 
-std::optional<int> runFileCommand(const QStringList &arguments)
+int runFileCommand(FileAction action, const QStringList &names, bool all)
 {
-    // The command is the first word that is not an option or the data directory.
-    qsizetype at = -1;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        if (arguments[i] == QLatin1String("--data-dir")) {
-            ++i;
-            continue;
-        }
-        if (!arguments[i].startsWith(u'-')) {
-            at = i;
-            break;
-        }
-    }
-    if (at < 0)
-        return std::nullopt;
-    const QString command = arguments[at];
-    if (command != QLatin1String("build") && command != QLatin1String("pack"))
-        return std::nullopt;
-    const FileAction action =
-        command == QLatin1String("build") ? FileAction::Build : FileAction::Pack;
-
-    QString dataDir;
-    bool all = false;
-    QStringList names;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &a = arguments[i];
-        if (i == at)
-            continue;
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            std::fputs(Usage, stdout);
-            return 0;
-        }
-        if (a == QLatin1String("--all")) {
-            all = true;
-        } else if (a == QLatin1String("--data-dir") && i + 1 < arguments.size()) {
-            dataDir = arguments[++i];
-        } else if (a.startsWith(QLatin1String("--data-dir="))) {
-            dataDir = a.mid(11);
-        } else if (a.startsWith(u'-')) {
-            print(stderr, QStringLiteral("melodex: unknown option %1").arg(a));
-            std::fputs(Usage, stderr);
-            return 2;
-        } else {
-            names << a;
-        }
-    }
-    if (all == !names.isEmpty()) {
-        print(stderr,
-              QStringLiteral("melodex: %1 needs the names of data files, or --all").arg(command));
-        std::fputs(Usage, stderr);
-        return 2;
-    }
-    if (!resolveCommandDataDirectory(dataDir))
-        return 2;
-
     std::vector<store::KeyedFile *> files;
     if (all) {
         files = store::Store::instance().files();
@@ -113,7 +51,6 @@ std::optional<int> runFileCommand(const QStringList &arguments)
         }
     }
 
-    store::Store::instance().setDataDirectory(dataDir);
     int exitCode = 0;
     for (store::KeyedFile *f : files) {
         const QString file = QFileInfo(f->name()).fileName();

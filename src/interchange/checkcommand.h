@@ -5,10 +5,10 @@
 
 namespace melodex {
 
-/// Runs `melodex check [--quick] [--data-dir DIR]` (`arguments` without the program's name):
-/// checks every data file and the links between them, prints each fault to standard output and a
-/// summary to standard error. Returns the exit code: 0 no fault, 1 faults found, 2 wrong
-/// arguments.
-int runCheckCommand(const QStringList &arguments);
+/// Runs `melodex check [--quick]` on the open data directory: checks every data file and the
+/// links between them (`quick` leaves out matching every key entry to its record), prints each
+/// fault to standard output and a summary to standard error. Returns the exit code: 0 no fault,
+/// 1 faults found.
+int runCheckCommand(bool quick);
 
 } // namespace melodex

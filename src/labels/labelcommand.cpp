@@ -1,7 +1,6 @@
 // Printing a label to PDF from the command line: `melodex report PrintLabel --label ID ...`.
 #include "labels/labelcommand.h"
 
-#include "data/commanddatadirectory.h"
 #include "data/fileopen.h"
 #include "data/records.h"
 #include "labels/labelprint.h"
@@ -17,10 +16,6 @@ namespace melodex {
 
 namespace {
 
-const char *Usage = "usage: melodex report PrintLabel|PrintCassetteLabel --label ID --pdf FILE "
-                    "[--copies N] [--data-dir DIR]\n"
-                    "  ID is a label number from 1 to 999999, N from 1 to 99.\n";
-
 // The label number is a field of six digits; copies are capped as the reports' are.
 constexpr qint64 MaxLabelId = 999999;
 constexpr int MaxCopies = 99;
@@ -29,18 +24,14 @@ int fail(const QString &message, int code)
 {
     std::fputs(message.toLocal8Bit().constData(), stderr);
     std::fputc('\n', stderr);
-    if (code == 2)
-        std::fputs(Usage, stderr);
     return code;
 }
 
 } // namespace
 
-std::optional<int> runLabelCommand(const QStringList &arguments)
+std::optional<int> runLabelCommand(const LabelPrintOptions &options)
 {
-    if (arguments.size() < 2 || arguments.at(0) != QLatin1String("report"))
-        return std::nullopt;
-    const QString reportName = arguments.at(1);
+    const QString &reportName = options.report;
     const auto is = [&reportName](const char *text) {
         return reportName.compare(QLatin1String(text), Qt::CaseInsensitive) == 0;
     };
@@ -53,21 +44,9 @@ std::optional<int> runLabelCommand(const QStringList &arguments)
     if (!is("PrintLabel") && !is("PrintCassetteLabel"))
         return std::nullopt;
     const bool cassette = is("PrintCassetteLabel");
-    QString id;
-    QString pdf;
-    QString dataDir;
-    QString copiesText = QStringLiteral("1");
-    for (qsizetype i = 2; i < arguments.size(); ++i) {
-        const QString &a = arguments.at(i);
-        QString *target = a == QLatin1String("--label")      ? &id
-                          : a == QLatin1String("--pdf")      ? &pdf
-                          : a == QLatin1String("--data-dir") ? &dataDir
-                          : a == QLatin1String("--copies")   ? &copiesText
-                                                             : nullptr;
-        if (!target || i + 1 >= arguments.size())
-            return fail(QStringLiteral("melodex: unexpected argument %1").arg(a), 2);
-        *target = arguments.at(++i);
-    }
+    const QString &id = options.label;
+    const QString &pdf = options.pdf;
+    const QString copiesText = options.copies.isEmpty() ? QStringLiteral("1") : options.copies;
     bool ok = false;
     const qint64 labelId = id.toLongLong(&ok);
     if (!ok || labelId <= 0 || labelId > MaxLabelId || pdf.isEmpty())
@@ -79,10 +58,6 @@ std::optional<int> runLabelCommand(const QStringList &arguments)
     if (!ok || copies < 1 || copies > MaxCopies)
         return fail(QStringLiteral("melodex: --copies needs a number from 1 to %1").arg(MaxCopies),
                     2);
-    if (!resolveCommandDataDirectory(dataDir)) {
-        std::fputs(Usage, stderr);
-        return 2;
-    }
 
     // Fonts and PDF writing need a GUI application, though no window opens.
     std::unique_ptr<QGuiApplication> app;
@@ -95,7 +70,6 @@ std::optional<int> runLabelCommand(const QStringList &arguments)
         app = std::make_unique<QGuiApplication>(argc, argv);
     }
 
-    store::Store::instance().setDataDirectory(dataDir);
     if (const QString refusal = print::pdfTargetRefusal(pdf); !refusal.isEmpty())
         return fail(QStringLiteral("melodex: ") + refusal, 1);
     installFileOpener();

@@ -3,7 +3,6 @@
 #include "lookup/lookupcommand.h"
 
 #include "app/globals.h"
-#include "data/commanddatadirectory.h"
 #include "data/fileopen.h"
 #include "lookup/coverart.h"
 #include "lookup/draftwriter.h"
@@ -30,28 +29,6 @@ namespace melodex::lookup {
 
 namespace {
 
-const char *const Usage =
-    "Usage: melodex lookup --cd-device PATH | --discid ID | --release MBID\n"
-    "                      | --artist ARTIST --album TITLE [--barcode CODE] [--format FORMAT]\n"
-    "                      [--json] [--add [--media NAME]] [--cover] [--refresh]\n"
-    "                      [--server URL] [--cover-server URL] [--data-dir DIR]\n"
-    "\n"
-    "Looks a disc or an album up in MusicBrainz. --cd-device reads the disc in the drive (or\n"
-    "the disc image PATH) and lists the releases that contain it; --discid does so for a disc\n"
-    "ID; --release shows one release with its media and tracks; --artist and --album search.\n"
-    "\n"
-    "  --json          print one JSON document instead of lines\n"
-    "  --add           add the release as an album with its songs and print the album's\n"
-    "                  number (with a disc: only that disc's medium). With several releases\n"
-    "                  for a disc, choose one with --release MBID.\n"
-    "  --media NAME    the album's Media (default: from the release's format)\n"
-    "  --cover         with --add, also fetch the front cover as the album's image\n"
-    "  --refresh       ask the service again even when its answer is in the cache\n"
-    "  --server URL    the MusicBrainz server (default: [Settings] MusicBrainzServer, else\n"
-    "                  https://musicbrainz.org); --cover-server likewise (CoverArtServer)\n"
-    "\n"
-    "Exit status: 0 found, 1 nothing found or the service failed, 2 wrong arguments.\n";
-
 void print(FILE *to, const QString &text)
 {
     std::fputs(text.toUtf8().constData(), to);
@@ -59,92 +36,13 @@ void print(FILE *to, const QString &text)
     std::fflush(to);
 }
 
-QString commandOf(const QStringList &args)
-{
-    static const QStringList withValue{
-        QStringLiteral("--cd-device"),    QStringLiteral("--discid"),  QStringLiteral("--release"),
-        QStringLiteral("--artist"),       QStringLiteral("--album"),   QStringLiteral("--barcode"),
-        QStringLiteral("--format"),       QStringLiteral("--media"),   QStringLiteral("--server"),
-        QStringLiteral("--cover-server"), QStringLiteral("--data-dir")};
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        if (withValue.contains(args[i])) {
-            ++i;
-            continue;
-        }
-        if (!args[i].startsWith(u'-'))
-            return args[i];
-    }
-    return {};
-}
+using Options = LookupCommandOptions;
 
-struct Options
+// Refuses options that do not go together; empty when they do.
+QString refusal(const Options &o)
 {
-    QString device, discId, release, artist, album, barcode, format, media, server, coverServer;
-    QString dataDirectory;
-    bool dataDirectoryGiven = false;
-    bool json = false, add = false, cover = false, refresh = false, help = false;
-};
-
-std::optional<Options> parse(const QStringList &args, QString *error)
-{
-    Options o;
-    bool commandSeen = false;
-    const auto value = [&](qsizetype &i, const QString &name, QString *into) {
-        const QString &a = args[i];
-        if (a == name) {
-            if (i + 1 >= args.size() || args[i + 1].isEmpty()) {
-                *error = QStringLiteral("melodex: %1 needs a value").arg(name);
-                return true;
-            }
-            *into = args[++i];
-            return true;
-        }
-        if (a.startsWith(name + u'=')) {
-            *into = a.mid(name.size() + 1);
-            if (into->isEmpty())
-                *error = QStringLiteral("melodex: %1 needs a value").arg(name);
-            return true;
-        }
-        return false;
-    };
-    for (qsizetype i = 0; i < args.size() && error->isEmpty(); ++i) {
-        const QString &a = args[i];
-        if (value(i, QStringLiteral("--cd-device"), &o.device) ||
-            value(i, QStringLiteral("--discid"), &o.discId) ||
-            value(i, QStringLiteral("--release"), &o.release) ||
-            value(i, QStringLiteral("--artist"), &o.artist) ||
-            value(i, QStringLiteral("--album"), &o.album) ||
-            value(i, QStringLiteral("--barcode"), &o.barcode) ||
-            value(i, QStringLiteral("--format"), &o.format) ||
-            value(i, QStringLiteral("--media"), &o.media) ||
-            value(i, QStringLiteral("--server"), &o.server) ||
-            value(i, QStringLiteral("--cover-server"), &o.coverServer))
-            continue;
-        if (value(i, QStringLiteral("--data-dir"), &o.dataDirectory)) {
-            o.dataDirectoryGiven = true;
-            continue;
-        }
-        if (a == QLatin1String("--json"))
-            o.json = true;
-        else if (a == QLatin1String("--add"))
-            o.add = true;
-        else if (a == QLatin1String("--cover"))
-            o.cover = true;
-        else if (a == QLatin1String("--refresh"))
-            o.refresh = true;
-        else if (a == QLatin1String("-h") || a == QLatin1String("--help"))
-            o.help = true;
-        else if (a.startsWith(u'-'))
-            *error = QStringLiteral("melodex: unknown option %1").arg(a);
-        else if (!commandSeen)
-            commandSeen = true;
-        else
-            *error = QStringLiteral("melodex: unexpected argument %1").arg(a);
-    }
-    if (!error->isEmpty())
-        return std::nullopt;
-    if (o.help)
-        return o;
+    QString text;
+    QString *error = &text;
     const bool search = !o.artist.isEmpty() || !o.album.isEmpty() || !o.barcode.isEmpty();
     const int disc = int(!o.device.isEmpty()) + int(!o.discId.isEmpty());
     if (disc > 1)
@@ -169,9 +67,7 @@ std::optional<Options> parse(const QStringList &args, QString *error)
             *error =
                 QStringLiteral("melodex: %1 is not an http:// or https:// address").arg(*server);
     }
-    if (!error->isEmpty())
-        return std::nullopt;
-    return o;
+    return text;
 }
 
 // One request, waited for in a local event loop: the command line has no window to keep alive.
@@ -373,8 +269,6 @@ int addRelease(Run &run, const Release &release, const QString &discId)
     for (const QString &d : draft->lengthDifferences)
         print(stderr, d + QStringLiteral(" (the disc's length is kept)"));
 
-    if (run.options.dataDirectoryGiven)
-        store::Store::instance().setDataDirectory(run.options.dataDirectory);
     installFileOpener();
     const DraftWriteResult written = addDraftAsAlbum(*draft);
     if (!written.ok())
@@ -528,23 +422,12 @@ int search(Run &run)
 
 } // namespace
 
-std::optional<int> runLookupCommand(const QStringList &arguments)
+int runLookupCommand(const LookupCommandOptions &options)
 {
-    if (commandOf(arguments) != QLatin1String("lookup"))
-        return std::nullopt;
-    QString error;
-    std::optional<Options> options = parse(arguments, &error);
-    if (!options) {
+    if (const QString error = refusal(options); !error.isEmpty()) {
         print(stderr, error);
-        std::fputs(Usage, stderr);
         return 2;
     }
-    if (options->help) {
-        std::fputs(Usage, stdout);
-        return 0;
-    }
-    if (!resolveCommandDataDirectory(options->dataDirectory))
-        return 2;
 
     // The network needs an event loop; main() calls the commands before any application exists.
     std::unique_ptr<QCoreApplication> app;
@@ -555,20 +438,19 @@ std::optional<int> runLookupCommand(const QStringList &arguments)
         app = std::make_unique<QCoreApplication>(argc, argv);
 
     Run run;
-    run.options = *options;
-    LookupSettings settings = LookupSettings::fromPreferences(
-        options->dataDirectory.isEmpty() ? store::Store::instance().dataDirectory()
-                                         : options->dataDirectory);
-    if (!options->server.isEmpty())
-        settings.musicBrainzServer = QUrl(options->server);
-    if (!options->coverServer.isEmpty())
-        settings.coverArtServer = QUrl(options->coverServer);
-    settings.refresh = options->refresh;
+    run.options = options;
+    LookupSettings settings =
+        LookupSettings::fromPreferences(store::Store::instance().dataDirectory());
+    if (!options.server.isEmpty())
+        settings.musicBrainzServer = QUrl(options.server);
+    if (!options.coverServer.isEmpty())
+        settings.coverArtServer = QUrl(options.coverServer);
+    settings.refresh = options.refresh;
     run.client = std::make_unique<LookupClient>(settings);
 
-    if (!options->device.isEmpty() || !options->discId.isEmpty())
+    if (!options.device.isEmpty() || !options.discId.isEmpty())
         return lookUpDisc(run);
-    if (!options->release.isEmpty())
+    if (!options.release.isEmpty())
         return lookUpRelease(run);
     return search(run);
 }
@@ -580,7 +462,7 @@ bool automaticLookupAfterDiscRead()
                .trimmed() == QLatin1String("1");
 }
 
-int lookUpDiscRead(const QStringList &cdArguments)
+int lookUpDiscRead()
 {
     const QString device = cdDeviceSource();
     if (device.isEmpty()) {
@@ -588,15 +470,10 @@ int lookUpDiscRead(const QStringList &cdArguments)
                                      "drive with --cd-device"));
         return 0;
     }
-    QString dataDirectory;
-    for (qsizetype i = 0; i + 1 < cdArguments.size(); ++i)
-        if (cdArguments[i] == QLatin1String("--data-dir"))
-            dataDirectory = cdArguments[i + 1];
-    if (dataDirectory.isEmpty() && !settleDefaultDataDirectory(dataDirectory))
-        return 0;
     std::fputc('\n', stdout);
-    runLookupCommand({QStringLiteral("lookup"), QStringLiteral("--cd-device"), device,
-                      QStringLiteral("--data-dir"), dataDirectory});
+    LookupCommandOptions options;
+    options.device = device;
+    runLookupCommand(options);
     return 0;
 }
 

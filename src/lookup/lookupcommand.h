@@ -8,23 +8,26 @@
 
 namespace melodex::lookup {
 
-/// Runs `melodex lookup` (`arguments` without the program's name):
-///   --cd-device PATH | --discid ID | --release MBID | --artist A --album T [--barcode B]
-///   [--json] [--add [--media NAME]] [--cover] [--server URL] [--cover-server URL]
-///   [--refresh] [--data-dir DIR]
-/// Returns nothing when the arguments are not a lookup command; otherwise the exit code: 0 found
-/// (and added), 1 nothing found or the service failed (the reason on standard error), 2 wrong
-/// arguments.
-std::optional<int> runLookupCommand(const QStringList &arguments);
+/// `melodex lookup`: a disc (`device` or `discId`), a release, or a search (`artist`, `album`,
+/// `barcode`), printed (`json`: as one JSON document) or added (`add`, with `media` and `cover`).
+struct LookupCommandOptions
+{
+    QString device, discId, release, artist, album, barcode, format, media, server, coverServer;
+    bool json = false, add = false, cover = false, refresh = false;
+};
+
+/// Runs the lookup against the open data directory (its preferences, cache and files). Returns
+/// the exit code: 0 found (and added), 1 nothing found or the service failed (the reason on
+/// standard error), 2 options that do not go together.
+int runLookupCommand(const LookupCommandOptions &options);
 
 /// Whether a disc read is looked up without being asked: key "AutomaticLookup" of section
 /// "Settings" of SGLDX97.INI is 1 (off by default).
 bool automaticLookupAfterDiscRead();
 
-/// Looks up the disc that `melodex cd` (`cdArguments`) has just read, as
-/// `melodex lookup --cd-device` would, in the data directory given there or the default one.
-/// The disc was read, so the exit code is 0 whatever the service answers; what went wrong is
-/// said on standard error.
-int lookUpDiscRead(const QStringList &cdArguments);
+/// Looks up the disc that `melodex cd` has just read (the drive it read), in the open data
+/// directory, as `melodex lookup --cd-device` would. The disc was read, so the exit code is 0
+/// whatever the service answers; what went wrong is said on standard error.
+int lookUpDiscRead();
 
 } // namespace melodex::lookup

@@ -2,7 +2,6 @@
 #include "reports/reportcommand.h"
 
 #include "app/globals.h"
-#include "data/commanddatadirectory.h"
 #include "data/fileopen.h"
 #include "data/records.h"
 #include "platform/print/pdfdestination.h"
@@ -10,6 +9,7 @@
 #include "platform/store/store.h"
 #include "reports/reportcatalogue.h"
 #include "reports/reportrun.h"
+#include "services/consoleprogress.h"
 #include "services/messageservice.h"
 
 #include <QGuiApplication>
@@ -29,27 +29,6 @@ constexpr int StepSize = 5000;
 // run is a mistyped number, not a wish.
 constexpr int MaxCopies = 99;
 
-const char *const Usage =
-    "Usage: melodex report NAME --pdf FILE [--filter EXPR] [--style Standard|Brief]\n"
-    "                      [--selected TEXT] [--font FAMILY,SIZE] [--copies N] [--data-dir DIR]\n"
-    "                      [--album ID] [--playlist ID] [--category NAME]\n"
-    "\n"
-    "Prints the report NAME (e.g. PrintMUS:SongsByArtist) to the PDF file FILE.\n"
-    "  --filter EXPR     only the records the filter selects (e.g. \"CAT:Category = 'Jazz'\")\n"
-    "  --style Brief     the short layout of a report that has one\n"
-    "  --selected TEXT   only the records whose key field starts with TEXT\n"
-    "  --font F,S        the report's text in font family F, size S points\n"
-    "  --copies N        N copies (1 to 99), each a whole set of pages\n"
-    "  --album ID        the album PrintOneAlbum prints (1 to 2147483647)\n"
-    "  --playlist ID     the playlist PrintPlaylist and PrintPlaylistTop40 print (1 to\n"
-    "                    2147483647); the Top 40 renumbers it only when the PDF is written\n"
-    "  --category NAME   the category PrintByCategory and BriefByCategory print\n"
-    "\n"
-    "FILE is written whole or not at all, and never over a data file of the catalogue nor\n"
-    "onto anything but a regular file.\n"
-    "\n"
-    "Exit status: 0 written, 1 failed, nothing to print or FILE refused, 2 wrong arguments.\n";
-
 void printError(const QString &text)
 {
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
@@ -68,101 +47,55 @@ public:
     int shown = 0;
 };
 
-struct Options
+using Options = ReportCommandOptions;
+
+// The values of the options, read: a font, a number of copies, record numbers in range.
+struct Checked
 {
-    QString name;
-    QString pdf;
-    QString filter;
-    QString style;
-    std::optional<QString> selected;
     std::optional<ReportFont> font;
     int copies = 1;
-    QString dataDirectory;
-    QString album;
-    QString playlist;
-    QString category;
-    bool help = false;
 };
 
-std::optional<Options> parse(const QStringList &args, QString *error)
+std::optional<Checked> check(const Options &o, QString *error)
 {
-    Options o;
-    bool commandSeen = false;
-    for (qsizetype i = 0; i < args.size() && error->isEmpty(); ++i) {
-        const QString &a = args[i];
-        auto value = [&](const char *name, QString *out) {
-            const QString option = QLatin1String(name);
-            if (a == option) {
-                if (i + 1 >= args.size())
-                    *error = QStringLiteral("melodex: %1 needs a value").arg(option);
-                else
-                    *out = args[++i];
-                return true;
-            }
-            if (a.startsWith(option + u'=')) {
-                *out = a.mid(option.size() + 1);
-                return true;
-            }
-            return false;
-        };
-        QString v;
-        if (value("--pdf", &o.pdf) || value("--filter", &o.filter) || value("--style", &o.style) ||
-            value("--data-dir", &o.dataDirectory) || value("--album", &o.album) ||
-            value("--playlist", &o.playlist) || value("--category", &o.category)) {
-        } else if (value("--selected", &v)) {
-            o.selected = v;
-        } else if (value("--font", &v)) {
-            const qsizetype comma = v.lastIndexOf(u',');
-            bool ok = false;
-            const int size = comma > 0 ? v.mid(comma + 1).trimmed().toInt(&ok) : 0;
-            if (!ok || size <= 0 || size > 72 || v.left(comma).trimmed().isEmpty()) {
-                *error = QStringLiteral("melodex: --font needs FAMILY,SIZE (e.g. \"DejaVu "
-                                        "Serif,9\")");
-            } else {
-                ReportFont f;
-                f.name = v.left(comma).trimmed();
-                f.size = size;
-                f.style = 400;
-                o.font = f;
-            }
-        } else if (value("--copies", &v)) {
-            bool ok = false;
-            o.copies = v.toInt(&ok);
-            if (!ok || o.copies < 1 || o.copies > MaxCopies)
-                *error =
-                    QStringLiteral("melodex: --copies needs a number from 1 to %1").arg(MaxCopies);
-        } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
-            o.help = true;
-        } else if (a.startsWith(u'-')) {
-            *error = QStringLiteral("melodex: unknown option %1").arg(a);
-        } else if (!commandSeen) {
-            commandSeen = true; // "report"
-        } else if (o.name.isEmpty()) {
-            o.name = a;
-        } else {
-            *error = QStringLiteral("melodex: unexpected argument %1").arg(a);
+    Checked c;
+    if (o.font) {
+        const QString &v = *o.font;
+        const qsizetype comma = v.lastIndexOf(u',');
+        bool ok = false;
+        const int size = comma > 0 ? v.mid(comma + 1).trimmed().toInt(&ok) : 0;
+        if (!ok || size <= 0 || size > 72 || v.left(comma).trimmed().isEmpty()) {
+            *error = QStringLiteral("melodex: --font needs FAMILY,SIZE (e.g. \"DejaVu Serif,9\")");
+            return std::nullopt;
+        }
+        ReportFont f;
+        f.name = v.left(comma).trimmed();
+        f.size = size;
+        f.style = 400;
+        c.font = f;
+    }
+    if (!o.copies.isEmpty()) {
+        bool ok = false;
+        c.copies = o.copies.toInt(&ok);
+        if (!ok || c.copies < 1 || c.copies > MaxCopies) {
+            *error = QStringLiteral("melodex: --copies needs a number from 1 to %1").arg(MaxCopies);
+            return std::nullopt;
         }
     }
-    if (!error->isEmpty())
-        return std::nullopt;
-    if (o.help)
-        return o;
     // A record number is a 32-bit field: a larger one would wrap onto another record.
     for (const auto &[option, text] :
          {std::pair{"--album", o.album}, std::pair{"--playlist", o.playlist}}) {
         bool ok = false;
         const qint64 id = text.toLongLong(&ok);
-        if (!text.isEmpty() && (!ok || id < 1 || id > std::numeric_limits<qint32>::max()))
+        if (!text.isEmpty() && (!ok || id < 1 || id > std::numeric_limits<qint32>::max())) {
             *error = QStringLiteral("melodex: %1 needs a number from 1 to %2, not %3")
                          .arg(QLatin1String(option))
                          .arg(std::numeric_limits<qint32>::max())
                          .arg(text);
+            return std::nullopt;
+        }
     }
-    if (!error->isEmpty())
-        return std::nullopt;
-    if (o.name.isEmpty())
-        *error = QStringLiteral("melodex: report needs the NAME of a report");
-    else if (o.pdf.isEmpty())
+    if (o.pdf.isEmpty())
         *error = QStringLiteral("melodex: report needs --pdf FILE");
     else if (!o.style.isEmpty() &&
              o.style.compare(QLatin1String("Standard"), Qt::CaseInsensitive) &&
@@ -170,7 +103,7 @@ std::optional<Options> parse(const QStringList &args, QString *error)
         *error = QStringLiteral("melodex: --style is Standard or Brief");
     if (!error->isEmpty())
         return std::nullopt;
-    return o;
+    return c;
 }
 
 // Text needs fonts, and fonts need a GUI application; without a display it is an offscreen one.
@@ -239,7 +172,7 @@ bool chooseRecords(const ReportDefinition &definition, const Options &o)
     return true;
 }
 
-int run(const Options &o, CountingConsole &console)
+int run(const Options &o, const Checked &c, CountingConsole &console)
 {
     std::optional<ReportDefinition> definition = findReport(o.name);
     if (!definition) {
@@ -284,7 +217,7 @@ int run(const Options &o, CountingConsole &console)
     }
 
     print::PdfDestination pdf(o.pdf);
-    pdf.setCopies(o.copies);
+    pdf.setCopies(c.copies);
     pdf.setCollateCopies(true);
     ReportOptions options;
     options.preview = false;
@@ -296,19 +229,15 @@ int run(const Options &o, CountingConsole &console)
         options.selection = *o.selected;
     }
     if (definition->hasFontKeys)
-        options.font = o.font;
-    else if (o.font)
+        options.font = c.font;
+    else if (c.font)
         printError(QStringLiteral("The report %1 prints in its own fonts; --font is ignored.")
                        .arg(definition->procedure));
 
     ReportRun report(*definition, pdf, options);
-    int shown = -1;
-    report.onPercentChanged([&](int percent) {
-        if (percent != shown) {
-            shown = percent;
-            printError(report.caption() + QStringLiteral(": ") + report.percentText());
-        }
-    });
+    ConsoleProgress progress(report.caption(), o.quiet);
+    report.onPercentChanged(
+        [&](int percent) { progress.update(percent, report.recordsProcessed()); });
     const int messagesBefore = console.shown;
     if (!report.start()) {
         if (console.shown == messagesBefore)
@@ -319,53 +248,36 @@ int run(const Options &o, CountingConsole &console)
     }
     if (report.finish() != ReportRun::Outcome::Printed)
         return 1;
-    printError(QStringLiteral("Process Completed: %1 records read, %2 printed on %3 pages of %4.")
-                   .arg(report.recordsProcessed())
-                   .arg(report.linesLaidOut())
-                   .arg(report.pagesLaidOut())
-                   .arg(o.pdf));
+    progress.finish();
+    if (!o.quiet)
+        printError(
+            QStringLiteral("Process Completed: %1 records read, %2 printed on %3 pages of %4.")
+                .arg(report.recordsProcessed())
+                .arg(report.linesLaidOut())
+                .arg(report.pagesLaidOut())
+                .arg(o.pdf));
     return 0;
 }
 
 } // namespace
 
-std::optional<int> runReportCommand(const QStringList &arguments)
+int runReportCommand(const ReportCommandOptions &options)
 {
-    QString command;
-    for (const QString &a : arguments) {
-        if (!a.startsWith(u'-')) {
-            command = a;
-            break;
-        }
-    }
-    if (command != QLatin1String("report"))
-        return std::nullopt;
-
     QString error;
-    std::optional<Options> options = parse(arguments, &error);
-    if (!options) {
+    const std::optional<Checked> checked = check(options, &error);
+    if (!checked) {
         printError(error);
-        std::fputs(Usage, stderr);
         return 2;
     }
-    if (options->help) {
-        std::fputs(Usage, stdout);
-        return 0;
-    }
-    if (!resolveCommandDataDirectory(options->dataDirectory))
-        return 2;
-
     const std::unique_ptr<QGuiApplication> app = guiApplication();
     CountingConsole console;
     MessageService *previous = MessageService::setInstance(&console);
     bool halted = false;
     const HaltHandler previousHalt = setHaltHandler([&](const QString &) { halted = true; });
-    if (!options->dataDirectory.isEmpty())
-        store::Store::instance().setDataDirectory(options->dataDirectory);
     installFileOpener();
     initialiseGlobals();
     loadSettings();
-    const int code = run(*options, console);
+    const int code = run(options, *checked, console);
     store::Store::instance().closeAll();
     setHaltHandler(previousHalt);
     MessageService::setInstance(previous);

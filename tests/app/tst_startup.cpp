@@ -136,11 +136,9 @@ TEST_F(StartupTest, CommandLineChoosesTheActionAndDataDirectory)
         EXPECT_EQ(cl.action, c.action) << c.args.join(u' ').toStdString();
         EXPECT_EQ(cl.dataDirectory, c.dir);
     }
-    // The help names every command the program answers.
-    const QString help = parseCommandLine({QStringLiteral("--help")}).message;
-    for (const char *command : {"import", "export", "stats", "report", "check", "build|pack", "cd"})
-        EXPECT_TRUE(help.contains(QStringLiteral("melodex %1 ").arg(QLatin1String(command))))
-            << command;
+    // The window's usage points to the commands' help.
+    EXPECT_TRUE(parseCommandLine({QStringLiteral("--help")})
+                    .message.contains(QStringLiteral("\"melodex help\" lists the commands")));
 }
 
 // The program itself: answers --help and --version without a window, and ends with exit code

@@ -2,7 +2,7 @@
 #include "../platform/store/storetestfixture.h"
 
 #include "data/consistencycheck.h"
-#include "interchange/commandline.h"
+#include "cli/frontdoor.h"
 #include "platform/store/collation.h"
 
 #include <QDir>
@@ -75,7 +75,7 @@ protected:
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
         const std::optional<int> code =
-            runInterchangeCommand({QStringLiteral("check"), QStringLiteral("--data-dir"), dir()});
+            cli::runCommand({QStringLiteral("check"), QStringLiteral("--data-dir"), dir()});
         printed = QString::fromStdString(testing::internal::GetCapturedStdout());
         summary = QString::fromStdString(testing::internal::GetCapturedStderr());
         return code.value_or(-1);
@@ -172,7 +172,7 @@ TEST_F(ConsistencyCheckTest, TheCommandRollsBackAnUnfinishedChangeAndSaysSo)
 
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    const std::optional<int> code = runInterchangeCommand(
+    const std::optional<int> code = cli::runCommand(
         {QStringLiteral("check"), QStringLiteral("--data-dir"), ended.path()});
     printed = QString::fromStdString(testing::internal::GetCapturedStdout());
     summary = QString::fromStdString(testing::internal::GetCapturedStderr());

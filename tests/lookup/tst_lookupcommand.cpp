@@ -8,7 +8,7 @@
 
 #include "app/globals.h"
 #include "data/externalids.h"
-#include "interchange/commandline.h"
+#include "cli/frontdoor.h"
 #include "platform/cd/disctoc.h"
 #include "platform/cd/musicbrainzdiscid.h"
 #include "platform/profile/profile.h"
@@ -116,7 +116,7 @@ protected:
                   << QStringLiteral("--data-dir") << dataDir();
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
-        const std::optional<int> code = runInterchangeCommand(arguments);
+        const std::optional<int> code = cli::runCommand(arguments);
         out = QString::fromStdString(testing::internal::GetCapturedStdout());
         err = QString::fromStdString(testing::internal::GetCapturedStderr());
         return code.value_or(-1);
@@ -172,7 +172,7 @@ TEST_F(LookupCommandTest, TheCdCommandLooksTheDiscUpOnlyWhenThePreferenceSaysSo)
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
         const std::optional<int> code =
-            runInterchangeCommand({QStringLiteral("cd"), QStringLiteral("--cd-device"), cue});
+            cli::runCommand({QStringLiteral("cd"), QStringLiteral("--cd-device"), cue});
         out = QString::fromStdString(testing::internal::GetCapturedStdout());
         err = QString::fromStdString(testing::internal::GetCapturedStderr());
         return code.value_or(-1);
@@ -315,7 +315,7 @@ TEST_F(LookupCommandTest, NothingFoundBadCoverAndWrongArguments)
     QStringList ftp{QStringLiteral("lookup"), QStringLiteral("--release"), QStringLiteral("b"),
                     QStringLiteral("--server"), QStringLiteral("ftp://example.org")};
     testing::internal::CaptureStderr();
-    EXPECT_EQ(runInterchangeCommand(ftp), 2);
+    EXPECT_EQ(cli::runCommand(ftp), 2);
     testing::internal::GetCapturedStderr();
 }
 

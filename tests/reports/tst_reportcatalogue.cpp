@@ -10,7 +10,7 @@
 #include "platform/picture/calendar.h"
 #include "playlists/playlistentries.h"
 #include "reports/playlistreports.h"
-#include "reports/reportcommand.h"
+#include "cli/frontdoor.h"
 #include "reports/songreports.h"
 
 #include <QFile>
@@ -298,7 +298,7 @@ protected:
         const QString pdf = path(QString(report).replace(u':', u'_') + QStringLiteral(".pdf"));
         QStringList args{QStringLiteral("report"), report, QStringLiteral("--pdf"), pdf};
         args << arguments;
-        EXPECT_EQ(reports::runReportCommand(args), 0) << report.toStdString();
+        EXPECT_EQ(cli::runCommand(args), 0) << report.toStdString();
         if (pages)
             *pages = test::pdfPages(pdf);
         // For looking at the pages: MELODEX_KEEP_PDF=DIR keeps a copy of each.
@@ -571,17 +571,17 @@ TEST_F(ReportCatalogue, FixedReportsNeedWhatTheirCallerWouldHaveChosen)
     const QString pdf = path(QStringLiteral("x.pdf"));
     const QString r = QStringLiteral("report");
     const QString p = QStringLiteral("--pdf");
-    EXPECT_EQ(reports::runReportCommand({r, QStringLiteral("PrintOneAlbum"), p, pdf}), 2);
-    EXPECT_EQ(reports::runReportCommand({r, QStringLiteral("PrintOneAlbum"), p, pdf,
+    EXPECT_EQ(cli::runCommand({r, QStringLiteral("PrintOneAlbum"), p, pdf}), 2);
+    EXPECT_EQ(cli::runCommand({r, QStringLiteral("PrintOneAlbum"), p, pdf,
                                          QStringLiteral("--album"), QStringLiteral("99")}),
               2);
-    EXPECT_EQ(reports::runReportCommand({r, QStringLiteral("PrintPlaylist"), p, pdf,
+    EXPECT_EQ(cli::runCommand({r, QStringLiteral("PrintPlaylist"), p, pdf,
                                          QStringLiteral("--playlist"), QStringLiteral("x")}),
               2);
-    EXPECT_EQ(reports::runReportCommand({r, QStringLiteral("PrintByCategory"), p, pdf,
+    EXPECT_EQ(cli::runCommand({r, QStringLiteral("PrintByCategory"), p, pdf,
                                          QStringLiteral("--category"), QStringLiteral("Polka")}),
               2);
-    EXPECT_EQ(reports::runReportCommand({r, QStringLiteral("PrintDJList"), p, pdf,
+    EXPECT_EQ(cli::runCommand({r, QStringLiteral("PrintDJList"), p, pdf,
                                          QStringLiteral("--album"), QStringLiteral("1")}),
               2);
     EXPECT_FALSE(QFile::exists(pdf));

@@ -7,7 +7,7 @@
 #include "platform/picture/calendar.h"
 #include "platform/picture/format.h"
 #include "reports/reportcatalogue.h"
-#include "reports/reportcommand.h"
+#include "cli/frontdoor.h"
 #include "reports/reportpager.h"
 
 #include <QFile>
@@ -94,7 +94,7 @@ protected:
         const QString pdf = path(QString(report).replace(u':', u'_') + QStringLiteral(".pdf"));
         QStringList args{QStringLiteral("report"), report, QStringLiteral("--pdf"), pdf};
         args << arguments;
-        EXPECT_EQ(reports::runReportCommand(args), 0) << report.toStdString();
+        EXPECT_EQ(cli::runCommand(args), 0) << report.toStdString();
         if (const QString keep = qEnvironmentVariable("MELODEX_KEEP_PDF"); !keep.isEmpty())
             QFile::copy(pdf, keep + u'/' + QFileInfo(pdf).fileName());
         return test::pdfText(pdf);

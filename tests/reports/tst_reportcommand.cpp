@@ -8,7 +8,7 @@
 #include "platform/store/collation.h"
 #include "playlists/playlistentries.h"
 #include "reports/playlistreports.h"
-#include "reports/reportcommand.h"
+#include "cli/frontdoor.h"
 
 #include <QDir>
 #include <QFile>
@@ -126,7 +126,7 @@ protected:
 
     int report(const QString &name, const QString &pdf, const QStringList &more = {})
     {
-        return runReportCommand(
+        return cli::runCommand(
                    QStringList{QStringLiteral("report"), name, QStringLiteral("--pdf"), pdf} + more)
             .value_or(-1);
     }

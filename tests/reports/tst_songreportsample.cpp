@@ -5,8 +5,8 @@
 #include "pdftext.h"
 #include "reportfixture.h"
 
+#include "cli/frontdoor.h"
 #include "interchange/csvlinesplitter.h"
-#include "reports/reportcommand.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -151,9 +151,8 @@ protected:
 TEST_F(SongReportSample, TheStandardReportListsEverySongInKeyOrderWithItsCategory)
 {
     const QString pdf = path(QStringLiteral("artists.pdf"));
-    ASSERT_EQ(reports::runReportCommand({QStringLiteral("report"),
-                                         QStringLiteral("PrintMUS:SongsByArtist"),
-                                         QStringLiteral("--pdf"), pdf}),
+    ASSERT_EQ(cli::runCommand({QStringLiteral("report"), QStringLiteral("PrintMUS:SongsByArtist"),
+                               QStringLiteral("--pdf"), pdf}),
               0);
     const QStringList lines = detailLines(test::pdfText(pdf), QStringLiteral("Release Date"));
     const std::vector<Song> songs = sampleSongs();
@@ -174,10 +173,10 @@ TEST_F(SongReportSample, TheBriefReportOfSelectedArtistsListsExactlyThose)
     Profile::writeString(PreferencesIni, QStringLiteral("Settings"), QStringLiteral("UDKPrompt"),
                          QStringLiteral("Decade"));
     const QString pdf = path(QStringLiteral("brief.pdf"));
-    ASSERT_EQ(reports::runReportCommand(
-                  {QStringLiteral("report"), QStringLiteral("PrintMUS:SongsByArtist"),
-                   QStringLiteral("--style"), QStringLiteral("Brief"), QStringLiteral("--selected"),
-                   QStringLiteral("b"), QStringLiteral("--pdf"), pdf}),
+    ASSERT_EQ(cli::runCommand({QStringLiteral("report"), QStringLiteral("PrintMUS:SongsByArtist"),
+                               QStringLiteral("--style"), QStringLiteral("Brief"),
+                               QStringLiteral("--selected"), QStringLiteral("b"),
+                               QStringLiteral("--pdf"), pdf}),
               0);
     const QString text = test::pdfText(pdf);
     EXPECT_TRUE(text.contains(QLatin1String("Decade"))); // the user-defined key's heading
@@ -198,28 +197,25 @@ TEST_F(SongReportSample, TheCommandLineRefusesWhatItCannotDo)
 {
     const QString pdf = path(QStringLiteral("x.pdf"));
     const QString report = QStringLiteral("report");
-    EXPECT_EQ(reports::runReportCommand(
-                  {report, QStringLiteral("PrintNothing"), QStringLiteral("--pdf"), pdf}),
-              2);
-    EXPECT_EQ(reports::runReportCommand({report, QStringLiteral("PrintMUS:SongsByArtist"),
-                                         QStringLiteral("--pdf"), pdf, QStringLiteral("--filter"),
-                                         QStringLiteral("MUS:Artist = = 1")}),
+    EXPECT_EQ(
+        cli::runCommand({report, QStringLiteral("PrintNothing"), QStringLiteral("--pdf"), pdf}), 2);
+    EXPECT_EQ(
+        cli::runCommand({report, QStringLiteral("PrintMUS:SongsByArtist"), QStringLiteral("--pdf"),
+                         pdf, QStringLiteral("--filter"), QStringLiteral("MUS:Artist = = 1")}),
+        1);
+    EXPECT_EQ(cli::runCommand({report, QStringLiteral("PrintMUS:SongsByArtist"),
+                               QStringLiteral("--pdf"), QStringLiteral("/nonexistent/dir/x.pdf")}),
               1);
-    EXPECT_EQ(reports::runReportCommand({report, QStringLiteral("PrintMUS:SongsByArtist"),
-                                         QStringLiteral("--pdf"),
-                                         QStringLiteral("/nonexistent/dir/x.pdf")}),
+    EXPECT_EQ(cli::runCommand({report, QStringLiteral("PrintMUS:SongsByArtist"),
+                               QStringLiteral("--pdf"), pdf, QStringLiteral("--filter"),
+                               QStringLiteral("MUS:Artist = 'Nobody at all'")}),
               1);
-    EXPECT_EQ(reports::runReportCommand({report, QStringLiteral("PrintMUS:SongsByArtist"),
-                                         QStringLiteral("--pdf"), pdf, QStringLiteral("--filter"),
-                                         QStringLiteral("MUS:Artist = 'Nobody at all'")}),
-              1);
-    EXPECT_EQ(reports::runReportCommand({report, QStringLiteral("PrintMUS:SongsByArtist")}), 2);
-    EXPECT_EQ(reports::runReportCommand({report, QStringLiteral("PrintMUS:SongsByArtist"),
-                                         QStringLiteral("--pdf"), pdf, QStringLiteral("--font"),
-                                         QStringLiteral("Serif")}),
-              2);
+    EXPECT_EQ(cli::runCommand({report, QStringLiteral("PrintMUS:SongsByArtist")}), 2);
+    EXPECT_EQ(
+        cli::runCommand({report, QStringLiteral("PrintMUS:SongsByArtist"), QStringLiteral("--pdf"),
+                         pdf, QStringLiteral("--font"), QStringLiteral("Serif")}),
+        2);
     EXPECT_FALSE(QFile::exists(pdf));
-    EXPECT_FALSE(reports::runReportCommand({QStringLiteral("export"), pdf}).has_value());
 }
 
 MELODEX_GTEST_GUI_MAIN()

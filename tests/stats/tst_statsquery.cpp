@@ -2,7 +2,7 @@
 #include "chinookloader.h"
 #include "interchangefixture.h"
 
-#include "interchange/commandline.h"
+#include "cli/frontdoor.h"
 #include "platform/picture/calendar.h"
 #include "platform/store/view.h"
 #include "stats/statsquery.h"
@@ -455,7 +455,7 @@ TEST_F(StatsQueryTest, CommandPrintsTheFiguresAndRefusesABadFilter)
 
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    EXPECT_EQ(runInterchangeCommand({QStringLiteral("stats"), QStringLiteral("--data-dir"), dir,
+    EXPECT_EQ(cli::runCommand({QStringLiteral("stats"), QStringLiteral("--data-dir"), dir,
                                      QStringLiteral("--filter"), QStringLiteral("MUS:Time > 0")}),
               0);
     const QString out = QString::fromStdString(testing::internal::GetCapturedStdout());
@@ -468,7 +468,7 @@ TEST_F(StatsQueryTest, CommandPrintsTheFiguresAndRefusesABadFilter)
 
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    EXPECT_EQ(runInterchangeCommand({QStringLiteral("stats"), QStringLiteral("--data-dir"), dir,
+    EXPECT_EQ(cli::runCommand({QStringLiteral("stats"), QStringLiteral("--data-dir"), dir,
                                      QStringLiteral("--filter"), QStringLiteral("MUS:Time >")}),
               2);
     EXPECT_TRUE(testing::internal::GetCapturedStdout().empty());

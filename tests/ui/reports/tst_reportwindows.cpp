@@ -7,7 +7,7 @@
 #include "platform/print/pagelistcanvas.h"
 #include "platform/print/pdfdestination.h"
 #include "platform/query/songsqueryfields.h"
-#include "reports/reportcommand.h"
+#include "cli/frontdoor.h"
 #include "reports/songreports.h"
 #include "scripteddialogservice.h"
 #include "ui/browse/browselist.h"
@@ -398,7 +398,7 @@ private Q_SLOTS:
 
         // The command line pages the same report alike.
         const QString command = out.filePath(QStringLiteral("command.pdf"));
-        QCOMPARE(reports::runReportCommand({QStringLiteral("report"),
+        QCOMPARE(cli::runCommand({QStringLiteral("report"),
                                             QStringLiteral("PrintMUS:SongsByArtist"),
                                             QStringLiteral("--pdf"), command,
                                             QStringLiteral("--selected"), QStringLiteral("a")}),
