@@ -39,6 +39,8 @@ const std::vector<MenuEntry> &mainMenuTable()
         {1, I::FileManager, "File &Manager", "", "FileManager"},
         {1, I::BackupCatalog, "&Back Up Catalogue...",
          "Write the whole catalogue and its settings into one archive", "BackupCatalog"},
+        {1, I::RestoreCatalog, "&Restore Catalogue...",
+         "Replace the catalogue and its settings by those of an archive", "RestoreCatalog"},
         {1, I::WebPage, "Melodex on the &Web", "Visit the Melodex web page", nullptr},
         {1, I::ConvertDosData, "&Convert Dos Data",
          "Convert Melodex Dos Data for Import (not available on this system)", nullptr},

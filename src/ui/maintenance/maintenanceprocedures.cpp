@@ -1,4 +1,5 @@
-// The procedures "Preferences", "FileManager" and "BackupCatalog" of the File menu, and
+// The procedures "Preferences", "FileManager", "BackupCatalog" and "RestoreCatalog" of the File
+// menu, and
 // "UpgradeFiles" at start-up.
 #include "ui/maintenance/maintenanceprocedures.h"
 
@@ -60,6 +61,56 @@ void BackupCatalog()
                                     MessageRequest::Error});
 }
 
+void RestoreCatalog()
+{
+    const QString caption = QStringLiteral("Restore Catalogue");
+    // The windows of the catalogue hold its records; they go before the files are replaced.
+    if (QMdiArea *area = frameArea(); area && !area->subWindowList().isEmpty()) {
+        MessageService::instance().show(
+            {caption,
+             QStringLiteral("Close every window of the catalogue before restoring it from an "
+                            "archive."),
+             MessageRequest::Warning});
+        return;
+    }
+    const QString file = DialogService::instance().getOpenFileName(
+        caption, QDir::homePath(), QStringLiteral("Archives (*.tar)"));
+    if (file.isEmpty())
+        return;
+    const int answer = MessageService::instance().show(
+        {caption,
+         QStringLiteral("The whole catalogue and its settings are replaced by those of %1. The "
+                        "catalogue as it is now is kept as a dated archive in the data folder.\n\n"
+                        "Restore the catalogue?")
+             .arg(QDir::toNativeSeparators(file)),
+         MessageRequest::Question, MessageRequest::Yes | MessageRequest::No, MessageRequest::No});
+    if (answer != MessageRequest::Yes)
+        return;
+    BackupOutcome outcome;
+    {
+        const WaitCursor wait;
+        store::Store::instance().closeAll();
+        outcome = restoreCatalog(store::Store::instance().dataDirectory(), file);
+    }
+    if (!outcome.ok) {
+        MessageService::instance().show(
+            {caption, QStringLiteral("The catalogue was not restored: ") + outcome.error,
+             MessageRequest::Error});
+        return;
+    }
+    // The settings read at start-up are those of the catalogue before: the program starts anew.
+    MessageService::instance().show(
+        {caption,
+         QStringLiteral("The catalogue was restored from %1 (%2 files); the catalogue before it "
+                        "is kept in %3.\n\nMelodex closes now; start it again to work with the "
+                        "restored catalogue.")
+             .arg(QDir::toNativeSeparators(file))
+             .arg(outcome.files.size() - 1)
+             .arg(QDir::toNativeSeparators(outcome.keptArchive))});
+    if (QWidget *frame = frameWindow())
+        QMetaObject::invokeMethod(frame, &QWidget::close, Qt::QueuedConnection);
+}
+
 BatchProgressWindow *UpgradeFiles(QWidget *parent)
 {
     auto *window = new BatchProgressWindow(std::make_unique<UpgradeFilesRun>(), parent);
@@ -78,6 +129,7 @@ void registerMaintenanceProcedures()
                       [] { PreferencesDialog::Setup(frameWindow()); });
     registerProcedure(QStringLiteral("UpgradeFiles"), [] { UpgradeFiles(frameWindow()); });
     registerProcedure(QStringLiteral("BackupCatalog"), [] { BackupCatalog(); });
+    registerProcedure(QStringLiteral("RestoreCatalog"), [] { RestoreCatalog(); });
     registerProcedure(QStringLiteral("FileManager"), [] {
         auto *window = new FileManagerWindow; // deleted by the frame when it closes
         showInFrame(window);

@@ -16,7 +16,13 @@ BatchProgressWindow *UpgradeFiles(QWidget *parent);
 /// how it went.
 void BackupCatalog();
 
-/// Registers "Preferences" (the Setup dialog), "FileManager", "BackupCatalog" and "UpgradeFiles".
+/// "Restore Catalogue...": with no window of the catalogue open, asks for an archive and for
+/// confirmation (default No), restores it (see restoreCatalog) and, when done, closes the
+/// program so that it starts again on the restored catalogue and settings.
+void RestoreCatalog();
+
+/// Registers "Preferences" (the Setup dialog), "FileManager", "BackupCatalog", "RestoreCatalog"
+/// and "UpgradeFiles".
 void registerMaintenanceProcedures();
 
 } // namespace melodex

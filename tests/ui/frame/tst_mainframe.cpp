@@ -45,6 +45,8 @@ const char *const expectedMenu[] = {
     "&File/File &Manager||FileManager",
     "&File/&Back Up Catalogue...|Write the whole catalogue and its settings into one "
     "archive|BackupCatalog",
+    "&File/&Restore Catalogue...|Replace the catalogue and its settings by those of an "
+    "archive|RestoreCatalog",
     "&File/Melodex on the &Web|Visit the Melodex web page|",
     "&File/&Convert Dos Data|Convert Melodex Dos Data for Import (not available on this system)|",
     "&File/E&xit|Exit this application|",

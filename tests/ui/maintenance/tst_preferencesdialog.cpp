@@ -50,6 +50,7 @@ private Q_SLOTS:
     void browseSetsTheLogoUnlessCancelled();
     void theDataFolderIsShownAndOpensInTheDesktop();
     void backUpCatalogueWritesTheArchiveTheUserNames();
+    void restoreCatalogueAsksFirstAndPutsTheArchiveBack();
 
 private:
     static QPushButton *button(QWidget *w, const QString &text);
@@ -438,7 +439,6 @@ void PreferencesDialogTest::browseSetsTheLogoUnlessCancelled()
 }
 
 QTEST_MAIN(PreferencesDialogTest)
-#include "tst_preferencesdialog.moc"
 
 namespace {
 class RecordingBrowser : public BrowserService
@@ -498,3 +498,66 @@ void PreferencesDialogTest::backUpCatalogueWritesTheArchiveTheUserNames()
     QCOMPARE(m_messages.requests().size(), 2);
     QCOMPARE(m_messages.requests().back().icon, MessageRequest::Error);
 }
+
+void PreferencesDialogTest::restoreCatalogueAsksFirstAndPutsTheArchiveBack()
+{
+    addSongAndAlbum(0);
+    store::Store::instance().closeAll();
+    const QString archive = m_dir->filePath(QStringLiteral("backup.tar"));
+    m_dialogs.answer(archive);
+    BackupCatalog();
+    QVERIFY(QFile::exists(archive));
+    // Changed after the backup: the song goes.
+    auto songCount = [] {
+        store::FileUse songs(Songlore);
+        return Songlore.records();
+    };
+    {
+        store::FileUse songs(Songlore);
+        MUS.clear();
+        MUS.ID = 1;
+        QCOMPARE(Songlore.get(SongloreRecord::KeyID), 0);
+        QCOMPARE(Songlore.deleteRecord(), 0);
+    }
+    QCOMPARE(songCount(), 0);
+    store::Store::instance().closeAll();
+    m_messages.clear();
+
+    // Asked, and answered No (the default): nothing changes.
+    m_dialogs.answer(archive);
+    RestoreCatalog();
+    QCOMPARE(m_messages.requests().size(), 1);
+    QCOMPARE(m_messages.requests().front().defaultButton, int(MessageRequest::No));
+    QCOMPARE(songCount(), 0);
+    store::Store::instance().closeAll();
+
+    m_messages.clear();
+    m_dialogs.answer(archive);
+    m_messages.answer(MessageRequest::Yes);
+    RestoreCatalog();
+    QCOMPARE(m_messages.requests().size(), 2);
+    QVERIFY2(m_messages.requests().back().text.startsWith(
+                 QStringLiteral("The catalogue was restored from")),
+             qPrintable(m_messages.requests().back().text));
+    QCOMPARE(songCount(), 1);
+    QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("melodex-before-restore-*.tar")}).size(),
+             1);
+    store::Store::instance().closeAll();
+
+    // A file that is no archive of a catalogue changes nothing and says why.
+    const QString foreign = m_dir->filePath(QStringLiteral("foreign.tar"));
+    {
+        QFile f(foreign);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not an archive");
+    }
+    m_messages.clear();
+    m_dialogs.answer(foreign);
+    m_messages.answer(MessageRequest::Yes);
+    RestoreCatalog();
+    QCOMPARE(m_messages.requests().size(), 2);
+    QCOMPARE(m_messages.requests().back().icon, MessageRequest::Error);
+    QCOMPARE(songCount(), 1);
+}
+
+#include "tst_preferencesdialog.moc"
