@@ -9,8 +9,10 @@ namespace melodex {
 
 /// The chart week rollover of one playlist: every entry's notes end in "LW:" and its sequence,
 /// replacing the tag an earlier rollover left, so the playlist can be re-ordered for the new week.
-/// Sequences do not change. Each step writes its entries in one transaction; a failing write
-/// shows message 31 and ends the run, keeping the steps before it.
+/// Sequences do not change. Each step tags a range of entries in sequence order with one
+/// statement in a transaction of its own, the range sized so that a step takes about the time
+/// budget of a tick; a failing write shows message 31 and ends the run, keeping the steps
+/// before it.
 class ChartRollover : public BatchRun
 {
 public:
@@ -27,6 +29,8 @@ public:
 
     QString caption() const override { return QStringLiteral("Processing Records"); }
     QString subtitle() const override { return QStringLiteral("Updating Chart"); }
+    /// Time bounds a step; the count is only a ceiling.
+    int recordsPerTick() const override { return 100000; }
     bool start() override;
     State step(int records) override;
     void cancel() override;
@@ -36,7 +40,12 @@ public:
     qint64 done() const { return m_done; }
 
 private:
+    /// Makes the tag of withLastWeek() an SQL function of the store's connection.
+    static bool lastWeekFunction();
+    static constexpr qint64 StepBudgetMs = 50;
+
     qint32 m_playlist;
+    int m_size = 256; ///< entries the next step tags at most
     qint64 m_total = 0;
     qint64 m_done = 0;
     qint64 m_lastSeq = 0;

@@ -8,6 +8,7 @@
 #include "platform/store/fileuses.h"
 #include "reports/reportdefinition.h"
 #include "reports/reportpager.h"
+#include "reports/steppedrun.h"
 
 #include <QDate>
 #include <QHash>
@@ -48,10 +49,9 @@ struct ReportOptions
 ///
 /// Pages go into a page list (spooled to a temporary file) when they are to be previewed or
 /// when copies must be made from the list; otherwise straight to the printer.
-class ReportRun
+class ReportRun : public SteppedRun
 {
 public:
-    enum class State { Idle, Running, Completed, Cancelled };
     enum class Outcome {
         Nothing, ///< nothing printed or shown (cancelled, no records, a failure)
         Preview, ///< the page list is to be shown; then printPreviewed() or nothing
@@ -61,12 +61,12 @@ public:
 
     ReportRun(const ReportDefinition &definition, print::PrintDestination &printer,
               ReportOptions options);
-    ~ReportRun();
+    ~ReportRun() override;
     ReportRun(const ReportRun &) = delete;
     ReportRun &operator=(const ReportRun &) = delete;
 
     /// "Generating Report" when previewing, "Printing Report" otherwise.
-    QString caption() const;
+    QString caption() const override;
 
     /// Opens the files and the view, reads up to the first record that is not left out and
     /// opens the report. False when there is nothing to lay out (no such record, a filter that
@@ -74,12 +74,12 @@ public:
     /// finish() needs no call.
     bool start();
     /// Lays out up to recordsPerCycle() records; the state after them.
-    State step();
+    State step() override;
     /// Lays out up to `records` records (the command line takes larger steps).
     State step(int records);
     /// The Cancel button or Escape: "Are you sure you want to CANCEL this Report?", and with a
     /// preview and pages made, whether to preview them. The run's state says the outcome.
-    void requestCancel();
+    void requestCancel() override;
 
     /// Ends the run: read-ahead off, the last page ended, the pages sent to the printer or
     /// kept for the preview, "Nothing to Preview." / "Nothing to Print." when a completed run
@@ -88,7 +88,7 @@ public:
     /// Prints the previewed page list with the copies asked for; false (shown) on a failure.
     bool printPreviewed();
 
-    State state() const { return m_state; }
+    State state() const override { return m_state; }
     int recordsPerCycle() const { return m_perCycle; }
     qint64 recordsToProcess() const { return m_total; }
     qint64 recordsProcessed() const { return m_processed; }
@@ -104,7 +104,7 @@ public:
     const ReportLayout &layout() const { return m_layout; }
 
     /// Called whenever the whole percentage changes (the window redraws only then).
-    void onPercentChanged(std::function<void(int)> callback)
+    void onPercentChanged(std::function<void(int)> callback) override
     {
         m_percentChanged = std::move(callback);
     }

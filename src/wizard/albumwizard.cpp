@@ -171,7 +171,7 @@ AlbumWizard::Outcome AlbumWizard::commit(qint64 instance, const WizardHeader &he
         return abandon(rc, QStringLiteral("Error!"),
                        QStringLiteral("Error adding to music database from Wizard:  "));
     for (const Track &track : list) {
-        MUS.clear();
+        MUS = header.start;
         MUS.Artist = compilation ? track.record.Artist : header.artist;
         MUS.Album = header.album;
         MUS.Media = header.media;
@@ -204,6 +204,36 @@ AlbumWizard::Outcome AlbumWizard::commit(qint64 instance, const WizardHeader &he
         return abandon(rc, QStringLiteral("Error!"),
                        QStringLiteral("Error adding to music database from Wizard:  "));
     return out;
+}
+
+namespace {
+std::optional<SongloreRecord> g_startSong;
+} // namespace
+
+void AlbumWizard::offerStartSong(const SongloreRecord &song)
+{
+    g_startSong = song;
+}
+
+SongloreRecord AlbumWizard::takeStartSong()
+{
+    SongloreRecord song = g_startSong.value_or(SongloreRecord{});
+    g_startSong.reset();
+    return song;
+}
+
+WizardHeader AlbumWizard::headerFrom(const SongloreRecord &song)
+{
+    WizardHeader h;
+    h.start = song;
+    h.artist = song.Artist.trimmed();
+    h.album = song.Album.trimmed();
+    h.media = song.Media.trimmed().isEmpty() ? QStringLiteral("CD") : song.Media.trimmed();
+    h.fileNumber = song.FileNumber.trimmed();
+    h.notes = song.Notes;
+    h.releaseDate = song.ReleaseDate;
+    h.categoryId = song.CategoryID;
+    return h;
 }
 
 } // namespace melodex

@@ -21,6 +21,9 @@ struct WizardHeader
     QString cdIdentifier; ///< of the disc read for the album; blank when none was read
     qint32 releaseDate = 0;
     qint32 categoryId = 0;
+    /// The song buffer the wizard started from: every song takes its other fields (side,
+    /// composer, notes, a time for a track without one, ...).
+    SongloreRecord start;
 };
 
 /// The scratch records of one wizard (those whose AW:Instance is its instance number) and the
@@ -58,6 +61,14 @@ public:
 
     /// A time value as the "mm:ss" that the song's first additional information takes.
     static QString minutesSeconds(qint32 time);
+
+    /// The song form hands its buffer to the wizard it starts instead of itself; a wizard
+    /// started from a menu or the albums list takes a blank one. The next wizard to open
+    /// takes what was offered.
+    static void offerStartSong(const SongloreRecord &song);
+    static SongloreRecord takeStartSong();
+    /// `song` as the wizard's header: its album data, the media "CD" when blank, and the song.
+    static WizardHeader headerFrom(const SongloreRecord &song);
 };
 
 /// The next song number, one after the highest in use, so that an add never meets a taken

@@ -150,6 +150,55 @@ TEST_F(MaintenanceTest, CompilationSongsFindTheirAlbumUnderVarious)
     EXPECT_EQ(albums().size(), 1);
 }
 
+TEST_F(MaintenanceTest, AlbumsMadeInTheRunAreFoundInStoredOrderAsOneByOne)
+{
+    // Read one by one, the compilation's first song makes "Mix/Various" before the songs of
+    // Ann and Bob on the same album come: theirs are found under Various and make none. Cy's
+    // song came before the compilation's and makes its own. Letter case and trailing blanks
+    // count as the album key counts them.
+    addAlbum(3, QStringLiteral("Old"), QStringLiteral("Dee"));
+    addSong({1, QStringLiteral("Cy"), QStringLiteral("M0"), QStringLiteral("Mix")});
+    addSong({2, QStringLiteral("VARIOUS"), QStringLiteral("M1"), QStringLiteral("Mix")});
+    addSong({3, QStringLiteral("Ann"), QStringLiteral("M2"), QStringLiteral("mix ")});
+    addSong({4, QStringLiteral("Bob"), QStringLiteral("M3"), QStringLiteral("Mix")});
+    addSong({5, QStringLiteral("dee"), QStringLiteral("O1"), QStringLiteral("OLD")});
+    addSong({6, QStringLiteral("Eve"), QStringLiteral("E1"), QStringLiteral("Solo")});
+    addSong({7, QStringLiteral("EVE"), QStringLiteral("E2"), QStringLiteral("solo")});
+
+    CopyToAlbum copy;
+    ASSERT_EQ(run(copy, 2), BatchRun::State::Completed);
+    EXPECT_EQ(albums(), (QMap<qint32, QString>{{3, QStringLiteral("Old/Dee/0")},
+                                               {4, QStringLiteral("Mix/Cy/0")},
+                                               {5, QStringLiteral("Mix/VARIOUS/0")},
+                                               {6, QStringLiteral("Solo/Eve/0")}}));
+    const QMap<QString, Song> songs = songsByTitle();
+    EXPECT_EQ(songs[QStringLiteral("M0")].albumId, 4);
+    EXPECT_EQ(songs[QStringLiteral("M1")].albumId, 5);
+    EXPECT_EQ(songs[QStringLiteral("M2")].albumId, 0);
+    EXPECT_EQ(songs[QStringLiteral("O1")].albumId, 0);
+    EXPECT_EQ(songs[QStringLiteral("E1")].albumId, 6);
+    EXPECT_EQ(songs[QStringLiteral("E2")].albumId, 0);
+    EXPECT_EQ(copy.summary().at(5), QStringLiteral("Songs left, their album exists (Test Album "
+                                                   "Database Link Integrity links them): 4"));
+}
+
+TEST_F(MaintenanceTest, CancelMakesTheAlbumsOfTheSongsReadSoFar)
+{
+    for (int i = 1; i <= 6; ++i)
+        addSong({i, QStringLiteral("Ann"), QStringLiteral("T%1").arg(i),
+                 QStringLiteral("Album %1").arg(i)});
+    CopyToAlbum copy;
+    ASSERT_TRUE(copy.start());
+    ASSERT_EQ(copy.step(4), BatchRun::State::Running);
+    EXPECT_EQ(copy.percent(), 66);
+    copy.cancel();
+    EXPECT_EQ(copy.state(), BatchRun::State::Cancelled);
+    EXPECT_EQ(copy.albumsAdded(), 4);
+    EXPECT_EQ(albums().size(), 4);
+    EXPECT_EQ(songsByTitle()[QStringLiteral("T4")].albumId, 4);
+    EXPECT_EQ(songsByTitle()[QStringLiteral("T5")].albumId, 0);
+}
+
 TEST_F(MaintenanceTest, TestAlbumIDsKeepsLinksToExistingAlbumsAndRepairsTheRest)
 {
     addAlbum(1, QStringLiteral("Renamed"), QStringLiteral("Ann"));

@@ -4,6 +4,7 @@
 #include "albums/albumentry.h"
 #include "app/globals.h"
 #include "data/records.h"
+#include "data/standardwarning.h"
 #include "ui/albums/updatealbums.h"
 #include "ui/browse/browsetable.h"
 #include "ui/browse/popupmenu.h"
@@ -214,9 +215,15 @@ void BrowseAlbum::startRun(const QString &name)
 
 void BrowseAlbum::createLabel()
 {
-    // The wizard takes its texts from the highlighted album as stored, or from none.
-    if (!browse().rereadSelected() && table()->rowCount() == 0)
+    // The wizard takes its texts from the highlighted album as stored, or from none; a
+    // highlighted album that cannot be read (deleted meanwhile) is said so rather than passing
+    // whatever the album buffer held.
+    if (table()->rowCount() == 0) {
         ALB.clear();
+    } else if (!browse().rereadSelected()) {
+        StandardWarning(StandardMessage::RecordRetrievalError, QStringLiteral("Album"));
+        return;
+    }
     startRun(albumLabel());
 }
 

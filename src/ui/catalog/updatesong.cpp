@@ -17,6 +17,7 @@
 #include "ui/layout/windowplacement.h"
 #include "ui/procedures.h"
 #include "ui/wizard/selectaddtype.h"
+#include "wizard/albumwizard.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -382,6 +383,8 @@ void UpdateSong::runAs(QWidget *caller, int style, FormDone then)
                                    : QStringLiteral("AddSingleArtist");
         if (hasProcedure(wizard)) {
             GLO.ActionRequest = 0;
+            // The wizard's header starts from this form's song buffer.
+            AlbumWizard::offerStartSong(MUS);
             procedure(wizard)();
             GLO.ActionRequest = 0;
             GLO.ActionResponse = RequestCancelled;

@@ -2,17 +2,21 @@
 #include "ui/labels/labelprinting.h"
 
 #include "labels/labelprint.h"
+#include "labels/labelrun.h"
 #include "platform/print/pagelist.h"
 #include "services/messageservice.h"
 #include "ui/frame/printersetup.h"
 #include "ui/reports/printerdestination.h"
 #include "ui/reports/reportpreview.h"
+#include "ui/reports/reportprogresswindow.h"
 
 #include <memory>
 
 namespace melodex {
 
 namespace {
+
+QPointer<LabelPrintSession> g_current;
 
 void cannotPrint(const QString &why)
 {
@@ -41,28 +45,24 @@ void LabelPrinting::printLabel(QWidget *parent, const LabelsRecord &label)
         printCassetteLabel(parent, label);
         return;
     }
-    LabelsRecord cd = label;
-    cd.LabelType = QStringLiteral("CD");
-    ask(parent, cd);
+    ask(parent, label, LabelPrint::Layout::CD);
 }
 
 void LabelPrinting::printCassetteLabel(QWidget *parent, const LabelsRecord &label)
 {
-    LabelsRecord cassette = label;
-    cassette.LabelType = QStringLiteral("Cassette");
-    ask(parent, cassette);
+    ask(parent, label, LabelPrint::Layout::Cassette);
 }
 
-void LabelPrinting::ask(QWidget *parent, const LabelsRecord &label)
+void LabelPrinting::ask(QWidget *parent, const LabelsRecord &label, LabelPrint::Layout layout)
 {
     const int answer = MessageService::instance().show(MessageRequest{
         QStringLiteral("Preview"), QStringLiteral("Do you wish to PREVIEW this Report?"),
         MessageRequest::Question, MessageRequest::Yes | MessageRequest::No | MessageRequest::Cancel,
         MessageRequest::Yes});
-    if (answer == MessageRequest::Yes)
-        preview(parent, label, 0);
-    else if (answer == MessageRequest::No)
-        printToPrinter(label);
+    if (answer != MessageRequest::Yes && answer != MessageRequest::No)
+        return;
+    // The stored label is printed, as a report run over the labels file.
+    (new LabelPrintSession(label, layout, answer == MessageRequest::Yes, parent))->start();
 }
 
 void LabelPrinting::previewCurrentLabel(QWidget *parent, LabelsRecord &label)
@@ -116,6 +116,69 @@ bool LabelPrinting::printToPrinter(const LabelsRecord &label, int copies)
         return false;
     }
     return printPages(pages, copies);
+}
+
+LabelPrintSession::LabelPrintSession(const LabelsRecord &label, LabelPrint::Layout layout,
+                                     bool preview, QWidget *parent)
+    : m_parent(parent), m_printer(std::make_unique<PrinterDestination>(PrinterSetup::printer())),
+      m_run(std::make_unique<LabelRun>(label.LabelID, layout, *m_printer, preview))
+{
+    g_current = this;
+}
+
+LabelPrintSession::~LabelPrintSession() = default;
+
+LabelPrintSession *LabelPrintSession::current()
+{
+    return g_current;
+}
+
+ReportProgressWindow *LabelPrintSession::progress() const
+{
+    return m_progress;
+}
+
+ReportPreview *LabelPrintSession::preview() const
+{
+    return m_preview;
+}
+
+void LabelPrintSession::start()
+{
+    m_progress = new ReportProgressWindow(*m_run, m_parent);
+    m_progress->setWindowFlag(Qt::Dialog);
+    connect(m_progress, &ReportProgressWindow::runEnded, this, &LabelPrintSession::runEnded);
+    if (!m_run->start()) {
+        delete m_progress;
+        end(false);
+        return;
+    }
+    m_progress->begin();
+}
+
+void LabelPrintSession::runEnded()
+{
+    if (m_progress)
+        m_progress->deleteLater();
+    const LabelRun::Outcome outcome = m_run->finish();
+    if (outcome != LabelRun::Outcome::Preview) {
+        end(outcome == LabelRun::Outcome::Printed);
+        return;
+    }
+    m_preview = new ReportPreview(m_run->pages(), m_parent);
+    m_preview->setAttribute(Qt::WA_DeleteOnClose);
+    const QString description = m_run->label().LabelDescription.trimmed();
+    m_preview->setWindowTitle(QStringLiteral("Report Preview - ") +
+                              (description.isEmpty() ? QStringLiteral("Label") : description));
+    connect(m_preview, &QDialog::finished, this,
+            [this](int result) { end(result == QDialog::Accepted && m_run->printPreviewed()); });
+    m_preview->open();
+}
+
+void LabelPrintSession::end(bool printed)
+{
+    deleteLater();
+    Q_EMIT ended(printed);
 }
 
 } // namespace melodex

@@ -10,7 +10,7 @@
 
 namespace melodex {
 
-ReportProgressWindow::ReportProgressWindow(reports::ReportRun &run, QWidget *parent)
+ReportProgressWindow::ReportProgressWindow(reports::SteppedRun &run, QWidget *parent)
     : QDialog(parent), m_run(run), m_percent(new QLabel(this)), m_second(new QLabel(this)),
       m_bar(new QProgressBar(this)), m_cancel(new QPushButton(QStringLiteral("Cancel"), this))
 {
@@ -63,7 +63,7 @@ void ReportProgressWindow::tick()
 {
     if (m_ended || m_asking)
         return;
-    if (m_run.step() != reports::ReportRun::State::Running)
+    if (m_run.step() != reports::SteppedRun::State::Running)
         end();
 }
 
@@ -75,7 +75,7 @@ void ReportProgressWindow::askCancel()
     const QScopedValueRollback<bool> asking(m_asking, true);
     m_timer.stop();
     m_run.requestCancel();
-    if (m_run.state() != reports::ReportRun::State::Running) {
+    if (m_run.state() != reports::SteppedRun::State::Running) {
         m_asking = false;
         end();
     } else {

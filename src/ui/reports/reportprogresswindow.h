@@ -1,7 +1,7 @@
 // The small window that shows a report run's progress and lets the user cancel it.
 #pragma once
 
-#include "reports/reportrun.h"
+#include "reports/steppedrun.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -12,8 +12,8 @@ class QPushButton;
 
 namespace melodex {
 
-/// "Progress...", retitled "Generating Report" or "Printing Report": a progress bar, the
-/// percent text, a second text line and "Cancel". A timer lays out one cycle of records per
+/// "Progress...", retitled by the run ("Generating Report" or "Printing Report"): a progress bar,
+/// the percent text, a second text line and "Cancel". A timer lays out one cycle of records per
 /// tick; the percent is redrawn only when it changes. Cancel and Escape ask the run's cancel
 /// questions. When the run ends the window hides and emits finished(); its owner goes on from
 /// there.
@@ -21,7 +21,7 @@ class ReportProgressWindow : public QDialog
 {
     Q_OBJECT
 public:
-    explicit ReportProgressWindow(reports::ReportRun &run, QWidget *parent = nullptr);
+    explicit ReportProgressWindow(reports::SteppedRun &run, QWidget *parent = nullptr);
 
     /// Shows the window and starts the ticks (the run must have started).
     void begin();
@@ -48,7 +48,7 @@ private:
     void askCancel();
     void end();
 
-    reports::ReportRun &m_run;
+    reports::SteppedRun &m_run;
     QTimer m_timer;
     QLabel *m_percent;
     QLabel *m_second;

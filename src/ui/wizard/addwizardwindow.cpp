@@ -50,9 +50,10 @@ void say(const QString &caption, const QString &text, MessageRequest::Icon icon)
 
 } // namespace
 
-AddWizardWindow::AddWizardWindow(bool compilation, QWidget *parent)
+AddWizardWindow::AddWizardWindow(bool compilation, const SongloreRecord &start, QWidget *parent)
     : QDialog(parent), m_compilation(compilation),
-      m_instance(WizardInstances::claim(GLO.ThreadInstance)), m_autoAddBefore(GLO.AutoAddToAlbums)
+      m_instance(WizardInstances::claim(GLO.ThreadInstance)), m_autoAddBefore(GLO.AutoAddToAlbums),
+      m_start(start)
 {
     setObjectName(compilation ? QStringLiteral("AddCompilation")
                               : QStringLiteral("AddSingleArtist"));
@@ -199,6 +200,7 @@ AddWizardWindow::AddWizardWindow(bool compilation, QWidget *parent)
     layout->addLayout(bottom);
 
     fillLists();
+    showStart();
     reload();
     resize(sizeHint().expandedTo(QSize(ch * 100, fontMetrics().height() * 24)));
 }
@@ -289,6 +291,24 @@ void AddWizardWindow::fillLists()
     m_media->setCurrentIndex(cd);
     if (cd < 0)
         m_media->setEditText(QStringLiteral("CD"));
+}
+
+void AddWizardWindow::showStart()
+{
+    const WizardHeader h = AlbumWizard::headerFrom(m_start);
+    if (m_artist)
+        m_artist->setText(h.artist);
+    m_album->setText(h.album);
+    if (h.releaseDate != 0)
+        m_releaseDate->setText(dates::show(h.releaseDate));
+    m_fileNumber->setText(h.fileNumber);
+    if (const int category = h.categoryId != 0 ? m_category->findData(h.categoryId) : -1;
+        category >= 0)
+        m_category->setCurrentIndex(category);
+    if (const int media = m_media->findText(h.media, Qt::MatchFixedString); media >= 0)
+        m_media->setCurrentIndex(media);
+    else
+        m_media->setEditText(h.media);
 }
 
 void AddWizardWindow::reload(qint64 highlightTrack)
@@ -517,7 +537,8 @@ bool AddWizardWindow::checkHeader()
 
 WizardHeader AddWizardWindow::header() const
 {
-    WizardHeader h;
+    WizardHeader h = AlbumWizard::headerFrom(m_start);
+    h.artist.clear();
     if (m_artist)
         h.artist = m_artist->text();
     h.album = m_album->text();
@@ -570,6 +591,8 @@ void AddWizardWindow::done(int result)
 
 void AddWizardWindow::run(bool compilation)
 {
+    if (GLO.ActionRequest == ChangeRecord || GLO.ActionRequest == DeleteRecord)
+        AlbumWizard::takeStartSong(); // an offered song is not left for a later wizard
     if (GLO.ActionRequest == ChangeRecord) {
         StandardWarning(StandardMessage::ChangeNotAllowed);
         return;
@@ -578,7 +601,7 @@ void AddWizardWindow::run(bool compilation)
         StandardWarning(StandardMessage::DeleteNotAllowed);
         return;
     }
-    showInFrame(new AddWizardWindow(compilation));
+    showInFrame(new AddWizardWindow(compilation, AlbumWizard::takeStartSong()));
 }
 
 } // namespace melodex

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "browse/rangemove.h"
+#include "data/records.h"
 
 #include <QDialog>
 
@@ -28,11 +29,15 @@ class AddWizardWindow : public QDialog
 {
     Q_OBJECT
 public:
-    AddWizardWindow(bool compilation, QWidget *parent = nullptr);
+    /// The header starts from `start`, the song buffer of the window that started the wizard
+    /// (blank from a menu or the albums list): its album data, the media "CD" when blank.
+    explicit AddWizardWindow(bool compilation, const SongloreRecord &start = {},
+                             QWidget *parent = nullptr);
     ~AddWizardWindow() override;
 
     /// The procedures "AddSingleArtist" and "AddCompilation": refuse a change or delete request
-    /// (messages 20 and 21), otherwise open the wizard in the main frame.
+    /// (messages 20 and 21), otherwise open the wizard in the main frame on the song the song
+    /// form offered (AlbumWizard::offerStartSong), or on a blank one.
     static void run(bool compilation);
 
     bool compilation() const { return m_compilation; }
@@ -80,6 +85,7 @@ private:
     bool checkCategory();
     WizardHeader header() const;
     void fillLists();
+    void showStart();
     bool positionOn(qint64 track);
     void editFrom(qint64 afterTrack);
 
@@ -87,6 +93,7 @@ private:
     qint64 m_instance;
     QString m_autoAddBefore;
     QString m_cdIdentifier; ///< of the last disc read, stored with the album
+    SongloreRecord m_start; ///< the song buffer the header started from
     QTabWidget *m_pages = nullptr;
     QLineEdit *m_artist = nullptr;
     QLineEdit *m_album = nullptr;

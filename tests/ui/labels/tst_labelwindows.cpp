@@ -15,6 +15,7 @@
 #include "ui/labels/updatefonts.h"
 #include "ui/labels/updatelabels.h"
 #include "ui/reports/reportpreview.h"
+#include "ui/reports/reportprogresswindow.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -430,8 +431,13 @@ private Q_SLOTS:
 
         data.messages.answer(MessageRequest::Yes);
         list.pressPrint();
-        auto *preview = qobject_cast<ReportPreview *>(QApplication::activeModalWidget());
-        QVERIFY(preview);
+        // A report run: its progress window first, then the preview.
+        QVERIFY(LabelPrintSession::current());
+        QVERIFY(LabelPrintSession::current()->progress());
+        QCOMPARE(LabelPrintSession::current()->progress()->windowTitle(),
+                 QStringLiteral("Generating Report"));
+        ReportPreview *preview = nullptr;
+        QTRY_VERIFY((preview = qobject_cast<ReportPreview *>(QApplication::activeModalWidget())));
         QVERIFY(preview->windowTitle().endsWith(u"Tape"));
         preview->exitAction()->trigger();
         QTRY_VERIFY(!QApplication::activeModalWidget());
@@ -439,8 +445,7 @@ private Q_SLOTS:
 
         data.messages.answer(MessageRequest::Yes);
         list.pressPrint();
-        preview = qobject_cast<ReportPreview *>(QApplication::activeModalWidget());
-        QVERIFY(preview);
+        QTRY_VERIFY((preview = qobject_cast<ReportPreview *>(QApplication::activeModalWidget())));
         preview->printAction()->trigger();
         QTRY_VERIFY(!QApplication::activeModalWidget());
         QVERIFY(test::pdfText(pdf).contains(QStringLiteral("First Song On The Tape")));
@@ -452,6 +457,10 @@ private Q_SLOTS:
         printer.setCopyCount(2);
         data.messages.answer(MessageRequest::No);
         list.pressPrint();
+        QCOMPARE(LabelPrintSession::current()->progress()->windowTitle(),
+                 QStringLiteral("Printing Report"));
+        QTRY_VERIFY(QFile::exists(pdf));
+        QTRY_VERIFY(!LabelPrintSession::current());
         QVERIFY(!QApplication::activeModalWidget());
         const QString twice = test::pdfText(pdf);
         QCOMPARE(twice.count(QStringLiteral("First Song On The Tape")), 2);
@@ -459,6 +468,38 @@ private Q_SLOTS:
         printer.setCopyCount(1);
         printer.setPageSize(QPageSize(QPageSize::A4));
         printer.setPageOrientation(QPageLayout::Portrait);
+    }
+
+    void cancellingALabelRunPrintsNothingAndNoIsNotCancel()
+    {
+        QTemporaryDir out;
+        const QString pdf = out.filePath(QStringLiteral("cancelled.pdf"));
+        printToPdf(pdf);
+        LAB.clear();
+        LAB.LabelID = 1;
+        LAB.LabelDescription = QStringLiteral("Stopped");
+        LAB.CDInsideText = QStringLiteral("1. Never Printed");
+        QCOMPARE(Labels.add(), 0);
+        BrowseLabels list;
+        list.show();
+        QTRY_VERIFY(list.table()->rowCount() == 1);
+        for (const int sure : {int(MessageRequest::No), int(MessageRequest::Yes)}) {
+            data.messages.clear();
+            data.messages.answer(MessageRequest::No); // print without a preview
+            list.pressPrint();
+            LabelPrintSession *session = LabelPrintSession::current();
+            QVERIFY(session);
+            QPointer<ReportProgressWindow> progress = session->progress();
+            QVERIFY(progress && progress->isVisible());
+            // Escape asks as Cancel does, before the page is laid out.
+            data.messages.answer(sure);
+            QTest::keyClick(progress, Qt::Key_Escape);
+            QCOMPARE(data.messages.requests().last().text,
+                     QStringLiteral("Are you sure you want to CANCEL this Report?"));
+            QTRY_VERIFY(!LabelPrintSession::current());
+            QCOMPARE(QFile::exists(pdf), sure == MessageRequest::No);
+            QFile::remove(pdf);
+        }
     }
 
     void aHighlightedLabelThatCannotBeReadIsReportedNotIgnored()
@@ -566,8 +607,9 @@ private Q_SLOTS:
             QCOMPARE(Labels.get(LabelsRecord::KeyLabelID), 0);
             data.messages.answer(MessageRequest::Yes);
             LabelPrinting::printLabel(nullptr, LAB);
-            auto *preview = qobject_cast<ReportPreview *>(QApplication::activeModalWidget());
-            QVERIFY(preview);
+            ReportPreview *preview = nullptr;
+            QTRY_VERIFY(
+                (preview = qobject_cast<ReportPreview *>(QApplication::activeModalWidget())));
             preview->resize(900, 1000);
             const QString name =
                 labelId == 1 ? QStringLiteral("preview-cd") : QStringLiteral("preview-cassette");

@@ -307,6 +307,28 @@ private Q_SLOTS:
         QCOMPARE(labels().size(), 0);
     }
 
+    void createLabelOnAnAlbumDeletedMeanwhileSaysSoAndStartsNoWizard()
+    {
+        registerLabelProcedures();
+        addAlbumWithSongs(7, 2);
+        BrowseAlbum list;
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        QTRY_COMPARE(list.table()->rowCount(), 1);
+        ALB.clear();
+        ALB.AlbumID = 7;
+        QCOMPARE(Album.get(AlbumRecord::KeyAlbumID), 0);
+        QCOMPARE(Album.deleteRecord(), 0);
+        // What another window left in the buffer must not become the label's album.
+        ALB.clear();
+        ALB.AlbumID = 7;
+        ALB.Album = QStringLiteral("Left Over");
+        QPointer<LabelWizard> before = LabelWizard::current();
+        list.chooseAlbumPopupItem(8);
+        QCOMPARE(data.captions(), QStringList{QStringLiteral("Record Retrieval Error")});
+        QCOMPARE(LabelWizard::current(), before.data());
+    }
+
     void screenshots()
     {
         const QString dir = qEnvironmentVariable("MELODEX_SCREENSHOT_DIR");

@@ -5,6 +5,8 @@
 
 #include "platform/cd/mediacontrol.h"
 #include "platform/picture/calendar.h"
+#include "ui/catalog/updatesong.h"
+#include "ui/procedures.h"
 #include "ui/wizard/addwizardwindow.h"
 #include "ui/wizard/updateaddwizard.h"
 #include "wizard/albumwizard.h"
@@ -151,6 +153,89 @@ private Q_SLOTS:
         Songlore.set(SongloreRecord::KeyID);
         QCOMPARE(Songlore.next(), 0);
         QCOMPARE(MUS.ReleaseDate, stored);
+    }
+
+    void theHeaderStartsFromTheSongFormsBufferAndEverySongKeepsItsOtherFields()
+    {
+        GLO.DateFormat = QStringLiteral("d6");
+        SongloreRecord song;
+        song.Artist = QStringLiteral("Ann");
+        song.Album = QStringLiteral("Copied");
+        song.Media = QStringLiteral("lp");
+        song.FileNumber = QStringLiteral("F-7");
+        song.ReleaseDate = day(2003, 5, 12);
+        song.CategoryID = 1;
+        song.Side = QStringLiteral("A");
+        song.Composer = QStringLiteral("Someone");
+        song.Time = 12301;
+        song.AdditionalInformation1 = QStringLiteral("02:03");
+        song.Notes = QStringLiteral("Kept notes");
+        song.ID = 99;
+        song.AlbumID = 5;
+
+        // The song form hands its buffer over when the add mode starts a wizard instead.
+        std::vector<SongloreRecord> started;
+        registerProcedure(QStringLiteral("AddSingleArtist"),
+                          [&] { started.push_back(AlbumWizard::takeStartSong()); });
+        GLO.AddMode = QStringLiteral("Single Artist");
+        MUS = song;
+        GLO.ActionRequest = InsertRecord;
+        QDialog caller;
+        UpdateSong::run(&caller, [](int) {});
+        GLO.AddMode = QStringLiteral("Normal");
+        registerProcedure(QStringLiteral("AddSingleArtist"), [] {});
+        QCOMPARE(started.size(), size_t(1));
+        QCOMPARE(started.front().Album, QStringLiteral("Copied"));
+        // Taken once: a wizard from a menu afterwards starts blank.
+        QCOMPARE(AlbumWizard::takeStartSong().Album, QString());
+
+        addTrack(21, 1, QStringLiteral("Timed"));
+        AW.clear();
+        {
+            const store::FileUse use(AddWizard);
+            AW.Instance = 21;
+            AW.Track = 1;
+            QCOMPARE(AddWizard.get(AddWizardRecord::KeyInstance), 0);
+            AW.Time = 20001;
+            QCOMPARE(AddWizard.put(), 0);
+        }
+        addTrack(21, 2, QStringLiteral("Untimed"));
+        auto *w = new AddWizardWindow(false, started.front());
+        const QPointer<AddWizardWindow> alive(w);
+        w->show();
+        QCOMPARE(w->artistEdit()->text(), QStringLiteral("Ann"));
+        QCOMPARE(w->albumEdit()->text(), QStringLiteral("Copied"));
+        QCOMPARE(w->releaseDateEdit()->text(), QStringLiteral("12/05/2003"));
+        QCOMPARE(w->fileNumberEdit()->text(), QStringLiteral("F-7"));
+        QCOMPARE(w->categoryBox()->currentText(), QStringLiteral("Jazz"));
+        QCOMPARE(w->mediaBox()->currentText(), QStringLiteral("LP"));
+        w->pressOk();
+        QTRY_VERIFY(!alive);
+
+        const store::FileUse albums(Album), songs(Songlore);
+        Album.set(AlbumRecord::KeyAlbumID);
+        QCOMPARE(Album.next(), 0);
+        QCOMPARE(ALB.Album.trimmed(), QStringLiteral("Copied"));
+        QCOMPARE(ALB.Notes, QStringLiteral("Kept notes"));
+        const qint32 albumId = ALB.AlbumID;
+        Songlore.set(SongloreRecord::KeyID);
+        QStringList seen;
+        while (Songlore.next() == 0) {
+            seen << MUS.Title.trimmed();
+            QVERIFY(MUS.ID != 99);
+            QCOMPARE(MUS.AlbumID, albumId);
+            QCOMPARE(MUS.Composer.trimmed(), QStringLiteral("Someone"));
+            QCOMPARE(MUS.Side.trimmed(), QStringLiteral("A"));
+            QCOMPARE(MUS.Notes, QStringLiteral("Kept notes"));
+            QCOMPARE(MUS.Media.trimmed(), QStringLiteral("LP"));
+            QCOMPARE(MUS.FileNumber.trimmed(), QStringLiteral("F-7"));
+            // A track without a time keeps the header's time.
+            const bool timed = MUS.Title.trimmed() == QLatin1String("Timed");
+            QCOMPARE(MUS.Time, timed ? 20001 : 12301);
+            QCOMPARE(MUS.AdditionalInformation1.trimmed(),
+                     timed ? QStringLiteral("03:20") : QStringLiteral("02:03"));
+        }
+        QCOMPARE(seen, (QStringList{"Timed", "Untimed"}));
     }
 
     void aNewCategoryAtOkKeepsTheMediaChosen()
