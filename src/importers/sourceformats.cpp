@@ -1,6 +1,9 @@
 // The list of source formats and the recognition of a file's kind from its content.
 #include "importers/sourceformats.h"
 
+#include "importers/clzreader.h"
+#include "importers/datacrowreader.h"
+#include "importers/gcstarreader.h"
 #include "importers/tellicoreader.h"
 
 #include <QFile>
@@ -13,6 +16,11 @@ const std::vector<SourceFormat> &sourceFormats()
     static const std::vector<SourceFormat> formats{
         {QStringLiteral("tellico"), QStringLiteral("Tellico collection"), recogniseTellico,
          readTellico},
+        {QStringLiteral("clz"), QStringLiteral("CLZ Music export"), recogniseClz, readClz},
+        {QStringLiteral("gcstar"), QStringLiteral("GCstar music collection"), recogniseGCstar,
+         readGCstar},
+        {QStringLiteral("datacrow"), QStringLiteral("Data Crow music export"), recogniseDataCrow,
+         readDataCrow},
     };
     return formats;
 }
