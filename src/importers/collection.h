@@ -26,6 +26,7 @@ struct SourceSong
 {
     QString artist; ///< empty: the album's artist
     QString title;
+    QString album; ///< a song without an album: the album the source names, if any
     int track = 0; ///< 1-based within its disc or side, 0 when unknown
     int disc = 0;  ///< 1-based, 0 when the source has one disc only
     QString side;  ///< as the source names it ("A", "B"), when it does

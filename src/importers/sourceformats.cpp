@@ -1,6 +1,7 @@
 // The list of source formats and the recognition of a file's kind from its content.
 #include "importers/sourceformats.h"
 
+#include "importers/beetsreader.h"
 #include "importers/clzreader.h"
 #include "importers/datacrowreader.h"
 #include "importers/gcstarreader.h"
@@ -21,6 +22,7 @@ const std::vector<SourceFormat> &sourceFormats()
          readGCstar},
         {QStringLiteral("datacrow"), QStringLiteral("Data Crow music export"), recogniseDataCrow,
          readDataCrow},
+        {QStringLiteral("beets"), QStringLiteral("beets library"), recogniseBeets, readBeets},
     };
     return formats;
 }

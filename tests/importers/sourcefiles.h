@@ -23,3 +23,11 @@ QByteArray smallPng();
 QByteArray entityBomb(const QByteArray &root);
 
 } // namespace melodex::test
+
+namespace melodex::test {
+
+/// The statements with which beets (1.6 to 2.x, before its genres became a list) makes a new
+/// library: the items and albums tables with their flexible attributes.
+const char *beetsSchema();
+
+} // namespace melodex::test
