@@ -206,13 +206,11 @@ SourceCollection readClz(const QString &path, const ReadProgress &progress)
 {
     SourceCollection out;
     out.format = QStringLiteral("clz");
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        out.error = QStringLiteral("%1 cannot be opened: %2").arg(path, file.errorString());
+    const std::unique_ptr<QIODevice> file = openXmlFile(path, out);
+    if (!file)
         return out;
-    }
     bool rootSeen = false;
-    readXml(file, out, progress, [&](QXmlStreamReader &xml) {
+    readXml(*file, out, progress, [&](QXmlStreamReader &xml) {
         const QStringView name = xml.name();
         if (!rootSeen) {
             rootSeen = true;

@@ -125,14 +125,12 @@ SourceCollection readDataCrow(const QString &path, const ReadProgress &progress)
 {
     SourceCollection out;
     out.format = QStringLiteral("datacrow");
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        out.error = QStringLiteral("%1 cannot be opened: %2").arg(path, file.errorString());
+    const std::unique_ptr<QIODevice> file = openXmlFile(path, out);
+    if (!file)
         return out;
-    }
     bool rootSeen = false;
     QStringList otherKinds;
-    readXml(file, out, progress, [&](QXmlStreamReader &xml) {
+    readXml(*file, out, progress, [&](QXmlStreamReader &xml) {
         if (!rootSeen) {
             rootSeen = true;
             if (xml.name() != u"data-crow-objects") {

@@ -173,7 +173,6 @@ SourceCollection readTellico(const QString &path, const ReadProgress &progress)
         return out;
     }
 
-    QByteArray document;
     QHash<QString, QByteArray> images;
     std::unique_ptr<QIODevice> device;
     if (looksLikeZip(file.peek(8))) {
@@ -195,6 +194,7 @@ SourceCollection readTellico(const QString &path, const ReadProgress &progress)
         for (const QString &p : std::as_const(zip.problems))
             out.problems.push_back({0, p});
         bool found = false;
+        QByteArray document;
         for (ZipMember &m : zip.members) {
             if (m.name == DocumentName) {
                 document = std::move(m.data);
@@ -207,11 +207,15 @@ SourceCollection readTellico(const QString &path, const ReadProgress &progress)
             out.error = QStringLiteral("The archive holds no readable %1.").arg(DocumentName);
             return out;
         }
-        device = std::make_unique<QBuffer>(&document);
-        device->open(QIODevice::ReadOnly);
+        auto buffer = std::make_unique<QBuffer>();
+        buffer->setData(repairedXml(std::move(document), out));
+        buffer->open(QIODevice::ReadOnly);
+        device = std::move(buffer);
     } else {
-        device = std::make_unique<QFile>(path);
-        device->open(QIODevice::ReadOnly);
+        file.close();
+        device = openXmlFile(path, out);
+        if (!device)
+            return out;
     }
 
     bool rootSeen = false;

@@ -1,7 +1,10 @@
 // Safe reading of other programs' XML files into small element trees.
 #include "importers/xmlsource.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QRegularExpression>
+#include <QStringDecoder>
 
 namespace melodex::importers {
 
@@ -152,6 +155,146 @@ void readXml(QIODevice &device, SourceCollection &out, const ReadProgress &progr
         {int(xml.lineNumber()),
          QStringLiteral("The file cannot be read beyond %1: %2; what came before was read.")
              .arg(where, xml.errorString())});
+}
+
+namespace {
+
+/// The length of the UTF-8 sequence at `i`, or 0 when the bytes there are not one.
+int utf8Sequence(const char *p, qsizetype i, qsizetype size)
+{
+    const auto b = uchar(p[i]);
+    if (b < 0x80)
+        return 1;
+    int n = 0;
+    char32_t min = 0;
+    if ((b & 0xE0) == 0xC0) {
+        n = 2;
+        min = 0x80;
+    } else if ((b & 0xF0) == 0xE0) {
+        n = 3;
+        min = 0x800;
+    } else if ((b & 0xF8) == 0xF0) {
+        n = 4;
+        min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + n > size)
+        return 0;
+    char32_t c = b & (0x7F >> n);
+    for (int k = 1; k < n; ++k) {
+        const auto x = uchar(p[i + k]);
+        if ((x & 0xC0) != 0x80)
+            return 0;
+        c = (c << 6) | (x & 0x3F);
+    }
+    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        return 0;
+    return n;
+}
+
+/// True when the document says it is in UTF-8, or says nothing and has no byte-order mark of
+/// another encoding.
+bool claimsUtf8(const QByteArray &head)
+{
+    if (head.startsWith("\xFE\xFF") || head.startsWith("\xFF\xFE"))
+        return false;
+    static const QRegularExpression encoding(
+        QStringLiteral("^\\s*<\\?xml[^>]*encoding\\s*=\\s*[\"']([^\"']+)"));
+    const QRegularExpressionMatch m = encoding.match(QString::fromLatin1(head.left(512)));
+    if (!m.hasMatch())
+        return true;
+    const QString name = m.captured(1).toLower();
+    return name == QStringLiteral("utf-8") || name == QStringLiteral("utf8");
+}
+
+} // namespace
+
+QByteArray repairedXml(QByteArray data, SourceCollection &out)
+{
+    if (!claimsUtf8(data.left(512)))
+        return data;
+    const char *p = data.constData();
+    const qsizetype size = data.size();
+    qsizetype i = 0;
+    while (i < size) {
+        const int n = utf8Sequence(p, i, size);
+        if (n == 0)
+            break;
+        i += n;
+    }
+    if (i == size)
+        return data;
+
+    const int firstLine = int(QByteArrayView(p, i).count('\n')) + 1;
+    QStringDecoder windows("windows-1252");
+    QByteArray repaired;
+    repaired.reserve(size + size / 8);
+    repaired.append(p, i);
+    qsizetype replaced = 0;
+    while (i < size) {
+        const int n = utf8Sequence(p, i, size);
+        if (n > 0) {
+            repaired.append(p + i, n);
+            i += n;
+            continue;
+        }
+        const QString c = windows.isValid() ? windows.decode(QByteArrayView(p + i, 1))
+                                            : QString(QChar(uchar(p[i])));
+        repaired.append(c.toUtf8());
+        ++replaced;
+        ++i;
+    }
+    out.problems.push_back(
+        {firstLine, QStringLiteral("The file says it is UTF-8, but %1 of its bytes are not (the "
+                                   "first on line %2); they were read as Windows-1252.")
+                        .arg(replaced)
+                        .arg(firstLine)});
+    return repaired;
+}
+
+std::unique_ptr<QIODevice> openXmlFile(const QString &path, SourceCollection &out)
+{
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly)) {
+        out.error = QStringLiteral("%1 cannot be opened: %2").arg(path, file->errorString());
+        return nullptr;
+    }
+    if (file->size() > MaxXmlBytes) {
+        out.error = QStringLiteral("%1 is larger than %2 MiB; it is not read.")
+                        .arg(path)
+                        .arg(MaxXmlBytes / (1024 * 1024));
+        return nullptr;
+    }
+    if (!claimsUtf8(file->peek(512)))
+        return file;
+    // Most files are whole UTF-8: checked in pieces, and then streamed from the file.
+    QByteArray carry;
+    bool valid = true;
+    while (valid && !file->atEnd()) {
+        const QByteArray chunk = carry + file->read(1 << 20);
+        const qsizetype size = chunk.size();
+        qsizetype i = 0;
+        while (i < size) {
+            const int n = utf8Sequence(chunk.constData(), i, size);
+            if (n == 0) {
+                // A sequence cut by the end of the piece is finished by the next one.
+                if (size - i < 4 && !file->atEnd())
+                    break;
+                valid = false;
+                break;
+            }
+            i += n;
+        }
+        carry = chunk.mid(i);
+    }
+    file->seek(0);
+    if (valid)
+        return file;
+    auto buffer = std::make_unique<QBuffer>();
+    buffer->setData(repairedXml(file->readAll(), out));
+    buffer->open(QIODevice::ReadOnly);
+    return buffer;
 }
 
 XmlHead xmlHead(const QByteArray &head)

@@ -12,6 +12,7 @@
 #include <QXmlStreamReader>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace melodex::importers {
@@ -56,6 +57,18 @@ enum class XmlStep { Continue, Stop };
 /// read yet, and otherwise a problem at the line where reading stopped.
 void readXml(QIODevice &device, SourceCollection &out, const ReadProgress &progress,
              const std::function<XmlStep(QXmlStreamReader &xml)> &onStart);
+
+/// The most bytes an XML source may have.
+inline constexpr qint64 MaxXmlBytes = 1024LL * 1024 * 1024;
+
+/// Opens the XML file at `path` for readXml, or sets `out.error`. A file that declares UTF-8
+/// (or no encoding) but holds bytes that are not UTF-8, as older programs wrote, is read with
+/// those bytes taken as Windows-1252, and a problem says where the first one is.
+std::unique_ptr<QIODevice> openXmlFile(const QString &path, SourceCollection &out);
+
+/// `data` as openXmlFile would read it: bytes that are not UTF-8 in a document that says it is
+/// are taken as Windows-1252, with a problem in `out`.
+QByteArray repairedXml(QByteArray data, SourceCollection &out);
 
 /// The root element of an XML document's first bytes, for recognising a file by content.
 struct XmlHead

@@ -308,3 +308,29 @@ TEST_F(XmlCollections, EntityBombsAndBrokenFilesAreRefusedOrCut)
         EXPECT_EQ(broken.problems.at(0).line, cut.count('\n') + 1);
     }
 }
+
+TEST_F(XmlCollections, BytesThatAreNotTheDeclaredUtf8)
+{
+    // Older programs wrote Latin-1 bytes into files that say UTF-8: read, and said where.
+    const QString path = write(QStringLiteral("latin.gcs"),
+                               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<collection "
+                               "type=\"GCmusics\">\n<item title=\"Caf\xE9 \x80uro\" "
+                               "artist=\"S\xF8ren\"/>\n</collection>\n");
+    SourceCollection c = readGCstar(path);
+    ASSERT_TRUE(c.error.isEmpty()) << c.error.toStdString();
+    ASSERT_EQ(c.albums.size(), 1u);
+    EXPECT_EQ(c.albums.at(0).title, QStringLiteral("Café €uro"));
+    EXPECT_EQ(c.albums.at(0).artist, QStringLiteral("Søren"));
+    ASSERT_EQ(c.problems.size(), 1u);
+    EXPECT_EQ(c.problems.at(0).line, 3);
+
+    // Whole UTF-8 is left alone, also where a character straddles the pieces it is checked in.
+    QByteArray big = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<collection type=\"GCmusics\">"
+                     "<information><note>";
+    big += QByteArray((1 << 20) - big.size() - 1, 'x');
+    big += "\xE2\x82\xAC</note></information><item title=\"\xE6\x9D\xB1\"/></collection>\n";
+    c = readGCstar(write(QStringLiteral("big.gcs"), big));
+    EXPECT_TRUE(c.problems.empty());
+    ASSERT_EQ(c.albums.size(), 1u);
+    EXPECT_EQ(c.albums.at(0).title, QStringLiteral("東"));
+}
