@@ -25,7 +25,7 @@ bool readInto(QXmlStreamReader &xml, XmlNode &node, int depth, int &count)
     node.attributes = xml.attributes();
     node.line = int(xml.lineNumber());
     if (depth > MaxDepth || ++count > MaxNodes) {
-        xml.raiseError(QStringLiteral("Elements nested too deeply or too many in one item."));
+        xml.raiseError(QStringLiteral("elements nested too deeply, or too many, in one item"));
         return false;
     }
     while (!xml.atEnd()) {
@@ -145,16 +145,18 @@ void readXml(QIODevice &device, SourceCollection &out, const ReadProgress &progr
     if (!xml.hasError())
         return;
     const QString where = QStringLiteral("line %1").arg(xml.lineNumber());
+    QString why = xml.errorString();
+    while (why.endsWith(u'.'))
+        why.chop(1);
     if (!readSomething || xml.errorString() == EntitiesRefused) {
         // Nothing could be read, or the file may expand itself: the file as a whole is refused.
-        out.error =
-            QStringLiteral("The file cannot be read (%1): %2").arg(where, xml.errorString());
+        out.error = QStringLiteral("The file cannot be read (%1): %2.").arg(where, why);
         return;
     }
     out.problems.push_back(
         {int(xml.lineNumber()),
          QStringLiteral("The file cannot be read beyond %1: %2; what came before was read.")
-             .arg(where, xml.errorString())});
+             .arg(where, why)});
 }
 
 namespace {

@@ -201,3 +201,21 @@ TEST_F(BeetsReader, LockedLibrary)
     EXPECT_TRUE(c.problems.empty());
     EXPECT_EQ(digest(library), before);
 }
+
+TEST_F(BeetsReader, ProgressAndStop)
+{
+    make(beetsSchema(), "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                        "WHERE i < 5000) INSERT INTO items (id, album_id, title, length) "
+                        "SELECT i, NULL, 'Song ' || i, 60 FROM n");
+    std::vector<double> seen;
+    SourceCollection c = readBeets(library, [&](double done) {
+        seen.push_back(done);
+        return true;
+    });
+    EXPECT_EQ(c.songsWithoutAlbum.size(), 5000u);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_TRUE(std::is_sorted(seen.cbegin(), seen.cend()));
+    EXPECT_LE(seen.back(), 1.0);
+    c = readBeets(library, [](double) { return false; });
+    EXPECT_TRUE(c.error.contains(QStringLiteral("stopped")));
+}

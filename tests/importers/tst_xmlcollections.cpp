@@ -334,3 +334,37 @@ TEST_F(XmlCollections, BytesThatAreNotTheDeclaredUtf8)
     ASSERT_EQ(c.albums.size(), 1u);
     EXPECT_EQ(c.albums.at(0).title, QStringLiteral("東"));
 }
+
+TEST_F(XmlCollections, ProgressStopAndDeepNesting)
+{
+    QByteArray many = "<?xml version=\"1.0\"?>\n<musicinfo><musiclist>\n";
+    for (int i = 0; i < 400; ++i)
+        many += "<music><title>A</title><details><detail type=\"track\"><title>T</title>"
+                "<length>1:00</length></detail></details></music>\n";
+    many += "</musiclist></musicinfo>\n";
+    const QString path = write(QStringLiteral("many.xml"), many);
+    std::vector<double> seen;
+    SourceCollection c = readClz(path, [&](double done) {
+        seen.push_back(done);
+        return true;
+    });
+    EXPECT_EQ(c.albums.size(), 400u);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_TRUE(std::is_sorted(seen.cbegin(), seen.cend()));
+    EXPECT_GT(seen.front(), 0.0);
+    EXPECT_LE(seen.back(), 1.0);
+    c = readClz(path, [](double) { return false; });
+    EXPECT_TRUE(c.error.contains(QStringLiteral("stopped")));
+
+    // Elements nested beyond any real export inside one album: refused there, no overflow.
+    QByteArray deep = "<?xml version=\"1.0\"?>\n<musicinfo><musiclist><music><title>Fine</title>"
+                      "</music>\n<music>";
+    for (int i = 0; i < 100000; ++i)
+        deep += "<a>";
+    deep += "</musiclist></musicinfo>";
+    c = readClz(write(QStringLiteral("deep.xml"), deep));
+    ASSERT_EQ(c.albums.size(), 1u);
+    ASSERT_EQ(c.problems.size(), 1u);
+    EXPECT_EQ(c.problems.at(0).line, 3);
+    EXPECT_FALSE(c.problems.at(0).text.contains(QStringLiteral(".;")));
+}
