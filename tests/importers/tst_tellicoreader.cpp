@@ -253,3 +253,25 @@ TEST_F(TellicoReader, HostileFiles)
     ASSERT_FALSE(c.problems.empty());
     EXPECT_GT(c.problems.back().line, 1);
 }
+
+TEST_F(TellicoReader, EveryDamageToTheArchiveIsSurvived)
+{
+    const QString path = file(QStringLiteral("whole.tc"));
+    ASSERT_TRUE(writeZip(path, {{QStringLiteral("tellico.xml"), musicCollection()},
+                                {QStringLiteral("images/0f3c2a.png"), smallPng()}}));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    const QString damaged = file(QStringLiteral("damaged.tc"));
+    for (qsizetype n = 4; n < bytes.size(); n += 5) {
+        // Cut off there, and one byte changed there.
+        ASSERT_TRUE(writeBytes(damaged, bytes.left(n)));
+        SourceCollection c = readTellico(damaged);
+        ASSERT_LE(c.albums.size(), 2u);
+        QByteArray flipped = bytes;
+        flipped[n] = char(flipped.at(n) ^ 0x5A);
+        ASSERT_TRUE(writeBytes(damaged, flipped));
+        c = readTellico(damaged);
+        ASSERT_LE(c.albums.size(), 2u);
+    }
+}

@@ -368,3 +368,24 @@ TEST_F(XmlCollections, ProgressStopAndDeepNesting)
     EXPECT_EQ(c.problems.at(0).line, 3);
     EXPECT_FALSE(c.problems.at(0).text.contains(QStringLiteral(".;")));
 }
+
+TEST_F(XmlCollections, EveryCutOfEachFileIsReadWithoutHarm)
+{
+    // Whatever the point a file breaks off at, the reader ends with what it could read and
+    // says so; it never takes a broken album for a whole one.
+    struct Case
+    {
+        SourceCollection (*read)(const QString &, const ReadProgress &);
+        QByteArray good;
+    };
+    const Case cases[] = {
+        {readClz, ClzExport}, {readGCstar, GCstarCollection}, {readDataCrow, DataCrowExport}};
+    for (const Case &k : cases) {
+        const size_t whole = k.read(write(QStringLiteral("whole.xml"), k.good), {}).albums.size();
+        for (qsizetype n = 0; n < k.good.size() - 2; n += 7) {
+            const SourceCollection c = k.read(write(QStringLiteral("cut.xml"), k.good.left(n)), {});
+            ASSERT_LE(c.albums.size(), whole);
+            ASSERT_TRUE(!c.error.isEmpty() || !c.problems.empty() || c.albums.size() == whole) << n;
+        }
+    }
+}
