@@ -171,6 +171,7 @@ enum AlbumColumn {
     ABarcode,
     AType,
     ACountry,
+    AArtPath,
 };
 const QStringList AlbumColumns{
     QStringLiteral("id"),      QStringLiteral("albumartist"), QStringLiteral("album"),
@@ -178,6 +179,7 @@ const QStringList AlbumColumns{
     QStringLiteral("label"),   QStringLiteral("catalognum"),  QStringLiteral("genre"),
     QStringLiteral("genres"),  QStringLiteral("mb_albumid"),  QStringLiteral("discogs_albumid"),
     QStringLiteral("barcode"), QStringLiteral("albumtype"),   QStringLiteral("country"),
+    QStringLiteral("artpath"),
 };
 
 SourceAlbum albumFromRow(sqlite3_stmt *st)
@@ -195,6 +197,9 @@ SourceAlbum albumFromRow(sqlite3_stmt *st)
         a.ids.push_back({ExternalSource::DiscogsRelease, QString::number(id)});
     if (const QString code = text(st, ABarcode); !code.isEmpty())
         a.ids.push_back({ExternalSource::Barcode, code});
+    if (const int bytes = sqlite3_column_bytes(st, AArtPath); bytes > 0)
+        a.coverFile = QFile::decodeName(
+            QByteArray(static_cast<const char *>(sqlite3_column_blob(st, AArtPath)), bytes));
     if (const QString type = text(st, AType); !type.isEmpty())
         a.notes = QStringLiteral("Release type: ") + type;
     if (const QString country = text(st, ACountry); !country.isEmpty())

@@ -57,6 +57,7 @@ struct SourceAlbum
     QString notes;         ///< readable text; conditions, loans and the like go here
     QByteArray coverImage; ///< the image file's bytes, when the source holds one
     QString coverSuffix;   ///< "jpg", "png"
+    QString coverFile;     ///< a cover image file the source points at rather than holds (beets)
     std::vector<SourceSong> songs;
     std::vector<ExternalId> ids;
     int line = 0; ///< where it starts in the source, for messages (0: not known)

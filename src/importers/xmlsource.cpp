@@ -330,8 +330,6 @@ XmlHead xmlHead(const QByteArray &head)
                 return h;
             if (bracket >= 0 && bracket < close) {
                 const qsizetype end = text.indexOf(QStringLiteral("]"), bracket);
-                h.declaresEntities = text.mid(bracket, end < 0 ? -1 : end - bracket)
-                                         .contains(QStringLiteral("<!ENTITY"));
                 if (end < 0)
                     return h;
                 i = text.indexOf(u'>', end);

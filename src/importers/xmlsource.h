@@ -75,7 +75,6 @@ struct XmlHead
 {
     QString root;    ///< empty when the bytes do not start an XML document
     QString rootTag; ///< the root element's start tag as written, for looking at attributes
-    bool declaresEntities = false;
 };
 XmlHead xmlHead(const QByteArray &head);
 

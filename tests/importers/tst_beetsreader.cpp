@@ -38,10 +38,11 @@ struct Db
 /// Two albums (one on two discs) and a song of no album, items stored out of order.
 const char *LibraryRows =
     "INSERT INTO albums (id, albumartist, album, year, month, day, label, catalognum, genre, "
-    "mb_albumid, albumtype, country, disctotal) VALUES "
+    "mb_albumid, albumtype, country, disctotal, artpath) VALUES "
     "(1, 'Ünïcode Orchestra', 'Two Discs', 2001, 5, 4, 'Label A', 'CAT-1', 'Classical', "
-    "'0d3c0f8e-1111-4a2b-9c3d-aaaaaaaaaaaa', 'album', 'DE', 2), "
-    "(2, '東京バンド', '夜', 1999, 0, 0, '', '', 'Pop', '', 'single', '', 1);"
+    "'0d3c0f8e-1111-4a2b-9c3d-aaaaaaaaaaaa', 'album', 'DE', 2, "
+    "CAST('/music/ü/cover.jpg' AS BLOB)), "
+    "(2, '東京バンド', '夜', 1999, 0, 0, '', '', 'Pop', '', 'single', '', 1, NULL);"
     "INSERT INTO items (id, path, album_id, title, artist, album, albumartist, track, disc, "
     "length, genre, year, month, day, composer, bpm, format, mb_trackid, comments) VALUES "
     "(3, CAST('/music/ü/2-01.flac' AS BLOB), 1, 'Third', 'Ünïcode Orchestra', 'Two Discs', "
@@ -97,6 +98,8 @@ TEST_F(BeetsReader, AlbumsItemsAndIdentifiers)
     EXPECT_EQ(a.catalogNumber, QStringLiteral("CAT-1"));
     EXPECT_EQ(a.category, QStringLiteral("Classical"));
     EXPECT_EQ(a.mediaFormat, QStringLiteral("FLAC"));
+    EXPECT_EQ(a.coverFile, QStringLiteral("/music/ü/cover.jpg"));
+    EXPECT_TRUE(a.notes.contains(QStringLiteral("Country: DE")));
     ASSERT_EQ(a.ids.size(), 1u);
     EXPECT_EQ(a.ids.at(0).source, ExternalSource::MusicBrainzRelease);
     EXPECT_EQ(a.ids.at(0).identifier, QStringLiteral("0d3c0f8e-1111-4a2b-9c3d-aaaaaaaaaaaa"));
@@ -131,6 +134,7 @@ TEST_F(BeetsReader, AlbumsItemsAndIdentifiers)
     EXPECT_EQ(b.songs.at(0).disc, 0);
     EXPECT_EQ(b.songs.at(0).title, QStringLiteral("夜の歌"));
     EXPECT_TRUE(b.ids.empty());
+    EXPECT_TRUE(b.coverFile.isEmpty());
 
     ASSERT_EQ(c.songsWithoutAlbum.size(), 1u);
     EXPECT_EQ(c.songsWithoutAlbum.at(0).artist, QStringLiteral("Solo"));
