@@ -26,6 +26,7 @@ struct SourceSong
 {
     QString artist; ///< empty: the album's artist
     QString title;
+    QString album; ///< a song without an album: the album the source names, if any
     int track = 0; ///< 1-based within its disc or side, 0 when unknown
     int disc = 0;  ///< 1-based, 0 when the source has one disc only
     QString side;  ///< as the source names it ("A", "B"), when it does
@@ -56,6 +57,7 @@ struct SourceAlbum
     QString notes;         ///< readable text; conditions, loans and the like go here
     QByteArray coverImage; ///< the image file's bytes, when the source holds one
     QString coverSuffix;   ///< "jpg", "png"
+    QString coverFile;     ///< a cover image file the source points at rather than holds (beets)
     std::vector<SourceSong> songs;
     std::vector<ExternalId> ids;
     int line = 0; ///< where it starts in the source, for messages (0: not known)

@@ -1,6 +1,12 @@
 // The list of source formats and the recognition of a file's kind from its content.
 #include "importers/sourceformats.h"
 
+#include "importers/beetsreader.h"
+#include "importers/clzreader.h"
+#include "importers/datacrowreader.h"
+#include "importers/gcstarreader.h"
+#include "importers/tellicoreader.h"
+
 #include <QFile>
 
 namespace melodex::importers {
@@ -8,7 +14,16 @@ namespace melodex::importers {
 const std::vector<SourceFormat> &sourceFormats()
 {
     // Each reader adds its entry here.
-    static const std::vector<SourceFormat> formats{};
+    static const std::vector<SourceFormat> formats{
+        {QStringLiteral("tellico"), QStringLiteral("Tellico collection"), recogniseTellico,
+         readTellico},
+        {QStringLiteral("clz"), QStringLiteral("CLZ Music export"), recogniseClz, readClz},
+        {QStringLiteral("gcstar"), QStringLiteral("GCstar music collection"), recogniseGCstar,
+         readGCstar},
+        {QStringLiteral("datacrow"), QStringLiteral("Data Crow music export"), recogniseDataCrow,
+         readDataCrow},
+        {QStringLiteral("beets"), QStringLiteral("beets library"), recogniseBeets, readBeets},
+    };
     return formats;
 }
 

@@ -1,0 +1,17 @@
+// Reading Data Crow music exports (<data-crow-objects> with music albums and their tracks) into
+// albums with their songs.
+#pragma once
+
+#include "importers/collection.h"
+#include "importers/sourceformats.h"
+
+namespace melodex::importers {
+
+/// Reads the file at `path`. Files of other kinds of collection are refused with an error
+/// naming what they hold.
+SourceCollection readDataCrow(const QString &path, const ReadProgress &progress = {});
+
+/// How sure it is that the file is of this kind (0..100).
+int recogniseDataCrow(const QString &path, const QByteArray &head);
+
+} // namespace melodex::importers
