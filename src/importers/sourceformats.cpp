@@ -1,6 +1,8 @@
 // The list of source formats and the recognition of a file's kind from its content.
 #include "importers/sourceformats.h"
 
+#include "importers/discogsreader.h"
+
 #include <QFile>
 
 namespace melodex::importers {
@@ -8,7 +10,10 @@ namespace melodex::importers {
 const std::vector<SourceFormat> &sourceFormats()
 {
     // Each reader adds its entry here.
-    static const std::vector<SourceFormat> formats{};
+    static const std::vector<SourceFormat> formats{
+        {QStringLiteral("discogs"), QStringLiteral("Discogs collection export"), recogniseDiscogs,
+         readDiscogs},
+    };
     return formats;
 }
 

@@ -5,6 +5,8 @@
 #include "data/filecommand.h"
 #include "data/fileopen.h"
 #include "data/records.h"
+#include "importers/collectionimport.h"
+#include "interchange/albumcsv.h"
 #include "interchange/checkcommand.h"
 #include "interchange/exportfieldlist.h"
 #include "interchange/exportrun.h"
@@ -19,6 +21,7 @@
 #include "stats/statscommand.h"
 #include "wizard/cdcommand.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <limits>
@@ -36,8 +39,10 @@ constexpr int BatchSize = 5000;
 constexpr std::chrono::milliseconds ImportStepTime{1000};
 
 const char *const Usage =
-    "Usage: melodex import FILE [--strip-header] [--quiet] [--data-dir DIR]\n"
-    "       melodex export FILE|- [--fields NAME,NAME,...] [--no-header] [--filter EXPR]\n"
+    "Usage: melodex import FILE [--strip-header] [--from NAME] [--albums] [--dry-run] [--quiet]\n"
+    "                      [--data-dir DIR]\n"
+    "       melodex export [--albums] FILE|- [--fields NAME,NAME,...] [--no-header] [--filter "
+    "EXPR]\n"
     "                      [--order KEY] [--safe-for-spreadsheets] [--quiet] [--data-dir DIR]\n"
     "       melodex check [--quick] [--data-dir DIR]   (melodex check --help tells more)\n"
     "       melodex stats [--filter EXPR] [--data-dir DIR]   (melodex stats --help tells more)\n"
@@ -46,6 +51,10 @@ const char *const Usage =
     "        field of each column (MUS:Artist,MUS:Title,...; CAT:Category finds or adds the\n"
     "        category by name); that line is never imported as a song. --strip-header leaves\n"
     "        the first line out whatever it holds. Lines with no value are left out.\n"
+    "        Another program's collection (a Discogs export, ...) or an albums file (its first\n"
+    "        line names ALB: fields) adds albums and their songs; --from NAME says which kind\n"
+    "        the file is when its content does not; --albums is --from albums. --dry-run prints\n"
+    "        what would be added, skipped and left out, and writes nothing.\n"
     "export  writes every song, by artist and title, to FILE with the given fields (all by\n"
     "        default) after a line of field names (--no-header leaves it out).\n"
     "        FILE - writes to standard output. --filter writes only the songs EXPR selects, in\n"
@@ -56,6 +65,8 @@ const char *const Usage =
     "        --safe-for-spreadsheets writes a ' before texts beginning with =, +, -, @ so that\n"
     "        a spreadsheet program does not run them as formulas (they no longer read back\n"
     "        exactly).\n"
+    "        --albums writes the albums instead, with ALB: field names (and CAT:Category), in\n"
+    "        the order KeyArtist (default), KeyAlbum or KeyAlbumID.\n"
     "--quiet (-q) prints errors only: no progress and no closing summary. On a terminal the\n"
     "        progress is one line rewritten in place; elsewhere a line per tenth of the way.\n"
     "\n"
@@ -81,6 +92,9 @@ struct Options
     QString fields;
     bool help = false;
     bool quiet = false;
+    QString from;
+    bool dryRun = false;
+    bool albums = false;
 };
 
 // Reads a value option given as "--name VALUE" or "--name=VALUE"; false when `a` is not it.
@@ -109,7 +123,8 @@ QString commandOf(const QStringList &args)
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         if (a == QLatin1String("--data-dir") || a == QLatin1String("--fields") ||
-            a == QLatin1String("--filter") || a == QLatin1String("--order")) {
+            a == QLatin1String("--filter") || a == QLatin1String("--order") ||
+            a == QLatin1String("--from")) {
             ++i;
             continue;
         }
@@ -139,6 +154,11 @@ std::optional<Options> parse(const QStringList &args, QString *error)
         } else if (!importing && valueOption(args, i, QStringLiteral("--fields"), &value, error)) {
             o.hasFields = true;
             o.fields = value;
+        } else if (importing && valueOption(args, i, QStringLiteral("--from"), &o.from, error)) {
+        } else if (importing && a == QLatin1String("--dry-run")) {
+            o.dryRun = true;
+        } else if (a == QLatin1String("--albums")) {
+            o.albums = true;
         } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
             o.help = true;
         } else if (a == QLatin1String("-q") || a == QLatin1String("--quiet")) {
@@ -183,6 +203,15 @@ BatchRun::State runToEnd(BatchRun &run, bool quiet, int records = BatchSize)
 
 int runImport(const Options &o)
 {
+    // Another program's collection or an albums file; a songs file goes on as before.
+    const importers::CollectionImportOptions collection{o.file, o.from, o.dryRun, o.albums,
+                                                        o.quiet};
+    if (!importers::isSongImport(collection))
+        return importers::runCollectionImport(collection);
+    if (o.dryRun) {
+        printError(QStringLiteral("melodex: --dry-run is for collections and albums files"));
+        return 2;
+    }
     ImportFile file;
     if (file.open(o.file) == 0)
         return 1;
@@ -215,8 +244,12 @@ int runImport(const Options &o)
     return run.report().skippedLines() > 0 ? 3 : 0;
 }
 
+int runAlbumExport(const Options &o);
+
 int runExport(const Options &o)
 {
+    if (o.albums)
+        return runAlbumExport(o);
     ExportFieldList fields;
     if (o.hasFields) {
         // A field named twice is written once, as the window's list holds it.
@@ -258,6 +291,50 @@ int runExport(const Options &o)
     run.setSafeForSpreadsheets(o.safeForSpreadsheets);
     run.setFilter(o.filter);
     run.setOrder(order);
+    if (!run.start())
+        return run.filterError().isEmpty() ? 1 : 2;
+    if (runToEnd(run, o.quiet) != BatchRun::State::Completed)
+        return 1;
+    if (!o.quiet)
+        printError(QStringLiteral("Process Completed: ") +
+                   run.summary().join(QStringLiteral(", ")) + u'.');
+    return 0;
+}
+
+int runAlbumExport(const Options &o)
+{
+    QList<InterchangeField> fields = albumExportableFields();
+    if (o.hasFields) {
+        fields.clear();
+        for (const QString &part : o.fields.split(u',', Qt::SkipEmptyParts)) {
+            const auto it =
+                std::find_if(albumExportableFields().cbegin(), albumExportableFields().cend(),
+                             [&part](const InterchangeField &f) {
+                                 return f.name.compare(part.trimmed(), Qt::CaseInsensitive) == 0;
+                             });
+            if (it == albumExportableFields().cend()) {
+                printError(QStringLiteral("melodex: %1 is not an album field that can be exported")
+                               .arg(part.trimmed()));
+                return 2;
+            }
+            if (!fields.contains(*it))
+                fields << *it;
+        }
+    }
+    AlbumExportRun run(fields, !o.noHeader, o.file);
+    if (!o.order.isEmpty()) {
+        const int order = albumOrder(o.order);
+        if (order < 0) {
+            printError(
+                QStringLiteral("melodex: %1 is no order of the albums; use one of KeyArtist, "
+                               "KeyAlbum, KeyAlbumID")
+                    .arg(o.order));
+            return 2;
+        }
+        run.setOrder(order);
+    }
+    run.setSafeForSpreadsheets(o.safeForSpreadsheets);
+    run.setFilter(o.filter);
     if (!run.start())
         return run.filterError().isEmpty() ? 1 : 2;
     if (runToEnd(run, o.quiet) != BatchRun::State::Completed)
