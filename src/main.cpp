@@ -4,6 +4,7 @@
 #include "app/startup.h"
 #include "data/backupcommand.h"
 #include "data/commanddatadirectory.h"
+#include "importers/collectionimport.h"
 #include "interchange/commandline.h"
 #include "labels/labelcommand.h"
 #include "platform/store/store.h"
@@ -77,6 +78,7 @@ int main(int argc, char *argv[])
         return *code;
     if (const auto code = melodex::runBackupCommand(arguments))
         return *code;
+    melodex::setCollectionImport(melodex::importers::collectionImportRequest);
     if (const auto code = melodex::runInterchangeCommand(arguments))
         return *code;
     // The CD device applies to the whole run; the rest of the line is the program's.

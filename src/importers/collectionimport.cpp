@@ -43,6 +43,27 @@ bool namesFields(const QByteArray &line, const char *prefix)
 
 } // namespace
 
+SourceCollection readAlbumsFile(const QString &path, std::vector<AlbumRecord> *records)
+{
+    AlbumCsvFile file = readAlbumCsv(path);
+    SourceCollection c;
+    c.format = QStringLiteral("albums");
+    c.error = file.error;
+    for (const auto &[line, text] : file.problems)
+        c.problems.push_back({line, text});
+    for (AlbumCsvLine &l : file.albums) {
+        SourceAlbum a;
+        a.line = l.line;
+        a.artist = l.record.Artist.trimmed();
+        a.title = l.record.Album.trimmed();
+        a.mediaFormat = l.record.Media.trimmed();
+        a.category = l.category;
+        c.albums.push_back(std::move(a));
+        records->push_back(std::move(l.record));
+    }
+    return c;
+}
+
 QString fromNames()
 {
     QStringList names;
@@ -91,9 +112,7 @@ int runCollectionImport(const CollectionImportOptions &o)
     SourceCollection source;
     std::vector<AlbumRecord> records;
     if (albums) {
-        AlbumCsvData data = readAlbumCsv(o.file);
-        source = std::move(data.collection);
-        records = std::move(data.records);
+        source = readAlbumsFile(o.file, &records);
     } else {
         if (!o.quiet)
             printTo(stderr, QStringLiteral("Reading %1 as %2").arg(o.file, format->title));
@@ -137,6 +156,14 @@ int runCollectionImport(const CollectionImportOptions &o)
         printTo(stderr, QStringLiteral("Process Completed: ") +
                             run.summary().join(QStringLiteral(", ")) + u'.');
     return plan.leavesOut() ? 3 : 0;
+}
+
+std::optional<int> collectionImportRequest(const CollectionImportRequest &r)
+{
+    const CollectionImportOptions o{r.file, r.from, r.dryRun, r.albums, r.quiet};
+    if (isSongImport(o))
+        return std::nullopt;
+    return runCollectionImport(o);
 }
 
 } // namespace melodex::importers

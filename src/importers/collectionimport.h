@@ -2,9 +2,14 @@
 // write, without a window.
 #pragma once
 
+#include "data/records.h"
+#include "importers/collection.h"
+#include "interchange/commandline.h"
+
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace melodex::importers {
 
@@ -16,6 +21,10 @@ struct CollectionImportOptions
     bool albums = false; ///< the file is an albums file of this program (as --from albums)
     bool quiet = false;  ///< errors only
 };
+
+/// Reads an albums file of this program (interchange's albums CSV) as a source: one album per
+/// line, with every field it gives in `records` (one per album).
+SourceCollection readAlbumsFile(const QString &path, std::vector<AlbumRecord> *records);
 
 /// The source formats `--from` takes, for messages: "discogs, ..., songs, albums".
 QString fromNames();
@@ -30,5 +39,9 @@ bool isSongImport(const CollectionImportOptions &options);
 /// status: 0 done, 1 failed, 2 wrong arguments (an unknown --from), 3 done with lines or
 /// albums left out.
 int runCollectionImport(const CollectionImportOptions &options);
+
+/// `melodex import`'s way in (see setCollectionImport): runCollectionImport() unless the file
+/// is a songs file for the song import.
+std::optional<int> collectionImportRequest(const CollectionImportRequest &request);
 
 } // namespace melodex::importers

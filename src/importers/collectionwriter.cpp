@@ -254,6 +254,7 @@ bool CollectionWriteRun::writeBatch(const std::vector<Item> &batch)
     };
     std::vector<std::vector<SongId>> songIds(batch.size());
     std::vector<QString> albumMedia(batch.size());
+    QHash<qint64, qint64> wantedCategoryIds; // placeholder: the number an albums file gives
     std::vector<qint64> albumCategories(batch.size());
     qint64 local = 0;
     if (m_bulk->beginStep() != 0)
@@ -265,6 +266,9 @@ bool CollectionWriteRun::writeBatch(const std::vector<Item> &batch)
             const QString mapped = mediaOf(m_plan.albumMedia[item.index]);
             albumMedia[k] = mapped;
             albumCategories[k] = categoryOf(item.album->category);
+            if (m_albumRecords && albumCategories[k] < 0)
+                wantedCategoryIds.insert(albumCategories[k],
+                                         (*m_albumRecords)[item.index].CategoryID);
             for (const SourceSong &s : item.album->songs) {
                 const QString media =
                     s.mediaFormat.isEmpty() ? QString() : m_plan.map.map(s.mediaFormat);
@@ -291,8 +295,6 @@ bool CollectionWriteRun::writeBatch(const std::vector<Item> &batch)
     }
     if (m_bulk->endStep(true) != 0)
         return fail(storeErrorText());
-    if (m_beforeCommit)
-        m_beforeCommit(m_batches);
 
     // The batch's one transaction over every file it touches.
     store::Store &st = store::Store::instance();
@@ -316,9 +318,20 @@ bool CollectionWriteRun::writeBatch(const std::vector<Item> &batch)
         if (Categories.get(CategoriesRecord::KeyCategory) == 0) {
             id = CAT.CategoryID;
         } else {
-            Categories.set(CategoriesRecord::KeyCategoryID);
-            const qint64 highest = Categories.previous() == 0 ? CAT.CategoryID : 0;
-            id = std::max(highest, highestReferenceTo(Categories)) + 1;
+            const qint64 referenced = highestReferenceTo(Categories);
+            // The number an albums file gives is kept when no category has it and no record
+            // names it (a lost category's number is never given again).
+            const qint64 wanted = wantedCategoryIds.value(-(i + 1));
+            CAT.clear();
+            CAT.CategoryID = wanted;
+            if (wanted > referenced &&
+                Categories.get(CategoriesRecord::KeyCategoryID) == store::RecordNotFoundErr) {
+                id = wanted;
+            } else {
+                Categories.set(CategoriesRecord::KeyCategoryID);
+                const qint64 highest = Categories.previous() == 0 ? CAT.CategoryID : 0;
+                id = std::max(highest, referenced) + 1;
+            }
             CAT.clear();
             CAT.CategoryID = id;
             CAT.Category = m_missingCategories[i];
@@ -460,6 +473,8 @@ bool CollectionWriteRun::writeBatch(const std::vector<Item> &batch)
     const qint64 staged = m_bulk->staged();
     if (m_bulk->merge() != 0)
         return failed(QStringLiteral("The songs could not be added: "));
+    if (m_beforeCommit)
+        m_beforeCommit(m_batches);
     if (st.commit() != 0)
         return failed(QStringLiteral("The batch could not be committed: "));
     m_albumsAdded += albumsAdded;

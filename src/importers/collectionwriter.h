@@ -56,7 +56,8 @@ public:
     static constexpr int BatchAlbums = 500;
     static constexpr int BatchSongs = 20000;
 
-    /// Called between the staging of a batch and its transaction (for tests of interruption).
+    /// Called inside each batch's transaction when everything is written but not yet committed
+    /// (for tests of an interrupted run).
     void setBeforeCommit(std::function<void(int batch)> hook) { m_beforeCommit = std::move(hook); }
 
 private:

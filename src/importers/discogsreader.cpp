@@ -105,8 +105,8 @@ QString cleanDiscogsArtist(const QString &artist)
         QStringLiteral("\\s+\\(\\d+\\)(?=\\s*(?:$|[,&/+]|\\s))"));
     static const QRegularExpression star(QStringLiteral("(?<=\\S)\\*(?=\\s*(?:$|[,&/+]|\\s))"));
     QString out = artist;
-    out.remove(number);
     out.remove(star);
+    out.remove(number);
     return out.simplified();
 }
 

@@ -23,9 +23,8 @@ int mediaWidth()
 
 MediaFormatMap MediaFormatMap::defaults()
 {
-    MediaFormatMap map;
     const QString cassette = QStringLiteral("Cassette (Prerecorded)");
-    map.m_entries = {
+    const std::vector<Entry> entries{
         {QStringLiteral("CD"), QStringLiteral("CD")},
         {QStringLiteral("CDr"), QStringLiteral("CD")},
         {QStringLiteral("Compact Disc"), QStringLiteral("CD")},
@@ -41,6 +40,9 @@ MediaFormatMap MediaFormatMap::defaults()
         {QStringLiteral("Cassette"), cassette},
         {QStringLiteral("Audio Cassette"), cassette},
     };
+    MediaFormatMap map;
+    for (const Entry &e : entries)
+        map.set(e.first, e.second); // cut to the media field's width, as the Media file holds it
     return map;
 }
 

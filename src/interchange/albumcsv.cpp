@@ -205,11 +205,10 @@ void AlbumExportRun::finish(State state)
     m_uses.clear();
 }
 
-AlbumCsvData readAlbumCsv(const QString &path)
+AlbumCsvFile readAlbumCsv(const QString &path)
 {
-    AlbumCsvData out;
-    importers::SourceCollection &c = out.collection;
-    c.format = QStringLiteral("albums");
+    AlbumCsvFile out;
+    AlbumCsvFile &c = out;
     ImportFile file;
     // Opening says nothing itself here: the collection import tells the user.
     if (!file.isOpen() && file.open(path) == 0) {
@@ -269,7 +268,7 @@ AlbumCsvData readAlbumCsv(const QString &path)
             continue;
         }
         AlbumRecord record;
-        importers::SourceAlbum a;
+        AlbumCsvLine a;
         a.line = number;
         bool readable = true;
         const QList<CsvField> &fields = file.fields();
@@ -294,19 +293,16 @@ AlbumCsvData readAlbumCsv(const QString &path)
         }
         if (!readable)
             continue;
+        // With the category's name, the number is the one it had where it came from: kept
+        // when the category is added and the number is free.
         if (!hasCategory)
             a.category.clear();
-        else
-            record.CategoryID = 0;
-        a.artist = record.Artist.trimmed();
-        a.title = record.Album.trimmed();
-        if (a.artist.isEmpty() && a.title.isEmpty()) {
+        if (record.Artist.trimmed().isEmpty() && record.Album.trimmed().isEmpty()) {
             c.problems.push_back({number, QStringLiteral("The line has no artist and no album.")});
             continue;
         }
-        a.mediaFormat = record.Media.trimmed();
+        a.record = std::move(record);
         c.albums.push_back(std::move(a));
-        out.records.push_back(std::move(record));
     }
     return out;
 }

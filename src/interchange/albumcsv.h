@@ -3,7 +3,6 @@
 #pragma once
 
 #include "data/records.h"
-#include "importers/collection.h"
 #include "interchange/batchrun.h"
 #include "interchange/csvlinebuilder.h"
 #include "interchange/exportfile.h"
@@ -72,17 +71,25 @@ private:
     qint64 m_written = 0;
 };
 
-/// An albums file as read: one source album per line, and every field the line gives as the
-/// album record the import keeps (its number too, when it is free).
-struct AlbumCsvData
+/// One line of an albums file: every field it gives, and its category by name.
+struct AlbumCsvLine
 {
-    importers::SourceCollection collection;
-    std::vector<AlbumRecord> records; ///< one per album of `collection`
+    AlbumRecord record;
+    QString category; ///< CAT:Category; empty when the file has no such column
+    int line = 0;
+};
+
+/// An albums file as read.
+struct AlbumCsvFile
+{
+    std::vector<AlbumCsvLine> albums;
+    std::vector<std::pair<int, QString>> problems; ///< line, what could not be read
+    QString error;                                 ///< the file could not be read at all
 };
 
 /// Reads an albums file whose first line names its columns (ALB:Artist, ALB:Album, ...,
 /// CAT:Category); a line that cannot be read whole, a value that does not fit its field and a
 /// line without artist and title are problems of their line.
-AlbumCsvData readAlbumCsv(const QString &path);
+AlbumCsvFile readAlbumCsv(const QString &path);
 
 } // namespace melodex

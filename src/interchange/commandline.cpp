@@ -5,7 +5,6 @@
 #include "data/filecommand.h"
 #include "data/fileopen.h"
 #include "data/records.h"
-#include "importers/collectionimport.h"
 #include "interchange/albumcsv.h"
 #include "interchange/checkcommand.h"
 #include "interchange/exportfieldlist.h"
@@ -201,15 +200,22 @@ BatchRun::State runToEnd(BatchRun &run, bool quiet, int records = BatchSize)
     }
 }
 
+CollectionImport &collectionImport()
+{
+    static CollectionImport run;
+    return run;
+}
+
 int runImport(const Options &o)
 {
     // Another program's collection or an albums file; a songs file goes on as before.
-    const importers::CollectionImportOptions collection{o.file, o.from, o.dryRun, o.albums,
-                                                        o.quiet};
-    if (!importers::isSongImport(collection))
-        return importers::runCollectionImport(collection);
-    if (o.dryRun) {
-        printError(QStringLiteral("melodex: --dry-run is for collections and albums files"));
+    if (collectionImport())
+        if (const std::optional<int> code =
+                collectionImport()({o.file, o.from, o.dryRun, o.albums, o.quiet}))
+            return *code;
+    if (o.dryRun || o.albums || (!o.from.isEmpty() && o.from != QLatin1String("songs"))) {
+        printError(QStringLiteral("melodex: --dry-run, --albums and --from are for collections "
+                                  "and albums files"));
         return 2;
     }
     ImportFile file;
@@ -371,6 +377,11 @@ private:
 };
 
 } // namespace
+
+void setCollectionImport(CollectionImport run)
+{
+    collectionImport() = std::move(run);
+}
 
 std::optional<int> runInterchangeCommand(const QStringList &arguments)
 {

@@ -3,6 +3,7 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace melodex {
@@ -19,5 +20,21 @@ namespace melodex {
 /// exit code: 0 done, 1 failed (the message says why; songs imported before the failure stay), 2
 /// wrong arguments, 3 imported but with lines that could not be imported (listed).
 std::optional<int> runInterchangeCommand(const QStringList &arguments);
+
+/// What `melodex import` passes on for another program's collection or an albums file.
+struct CollectionImportRequest
+{
+    QString file;
+    QString from; ///< --from NAME
+    bool dryRun = false;
+    bool albums = false;
+    bool quiet = false;
+};
+
+/// The import of other programs' collections and of albums files (which lives beside this
+/// folder), set once at start-up: it returns the exit status, or nothing when the file is a
+/// songs file for the song import. Without it, import takes songs files only.
+using CollectionImport = std::function<std::optional<int>(const CollectionImportRequest &)>;
+void setCollectionImport(CollectionImport run);
 
 } // namespace melodex
