@@ -43,6 +43,11 @@ bool namesFields(const QByteArray &line, const char *prefix)
 
 } // namespace
 
+bool isAlbumsFile(const QString &path)
+{
+    return namesFields(firstLine(path), "ALB:");
+}
+
 SourceCollection readAlbumsFile(const QString &path, std::vector<AlbumRecord> *records)
 {
     AlbumCsvFile file = readAlbumCsv(path);

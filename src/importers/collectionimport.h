@@ -22,6 +22,9 @@ struct CollectionImportOptions
     bool quiet = false;  ///< errors only
 };
 
+/// True when the first line of `path` names album fields (ALB:...).
+bool isAlbumsFile(const QString &path);
+
 /// Reads an albums file of this program (interchange's albums CSV) as a source: one album per
 /// line, with every field it gives in `records` (one per album).
 SourceCollection readAlbumsFile(const QString &path, std::vector<AlbumRecord> *records);

@@ -192,15 +192,14 @@ SourceCollection readDiscogsText(const QString &text)
         note(QStringLiteral("Notes"), field(CollectionNotes));
         a.notes = notes.join(u'\n');
 
+        // A release_id that is no number is no Discogs identifier: it is kept in the notes.
         const QString releaseId = field(ReleaseId);
         bool numeric = false;
         if (releaseId.toLongLong(&numeric) > 0 && numeric)
             a.ids.push_back({ExternalSource::DiscogsRelease, releaseId});
         else if (!releaseId.isEmpty())
-            c.problems.push_back(
-                {rec.line, QStringLiteral("The release_id \"%1\" is not a number; the album is "
-                                          "read without it.")
-                               .arg(releaseId.left(40))});
+            a.notes += (a.notes.isEmpty() ? QString() : QStringLiteral("\n")) +
+                       QStringLiteral("Discogs release: ") + releaseId;
         c.albums.push_back(std::move(a));
     }
     return c;

@@ -68,7 +68,7 @@ QStringList ImportPlan::lines() const
         out << QStringLiteral("Media format: ") + m;
     if (!problems.empty()) {
         out << counted(qint64(problems.size()), "problem", "problems") +
-                   QStringLiteral(" (left out):");
+                   QStringLiteral(", left out:");
         for (const SourceProblem &p : problems)
             out << (p.line > 0 ? QStringLiteral("  line %1: ").arg(p.line) : QStringLiteral("  ")) +
                        p.text;

@@ -193,8 +193,10 @@ TEST_F(CollectionImportTest, DiscogsExportIsReadWithItsQuirks)
     EXPECT_EQ(c.albums[4].artist, QStringLiteral("Mötley Crüe"));
     EXPECT_EQ(c.albums[5].artist, QStringLiteral("Unknown & Friend"));
     EXPECT_EQ(c.albums[5].mediaFormat, QStringLiteral("12\""));
+    EXPECT_TRUE(c.albums[5].ids.empty());
+    EXPECT_TRUE(c.albums[5].notes.endsWith(QStringLiteral("\nDiscogs release: notanumber")));
     ASSERT_EQ(c.problems.size(), 1u);
-    EXPECT_EQ(c.problems[0].line, 9);
+    EXPECT_EQ(c.problems[0].line, 10); // a row of commas only is passed over in silence
 
     EXPECT_EQ(cleanDiscogsArtist(QStringLiteral("Nirvana (2), Foo (13)* & Bar*")),
               QStringLiteral("Nirvana, Foo & Bar"));
@@ -332,7 +334,7 @@ TEST_F(CollectionImportTest, TheCommandImportsADiscogsExportOnceAndAnEmptyOneCle
     o.quiet = true;
     EXPECT_FALSE(isSongImport(o));
     o.dryRun = true;
-    EXPECT_EQ(runCollectionImport(o), 3); // the row whose release_id is no number
+    EXPECT_EQ(runCollectionImport(o), 3); // the row without artist and title
     EXPECT_EQ(count(Album), 0);
     o.dryRun = false;
     EXPECT_EQ(runCollectionImport(o), 3);
