@@ -12,6 +12,7 @@
 #include "services/messageservice.h"
 #include "wizard/albumwizard.h"
 
+#include <QCryptographicHash>
 #include <QSet>
 
 #include <algorithm>
@@ -108,11 +109,12 @@ bool CollectionWriteRun::start()
         seedMediaFormats();
     }
     m_dataDirectory = store::Store::instance().dataDirectory();
-    m_bulk = std::make_unique<store::BulkWriter>(Songlore);
-    if (m_bulk->start() != 0) {
+    m_songs = std::make_unique<store::BulkWriter>(Songlore);
+    m_albums = std::make_unique<store::BulkWriter>(Album);
+    m_ids = std::make_unique<store::BulkWriter>(ExternalIds);
+    if (m_songs->start() != 0 || m_albums->start() != 0 || m_ids->start() != 0) {
         m_failure = storeErrorText();
-        m_bulk.reset();
-        m_uses.clear();
+        finish(State::Failed);
         return false;
     }
     m_state = State::Running;
@@ -232,6 +234,82 @@ void CollectionWriteRun::fillSong(const SourceSong &s, const SourceAlbum *album,
     MUS.Notes = s.notes;
 }
 
+QString CollectionWriteRun::coverOf(const SourceAlbum &a)
+{
+    if (a.coverImage.isEmpty())
+        return {};
+    // Named by its content: the same cover is one file, and a batch rolled back leaves at most
+    // a file that the next import names the same.
+    const QString name =
+        QStringLiteral("cover-") +
+        QString::fromLatin1(
+            QCryptographicHash::hash(a.coverImage, QCryptographicHash::Sha1).toHex().left(20));
+    const lookup::CoverResult cover = lookup::storeCover(a.coverImage, m_dataDirectory, name);
+    const int width =
+        AlbumRecord::fileLayout()
+            .fields[size_t(AlbumRecord::fileLayout().fieldIndex(QStringLiteral("AssociatedImage")))]
+            .size;
+    if (cover.ok() && cover.path.size() <= width) {
+        ++m_coversAdded;
+        return cover.path;
+    }
+    m_coverProblems << QStringLiteral("\"%1\": %2")
+                           .arg(a.title, cover.ok() ? QStringLiteral("the image's path is too long")
+                                                    : cover.error);
+    return {};
+}
+
+bool CollectionWriteRun::stageAlbum(const SourceAlbum &a, size_t index, qint64 local,
+                                    const QString &media, qint64 category)
+{
+    ALB.clear();
+    if (m_albumRecords)
+        ALB = (*m_albumRecords)[index];
+    ALB.AlbumID = qint32(local);
+    ALB.Artist = a.artist;
+    ALB.Album = a.title;
+    ALB.Media = media;
+    if (!m_albumRecords || !a.category.isEmpty())
+        ALB.CategoryID = category;
+    if (!m_albumRecords) {
+        ALB.ReleaseDate = dayOf(a.released);
+        ALB.PurchaseDate = dayOf(a.purchased);
+        ALB.PurPrice = a.purchasePriceCents;
+        ALB.Rating = a.rating;
+        ALB.Notes = albumNotes(a);
+        qint64 seconds = 0;
+        for (const SourceSong &s : a.songs)
+            seconds += std::max(0, s.lengthSeconds);
+        ALB.TotalTime = timeOfSeconds(seconds);
+    }
+    if (const QString cover = coverOf(a); !cover.isEmpty())
+        ALB.AssociatedImage = cover;
+    return m_albums->stage() == 0;
+}
+
+bool CollectionWriteRun::stageIds(qint64 album, qint64 song, const std::vector<ExternalId> &ids,
+                                  QSet<QString> &seen)
+{
+    for (const ExternalId &x : ids) {
+        const QString identifier = x.identifier.trimmed();
+        if (identifier.isEmpty())
+            continue;
+        // The file holds an identifier once per album and song.
+        const QString key = QString::number(song) + u'\x1f' + x.source + u'\x1f' + identifier;
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        EXT.clear();
+        EXT.AlbumID = qint32(album);
+        EXT.SongID = qint32(song);
+        EXT.Source = x.source;
+        EXT.Identifier = identifier;
+        if (m_ids->stage() != 0)
+            return false;
+    }
+    return true;
+}
+
 bool CollectionWriteRun::writeBatch(const std::vector<Item> &batch)
 {
     const BufferGuard albumBuffer(Album);
@@ -245,55 +323,62 @@ bool CollectionWriteRun::writeBatch(const std::vector<Item> &batch)
     m_missingMedia.clear();
     ++m_batches;
 
-    // Staging: the songs go to the bulk writer's table, numbered 1, 2, ... within the batch and
-    // naming their album by its place in the batch; no data file is locked meanwhile.
-    struct SongId
-    {
-        qint64 local;
-        const SourceSong *song;
-    };
-    std::vector<std::vector<SongId>> songIds(batch.size());
-    std::vector<QString> albumMedia(batch.size());
+    // Staging: albums, songs and identifiers go to the bulk writers' tables while no data file
+    // is locked. Albums are numbered 1, 2, ... within the batch and songs likewise; a missing
+    // category is named -1, -2, ...; the transaction maps them to the numbers stored.
     QHash<qint64, qint64> wantedCategoryIds; // placeholder: the number an albums file gives
-    std::vector<qint64> albumCategories(batch.size());
-    qint64 local = 0;
-    if (m_bulk->beginStep() != 0)
-        return fail(storeErrorText());
-    const store::FileLayout &songs = SongloreRecord::fileLayout();
-    for (size_t k = 0; k < batch.size(); ++k) {
+    std::vector<qint32> wantedAlbumIds;      // per album of the batch: the number it gives
+    qint64 localSong = 0;
+    qint64 localAlbum = 0;
+    bool staged =
+        m_songs->beginStep() == 0 && m_albums->beginStep() == 0 && m_ids->beginStep() == 0;
+    for (size_t k = 0; staged && k < batch.size(); ++k) {
         const Item &item = batch[k];
-        if (item.album) {
-            const QString mapped = mediaOf(m_plan.albumMedia[item.index]);
-            albumMedia[k] = mapped;
-            albumCategories[k] = categoryOf(item.album->category);
-            if (m_albumRecords && albumCategories[k] < 0)
-                wantedCategoryIds.insert(albumCategories[k],
-                                         (*m_albumRecords)[item.index].CategoryID);
-            for (const SourceSong &s : item.album->songs) {
-                const QString media =
-                    s.mediaFormat.isEmpty() ? QString() : m_plan.map.map(s.mediaFormat);
-                fillSong(s, item.album, media.isEmpty() ? mapped : media);
-                MUS.AlbumID = qint32(k + 1);
-                MUS.ID = qint32(++local);
-                if (m_bulk->stage() != 0) {
-                    m_bulk->endStep(false);
-                    return fail(storeErrorText());
-                }
-                if (!s.ids.empty())
-                    songIds[k].push_back({local, &s});
-            }
-        } else {
+        if (!item.album) {
             const QString media = m_plan.map.map(item.song->mediaFormat);
             fillSong(*item.song, nullptr, media.isEmpty() ? QStringLiteral("CD") : media);
             MUS.AlbumID = 0;
-            MUS.ID = qint32(++local);
-            if (m_bulk->stage() != 0) {
-                m_bulk->endStep(false);
-                return fail(storeErrorText());
+            MUS.ID = qint32(++localSong);
+            staged = m_songs->stage() == 0;
+            if (staged) {
+                QSet<QString> seen;
+                staged = stageIds(0, localSong, item.song->ids, seen);
             }
+            continue;
+        }
+        const SourceAlbum &a = *item.album;
+        const qint64 album = ++localAlbum;
+        const QString mapped = mediaOf(m_plan.albumMedia[item.index]);
+        const qint64 category = categoryOf(a.category);
+        if (m_albumRecords) {
+            if (category < 0)
+                wantedCategoryIds.insert(category, (*m_albumRecords)[item.index].CategoryID);
+            wantedAlbumIds.push_back((*m_albumRecords)[item.index].AlbumID);
+        } else {
+            wantedAlbumIds.push_back(0);
+        }
+        staged = stageAlbum(a, item.index, album, mapped, category);
+        QSet<QString> seen;
+        if (staged)
+            staged = stageIds(album, 0, a.ids, seen);
+        for (size_t t = 0; staged && t < a.songs.size(); ++t) {
+            const SourceSong &s = a.songs[t];
+            const QString media =
+                s.mediaFormat.isEmpty() ? QString() : m_plan.map.map(s.mediaFormat);
+            fillSong(s, &a, media.isEmpty() ? mapped : media);
+            MUS.AlbumID = qint32(album);
+            MUS.ID = qint32(++localSong);
+            staged = m_songs->stage() == 0 && stageIds(album, localSong, s.ids, seen);
         }
     }
-    if (m_bulk->endStep(true) != 0)
+    if (!staged) {
+        const QString text = storeErrorText();
+        m_ids->endStep(false);
+        m_albums->endStep(false);
+        m_songs->endStep(false);
+        return fail(text);
+    }
+    if (m_ids->endStep(true) != 0 || m_albums->endStep(true) != 0 || m_songs->endStep(true) != 0)
         return fail(storeErrorText());
 
     // The batch's one transaction over every file it touches.
@@ -310,7 +395,6 @@ bool CollectionWriteRun::writeBatch(const std::vector<Item> &batch)
     qint64 categoriesAdded = 0;
     qint64 mediaAdded = 0;
     std::vector<std::pair<store::Value, store::Value>> categoryMap;
-    QHash<qint64, qint64> categoryIds;
     for (qsizetype i = 0; i < m_missingCategories.size(); ++i) {
         CAT.clear();
         CAT.Category = m_missingCategories[i];
@@ -340,18 +424,14 @@ bool CollectionWriteRun::writeBatch(const std::vector<Item> &batch)
             ++categoriesAdded;
         }
         categoryMap.emplace_back(store::Value(qint64(-(i + 1))), store::Value(id));
-        categoryIds.insert(-(i + 1), id);
     }
     std::vector<std::pair<store::Value, store::Value>> mediaMap;
-    QHash<QString, QString> mediaSpelling;
     for (const QString &key : std::as_const(m_missingMedia)) {
         MED.clear();
         MED.Media = key;
         if (Media.get(MediaRecord::KeyMedia) == 0) {
-            if (MED.Media != key) {
+            if (MED.Media != key)
                 mediaMap.emplace_back(store::Value(key), store::Value(MED.Media));
-                mediaSpelling.insert(key, MED.Media);
-            }
             continue;
         }
         MED.clear();
@@ -367,118 +447,61 @@ bool CollectionWriteRun::writeBatch(const std::vector<Item> &batch)
         return failed(QStringLiteral("The catalogue's numbers cannot be read: "));
     const qint64 songBase = nextSong - 1;
 
-    // Album numbers: one the source gives is kept when it is above every number in use;
+    // Album numbers: one an albums file gives is kept when it is above every number in use;
     // the others are numbered on.
-    std::vector<qint32> albumIds(batch.size(), 0);
+    std::vector<qint32> albumIds(wantedAlbumIds.size(), 0);
     QSet<qint32> taken;
-    if (m_albumRecords) {
-        for (size_t k = 0; k < batch.size(); ++k) {
-            if (!batch[k].album)
-                continue;
-            const qint32 wanted = (*m_albumRecords)[batch[k].index].AlbumID;
-            if (wanted >= nextAlbum && !taken.contains(wanted)) {
-                albumIds[k] = wanted;
-                taken.insert(wanted);
-            }
+    for (size_t k = 0; k < wantedAlbumIds.size(); ++k) {
+        if (wantedAlbumIds[k] >= nextAlbum && !taken.contains(wantedAlbumIds[k])) {
+            albumIds[k] = wantedAlbumIds[k];
+            taken.insert(albumIds[k]);
         }
     }
     qint32 counter = nextAlbum;
     std::vector<std::pair<store::Value, store::Value>> albumMap;
-    qint64 albumsAdded = 0;
-    for (size_t k = 0; k < batch.size(); ++k) {
-        const Item &item = batch[k];
-        if (!item.album)
-            continue;
+    for (size_t k = 0; k < albumIds.size(); ++k) {
         if (albumIds[k] == 0) {
             while (taken.contains(counter))
                 ++counter;
             albumIds[k] = counter;
             taken.insert(counter);
         }
-        const qint32 id = albumIds[k];
-        albumMap.emplace_back(store::Value(qint64(k + 1)), store::Value(qint64(id)));
-        const SourceAlbum &a = *item.album;
-        ALB.clear();
-        if (m_albumRecords)
-            ALB = (*m_albumRecords)[item.index];
-        ALB.AlbumID = id;
-        ALB.Artist = a.artist;
-        ALB.Album = a.title;
-        ALB.Media = mediaSpelling.value(albumMedia[k], albumMedia[k]);
-        qint64 category = albumCategories[k];
-        if (category < 0)
-            category = categoryIds.value(category);
-        if (!m_albumRecords || !a.category.isEmpty())
-            ALB.CategoryID = category;
-        if (!m_albumRecords) {
-            ALB.ReleaseDate = dayOf(a.released);
-            ALB.PurchaseDate = dayOf(a.purchased);
-            ALB.PurPrice = a.purchasePriceCents;
-            ALB.Rating = a.rating;
-            ALB.Notes = albumNotes(a);
-            qint64 seconds = 0;
-            for (const SourceSong &s : a.songs)
-                seconds += std::max(0, s.lengthSeconds);
-            ALB.TotalTime = timeOfSeconds(seconds);
-        }
-        if (!a.coverImage.isEmpty()) {
-            const lookup::CoverResult cover = lookup::storeCover(
-                a.coverImage, m_dataDirectory, QStringLiteral("album-%1").arg(id));
-            const int width = AlbumRecord::fileLayout()
-                                  .fields[size_t(AlbumRecord::fileLayout().fieldIndex(
-                                      QStringLiteral("AssociatedImage")))]
-                                  .size;
-            if (cover.ok() && cover.path.size() <= width) {
-                ALB.AssociatedImage = cover.path;
-                ++m_coversAdded;
-            } else {
-                m_coverProblems << QStringLiteral("\"%1\": %2")
-                                       .arg(a.title,
-                                            cover.ok()
-                                                ? QStringLiteral("the image's path is too long")
-                                                : cover.error);
-            }
-        }
-        const int rc = Album.add();
-        if (rc == store::DupKeyErr)
-            return failed(QStringLiteral("\"%1\" by %2 was added by someone else while the import "
-                                         "ran; import the file again to add the rest. ")
-                              .arg(a.title, a.artist));
-        if (rc != 0)
-            return failed(QStringLiteral("The album \"%1\" could not be added: ").arg(a.title));
-        ++albumsAdded;
-        if (addExternalIds(id, a.ids) != 0)
-            return failed(QStringLiteral("The album's identifiers could not be kept: "));
-        for (const SongId &s : songIds[k]) {
-            for (const ExternalId &x : s.song->ids) {
-                if (x.identifier.trimmed().isEmpty())
-                    continue;
-                EXT.clear();
-                EXT.AlbumID = id;
-                EXT.SongID = qint32(songBase + s.local);
-                EXT.Source = x.source;
-                EXT.Identifier = x.identifier.trimmed();
-                if (ExternalIds.add() != 0)
-                    return failed(QStringLiteral("A song's identifiers could not be kept: "));
-            }
-        }
+        albumMap.emplace_back(store::Value(qint64(k + 1)), store::Value(qint64(albumIds[k])));
     }
 
-    m_bulk->setExpression(songs.fieldIndex(QStringLiteral("ID")),
-                          QStringLiteral("%1+s.\"ID\"").arg(songBase));
-    if (m_bulk->mapValues(songs.fieldIndex(QStringLiteral("AlbumID")), albumMap) != 0 ||
-        m_bulk->mapValues(songs.fieldIndex(QStringLiteral("CategoryID")), categoryMap) != 0 ||
-        m_bulk->mapValues(songs.fieldIndex(QStringLiteral("Media")), mediaMap) != 0)
+    const store::FileLayout &songs = SongloreRecord::fileLayout();
+    const store::FileLayout &albums = AlbumRecord::fileLayout();
+    const store::FileLayout &ids = ExternalIdRecord::fileLayout();
+    const auto field = [](const store::FileLayout &l, const char *name) {
+        return l.fieldIndex(QString::fromLatin1(name));
+    };
+    m_songs->setExpression(field(songs, "ID"), QStringLiteral("%1+s.\"ID\"").arg(songBase));
+    m_ids->setExpression(
+        field(ids, "SongID"),
+        QStringLiteral("CASE WHEN s.\"SongID\"=0 THEN 0 ELSE %1+s.\"SongID\" END").arg(songBase));
+    if (m_albums->mapValues(field(albums, "AlbumID"), albumMap) != 0 ||
+        m_albums->mapValues(field(albums, "CategoryID"), categoryMap) != 0 ||
+        m_albums->mapValues(field(albums, "Media"), mediaMap) != 0 ||
+        m_songs->mapValues(field(songs, "AlbumID"), albumMap) != 0 ||
+        m_songs->mapValues(field(songs, "CategoryID"), categoryMap) != 0 ||
+        m_songs->mapValues(field(songs, "Media"), mediaMap) != 0 ||
+        m_ids->mapValues(field(ids, "AlbumID"), albumMap) != 0)
+        return failed(QStringLiteral("The batch could not be prepared: "));
+    const qint64 albumsStaged = m_albums->staged();
+    const qint64 songsStaged = m_songs->staged();
+    if (m_albums->merge() != 0)
+        return failed(QStringLiteral("The albums could not be added (was one of them added "
+                                     "meanwhile? Import the file again to add the rest): "));
+    if (m_songs->merge() != 0)
         return failed(QStringLiteral("The songs could not be added: "));
-    const qint64 staged = m_bulk->staged();
-    if (m_bulk->merge() != 0)
-        return failed(QStringLiteral("The songs could not be added: "));
+    if (m_ids->merge() != 0)
+        return failed(QStringLiteral("The identifiers could not be kept: "));
     if (m_beforeCommit)
         m_beforeCommit(m_batches);
     if (st.commit() != 0)
         return failed(QStringLiteral("The batch could not be committed: "));
-    m_albumsAdded += albumsAdded;
-    m_songsAdded += staged;
+    m_albumsAdded += albumsStaged;
+    m_songsAdded += songsStaged;
     m_categoriesAdded += categoriesAdded;
     m_mediaAdded += mediaAdded;
     return true;
@@ -500,9 +523,10 @@ QStringList CollectionWriteRun::summary() const
 void CollectionWriteRun::finish(State state)
 {
     m_state = state;
-    if (m_bulk)
-        m_bulk->finish();
-    m_bulk.reset();
+    // In the reverse order of their start: the first puts the connection's settings back.
+    m_ids.reset();
+    m_albums.reset();
+    m_songs.reset();
     m_uses.clear();
 }
 

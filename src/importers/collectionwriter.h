@@ -9,6 +9,7 @@
 #include "platform/store/fileuses.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <functional>
 
@@ -19,12 +20,12 @@ namespace melodex::importers {
 
 /// Adds what a plan says to add, a batch of albums at a time. Each batch is one transaction
 /// over every file it touches (albums, songs, categories, media formats, identifiers): a
-/// failure, a Cancel between batches or a killed process keeps whole batches only. The songs
-/// are staged through the store's bulk writer while no file is locked and merged into the
-/// songs file in the batch's transaction, numbered on from the highest number stored then.
+/// failure, a Cancel between batches or a killed process keeps whole batches only. Albums,
+/// songs and identifiers are staged through the store's bulk writer while no file is locked and
+/// merged in the batch's transaction, numbered on from the highest numbers stored then.
 /// Albums already present when the plan was made are skipped, so importing a source a second
 /// time adds nothing. A cover image of a source album becomes an image file in the data
-/// directory's "images" folder, named after the album's number, and the album's image.
+/// directory's "images" folder, named by its content, and the album's image.
 class CollectionWriteRun : public BatchRun
 {
 public:
@@ -53,8 +54,8 @@ public:
     /// Why the run failed, empty otherwise (also shown through the message service).
     QString failure() const { return m_failure; }
 
-    static constexpr int BatchAlbums = 500;
-    static constexpr int BatchSongs = 20000;
+    static constexpr int BatchAlbums = 5000;
+    static constexpr int BatchSongs = 50000;
 
     /// Called inside each batch's transaction when everything is written but not yet committed
     /// (for tests of an interrupted run).
@@ -68,6 +69,14 @@ private:
         const SourceSong *song = nullptr;
     };
     bool writeBatch(const std::vector<Item> &batch);
+    /// Stages album `a` (index `index` of the source) as number `local` of its batch.
+    bool stageAlbum(const SourceAlbum &a, size_t index, qint64 local, const QString &media,
+                    qint64 category);
+    /// Stages the identifiers of an album (`song` 0) or of one of its songs, each once.
+    bool stageIds(qint64 album, qint64 song, const std::vector<ExternalId> &ids,
+                  QSet<QString> &seen);
+    /// Writes the album's cover into the data directory's images; its path, or empty.
+    QString coverOf(const SourceAlbum &a);
     bool fail(const QString &text);
     qint64 categoryOf(const QString &name);
     QString mediaOf(const QString &media);
@@ -80,7 +89,9 @@ private:
     const std::vector<AlbumRecord> *m_albumRecords;
     State m_state = State::Failed;
     store::FileUses m_uses;
-    std::unique_ptr<store::BulkWriter> m_bulk;
+    std::unique_ptr<store::BulkWriter> m_songs;
+    std::unique_ptr<store::BulkWriter> m_albums;
+    std::unique_ptr<store::BulkWriter> m_ids;
     size_t m_nextAlbum = 0; ///< in m_plan.albumsToAdd
     size_t m_nextSong = 0;  ///< in m_plan.loneSongsToAdd
     int m_batches = 0;

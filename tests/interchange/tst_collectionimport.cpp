@@ -76,7 +76,8 @@ protected:
         return file.records();
     }
     static BatchRun::State write(const SourceCollection &source, ImportPlan *planOut = nullptr,
-                                 const std::function<void(int)> &hook = {})
+                                 const std::function<void(int)> &hook = {},
+                                 int batchAlbums = CollectionWriteRun::BatchAlbums)
     {
         const ImportPlan plan = planImport(source, MediaFormatMap::defaults());
         if (planOut)
@@ -85,7 +86,7 @@ protected:
         run.setBeforeCommit(hook);
         if (!run.start())
             return BatchRun::State::Failed;
-        return runToEnd(run, CollectionWriteRun::BatchAlbums);
+        return runToEnd(run, batchAlbums);
     }
     static QByteArray png()
     {
@@ -443,7 +444,8 @@ TEST_F(CollectionImportTest, AlbumsGoOutAndComeBackWithEveryField)
 TEST_F(CollectionImportTest, AKilledImportKeepsWholeBatchesOnly)
 {
     SourceCollection c;
-    const int total = CollectionWriteRun::BatchAlbums * 2 + 10;
+    constexpr int Batch = 100;
+    const int total = Batch * 2 + 10;
     for (int i = 0; i < total; ++i) {
         SourceAlbum a;
         a.artist = QStringLiteral("Artist %1").arg(i % 37);
@@ -467,24 +469,27 @@ TEST_F(CollectionImportTest, AKilledImportKeepsWholeBatchesOnly)
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        write(c, nullptr, [](int batch) {
-            if (batch == 2)
-                ::kill(::getpid(), SIGKILL);
-        });
+        write(
+            c, nullptr,
+            [](int batch) {
+                if (batch == 2)
+                    ::kill(::getpid(), SIGKILL);
+            },
+            Batch);
         ::_exit(0);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status));
 
-    EXPECT_EQ(count(Album), CollectionWriteRun::BatchAlbums);
-    EXPECT_EQ(count(Songlore), CollectionWriteRun::BatchAlbums * 3);
+    EXPECT_EQ(count(Album), Batch);
+    EXPECT_EQ(count(Songlore), Batch * 3);
     EXPECT_EQ(count(Categories), 3);
     EXPECT_TRUE(checkConsistency(store::FileCheck::Depth::Full).empty());
 
     ImportPlan plan;
-    ASSERT_EQ(write(c, &plan), BatchRun::State::Completed);
-    EXPECT_EQ(plan.albumsPresent.size(), size_t(CollectionWriteRun::BatchAlbums));
+    ASSERT_EQ(write(c, &plan, {}, Batch), BatchRun::State::Completed);
+    EXPECT_EQ(plan.albumsPresent.size(), size_t(Batch));
     EXPECT_EQ(count(Album), total);
     EXPECT_EQ(count(Songlore), total * 3);
     EXPECT_EQ(count(Categories), 3);
