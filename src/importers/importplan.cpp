@@ -5,6 +5,7 @@
 #include "data/records.h"
 #include "platform/store/errors.h"
 #include "platform/store/fileuses.h"
+#include "platform/store/view.h"
 
 #include <QHash>
 #include <QSet>
@@ -148,6 +149,38 @@ ImportPlan planImport(const SourceCollection &source, const MediaFormatMap &map)
 
     // Albums of this source already planned, by key, with their media format.
     QHash<QString, QString> planned;
+    // The catalogue's albums by key: read whole when the source has many albums against those
+    // stored (a scan costs less than a look-up each), else looked up one by one.
+    const qint64 stored = Album.records();
+    const bool readWhole = stored < qint64(source.albums.size()) * 4;
+    QHash<QString, QString> catalogue;
+    if (readWhole && stored > 0) {
+        store::View view(Album);
+        view.setOrder(AlbumRecord::KeyAlbumID);
+        if (view.open() != 0) {
+            plan.error = QStringLiteral("The albums cannot be read: ") +
+                         store::errorText(store::lastError().code);
+            return plan;
+        }
+        view.set();
+        const int artist = albums.fieldIndex(QStringLiteral("Artist"));
+        const int title = albums.fieldIndex(QStringLiteral("Album"));
+        const int mediaField = albums.fieldIndex(QStringLiteral("Media"));
+        std::vector<store::Cursor::Row> rows;
+        do {
+            rows.clear();
+            if (view.fetch(true, 1000, rows) != 0) {
+                plan.error = QStringLiteral("The albums cannot be read: ") +
+                             store::errorText(store::lastError().code);
+                return plan;
+            }
+            for (const store::Cursor::Row &row : rows)
+                catalogue.insert(keyText(row.values[size_t(title)].toString(), albumWidth) +
+                                     u'\x1f' +
+                                     keyText(row.values[size_t(artist)].toString(), artistWidth),
+                                 row.values[size_t(mediaField)].toString());
+        } while (rows.size() == 1000);
+    }
     plan.albumMedia.reserve(source.albums.size());
     for (size_t i = 0; i < source.albums.size(); ++i) {
         const SourceAlbum &a = source.albums[i];
@@ -159,6 +192,11 @@ ImportPlan planImport(const SourceCollection &source, const MediaFormatMap &map)
         if (auto it = planned.constFind(key); it != planned.cend()) {
             found = true;
             otherMedia = *it;
+        } else if (readWhole) {
+            if (auto at = catalogue.constFind(key); at != catalogue.cend()) {
+                found = true;
+                otherMedia = *at;
+            }
         } else {
             ALB.clear();
             ALB.Album = a.title;
