@@ -10,6 +10,7 @@
 #include "importers/mediaformatmap.h"
 #include "importers/sourceformats.h"
 #include "interchange/albumcsv.h"
+#include "interchange/commandline.h"
 #include "interchangefixture.h"
 #include "platform/picture/calendar.h"
 #include "platform/store/fileuses.h"
@@ -437,6 +438,50 @@ TEST_F(CollectionImportTest, AlbumsGoOutAndComeBackWithEveryField)
                  QStringLiteral("bad.csv"));
     EXPECT_EQ(runCollectionImport(o), 3);
     EXPECT_EQ(albums().size(), 2u);
+}
+
+// The command line's way in: what the dispatcher passes on, and what it refuses.
+TEST_F(CollectionImportTest, TheCommandLineTakesCollectionsAndAlbumsFiles)
+{
+    store::Store::instance().closeAll();
+    setCollectionImport(collectionImportRequest);
+    const QString discogs = test::sampleDataFile(QStringLiteral("importers/discogs-quirks.csv"));
+    const auto run = [this](QStringList args) {
+        args << QStringLiteral("--data-dir") << dataDir() << QStringLiteral("--quiet");
+        return runInterchangeCommand(args).value_or(-1);
+    };
+    EXPECT_EQ(run({QStringLiteral("import"), discogs, QStringLiteral("--dry-run")}), 3);
+    EXPECT_EQ(count(Album), 0);
+    // Read as what --from says: an albums file without album fields adds nothing.
+    EXPECT_EQ(run({QStringLiteral("import"), discogs, QStringLiteral("--from"),
+                   QStringLiteral("albums")}),
+              3);
+    EXPECT_EQ(count(Album), 0);
+    EXPECT_EQ(run({QStringLiteral("import"), discogs, QStringLiteral("--from=nothing")}), 2);
+    EXPECT_EQ(run({QStringLiteral("import"), discogs}), 3);
+    EXPECT_EQ(count(Album), 6);
+
+    const QString out = path(QStringLiteral("albums.csv"));
+    EXPECT_EQ(
+        run({QStringLiteral("export"), QStringLiteral("--albums"), out, QStringLiteral("--fields"),
+             QStringLiteral("ALB:Artist,CAT:Category"), QStringLiteral("--order"),
+             QStringLiteral("KeyAlbum"), QStringLiteral("--filter"),
+             QStringLiteral("CAT:Category = 'Singles'"), QStringLiteral("--no-header")}),
+        0);
+    EXPECT_EQ(contents(out), QByteArray("\"Unknown & Friend\",\"Singles\"\n"
+                                        "\"Sonic Youth\",\"Singles\"\n"));
+    EXPECT_EQ(run({QStringLiteral("export"), QStringLiteral("--albums"), out,
+                   QStringLiteral("--fields"), QStringLiteral("MUS:Title")}),
+              2);
+    EXPECT_EQ(run({QStringLiteral("export"), QStringLiteral("--albums"), out,
+                   QStringLiteral("--order"), QStringLiteral("SongsByArtist")}),
+              2);
+    // A songs file takes none of the collection options.
+    const QString songs = put("\"MUS:Artist\",\"MUS:Title\"\n\"A\",\"B\"\n");
+    EXPECT_EQ(run({QStringLiteral("import"), songs, QStringLiteral("--dry-run")}), 2);
+    EXPECT_EQ(run({QStringLiteral("import"), songs}), 0);
+    EXPECT_EQ(count(Songlore), 1);
+    setCollectionImport({});
 }
 
 // A process killed inside the transaction of its second batch keeps the first batch whole and
