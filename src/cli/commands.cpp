@@ -4,6 +4,7 @@
 
 #include "data/backupcommand.h"
 #include "data/filecommand.h"
+#include "importers/collectionimport.h"
 #include "interchange/checkcommand.h"
 #include "interchange/songcommands.h"
 #include "labels/labelcommand.h"
@@ -40,16 +41,43 @@ Command importCommand()
 {
     Command c;
     c.name = QStringLiteral("import");
-    c.summary = text("add songs from a comma-delimited file");
+    c.summary = text("add songs, albums or another program's collection");
     c.description = text(
         "Adds one song per line of a comma-delimited FILE. Its first line names the song field "
         "of each column (MUS:Artist,MUS:Title,...; CAT:Category finds or adds the category by "
-        "name); that line is never imported as a song. Lines with no value are left out.");
-    c.positionals = {{QStringLiteral("FILE"), text("the comma-delimited file to read")}};
+        "name); that line is never imported as a song. Lines with no value are left out.\n"
+        "Another program's collection (a Discogs collection export, a Tellico, CLZ Music, "
+        "GCstar or Data Crow file, a beets library) or an albums file (its first line names ALB: "
+        "fields) adds albums and their songs; the kind is recognised from the content. Before "
+        "writing, the plan is printed: albums and songs to add, those already present (skipped), "
+        "new categories and media formats, and lines that cannot be read.");
+    c.positionals = {{QStringLiteral("FILE"), text("the file to read")}};
     c.shared = {Shared::Quiet, Shared::DataDir};
-    c.options = {flag("strip-header", "leave the first line out whatever it holds")};
+    c.options = {
+        flag("strip-header", "songs: leave the first line out whatever it holds"),
+        valued("from", "NAME",
+               "the kind of FILE when its content does not say: discogs, tellico, clz, gcstar, "
+               "datacrow, beets, songs or albums"),
+        flag("albums", "FILE is an albums file (as --from albums)"),
+        flag("dry-run", "print what would be added, skipped and left out, and write nothing")};
     c.exitStatus = text("0 done, 1 failed, 2 wrong arguments, 3 imported with lines left out.");
     c.run = [](Invocation &in) {
+        importers::CollectionImportOptions collection;
+        collection.file = in.positional(0);
+        collection.from = in.value(QStringLiteral("from"));
+        collection.dryRun = in.isSet(QStringLiteral("dry-run"));
+        collection.albums = in.isSet(QStringLiteral("albums"));
+        collection.quiet = in.quiet();
+        // Another program's collection or an albums file; a songs file goes on as before.
+        if (!importers::isSongImport(collection))
+            return importers::runCollectionImport(collection);
+        if (collection.dryRun || collection.albums ||
+            (!collection.from.isEmpty() && collection.from != QLatin1String("songs"))) {
+            std::fputs("melodex: --dry-run, --albums and --from are for collections and albums "
+                       "files\n",
+                       stderr);
+            return 2;
+        }
         SongImportOptions o;
         o.file = in.positional(0);
         o.stripHeader = in.isSet(QStringLiteral("strip-header"));
@@ -63,16 +91,19 @@ Command exportCommand()
 {
     Command c;
     c.name = QStringLiteral("export");
-    c.summary = text("write songs to a comma-delimited file");
+    c.summary = text("write songs or albums to a comma-delimited file");
     c.description = text(
         "Writes every song, by artist and title, to FILE with the given fields (all by default) "
-        "after a line of field names. FILE - writes to standard output.");
+        "after a line of field names. FILE - writes to standard output. --albums writes the "
+        "albums instead, with ALB: field names (and CAT:Category), in the order KeyArtist "
+        "(default), KeyAlbum or KeyAlbumID.");
     c.positionals = {{QStringLiteral("FILE|-"), text("the file to write, or - for standard "
                                                      "output")}};
     c.shared = {Shared::Filter, Shared::Order, Shared::Quiet, Shared::DataDir};
     c.options = {
         valued("fields", "NAME,...", "the fields to write, in this order (MUS:Artist,MUS:Title)"),
         flag("no-header", "leave out the line of field names"),
+        flag("albums", "write the albums instead of the songs"),
         flag("safe-for-spreadsheets",
              "write a ' before texts beginning with =, +, -, @ so that a spreadsheet program "
              "does not run them as formulas (they no longer read back exactly)")};
@@ -86,6 +117,7 @@ Command exportCommand()
         o.order = in.value(QStringLiteral("order"));
         o.safeForSpreadsheets = in.isSet(QStringLiteral("safe-for-spreadsheets"));
         o.quiet = in.quiet();
+        o.albums = in.isSet(QStringLiteral("albums"));
         return runSongExport(o);
     };
     return c;

@@ -4,6 +4,7 @@
 #include "importers/beetsreader.h"
 #include "importers/clzreader.h"
 #include "importers/datacrowreader.h"
+#include "importers/discogsreader.h"
 #include "importers/gcstarreader.h"
 #include "importers/tellicoreader.h"
 
@@ -23,6 +24,8 @@ const std::vector<SourceFormat> &sourceFormats()
         {QStringLiteral("datacrow"), QStringLiteral("Data Crow music export"), recogniseDataCrow,
          readDataCrow},
         {QStringLiteral("beets"), QStringLiteral("beets library"), recogniseBeets, readBeets},
+        {QStringLiteral("discogs"), QStringLiteral("Discogs collection export"), recogniseDiscogs,
+         readDiscogs},
     };
     return formats;
 }

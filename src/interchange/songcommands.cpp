@@ -3,6 +3,7 @@
 
 #include "data/fileopen.h"
 #include "data/records.h"
+#include "interchange/albumcsv.h"
 #include "interchange/exportfieldlist.h"
 #include "interchange/exportrun.h"
 #include "interchange/importassignment.h"
@@ -10,6 +11,7 @@
 #include "interchange/importrun.h"
 #include "services/consoleprogress.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <limits>
@@ -43,6 +45,50 @@ BatchRun::State runToEnd(BatchRun &run, bool quiet, int records = BatchSize)
             return state;
         state = run.step(records);
     }
+}
+
+int runAlbumExport(const SongExportOptions &o)
+{
+    QList<InterchangeField> fields = albumExportableFields();
+    if (o.fields) {
+        fields.clear();
+        for (const QString &part : o.fields->split(u',', Qt::SkipEmptyParts)) {
+            const auto it =
+                std::find_if(albumExportableFields().cbegin(), albumExportableFields().cend(),
+                             [&part](const InterchangeField &f) {
+                                 return f.name.compare(part.trimmed(), Qt::CaseInsensitive) == 0;
+                             });
+            if (it == albumExportableFields().cend()) {
+                printError(QStringLiteral("melodex: %1 is not an album field that can be exported")
+                               .arg(part.trimmed()));
+                return 2;
+            }
+            if (!fields.contains(*it))
+                fields << *it;
+        }
+    }
+    AlbumExportRun run(fields, !o.noHeader, o.file);
+    if (!o.order.isEmpty()) {
+        const int order = albumOrder(o.order);
+        if (order < 0) {
+            printError(
+                QStringLiteral("melodex: %1 is no order of the albums; use one of KeyArtist, "
+                               "KeyAlbum, KeyAlbumID")
+                    .arg(o.order));
+            return 2;
+        }
+        run.setOrder(order);
+    }
+    run.setSafeForSpreadsheets(o.safeForSpreadsheets);
+    run.setFilter(o.filter);
+    if (!run.start())
+        return run.filterError().isEmpty() ? 1 : 2;
+    if (runToEnd(run, o.quiet) != BatchRun::State::Completed)
+        return 1;
+    if (!o.quiet)
+        printError(QStringLiteral("Process Completed: ") +
+                   run.summary().join(QStringLiteral(", ")) + u'.');
+    return 0;
 }
 
 } // namespace
@@ -86,6 +132,8 @@ int runSongImport(const SongImportOptions &o)
 int runSongExport(const SongExportOptions &o)
 {
     installFileOpener();
+    if (o.albums)
+        return runAlbumExport(o);
     ExportFieldList fields;
     if (o.fields) {
         // A field named twice is written once, as the window's list holds it.

@@ -25,6 +25,7 @@ struct SongExportOptions
     QString order;  ///< a key of the songs; by artist when empty
     bool safeForSpreadsheets = false;
     bool quiet = false;
+    bool albums = false; ///< the albums, with ALB: field names, instead of the songs
 };
 
 /// Imports the file into the open data directory. Assigns the file's fields as the window's
@@ -33,7 +34,8 @@ struct SongExportOptions
 /// stay), 3 imported but with lines that could not be imported (listed).
 int runSongImport(const SongImportOptions &options);
 
-/// Exports the songs as the window does. Returns 0 done, 1 failed, 2 a field, order or filter
+/// Exports the songs as the window does (or, with `albums`, the albums in the order KeyArtist,
+/// KeyAlbum or KeyAlbumID). Returns 0 done, 1 failed, 2 a field, order or filter
 /// that cannot be used (the message says why).
 int runSongExport(const SongExportOptions &options);
 

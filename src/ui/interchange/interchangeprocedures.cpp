@@ -3,10 +3,12 @@
 
 #include "app/globals.h"
 #include "data/records.h"
+#include "importers/importsession.h"
 #include "interchange/importfile.h"
 #include "services/dialogservice.h"
 #include "ui/catalog/browsesongs.h"
 #include "ui/filedialogservice.h"
+#include "ui/interchange/collectionimportwindow.h"
 #include "ui/interchange/exportwindow.h"
 #include "ui/interchange/importwindow.h"
 #include "ui/layout/windowplacement.h"
@@ -23,8 +25,24 @@ void Import()
     store::FileUse categories(Categories);
     if (!songs.ok() || !categories.ok())
         return;
+    // The file's content says what it is: another program's collection or an albums file goes
+    // to the collection import, a songs file to the field assignment as before.
+    const QString path = DialogService::instance().getOpenFileName(
+        ImportFile::DialogCaption, {},
+        QStringLiteral("Import Files|*.CSV;*.csv;*.tc;*.xml;*.gcs;*.db|All Files|*.*"));
+    if (path.isEmpty())
+        return;
+    auto session = std::make_unique<importers::ImportSession>();
+    session->open(path);
+    if (!session->isSongsFile()) {
+        auto *window = new CollectionImportWindow(std::move(session)); // the frame deletes it
+        showInFrame(window);
+        keepWindowPlacement(window, WindowStateIni, QStringLiteral("CollectionImport"));
+        return;
+    }
     auto file = std::make_unique<ImportFile>();
-    if (file->open() == 0)
+    // A songs file that cannot be opened is said so, and the dialog asks again.
+    if (file->open(path) == 0 && file->open() == 0)
         return;
     auto window = std::make_unique<ImportWindow>(std::move(file));
     if (!window->isLoaded())
