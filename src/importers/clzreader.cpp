@@ -158,7 +158,7 @@ SourceAlbum albumFromMusic(const XmlNode &m, const QString &path,
         album.purchasePriceCents = std::max<qint64>(cents, 0);
     }
     if (const XmlNode *r = m.child(u"myrating"))
-        album.rating = starRating(shown(*r).toDouble(), 10);
+        album.rating = ratingOutOfFive(shown(*r).toDouble(), 10);
     appendNote(album.notes, QString(), plainText(m.value(u"notes")));
     addLoans(m, album.notes);
     for (const QString &code : m.texts(u"barcode") + m.texts(u"upc"))

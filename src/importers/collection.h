@@ -35,7 +35,7 @@ struct SourceSong
     SourceDate released;
     QString composer;
     int beatsPerMinute = 0;
-    QString rating; ///< as the catalogue writes ratings ("***"), empty when none
+    QString rating; ///< "1" (worst) to "5" (best), empty when none
     QString notes;
     QString mediaFormat; ///< empty: the album's
     std::vector<ExternalId> ids;

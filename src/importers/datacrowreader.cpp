@@ -33,7 +33,7 @@ QString rating(const QString &text)
     const QStringList parts = text.split(u'/');
     const double value = parts.at(0).trimmed().toDouble();
     const double outOf = parts.size() > 1 ? parts.at(1).trimmed().toDouble() : 10;
-    return starRating(value, outOf);
+    return ratingOutOfFive(value, outOf);
 }
 
 SourceAlbum albumFromElement(const XmlNode &a, const QString &path,

@@ -68,7 +68,7 @@ SourceAlbum albumFromItem(const XmlNode &item, const QString &path,
     if (genres.size() > 1)
         appendNote(album.notes, QStringLiteral("Genres"),
                    joinDistinct(genres, QStringLiteral(", ")));
-    album.rating = starRating(item.value(u"rating").toDouble(), 10);
+    album.rating = ratingOutOfFive(item.value(u"rating").toDouble(), 10);
     appendNote(album.notes, QString(), plainText(item.value(u"comments")));
     appendNote(album.notes, QStringLiteral("Producer"), item.value(u"producer"));
     appendNote(album.notes, QStringLiteral("Origin"), item.value(u"origin"));

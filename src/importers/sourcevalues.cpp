@@ -83,12 +83,12 @@ SourceDate parseSourceDate(QStringView text, DateOrder order)
     return {};
 }
 
-QString starRating(double value, double outOf)
+QString ratingOutOfFive(double value, double outOf)
 {
     if (!(value > 0) || !(outOf > 0))
         return {};
     const int stars = std::clamp(int(std::lround(value * 5 / outOf)), 1, 5);
-    return QString(stars, QLatin1Char('*'));
+    return QString::number(stars);
 }
 
 qint64 parsePriceCents(QStringView text)

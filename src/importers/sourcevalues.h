@@ -22,9 +22,9 @@ enum class DateOrder { YearFirst, DayFirst, MonthFirst };
 /// empty date when the text holds none (also "0" and "0000").
 SourceDate parseSourceDate(QStringView text, DateOrder order = DateOrder::YearFirst);
 
-/// A rating of `value` out of `outOf` in the catalogue's form: one to five stars ("***");
-/// empty for none.
-QString starRating(double value, double outOf);
+/// A rating of `value` out of `outOf` in the catalogue's form, which holds two characters: "1"
+/// to "5"; empty for none.
+QString ratingOutOfFive(double value, double outOf);
 
 /// A price as "12.99", "$12.99", "12,99 €", "EUR 1.234,50" or "1,234.50", in cents; -1 when the
 /// text holds no price.

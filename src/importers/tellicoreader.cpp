@@ -107,7 +107,7 @@ SourceAlbum albumFromEntry(const XmlNode &entry, std::vector<SourceProblem> &pro
     if (genres.size() > 1)
         appendNote(album.notes, QStringLiteral("Genres"),
                    joinDistinct(genres, QStringLiteral(", ")));
-    album.rating = starRating(entry.value(u"rating").toDouble(), 5);
+    album.rating = ratingOutOfFive(entry.value(u"rating").toDouble(), 5);
     appendNote(album.notes, QString(), plainText(entry.value(u"comments")));
     appendNote(album.notes, QStringLiteral("Keywords"),
                joinDistinct(entry.texts(u"keywords/keyword") + entry.texts(u"keyword"),

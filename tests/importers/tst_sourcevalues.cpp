@@ -45,11 +45,11 @@ TEST(SourceValues, DatesInEachOrder)
 
 TEST(SourceValues, RatingsPricesNamesAndText)
 {
-    EXPECT_EQ(starRating(4, 5), QStringLiteral("****"));
-    EXPECT_EQ(starRating(10, 10), QStringLiteral("*****"));
-    EXPECT_EQ(starRating(1, 10), QStringLiteral("*"));
-    EXPECT_EQ(starRating(0, 10), QString());
-    EXPECT_EQ(starRating(7, 0), QString());
+    EXPECT_EQ(ratingOutOfFive(4, 5), QStringLiteral("4"));
+    EXPECT_EQ(ratingOutOfFive(10, 10), QStringLiteral("5"));
+    EXPECT_EQ(ratingOutOfFive(1, 10), QStringLiteral("1"));
+    EXPECT_EQ(ratingOutOfFive(0, 10), QString());
+    EXPECT_EQ(ratingOutOfFive(7, 0), QString());
 
     EXPECT_EQ(parsePriceCents(u"12.99"), 1299);
     EXPECT_EQ(parsePriceCents(u"$12.99"), 1299);

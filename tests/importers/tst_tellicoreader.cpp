@@ -116,7 +116,7 @@ TEST_F(TellicoReader, ZipWithTwoDiscsAndCover)
     EXPECT_EQ(a.mediaFormat, QStringLiteral("Compact Disc"));
     EXPECT_EQ(a.released.year, 1998);
     EXPECT_EQ(a.category, QStringLiteral("Jazz"));
-    EXPECT_EQ(a.rating, QStringLiteral("****"));
+    EXPECT_EQ(a.rating, QStringLiteral("4"));
     EXPECT_EQ(a.purchasePriceCents, 1250);
     EXPECT_TRUE(a.notes.contains(QStringLiteral("Signed copy.\nGatefold.")));
     EXPECT_TRUE(a.notes.contains(QStringLiteral("Genres: Jazz, Live")));

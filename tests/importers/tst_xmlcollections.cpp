@@ -167,7 +167,7 @@ TEST_F(XmlCollections, ClzExportWithTwoDiscs)
     EXPECT_EQ(a.released.date, QDate(1977, 3, 1));
     EXPECT_EQ(a.purchased.date, QDate(2010, 5, 4));
     EXPECT_EQ(a.purchasePriceCents, 2499);
-    EXPECT_EQ(a.rating, QStringLiteral("****"));
+    EXPECT_EQ(a.rating, QStringLiteral("4"));
     EXPECT_TRUE(a.notes.contains(QStringLiteral("Japanese pressing")));
     EXPECT_TRUE(a.notes.contains(QStringLiteral("Genres: Rock, Live")));
     EXPECT_TRUE(a.notes.contains(QStringLiteral("Loaned to: Ann Smith")));
@@ -217,7 +217,7 @@ TEST_F(XmlCollections, GCstarMusicCollection)
     EXPECT_EQ(a.released.date, QDate(2003, 2, 14));
     EXPECT_EQ(a.purchased.date, QDate(2010, 6, 1));
     EXPECT_EQ(a.category, QStringLiteral("Classical"));
-    EXPECT_EQ(a.rating, QStringLiteral("****"));
+    EXPECT_EQ(a.rating, QStringLiteral("4"));
     EXPECT_TRUE(a.notes.contains(QStringLiteral("First press")));
     EXPECT_TRUE(a.notes.contains(QStringLiteral("Loaned to: Paul")));
     EXPECT_TRUE(a.notes.contains(QStringLiteral("Origin: Norway")));
@@ -263,7 +263,7 @@ TEST_F(XmlCollections, DataCrowMusicExport)
     EXPECT_EQ(a.category, QStringLiteral("Jazz"));
     EXPECT_EQ(a.mediaFormat, QStringLiteral("Vinyl"));
     EXPECT_EQ(a.label, QStringLiteral("Impulse Ltd"));
-    EXPECT_EQ(a.rating, QStringLiteral("****"));
+    EXPECT_EQ(a.rating, QStringLiteral("4"));
     EXPECT_TRUE(a.notes.contains(QStringLiteral("Gatefold sleeve")));
     EXPECT_TRUE(a.notes.contains(QStringLiteral("Location: Box 3")));
     EXPECT_EQ(a.coverImage, png);
