@@ -1,6 +1,8 @@
 // Writing a source's albums and songs into the catalogue, in batches.
 #include "importers/collectionwriter.h"
 
+#include "importers/sourcevalues.h"
+
 #include "app/mediaseed.h"
 #include "data/externalids.h"
 #include "data/lostfile.h"
@@ -234,8 +236,18 @@ void CollectionWriteRun::fillSong(const SourceSong &s, const SourceAlbum *album,
     MUS.Notes = s.notes;
 }
 
-QString CollectionWriteRun::coverOf(const SourceAlbum &a)
+QString CollectionWriteRun::coverOf(const SourceAlbum &source)
 {
+    // A cover the source points at (a library's art file) is read only now, one at a time.
+    SourceAlbum pointed;
+    if (source.coverImage.isEmpty() && !source.coverFile.isEmpty()) {
+        std::vector<SourceProblem> problems;
+        pointed.title = source.title;
+        readCoverBeside(source.coverFile, source.coverFile, pointed, 0, problems);
+        for (const SourceProblem &p : problems)
+            m_coverProblems << QStringLiteral("\"%1\": %2").arg(source.title, p.text);
+    }
+    const SourceAlbum &a = pointed.coverImage.isEmpty() ? source : pointed;
     if (a.coverImage.isEmpty())
         return {};
     // Named by its content: the same cover is one file, and a batch rolled back leaves at most

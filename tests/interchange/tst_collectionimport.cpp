@@ -549,3 +549,38 @@ TEST_F(CollectionImportTest, AKilledImportKeepsWholeBatchesOnly)
 }
 
 } // namespace
+
+// A library that points at its covers (beets) has them read at write time, one at a time; a
+// cover that is gone leaves the album without an image.
+TEST_F(CollectionImportTest, CoversTheSourcePointsAtAreReadWhenWritten)
+{
+    const QString art = path(QStringLiteral("art/cover.png"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(art).absolutePath()));
+    {
+        QFile f(art);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(png());
+    }
+    SourceCollection c;
+    c.format = QStringLiteral("test");
+    for (const QString &file : {art, path(QStringLiteral("art/gone.jpg"))}) {
+        SourceAlbum a;
+        a.artist = QStringLiteral("Can");
+        a.title = QFileInfo(file).baseName();
+        a.mediaFormat = QStringLiteral("CD");
+        a.coverFile = file;
+        c.albums.push_back(a);
+    }
+    ASSERT_EQ(write(c), BatchRun::State::Completed);
+    const std::vector<AlbumRecord> stored = albums();
+    ASSERT_EQ(stored.size(), 2u);
+    const auto cover = std::find_if(stored.cbegin(), stored.cend(), [](const AlbumRecord &a) {
+        return a.Album == QStringLiteral("cover");
+    });
+    ASSERT_NE(cover, stored.cend());
+    EXPECT_TRUE(cover->AssociatedImage.startsWith(dataDir()))
+        << cover->AssociatedImage.toStdString();
+    EXPECT_TRUE(QFile::exists(cover->AssociatedImage));
+    const auto gone = cover == stored.cbegin() ? stored.cbegin() + 1 : stored.cbegin();
+    EXPECT_TRUE(gone->AssociatedImage.isEmpty());
+}
