@@ -6,6 +6,7 @@
 #include "data/commanddatadirectory.h"
 #include "interchange/commandline.h"
 #include "labels/labelcommand.h"
+#include "musicfiles/scancommand.h"
 #include "platform/store/store.h"
 #include "ui/albums/albumprocedures.h"
 #include "ui/catalog/lookupprocedures.h"
@@ -57,11 +58,11 @@ int main(int argc, char *argv[])
                                         : QStringList{arguments.first(), QStringLiteral("--help")};
     }
     // A command that keeps data works, without --data-dir, in the default data directory.
-    static const QStringList dataCommands{QStringLiteral("import"),  QStringLiteral("export"),
-                                          QStringLiteral("stats"),   QStringLiteral("report"),
-                                          QStringLiteral("check"),   QStringLiteral("build"),
-                                          QStringLiteral("pack"),    QStringLiteral("backup"),
-                                          QStringLiteral("restore"), QStringLiteral("lookup")};
+    static const QStringList dataCommands{
+        QStringLiteral("import"), QStringLiteral("export"), QStringLiteral("stats"),
+        QStringLiteral("report"), QStringLiteral("check"),  QStringLiteral("build"),
+        QStringLiteral("pack"),   QStringLiteral("backup"), QStringLiteral("restore"),
+        QStringLiteral("lookup"), QStringLiteral("scan")};
     if (!arguments.isEmpty() && dataCommands.contains(arguments.first()) &&
         !std::any_of(arguments.cbegin(), arguments.cend(), [](const QString &a) {
             return a == QLatin1String("--data-dir") || a.startsWith(QLatin1String("--data-dir=")) ||
@@ -76,6 +77,8 @@ int main(int argc, char *argv[])
     if (const auto code = melodex::runLabelCommand(arguments))
         return *code;
     if (const auto code = melodex::runBackupCommand(arguments))
+        return *code;
+    if (const auto code = melodex::musicfiles::runScanArguments(arguments))
         return *code;
     if (const auto code = melodex::runInterchangeCommand(arguments))
         return *code;
