@@ -15,6 +15,7 @@
 #include <taglib/oggflacfile.h>
 #include <taglib/opusfile.h>
 #include <taglib/tdebuglistener.h>
+#include <taglib/tfilestream.h>
 #include <taglib/tpropertymap.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
@@ -128,21 +129,38 @@ TagLib::File *byContent(const QByteArray &path)
     return nullptr;
 }
 
-TagLib::FileRef open(const QByteArray &path, bool properties)
+// A file opened for reading only (a scan never writes the files, and a read-only mount or a
+// file of another user's is read all the same), by the reader its extension names or, failing
+// that, by the one its content names.
+class Opened
 {
-    silenceTagLib();
-    TagLib::FileRef ref(path.constData(), properties, TagLib::AudioProperties::Average);
-    if (!ref.isNull())
-        return ref;
-    TagLib::File *file = byContent(path);
-    if (!file)
-        return {};
-    if (!file->isValid()) {
-        delete file;
-        return {};
+public:
+    Opened(const QByteArray &path, bool properties)
+    {
+        silenceTagLib();
+        m_stream = std::make_unique<TagLib::FileStream>(path.constData(), true);
+        if (m_stream->isOpen()) {
+            m_ref = TagLib::FileRef(m_stream.get(), properties, TagLib::AudioProperties::Average);
+            if (!m_ref.isNull())
+                return;
+        }
+        m_ref = TagLib::FileRef();
+        TagLib::File *file = byContent(path);
+        if (file && file->isValid())
+            m_ref = TagLib::FileRef(file);
+        else
+            delete file;
     }
-    return TagLib::FileRef(file);
-}
+    Opened(const Opened &) = delete;
+    Opened &operator=(const Opened &) = delete;
+    ~Opened() { m_ref = TagLib::FileRef(); }
+
+    TagLib::FileRef &ref() { return m_ref; }
+
+private:
+    std::unique_ptr<TagLib::FileStream> m_stream;
+    TagLib::FileRef m_ref;
+};
 
 QByteArray picked(const QByteArray &front, const QByteArray &any)
 {
@@ -168,16 +186,23 @@ bool hasAudioExtension(const QByteArray &fileName)
 
 std::optional<FileTags> readFileTags(const QByteArray &path, QString *error)
 {
-    TagLib::FileRef ref = open(path, true);
+    Opened opened(path, true);
+    TagLib::FileRef &ref = opened.ref();
     // A reader that the extension chose may accept a file of another format and find no audio
     // in it: the reader its content names is asked then.
-    if (!ref.isNull() &&
-        (!ref.audioProperties() || ref.audioProperties()->lengthInMilliseconds() == 0)) {
-        if (TagLib::File *other = byContent(path)) {
-            if (other->isValid() && typeid(*other) != typeid(*ref.file()))
-                ref = TagLib::FileRef(other);
-            else
-                delete other;
+    const auto hasAudio = [](const TagLib::FileRef &r) {
+        return !r.isNull() && r.audioProperties() && r.audioProperties()->sampleRate() > 0;
+    };
+    if (!ref.isNull() && !hasAudio(ref)) {
+        TagLib::File *other = byContent(path);
+        if (other && other->isValid() && typeid(*other) != typeid(*ref.file()))
+            ref = TagLib::FileRef(other);
+        else
+            delete other;
+        if (!hasAudio(ref)) {
+            if (error)
+                *error = QStringLiteral("no audio found in the file");
+            return std::nullopt;
         }
     }
     if (ref.isNull()) {
@@ -210,7 +235,8 @@ std::optional<FileTags> readFileTags(const QByteArray &path, QString *error)
 
 QByteArray readEmbeddedCover(const QByteArray &path, qint64 maxBytes)
 {
-    TagLib::FileRef ref = open(path, false);
+    Opened opened(path, false);
+    TagLib::FileRef &ref = opened.ref();
     if (ref.isNull())
         return {};
     TagLib::File *file = ref.file();
