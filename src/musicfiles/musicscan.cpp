@@ -379,7 +379,9 @@ void MusicScan::plan()
         MUS.clear();
         MUS.ID = gone[i].songId;
         if (Songlore.get(SongloreRecord::KeyID) == 0)
-            g.song = AlbumSongs::describe(MUS);
+            g.song = MUS.Artist.trimmed().isEmpty()
+                         ? QStringLiteral("\"%1\"").arg(MUS.Title.trimmed())
+                         : AlbumSongs::describe(MUS);
         m_gone.push_back(std::move(g));
     }
     std::sort(m_gone.begin(), m_gone.end(),

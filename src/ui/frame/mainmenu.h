@@ -59,6 +59,7 @@ enum class MainMenuItem : int {
     About,
     BrowseStatistics,
     BackupCatalog,
+    AddMusicFolder,
     Count
 };
 
