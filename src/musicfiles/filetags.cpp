@@ -7,8 +7,8 @@
 #include <taglib/apefile.h>
 #include <taglib/asffile.h>
 #include <taglib/attachedpictureframe.h>
-#include <taglib/fileref.h>
 #include <taglib/flacfile.h>
+#include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mp4file.h>
 #include <taglib/mpegfile.h>
@@ -23,10 +23,8 @@
 #include <taglib/xiphcomment.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <memory>
-#include <typeinfo>
 
 namespace melodex::musicfiles {
 
@@ -86,80 +84,146 @@ int leadingNumber(const QString &s)
     return ok && n > 0 ? n : 0;
 }
 
-// The file's format by its first bytes, for a file whose extension names another format.
-TagLib::File *byContent(const QByteArray &path)
+enum class Format { Unknown, Mpeg, Flac, Vorbis, Opus, OggFlac, Wav, Aiff, Mp4, Asf, Ape, WavPack };
+
+Format formatOfExtension(const QByteArray &path)
 {
-    std::unique_ptr<std::FILE, int (*)(std::FILE *)> f(std::fopen(path.constData(), "rb"),
-                                                       &std::fclose);
-    if (!f)
-        return nullptr;
-    unsigned char h[40] = {};
-    const size_t n = std::fread(h, 1, sizeof h, f.get());
-    f.reset();
-    const char *name = path.constData();
+    const QByteArray ext = path.mid(path.lastIndexOf('.') + 1).toLower();
+    if (ext == "mp3" || ext == "mp2")
+        return Format::Mpeg;
+    if (ext == "flac")
+        return Format::Flac;
+    if (ext == "ogg" || ext == "oga")
+        return Format::Vorbis;
+    if (ext == "opus")
+        return Format::Opus;
+    if (ext == "wav")
+        return Format::Wav;
+    if (ext == "aif" || ext == "aiff")
+        return Format::Aiff;
+    if (ext == "m4a" || ext == "m4b" || ext == "mp4" || ext == "aac")
+        return Format::Mp4;
+    if (ext == "wma" || ext == "asf")
+        return Format::Asf;
+    if (ext == "ape")
+        return Format::Ape;
+    if (ext == "wv")
+        return Format::WavPack;
+    return Format::Unknown;
+}
+
+// The file's format by its first bytes, for a file whose extension names another format.
+Format formatOfContent(TagLib::IOStream &stream)
+{
+    stream.seek(0);
+    const TagLib::ByteVector head = stream.readBlock(40);
+    const size_t n = head.size();
+    const auto *h = reinterpret_cast<const unsigned char *>(head.data());
     const auto is = [&](size_t at, const char *magic) {
         const size_t len = std::strlen(magic);
         return n >= at + len && std::memcmp(h + at, magic, len) == 0;
     };
     if (is(0, "fLaC"))
-        return new TagLib::FLAC::File(name);
-    if (is(0, "OggS")) {
-        if (is(28, "OpusHead"))
-            return new TagLib::Ogg::Opus::File(name);
-        if (is(29, "vorbis"))
-            return new TagLib::Ogg::Vorbis::File(name);
-        if (is(29, "FLAC"))
-            return new TagLib::Ogg::FLAC::File(name);
-        return nullptr;
-    }
+        return Format::Flac;
+    if (is(0, "OggS"))
+        return is(28, "OpusHead") ? Format::Opus
+               : is(29, "vorbis") ? Format::Vorbis
+               : is(29, "FLAC")   ? Format::OggFlac
+                                  : Format::Unknown;
     if (is(0, "RIFF") && is(8, "WAVE"))
-        return new TagLib::RIFF::WAV::File(name);
+        return Format::Wav;
     if (is(0, "FORM") && (is(8, "AIFF") || is(8, "AIFC")))
-        return new TagLib::RIFF::AIFF::File(name);
+        return Format::Aiff;
     if (is(4, "ftyp"))
-        return new TagLib::MP4::File(name);
+        return Format::Mp4;
     if (is(0, "\x30\x26\xB2\x75\x8E\x66\xCF\x11"))
-        return new TagLib::ASF::File(name);
+        return Format::Asf;
     if (is(0, "MAC "))
-        return new TagLib::APE::File(name);
+        return Format::Ape;
     if (is(0, "wvpk"))
-        return new TagLib::WavPack::File(name);
+        return Format::WavPack;
     if (is(0, "ID3") || (n >= 2 && h[0] == 0xFF && (h[1] & 0xE0) == 0xE0))
-        return new TagLib::MPEG::File(name);
+        return Format::Mpeg;
+    return Format::Unknown;
+}
+
+TagLib::File *reader(Format format, TagLib::IOStream *stream, bool properties)
+{
+    const auto style = TagLib::AudioProperties::Average;
+    stream->seek(0);
+    switch (format) {
+    case Format::Mpeg:
+        return new TagLib::MPEG::File(stream, TagLib::ID3v2::FrameFactory::instance(), properties,
+                                      style);
+    case Format::Flac:
+        return new TagLib::FLAC::File(stream, TagLib::ID3v2::FrameFactory::instance(), properties,
+                                      style);
+    case Format::Vorbis:
+        return new TagLib::Ogg::Vorbis::File(stream, properties, style);
+    case Format::Opus:
+        return new TagLib::Ogg::Opus::File(stream, properties, style);
+    case Format::OggFlac:
+        return new TagLib::Ogg::FLAC::File(stream, properties, style);
+    case Format::Wav:
+        return new TagLib::RIFF::WAV::File(stream, properties, style);
+    case Format::Aiff:
+        return new TagLib::RIFF::AIFF::File(stream, properties, style);
+    case Format::Mp4:
+        return new TagLib::MP4::File(stream, properties, style);
+    case Format::Asf:
+        return new TagLib::ASF::File(stream, properties, style);
+    case Format::Ape:
+        return new TagLib::APE::File(stream, properties, style);
+    case Format::WavPack:
+        return new TagLib::WavPack::File(stream, properties, style);
+    case Format::Unknown:
+        break;
+    }
     return nullptr;
 }
 
-// A file opened for reading only (a scan never writes the files, and a read-only mount or a
-// file of another user's is read all the same), by the reader its extension names or, failing
-// that, by the one its content names.
+bool hasAudio(const TagLib::File *file)
+{
+    return file && file->isValid() && file->audioProperties() &&
+           file->audioProperties()->sampleRate() > 0;
+}
+
+// A file opened once, for reading only (a scan never writes the files, and a read-only mount
+// or another user's file is read all the same), by the reader its extension names or, when that
+// reader finds no audio in it, by the one its content names.
 class Opened
 {
 public:
-    Opened(const QByteArray &path, bool properties)
+    explicit Opened(const QByteArray &path)
     {
         silenceTagLib();
         m_stream = std::make_unique<TagLib::FileStream>(path.constData(), true);
-        if (m_stream->isOpen()) {
-            m_ref = TagLib::FileRef(m_stream.get(), properties, TagLib::AudioProperties::Average);
-            if (!m_ref.isNull())
-                return;
+        if (!m_stream->isOpen()) {
+            m_error = errno;
+            return;
         }
-        m_ref = TagLib::FileRef();
-        TagLib::File *file = byContent(path);
-        if (file && file->isValid())
-            m_ref = TagLib::FileRef(file);
-        else
-            delete file;
+        const Format byName = formatOfExtension(path);
+        m_file.reset(reader(byName, m_stream.get(), true));
+        if (hasAudio(m_file.get()))
+            return;
+        m_file.reset();
+        const Format byContent = formatOfContent(*m_stream);
+        if (byContent != byName)
+            m_file.reset(reader(byContent, m_stream.get(), true));
+        if (!hasAudio(m_file.get()))
+            m_file.reset();
     }
     Opened(const Opened &) = delete;
     Opened &operator=(const Opened &) = delete;
-    ~Opened() { m_ref = TagLib::FileRef(); }
+    ~Opened() { m_file.reset(); } // before the stream it reads
 
-    TagLib::FileRef &ref() { return m_ref; }
+    TagLib::File *file() const { return m_file.get(); }
+    int error() const { return m_error; }
 
 private:
     std::unique_ptr<TagLib::FileStream> m_stream;
-    TagLib::FileRef m_ref;
+    std::unique_ptr<TagLib::File> m_file;
+    int m_error = 0;
 };
 
 QByteArray picked(const QByteArray &front, const QByteArray &any)
@@ -167,79 +231,8 @@ QByteArray picked(const QByteArray &front, const QByteArray &any)
     return front.isEmpty() ? any : front;
 }
 
-} // namespace
-
-bool hasAudioExtension(const QByteArray &fileName)
+QByteArray coverOf(TagLib::File *file, qint64 maxBytes)
 {
-    const qsizetype dot = fileName.lastIndexOf('.');
-    if (dot < 0)
-        return false;
-    const QByteArray ext = fileName.mid(dot + 1).toLower();
-    static const char *const known[] = {"mp3",  "mp2", "flac", "ogg", "oga", "opus", "m4a",
-                                        "m4b",  "mp4", "aac",  "wma", "asf", "wav",  "aif",
-                                        "aiff", "ape", "wv",   "mpc", "spx", "tta"};
-    for (const char *k : known)
-        if (ext == k)
-            return true;
-    return false;
-}
-
-std::optional<FileTags> readFileTags(const QByteArray &path, QString *error)
-{
-    Opened opened(path, true);
-    TagLib::FileRef &ref = opened.ref();
-    // A reader that the extension chose may accept a file of another format and find no audio
-    // in it: the reader its content names is asked then.
-    const auto hasAudio = [](const TagLib::FileRef &r) {
-        return !r.isNull() && r.audioProperties() && r.audioProperties()->sampleRate() > 0;
-    };
-    if (!ref.isNull() && !hasAudio(ref)) {
-        TagLib::File *other = byContent(path);
-        if (other && other->isValid() && typeid(*other) != typeid(*ref.file()))
-            ref = TagLib::FileRef(other);
-        else
-            delete other;
-        if (!hasAudio(ref)) {
-            if (error)
-                *error = QStringLiteral("no audio found in the file");
-            return std::nullopt;
-        }
-    }
-    if (ref.isNull()) {
-        if (error) {
-            std::unique_ptr<std::FILE, int (*)(std::FILE *)> f(std::fopen(path.constData(), "rb"),
-                                                               &std::fclose);
-            *error = f ? QStringLiteral("not an audio file that can be read")
-                       : QString::fromLocal8Bit(std::strerror(errno));
-        }
-        return std::nullopt;
-    }
-    FileTags t;
-    const TagLib::PropertyMap p = ref.file()->properties();
-    t.artist = joined(p, "ARTIST");
-    t.albumArtist = joined(p, "ALBUMARTIST");
-    t.title = first(p, "TITLE");
-    t.album = first(p, "ALBUM");
-    t.track = leadingNumber(first(p, "TRACKNUMBER"));
-    t.disc = leadingNumber(first(p, "DISCNUMBER"));
-    t.genre = joined(p, "GENRE");
-    t.date = first(p, "DATE");
-    t.composer = joined(p, "COMPOSER");
-    t.bpm = leadingNumber(first(p, "BPM"));
-    t.comment = first(p, "COMMENT");
-    t.hasTags = !t.artist.isEmpty() || !t.title.isEmpty() || !t.album.isEmpty();
-    if (const TagLib::AudioProperties *a = ref.audioProperties())
-        t.lengthMs = a->lengthInMilliseconds();
-    return t;
-}
-
-QByteArray readEmbeddedCover(const QByteArray &path, qint64 maxBytes)
-{
-    Opened opened(path, false);
-    TagLib::FileRef &ref = opened.ref();
-    if (ref.isNull())
-        return {};
-    TagLib::File *file = ref.file();
     QByteArray front;
     QByteArray any;
     const auto offer = [&](const TagLib::ByteVector &data, bool isFront) {
@@ -285,6 +278,55 @@ QByteArray readEmbeddedCover(const QByteArray &path, qint64 maxBytes)
         fromPictures(xiph->pictureList());
     }
     return picked(front, any);
+}
+
+} // namespace
+
+bool hasAudioExtension(const QByteArray &fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf('.');
+    if (dot < 0)
+        return false;
+    const QByteArray ext = fileName.mid(dot + 1).toLower();
+    static const char *const known[] = {"mp3",  "mp2", "flac", "ogg", "oga", "opus", "m4a",
+                                        "m4b",  "mp4", "aac",  "wma", "asf", "wav",  "aif",
+                                        "aiff", "ape", "wv",   "mpc", "spx", "tta"};
+    for (const char *k : known)
+        if (ext == k)
+            return true;
+    return false;
+}
+
+std::optional<FileTags> readFileTags(const QByteArray &path, QString *error,
+                                     const std::function<bool(const FileTags &)> &wantCover,
+                                     qint64 maxCoverBytes)
+{
+    Opened opened(path);
+    TagLib::File *file = opened.file();
+    if (!file) {
+        if (error)
+            *error = opened.error() ? QString::fromLocal8Bit(std::strerror(opened.error()))
+                                    : QStringLiteral("no audio found in the file");
+        return std::nullopt;
+    }
+    FileTags t;
+    const TagLib::PropertyMap p = file->properties();
+    t.artist = joined(p, "ARTIST");
+    t.albumArtist = joined(p, "ALBUMARTIST");
+    t.title = first(p, "TITLE");
+    t.album = first(p, "ALBUM");
+    t.track = leadingNumber(first(p, "TRACKNUMBER"));
+    t.disc = leadingNumber(first(p, "DISCNUMBER"));
+    t.genre = joined(p, "GENRE");
+    t.date = first(p, "DATE");
+    t.composer = joined(p, "COMPOSER");
+    t.bpm = leadingNumber(first(p, "BPM"));
+    t.comment = first(p, "COMMENT");
+    t.hasTags = !t.artist.isEmpty() || !t.title.isEmpty() || !t.album.isEmpty();
+    t.lengthMs = file->audioProperties()->lengthInMilliseconds();
+    if (wantCover && wantCover(t))
+        t.cover = coverOf(file, maxCoverBytes);
+    return t;
 }
 
 } // namespace melodex::musicfiles

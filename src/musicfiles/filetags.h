@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace melodex::musicfiles {
@@ -24,17 +25,19 @@ struct FileTags
     int bpm = 0;
     QString comment;
     bool hasTags = false; ///< any of artist, title or album was present
+    QByteArray cover;     ///< the embedded cover, when asked for
 };
 
-/// Reads `path` (the file system's own bytes, so that a name in any encoding opens). The
-/// extension picks the reader first; a file whose content is of another format is read by its
-/// content. Returns nothing, with the reason in `error`, when the file is not a readable audio
-/// file (missing, unreadable, truncated before its audio, another kind of file).
-std::optional<FileTags> readFileTags(const QByteArray &path, QString *error);
-
-/// The first front cover embedded in `path` (any picture when none is marked as the front), or
-/// empty. Pictures larger than `maxBytes` are passed over.
-QByteArray readEmbeddedCover(const QByteArray &path, qint64 maxBytes);
+/// Reads `path` (the file system's own bytes, so that a name in any encoding opens) once, for
+/// reading only. The extension picks the reader first; a file in which that reader finds no
+/// audio is read by the reader its content names. Returns nothing, with the reason in `error`,
+/// when the file is not a readable audio file (missing, unreadable, truncated before its audio,
+/// another kind of file). When `wantCover` says so for the tags read, the first front cover
+/// embedded in the file (any picture when none is marked as the front) of at most
+/// `maxCoverBytes` comes with them.
+std::optional<FileTags> readFileTags(const QByteArray &path, QString *error,
+                                     const std::function<bool(const FileTags &)> &wantCover = {},
+                                     qint64 maxCoverBytes = 0);
 
 /// Whether a file name's extension is one of the audio formats the scan reads.
 bool hasAudioExtension(const QByteArray &fileName);

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <iterator>
 #include <sys/stat.h>
 
 namespace melodex::musicfiles {
@@ -21,6 +22,28 @@ QString identifierOf(const QByteArray &path)
     if (text.toUtf8() == path)
         return text;
     return QString::fromLatin1(path);
+}
+
+namespace {
+
+// How much a picture's name says it is the folder's cover: 0 best, -1 not at all.
+int coverRank(const QByteArray &name)
+{
+    static const char *const names[] = {"cover.jpg",  "cover.jpeg",  "cover.png",
+                                        "folder.jpg", "folder.jpeg", "folder.png",
+                                        "front.jpg",  "front.jpeg",  "front.png"};
+    const QByteArray lower = name.toLower();
+    for (int i = 0; i < int(std::size(names)); ++i)
+        if (lower == names[i])
+            return i;
+    return -1;
+}
+
+} // namespace
+
+QByteArray FolderWalk::coverIn(const QString &folder) const
+{
+    return m_covers.value(folder).second;
 }
 
 FolderWalk::FolderWalk(const QStringList &roots)
@@ -129,6 +152,12 @@ bool FolderWalk::step(int entries)
         }
         if (!S_ISREG(st.st_mode) || !hasAudioExtension(name)) {
             ++m_otherFiles;
+            if (const int rank = coverRank(name); rank >= 0 && S_ISREG(st.st_mode)) {
+                const QString folder = identifierOf(m_dir.left(m_dir.size() - 1));
+                const auto it = m_covers.constFind(folder);
+                if (it == m_covers.cend() || it->first > rank)
+                    m_covers.insert(folder, {rank, path});
+            }
             continue;
         }
         FoundFile f;

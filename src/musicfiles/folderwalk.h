@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -48,6 +49,9 @@ public:
     const std::vector<std::pair<QString, QString>> &unreadable() const { return m_unreadable; }
     qint64 otherFiles() const { return m_otherFiles; }
     qint64 foldersWalked() const { return m_folders; }
+    /// The picture beside the files of `folder` (an identifier) that names itself the cover
+    /// (cover, folder or front .jpg/.jpeg/.png, in that order of preference); empty when none.
+    QByteArray coverIn(const QString &folder) const;
     /// The folder being read, for a progress window.
     QString current() const { return m_currentText; }
 
@@ -68,6 +72,7 @@ private:
     qint64 m_otherFiles = 0;
     qint64 m_folders = 0;
     QString m_currentText;
+    QHash<QString, std::pair<int, QByteArray>> m_covers; ///< folder: preference and path
 };
 
 } // namespace melodex::musicfiles

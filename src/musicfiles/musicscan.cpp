@@ -108,7 +108,7 @@ struct AlbumGroup
     QString artist;
     QString album;
     QString folder;
-    QByteArray firstFile;
+    QByteArray cover;
     qint32 releaseDate = 0;
     qint64 categoryId = 0; ///< may be a placeholder
     qint64 time = 0;       ///< hundredths of a second of the batch's songs
@@ -126,23 +126,13 @@ QString groupKeyOf(const FoundFile &f, const FileTags &t)
     return QStringLiteral("d") + folderOf(f.identifier);
 }
 
-// A picture beside the files that is the album's cover by its name.
-QByteArray coverBeside(const QByteArray &file, qint64 maxBytes)
+// The picture `path` when it is at most `maxBytes` long; empty otherwise.
+QByteArray pictureFile(const QByteArray &path, qint64 maxBytes)
 {
-    const QByteArray folder = file.left(file.lastIndexOf('/') + 1);
-    const QDir dir(QFile::decodeName(folder));
-    const QStringList names = dir.entryList(
-        {QStringLiteral("cover.jpg"), QStringLiteral("cover.jpeg"), QStringLiteral("cover.png"),
-         QStringLiteral("folder.jpg"), QStringLiteral("folder.jpeg"), QStringLiteral("folder.png"),
-         QStringLiteral("front.jpg"), QStringLiteral("front.png")},
-        QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase);
-    for (const QString &name : names) {
-        QFile f(dir.filePath(name));
-        if (f.size() > maxBytes || !f.open(QIODevice::ReadOnly))
-            continue;
-        return f.readAll();
-    }
-    return {};
+    QFile f(QFile::decodeName(path));
+    if (path.isEmpty() || f.size() > maxBytes || !f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
 }
 
 // Rolls the transaction back unless it was committed.
@@ -396,7 +386,18 @@ void MusicScan::readOne(const Todo &todo)
     m_current = todo.file.identifier;
     ++m_filesRead;
     QString error;
-    std::optional<FileTags> tags = readFileTags(todo.file.path, &error);
+    // The cover is read with the tags of a new album's first file, from the same opening.
+    const auto wantCover = [this, &todo](const FileTags &t) {
+        if (todo.kind != Kind::New || m_settings.dryRun)
+            return false;
+        const QString key = groupKeyOf(todo.file, t);
+        if (m_albumIds.contains(key) || m_coverAsked.contains(key))
+            return false;
+        m_coverAsked.insert(key);
+        return true;
+    };
+    std::optional<FileTags> tags =
+        readFileTags(todo.file.path, &error, wantCover, lookup::MaxCoverBytes);
     if (!tags) {
         m_unreadable.emplace_back(todo.file.identifier, error);
         return;
@@ -521,15 +522,17 @@ bool MusicScan::writeBatch()
                            fieldSize(AlbumRecord::fileLayout(), "Artist"));
             group.album = cutToField(song.Album, fieldSize(AlbumRecord::fileLayout(), "Album"));
             group.folder = folderOf(r.todo.file.identifier);
-            group.firstFile = r.todo.file.path;
             group.releaseDate = song.ReleaseDate;
             group.categoryId = categoryRef(category);
             group.albumId = m_albumIds.value(key, 0);
+            group.cover = r.tags.cover;
             groups.push_back(std::move(group));
             g = int(groups.size() - 1);
             groupIndex.insert(key, g);
         }
         AlbumGroup &group = groups[size_t(g)];
+        if (group.cover.isEmpty() && !r.tags.cover.isEmpty())
+            group.cover = r.tags.cover;
         if (song.Time > 0)
             group.time += song.Time - 1;
         const qint32 albumRef = group.albumId ? group.albumId : -(g + 1);
@@ -561,9 +564,9 @@ bool MusicScan::writeBatch()
     for (AlbumGroup &group : groups) {
         if (group.albumId)
             continue;
-        QByteArray cover = readEmbeddedCover(group.firstFile, lookup::MaxCoverBytes);
+        QByteArray cover = std::move(group.cover);
         if (cover.isEmpty())
-            cover = coverBeside(group.firstFile, lookup::MaxCoverBytes);
+            cover = pictureFile(m_walk->coverIn(group.folder), lookup::MaxCoverBytes);
         if (cover.isEmpty())
             continue;
         const QString name =
@@ -619,6 +622,7 @@ bool MusicScan::writeBatch()
     // Albums: one the scan already made for files of the same folder, one of the same title and
     // artist, or a new one.
     std::vector<std::pair<store::Value, store::Value>> albumMap;
+    qint32 nextAlbum = 0;
     for (size_t g = 0; g < groups.size(); ++g) {
         AlbumGroup &group = groups[g];
         if (!group.albumId) {
@@ -645,8 +649,11 @@ bool MusicScan::writeBatch()
                     rc = Album.put();
                 }
             } else if (rc == store::RecordNotFoundErr) {
-                qint32 id = 0;
-                if ((rc = nextAlbumId(id)) == 0) {
+                // Numbered once a batch: the transaction holds the files, so the numbers after
+                // the first are this batch's own.
+                rc = nextAlbum ? 0 : nextAlbumId(nextAlbum);
+                if (rc == 0) {
+                    const qint32 id = nextAlbum++;
                     ALB.clear();
                     ALB.AlbumID = id;
                     ALB.Album = group.album;
@@ -655,8 +662,10 @@ bool MusicScan::writeBatch()
                     ALB.ReleaseDate = group.releaseDate;
                     ALB.CategoryID = resolvedCategory(group.categoryId);
                     ALB.AssociatedImage = group.image;
+                    ALB.TotalTime = group.time > 0 ? qint32(group.time + 1) : 0;
                     rc = Album.add();
                     group.albumId = id;
+                    group.time = 0; // counted
                     ++albumsAdded;
                 }
             }

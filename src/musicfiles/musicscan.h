@@ -9,6 +9,7 @@
 #include "platform/store/fileuses.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -23,7 +24,7 @@ struct ScanSettings
     QStringList folders;
     QString media = QStringLiteral("File"); ///< the media format of the songs added
     bool dryRun = false;                    ///< read everything, write nothing
-    int batchFiles = 500;                   ///< files written in one transaction
+    int batchFiles = 2000;                  ///< files written in one transaction
 };
 
 /// A field of a song that the user changed in the catalogue since the file was last read, and
@@ -159,6 +160,8 @@ private:
     QHash<QString, qint64> m_categoryIds;
     /// The albums of the songs the catalogue has from each folder, by folder.
     QHash<QString, QList<qint32>> m_folderAlbums;
+    /// Albums whose first file was asked for its cover.
+    QSet<QString> m_coverAsked;
     QString m_storedMedia;
 
     QString m_current;

@@ -26,7 +26,7 @@ constexpr const char *Usage =
     "  --media NAME    the media format of the songs added (default: File)\n"
     "  --dry-run       read everything and say what would be done, writing nothing\n"
     "  --delete-gone   delete the songs of files that are gone (listed otherwise)\n"
-    "  --batch N       files written in one transaction (default 500)\n"
+    "  --batch N       files written in one transaction (default 2000)\n"
     "  --quiet         print no progress and no summary\n"
     "  --data-dir DIR  the catalogue's data directory\n"
     "Exit status: 0 done, 1 failed, 2 wrong arguments, 3 some files could not be read.\n";
