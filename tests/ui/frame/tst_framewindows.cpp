@@ -122,7 +122,8 @@ private Q_SLOTS:
         QVERIFY(index.open(QIODevice::ReadOnly));
         const QString contents = QString::fromUtf8(index.readAll());
         for (const char *page : {"albums.html", "wizards.html", "labels.html", "preferences.html",
-                                 "filemanager.html", "playlists.html", "importexport.html"}) {
+                                 "filemanager.html", "playlists.html", "importexport.html",
+                                 "musicfiles.html"}) {
             QVERIFY2(QFile::exists(QStringLiteral(":/help/") + QLatin1String(page)), page);
             QVERIFY2(contents.contains(QStringLiteral("href=\"%1").arg(QLatin1String(page))), page);
         }
