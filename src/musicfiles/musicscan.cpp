@@ -19,6 +19,8 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <sqlite3.h>
+
 #include <algorithm>
 
 namespace melodex::musicfiles {
@@ -264,26 +266,40 @@ bool MusicScan::start()
 
 bool MusicScan::loadKnown(QHash<QString, Known> &known)
 {
-    EXT.clear();
-    EXT.Source = ExternalSource::MusicFile;
-    ExternalIds.setFromBuffer(ExternalIdRecord::KeyIdentifier);
-    for (;;) {
-        const int rc = ExternalIds.next();
-        if (rc == store::NoRecErr || (rc == 0 && EXT.Source != ExternalSource::MusicFile))
-            return true;
-        if (rc != 0)
-            return fail(QStringLiteral("The files' identifiers cannot be read"), rc);
-        if (EXT.SongID == 0)
-            continue;
+    // One plain query rather than a walk of the key through the record buffer: a re-scan of an
+    // unchanged folder costs little more than this read and the walk.
+    const store::FileLayout &l = ExternalIdRecord::fileLayout();
+    const auto column = [&](const char *name) {
+        return ExternalIds.columnName(l.fieldIndex(QLatin1String(name)));
+    };
+    sqlite3_stmt *st = ExternalIds.statement(
+        QStringLiteral("SELECT %1,%2,%3,%4,%5,%6 FROM %7 WHERE %8=?1 AND %1<>0")
+            .arg(column("SongID"), column("AlbumID"), column("Identifier"), column("Size"),
+                 column("Modified"), column("Stamp"), ExternalIds.tableName(), column("Source")));
+    if (!st)
+        return fail(QStringLiteral("The files' identifiers cannot be read"));
+    const QByteArray source = ExternalSource::MusicFile.toUtf8();
+    sqlite3_bind_text(st, 1, source.constData(), int(source.size()), SQLITE_TRANSIENT);
+    const auto text = [st](int col) {
+        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, col)),
+                                 sqlite3_column_bytes(st, col));
+    };
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         Known k;
-        k.songId = EXT.SongID;
-        k.albumId = EXT.AlbumID;
-        k.size = EXT.Size;
-        k.modified = EXT.Modified;
-        k.stamp = EXT.Stamp;
-        k.identifier = EXT.Identifier;
-        known.insert(EXT.Identifier, std::move(k));
+        k.songId = qint32(sqlite3_column_int64(st, 0));
+        k.albumId = qint32(sqlite3_column_int64(st, 1));
+        k.identifier = text(2);
+        k.size = sqlite3_column_int64(st, 3);
+        k.modified = sqlite3_column_int64(st, 4);
+        k.stamp = text(5);
+        known.insert(k.identifier, std::move(k));
     }
+    sqlite3_reset(st);
+    if (rc != SQLITE_DONE)
+        return fail(QStringLiteral("The files' identifiers cannot be read"),
+                    store::Store::instance().fail(rc, ExternalIds.name()));
+    return true;
 }
 
 void MusicScan::plan()
