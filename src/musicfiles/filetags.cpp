@@ -287,12 +287,12 @@ bool hasAudioExtension(const QByteArray &fileName)
     const qsizetype dot = fileName.lastIndexOf('.');
     if (dot < 0)
         return false;
-    const QByteArray ext = fileName.mid(dot + 1).toLower();
+    const char *ext = fileName.constData() + dot + 1;
     static const char *const known[] = {"mp3",  "mp2", "flac", "ogg", "oga", "opus", "m4a",
                                         "m4b",  "mp4", "aac",  "wma", "asf", "wav",  "aif",
                                         "aiff", "ape", "wv",   "mpc", "spx", "tta"};
     for (const char *k : known)
-        if (ext == k)
+        if (qstricmp(ext, k) == 0)
             return true;
     return false;
 }

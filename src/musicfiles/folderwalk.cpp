@@ -18,6 +18,8 @@ namespace melodex::musicfiles {
 
 QString identifierOf(const QByteArray &path)
 {
+    if (std::all_of(path.cbegin(), path.cend(), [](char c) { return uchar(c) < 0x80; }))
+        return QString::fromLatin1(path);
     QString text = QString::fromUtf8(path);
     if (text.toUtf8() == path)
         return text;
@@ -165,7 +167,9 @@ bool FolderWalk::step(int entries)
         f.identifier = identifierOf(path);
         f.size = qint64(st.st_size);
         f.modified = qint64(st.st_mtim.tv_sec) * 1000 + qint64(st.st_mtim.tv_nsec) / 1000000;
-        m_found.push_back(std::move(f));
+        ++m_audioFiles;
+        if (!m_sink || m_sink(f))
+            m_found.push_back(std::move(f));
     }
     return done();
 }

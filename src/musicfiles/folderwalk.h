@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -45,7 +46,10 @@ public:
     /// The roots as walked (absolute, links resolved); a root that is missing or no folder is
     /// listed as unreadable instead.
     const QStringList &roots() const { return m_roots; }
+    /// Offers each audio file found to `sink`, which keeps it in found() by returning true.
+    void setSink(std::function<bool(const FoundFile &)> sink) { m_sink = std::move(sink); }
     std::vector<FoundFile> &found() { return m_found; }
+    qint64 audioFiles() const { return m_audioFiles; }
     const std::vector<std::pair<QString, QString>> &unreadable() const { return m_unreadable; }
     qint64 otherFiles() const { return m_otherFiles; }
     qint64 foldersWalked() const { return m_folders; }
@@ -68,6 +72,8 @@ private:
     size_t m_next = 0;
     QSet<QByteArray> m_visited; ///< "device:inode" of every folder entered
     std::vector<FoundFile> m_found;
+    std::function<bool(const FoundFile &)> m_sink;
+    qint64 m_audioFiles = 0;
     std::vector<std::pair<QString, QString>> m_unreadable;
     qint64 m_otherFiles = 0;
     qint64 m_folders = 0;

@@ -258,7 +258,20 @@ bool MusicScan::start()
         }
     }
     m_dataDirectory = store::Store::instance().dataDirectory();
+    if (!loadKnown(m_known)) {
+        finish(State::Failed);
+        return false;
+    }
     m_walk = std::make_unique<FolderWalk>(m_settings.folders);
+    // A file the catalogue has with the same size and time is done with as the walk meets it.
+    m_walk->setSink([this](const FoundFile &f) {
+        const auto it = m_known.find(f.identifier);
+        if (it == m_known.end() || it->size != f.size || it->modified != f.modified)
+            return true;
+        it->seen = true;
+        ++m_unchanged;
+        return false;
+    });
     m_phase = Phase::Walk;
     m_state = State::Running;
     return true;
@@ -278,6 +291,7 @@ bool MusicScan::loadKnown(QHash<QString, Known> &known)
                  column("Modified"), column("Stamp"), ExternalIds.tableName(), column("Source")));
     if (!st)
         return fail(QStringLiteral("The files' identifiers cannot be read"));
+    known.reserve(qsizetype(ExternalIds.records()));
     const QByteArray source = ExternalSource::MusicFile.toUtf8();
     sqlite3_bind_text(st, 1, source.constData(), int(source.size()), SQLITE_TRANSIENT);
     const auto text = [st](int col) {
@@ -304,17 +318,13 @@ bool MusicScan::loadKnown(QHash<QString, Known> &known)
 
 void MusicScan::plan()
 {
-    QHash<QString, Known> known;
-    if (!loadKnown(known)) {
-        finish(State::Failed);
-        return;
-    }
+    QHash<QString, Known> known = std::move(m_known);
+    m_known.clear();
     std::vector<FoundFile> &found = m_walk->found();
-    m_found = qint64(found.size());
+    m_found = m_walk->audioFiles();
     m_otherFiles = m_walk->otherFiles();
     m_unreadable = m_walk->unreadable();
 
-    QSet<QString> seen;
     std::vector<FoundFile *> fresh;
     for (FoundFile &f : found) {
         if (f.identifier.size() > MaxIdentifier) {
@@ -323,16 +333,13 @@ void MusicScan::plan()
                 QStringLiteral("the path is longer than %1 characters").arg(MaxIdentifier));
             continue;
         }
-        const auto it = known.constFind(f.identifier);
-        if (it == known.cend()) {
+        const auto it = known.find(f.identifier);
+        if (it == known.end()) {
             fresh.push_back(&f);
             continue;
         }
-        seen.insert(f.identifier);
-        if (it->size == f.size && it->modified == f.modified)
-            ++m_unchanged;
-        else
-            m_todo.push_back({f, Kind::Changed, *it});
+        it->seen = true;
+        m_todo.push_back({f, Kind::Changed, *it});
     }
 
     // Files of the catalogue under the scanned folders that the walk did not meet.
@@ -341,12 +348,13 @@ void MusicScan::plan()
         prefixes << (root.endsWith(u'/') ? root : root + u'/');
     std::vector<Known> gone;
     for (const Known &k : std::as_const(known)) {
-        if (k.albumId) {
+        // The albums of each folder are wanted only when new files may join them.
+        if (k.albumId && !fresh.empty()) {
             QList<qint32> &ids = m_folderAlbums[folderOf(k.identifier)];
             if (!ids.contains(k.albumId))
                 ids << k.albumId;
         }
-        if (seen.contains(k.identifier))
+        if (k.seen)
             continue;
         if (std::any_of(prefixes.cbegin(), prefixes.cend(),
                         [&](const QString &p) { return k.identifier.startsWith(p); }))

@@ -113,6 +113,7 @@ private:
         qint64 modified = 0;
         QString stamp;
         QString identifier;
+        bool seen = false; ///< met by this scan's walk
     };
     enum class Kind { New, Changed };
     struct Todo
@@ -151,6 +152,8 @@ private:
     std::unique_ptr<store::BulkWriter> m_songWriter;
     std::unique_ptr<store::BulkWriter> m_idWriter;
 
+    /// The files the catalogue keeps, by identifier, until the walk is over.
+    QHash<QString, Known> m_known;
     std::vector<Todo> m_todo;
     size_t m_next = 0;
     std::vector<ReadFile> m_batch;
