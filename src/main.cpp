@@ -13,6 +13,7 @@
 #include "ui/interchange/interchangeprocedures.h"
 #include "ui/labels/labelprocedures.h"
 #include "ui/maintenance/maintenanceprocedures.h"
+#include "ui/musicfiles/musicfileprocedures.h"
 #include "ui/playlists/playlistprocedures.h"
 #include "ui/procedures.h"
 #include "ui/reports/reportprocedures.h"
@@ -40,6 +41,7 @@ void registerAllProcedures()
     melodex::registerWizardProcedures();
     melodex::registerLabelProcedures();
     melodex::registerMaintenanceProcedures();
+    melodex::registerMusicFileProcedures();
 }
 } // namespace
 

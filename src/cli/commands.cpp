@@ -9,6 +9,7 @@
 #include "interchange/songcommands.h"
 #include "labels/labelcommand.h"
 #include "lookup/lookupcommand.h"
+#include "musicfiles/scancommand.h"
 #include "reports/reportcommand.h"
 #include "stats/statscommand.h"
 #include "wizard/cdcommand.h"
@@ -364,12 +365,58 @@ Command archiveCommand(bool backup)
     return c;
 }
 
+Command scanCommand()
+{
+    Command c;
+    c.name = QStringLiteral("scan");
+    c.summary = text("add the music files of folders as songs and albums");
+    c.description = text(
+        "Adds the music files under the folders DIR... (FLAC, MP3, Ogg, Opus, M4A, WMA, WAV, ...) "
+        "as songs and albums, read with their tags, and keeps songs added before in step with "
+        "their files: new files are added, changed files update their songs (fields edited in "
+        "Melodex since are listed, not overwritten), and files that are gone are listed. A scan "
+        "that was stopped is finished by running it again.");
+    c.positionals = {{QStringLiteral("DIR..."), text("a folder to scan"), 1, -1}};
+    c.shared = {Shared::Quiet, Shared::DataDir};
+    c.options = {
+        valued("media", "NAME", "the media format of the songs added (default: File)"),
+        flag("dry-run", "read everything and say what would be done, writing nothing"),
+        flag("delete-gone", "delete the songs of files that are gone (listed otherwise)"),
+        valued("batch", "N", "files written in one transaction (1 to 100000, default 2000)")};
+    c.exitStatus = text("0 done, 1 failed, 2 wrong arguments, 3 some files could not be read.");
+    c.run = [](Invocation &in) {
+        musicfiles::ScanOptions o;
+        o.folders = in.positionals();
+        if (in.isSet(QStringLiteral("media")))
+            o.media = in.value(QStringLiteral("media")).trimmed();
+        if (o.media.isEmpty()) {
+            std::fputs("melodex scan: --media needs a name\n", stderr);
+            return 2;
+        }
+        if (in.isSet(QStringLiteral("batch"))) {
+            bool ok = false;
+            o.batchFiles = in.value(QStringLiteral("batch")).toInt(&ok);
+            if (!ok || o.batchFiles < 1 || o.batchFiles > 100000) {
+                std::fputs("melodex scan: --batch takes a number from 1 to 100000\n", stderr);
+                return 2;
+            }
+        }
+        o.dryRun = in.isSet(QStringLiteral("dry-run"));
+        o.deleteGone = in.isSet(QStringLiteral("delete-gone"));
+        o.quiet = in.quiet();
+        o.dataDirectory = in.dataDirectory();
+        return musicfiles::runScanCommand(o);
+    };
+    return c;
+}
+
 } // namespace
 
 const std::vector<Command> &commands()
 {
     static const std::vector<Command> all{importCommand(),
                                           exportCommand(),
+                                          scanCommand(),
                                           statsCommand(),
                                           reportCommand(),
                                           cdCommand(),

@@ -32,6 +32,14 @@ public:
     /// The chosen file to write, or an empty text when the user cancelled.
     virtual QString getSaveFileName(const QString &caption, const QString &directory,
                                     const QString &filter) = 0;
+    /// The chosen existing folder, or an empty text when the user cancelled (what a service
+    /// that asks nobody answers).
+    virtual QString getExistingDirectory(const QString &caption, const QString &directory)
+    {
+        (void)caption;
+        (void)directory;
+        return {};
+    }
 
     /// The installed service, or a fallback that answers every dialog with a cancel (there is
     /// no one to ask without a display).

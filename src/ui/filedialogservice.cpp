@@ -55,6 +55,16 @@ QString FileDialogService::getOpenFileName(const QString &caption, const QString
     return ask(false, caption, directory, filter);
 }
 
+QString FileDialogService::getExistingDirectory(const QString &caption, const QString &directory)
+{
+    QFileDialog dialog(m_parent, caption, directory);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 QString FileDialogService::getSaveFileName(const QString &caption, const QString &directory,
                                            const QString &filter)
 {

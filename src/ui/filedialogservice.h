@@ -18,6 +18,7 @@ public:
                             const QString &filter) override;
     QString getSaveFileName(const QString &caption, const QString &directory,
                             const QString &filter) override;
+    QString getExistingDirectory(const QString &caption, const QString &directory) override;
 
     /// "Import Files|*.CSV|All Files|*.*" as Qt writes it: "Import Files (*.CSV *.csv);;All
     /// Files (*)". Patterns are widened to lower case because Linux names are case-sensitive

@@ -14,6 +14,12 @@ QString ScriptedDialogService::getSaveFileName(const QString &caption, const QSt
     return respond({FileDialogRequest::Save, caption, directory, filter});
 }
 
+QString ScriptedDialogService::getExistingDirectory(const QString &caption,
+                                                    const QString &directory)
+{
+    return respond({FileDialogRequest::Open, caption, directory, QString()});
+}
+
 QString ScriptedDialogService::respond(FileDialogRequest request)
 {
     m_requests.append(std::move(request));

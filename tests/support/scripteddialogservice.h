@@ -15,6 +15,8 @@ public:
                             const QString &filter) override;
     QString getSaveFileName(const QString &caption, const QString &directory,
                             const QString &filter) override;
+    /// Recorded as an Open request with no filter.
+    QString getExistingDirectory(const QString &caption, const QString &directory) override;
 
     /// Queues the answer to a coming dialog; an empty text answers with a cancel.
     void answer(const QString &fileName) { m_answers.append(fileName); }

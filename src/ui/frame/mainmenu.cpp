@@ -35,6 +35,8 @@ const std::vector<MenuEntry> &mainMenuTable()
         {1, I::None, nullptr, "", nullptr},
         {1, I::Import, "&Import", "Import from a comma-delimited file", "Import"},
         {1, I::Export, "&Export", "Export to a comma-delimited file", "Export"},
+        {1, I::AddMusicFolder, "Add M&usic Folder...",
+         "Add the music files of a folder as songs and albums", "AddMusicFolder"},
         {1, I::None, nullptr, "", nullptr},
         {1, I::FileManager, "File &Manager", "", "FileManager"},
         {1, I::BackupCatalog, "&Back Up Catalogue...",

@@ -60,6 +60,7 @@ enum class MainMenuItem : int {
     BrowseStatistics,
     BackupCatalog,
     RestoreCatalog,
+    AddMusicFolder,
     Count
 };
 

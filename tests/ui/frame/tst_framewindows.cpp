@@ -123,7 +123,7 @@ private Q_SLOTS:
         const QString contents = QString::fromUtf8(index.readAll());
         for (const char *page :
              {"albums.html", "wizards.html", "labels.html", "preferences.html", "filemanager.html",
-              "playlists.html", "importexport.html", "moving.html"}) {
+              "playlists.html", "importexport.html", "moving.html", "musicfiles.html"}) {
             QVERIFY2(QFile::exists(QStringLiteral(":/help/") + QLatin1String(page)), page);
             QVERIFY2(contents.contains(QStringLiteral("href=\"%1").arg(QLatin1String(page))), page);
         }

@@ -42,6 +42,7 @@ const char *const expectedMenu[] = {
     "&File/Pre&ferences|Options and settings|Preferences",
     "&File/&Import|Import from a comma-delimited file|Import",
     "&File/&Export|Export to a comma-delimited file|Export",
+    "&File/Add M&usic Folder...|Add the music files of a folder as songs and albums|AddMusicFolder",
     "&File/File &Manager||FileManager",
     "&File/&Back Up Catalogue...|Write the whole catalogue and its settings into one "
     "archive|BackupCatalog",

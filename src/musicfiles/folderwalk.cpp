@@ -1,0 +1,177 @@
+// The walk over a scan's folders with opendir/readdir and one stat per entry.
+#include "musicfiles/folderwalk.h"
+
+#include "musicfiles/filetags.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <iterator>
+#include <sys/stat.h>
+
+namespace melodex::musicfiles {
+
+QString identifierOf(const QByteArray &path)
+{
+    if (std::all_of(path.cbegin(), path.cend(), [](char c) { return uchar(c) < 0x80; }))
+        return QString::fromLatin1(path);
+    QString text = QString::fromUtf8(path);
+    if (text.toUtf8() == path)
+        return text;
+    return QString::fromLatin1(path);
+}
+
+namespace {
+
+// How much a picture's name says it is the folder's cover: 0 best, -1 not at all.
+int coverRank(const QByteArray &name)
+{
+    static const char *const names[] = {"cover.jpg",  "cover.jpeg",  "cover.png",
+                                        "folder.jpg", "folder.jpeg", "folder.png",
+                                        "front.jpg",  "front.jpeg",  "front.png"};
+    const QByteArray lower = name.toLower();
+    for (int i = 0; i < int(std::size(names)); ++i)
+        if (lower == names[i])
+            return i;
+    return -1;
+}
+
+} // namespace
+
+QByteArray FolderWalk::coverIn(const QString &folder) const
+{
+    return m_covers.value(folder).second;
+}
+
+FolderWalk::FolderWalk(const QStringList &roots)
+{
+    for (const QString &root : roots) {
+        const QByteArray given = QFile::encodeName(root);
+        char resolved[PATH_MAX];
+        if (!::realpath(given.constData(), resolved)) {
+            unreadable(given, errno);
+            continue;
+        }
+        struct stat st
+        {
+        };
+        if (::stat(resolved, &st) != 0) {
+            unreadable(given, errno);
+            continue;
+        }
+        if (!S_ISDIR(st.st_mode)) {
+            unreadable(given, ENOTDIR);
+            continue;
+        }
+        const QByteArray path(resolved);
+        m_roots << identifierOf(path);
+        m_pending.push_back(path);
+    }
+}
+
+void FolderWalk::unreadable(const QByteArray &path, int error)
+{
+    m_unreadable.emplace_back(identifierOf(path), QString::fromLocal8Bit(std::strerror(error)));
+}
+
+void FolderWalk::enter(const QByteArray &dir)
+{
+    m_open = false;
+    struct stat st
+    {
+    };
+    if (::stat(dir.constData(), &st) != 0) {
+        unreadable(dir, errno);
+        return;
+    }
+    const QByteArray id =
+        QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino));
+    if (m_visited.contains(id))
+        return;
+    m_visited.insert(id);
+    DIR *d = ::opendir(dir.constData());
+    if (!d) {
+        unreadable(dir, errno);
+        return;
+    }
+    ++m_folders;
+    m_names.clear();
+    errno = 0;
+    while (const dirent *e = ::readdir(d)) {
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
+            continue;
+        m_names.emplace_back(e->d_name);
+    }
+    ::closedir(d);
+    // Sorted, so that songs come in the order the folder lists them and a scan is repeatable.
+    std::sort(m_names.begin(), m_names.end());
+    m_dir = dir.endsWith('/') ? dir : dir + '/';
+    m_next = 0;
+    m_open = true;
+    m_currentText = identifierOf(dir);
+}
+
+bool FolderWalk::step(int entries)
+{
+    while (entries > 0) {
+        if (!m_open) {
+            if (m_pending.empty())
+                return true;
+            const QByteArray dir = m_pending.front();
+            m_pending.pop_front();
+            enter(dir);
+            --entries;
+            continue;
+        }
+        if (m_next >= m_names.size()) {
+            // The subfolders next, in name order, before the folders waiting from above.
+            for (auto it = m_subfolders.rbegin(); it != m_subfolders.rend(); ++it)
+                m_pending.push_front(*it);
+            m_subfolders.clear();
+            m_open = false;
+            continue;
+        }
+        const QByteArray &name = m_names[m_next++];
+        --entries;
+        const QByteArray path = m_dir + name;
+        struct stat st
+        {
+        };
+        if (::stat(path.constData(), &st) != 0) {
+            // A link to nothing is no file of the collection; anything else is worth a line.
+            if (errno != ENOENT)
+                unreadable(path, errno);
+            continue;
+        }
+        if (S_ISDIR(st.st_mode)) {
+            m_subfolders.push_back(path);
+            continue;
+        }
+        if (!S_ISREG(st.st_mode) || !hasAudioExtension(name)) {
+            ++m_otherFiles;
+            if (const int rank = coverRank(name); rank >= 0 && S_ISREG(st.st_mode)) {
+                const QString folder = identifierOf(m_dir.left(m_dir.size() - 1));
+                const auto it = m_covers.constFind(folder);
+                if (it == m_covers.cend() || it->first > rank)
+                    m_covers.insert(folder, {rank, path});
+            }
+            continue;
+        }
+        FoundFile f;
+        f.path = path;
+        f.identifier = identifierOf(path);
+        f.size = qint64(st.st_size);
+        f.modified = qint64(st.st_mtim.tv_sec) * 1000 + qint64(st.st_mtim.tv_nsec) / 1000000;
+        ++m_audioFiles;
+        if (!m_sink || m_sink(f))
+            m_found.push_back(std::move(f));
+    }
+    return done();
+}
+
+} // namespace melodex::musicfiles
