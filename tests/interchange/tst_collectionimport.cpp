@@ -327,6 +327,31 @@ TEST_F(CollectionImportTest, TheSameAlbumOnAnotherMediaFormatIsLeftOutAndSaidSo)
     EXPECT_TRUE(plan.leavesOut());
     EXPECT_TRUE(plan.lines().join(u'\n').contains(QStringLiteral("line 4:")));
     EXPECT_EQ(albums().size(), 1u);
+
+    // A plan made while a form shows a record leaves the form its record: values and the
+    // current record, which the form's next write goes to.
+    store::FileUse use(Categories);
+    CAT.clear();
+    CAT.CategoryID = 41;
+    CAT.Category = QStringLiteral("Electro");
+    ASSERT_EQ(Categories.add(), 0);
+    CAT.clear();
+    CAT.CategoryID = 40;
+    CAT.Category = QStringLiteral("Shown");
+    ASSERT_EQ(Categories.add(), 0);
+    ASSERT_EQ(Categories.get(CategoriesRecord::KeyCategoryID), 0);
+    CAT.Category = QStringLiteral("Typed in the form");
+    const store::Position shown = Categories.position();
+    SourceCollection other;
+    SourceAlbum b;
+    b.artist = QStringLiteral("Someone");
+    b.title = QStringLiteral("Else");
+    b.category = QStringLiteral("Electro");
+    other.albums.push_back(b);
+    EXPECT_TRUE(planImport(other, MediaFormatMap::defaults()).newCategories.isEmpty());
+    EXPECT_EQ(CAT.Category, QStringLiteral("Typed in the form"));
+    EXPECT_EQ(Categories.position(), shown);
+    ASSERT_EQ(Categories.put(), 0);
 }
 
 TEST_F(CollectionImportTest, TheCommandImportsADiscogsExportOnceAndAnEmptyOneCleanly)
