@@ -290,6 +290,23 @@ TEST_F(CollectionImportTest, AlbumsAndSongsAreWrittenOnceWithTheirLinksIdentifie
         EXPECT_EQ(rec.AlbumID, brew.AlbumID);
     }
 
+    // A cover that is no image is left out and said so; the album comes in without it.
+    SourceCollection broken;
+    SourceAlbum noImage;
+    noImage.artist = QStringLiteral("Broken");
+    noImage.title = QStringLiteral("Cover");
+    noImage.coverImage = QByteArray("GIF89a, but no more");
+    broken.albums.push_back(noImage);
+    {
+        const ImportPlan brokenPlan = planImport(broken, MediaFormatMap::defaults());
+        CollectionWriteRun run(broken, brokenPlan);
+        ASSERT_TRUE(run.start());
+        ASSERT_EQ(runToEnd(run), BatchRun::State::Completed);
+        EXPECT_TRUE(run.summary().join(u'|').contains(QStringLiteral("no cover for \"Cover\"")));
+    }
+    ASSERT_EQ(albums().size(), 3u);
+    EXPECT_TRUE(albums()[2].AssociatedImage.isEmpty());
+
     // The same source again adds nothing.
     const qint64 songCount = count(Songlore);
     ImportPlan again;
@@ -298,7 +315,7 @@ TEST_F(CollectionImportTest, AlbumsAndSongsAreWrittenOnceWithTheirLinksIdentifie
     EXPECT_EQ(again.albumsPresent.size(), 2u);
     EXPECT_EQ(again.loneSongsPresent, 1);
     EXPECT_EQ(again.songsToAdd, 0);
-    EXPECT_EQ(albums().size(), 2u);
+    EXPECT_EQ(albums().size(), 3u);
     EXPECT_EQ(count(Songlore), songCount);
     EXPECT_TRUE(checkConsistency(store::FileCheck::Depth::Full).empty());
 }
