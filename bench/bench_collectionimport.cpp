@@ -58,8 +58,8 @@ QString freshDirectory(const QTemporaryDir &root, const QString &name)
     return dir;
 }
 
-const char *const Words[] = {"love", "night", "heart", "blue", "fire", "dream", "rain", "road",
-                             "home", "baby", "time", "light", "dance", "river", "soul", "gold"};
+const char *const Words[] = {"love", "night", "heart", "blue",  "fire",  "dream", "rain", "road",
+                             "home", "baby",  "time",  "light", "dance", "river", "soul", "gold"};
 
 QString words(QRandomGenerator &r, int most)
 {
@@ -93,7 +93,8 @@ void writeDiscogs(const QString &path, int n)
     QFile f(path);
     f.open(QIODevice::WriteOnly);
     QRandomGenerator r(613);
-    f.write("\xEF\xBB\xBF" "Catalog#,Artist,Title,Label,Format,Rating,Released,release_id,"
+    f.write("\xEF\xBB\xBF"
+            "Catalog#,Artist,Title,Label,Format,Rating,Released,release_id,"
             "CollectionFolder,Date Added,Collection Media Condition,Collection Sleeve Condition,"
             "Collection Notes\r\n");
     const char *const formats[] = {"LP, Album", "2xCD, Comp", "7\"\", Single", "Cass, Album",

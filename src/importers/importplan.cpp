@@ -3,6 +3,7 @@
 
 #include "app/mediaseed.h"
 #include "data/records.h"
+#include "interchange/bufferguard.h"
 #include "platform/store/errors.h"
 #include "platform/store/fileuses.h"
 #include "platform/store/view.h"
@@ -23,20 +24,6 @@ QString counted(qint64 n, const char *one, const char *many)
 {
     return QString::number(n) + u' ' + QString::fromLatin1(n == 1 ? one : many);
 }
-
-// Restores a record buffer the plan reads into.
-template <typename Record> class KeepBuffer
-{
-public:
-    explicit KeepBuffer(Record &r) : m_record(r), m_kept(r) {}
-    ~KeepBuffer() { m_record = m_kept; }
-    KeepBuffer(const KeepBuffer &) = delete;
-    KeepBuffer &operator=(const KeepBuffer &) = delete;
-
-private:
-    Record &m_record;
-    Record m_kept;
-};
 
 } // namespace
 
@@ -93,10 +80,12 @@ ImportPlan planImport(const SourceCollection &source, const MediaFormatMap &map)
                      store::errorText(files.result());
         return plan;
     }
-    const KeepBuffer<AlbumRecord> keepAlbum(ALB);
-    const KeepBuffer<SongloreRecord> keepSong(MUS);
-    const KeepBuffer<CategoriesRecord> keepCategory(CAT);
-    const KeepBuffer<MediaRecord> keepMedia(MED);
+    // The plan reads into the buffers the open windows share: their values and current records
+    // are put back, so that a form's next write goes to its own record.
+    const BufferGuard albumBuffer(Album);
+    const BufferGuard songBuffer(Songlore);
+    const BufferGuard categoryBuffer(Categories);
+    const BufferGuard mediaBuffer(Media);
 
     const store::FileLayout &albums = AlbumRecord::fileLayout();
     const int artistWidth = widthOf(albums, "Artist");

@@ -290,6 +290,23 @@ TEST_F(CollectionImportTest, AlbumsAndSongsAreWrittenOnceWithTheirLinksIdentifie
         EXPECT_EQ(rec.AlbumID, brew.AlbumID);
     }
 
+    // A cover that is no image is left out and said so; the album comes in without it.
+    SourceCollection broken;
+    SourceAlbum noImage;
+    noImage.artist = QStringLiteral("Broken");
+    noImage.title = QStringLiteral("Cover");
+    noImage.coverImage = QByteArray("GIF89a, but no more");
+    broken.albums.push_back(noImage);
+    {
+        const ImportPlan brokenPlan = planImport(broken, MediaFormatMap::defaults());
+        CollectionWriteRun run(broken, brokenPlan);
+        ASSERT_TRUE(run.start());
+        ASSERT_EQ(runToEnd(run), BatchRun::State::Completed);
+        EXPECT_TRUE(run.summary().join(u'|').contains(QStringLiteral("no cover for \"Cover\"")));
+    }
+    ASSERT_EQ(albums().size(), 3u);
+    EXPECT_TRUE(albums()[2].AssociatedImage.isEmpty());
+
     // The same source again adds nothing.
     const qint64 songCount = count(Songlore);
     ImportPlan again;
@@ -298,7 +315,7 @@ TEST_F(CollectionImportTest, AlbumsAndSongsAreWrittenOnceWithTheirLinksIdentifie
     EXPECT_EQ(again.albumsPresent.size(), 2u);
     EXPECT_EQ(again.loneSongsPresent, 1);
     EXPECT_EQ(again.songsToAdd, 0);
-    EXPECT_EQ(albums().size(), 2u);
+    EXPECT_EQ(albums().size(), 3u);
     EXPECT_EQ(count(Songlore), songCount);
     EXPECT_TRUE(checkConsistency(store::FileCheck::Depth::Full).empty());
 }
@@ -327,6 +344,31 @@ TEST_F(CollectionImportTest, TheSameAlbumOnAnotherMediaFormatIsLeftOutAndSaidSo)
     EXPECT_TRUE(plan.leavesOut());
     EXPECT_TRUE(plan.lines().join(u'\n').contains(QStringLiteral("line 4:")));
     EXPECT_EQ(albums().size(), 1u);
+
+    // A plan made while a form shows a record leaves the form its record: values and the
+    // current record, which the form's next write goes to.
+    store::FileUse use(Categories);
+    CAT.clear();
+    CAT.CategoryID = 41;
+    CAT.Category = QStringLiteral("Electro");
+    ASSERT_EQ(Categories.add(), 0);
+    CAT.clear();
+    CAT.CategoryID = 40;
+    CAT.Category = QStringLiteral("Shown");
+    ASSERT_EQ(Categories.add(), 0);
+    ASSERT_EQ(Categories.get(CategoriesRecord::KeyCategoryID), 0);
+    CAT.Category = QStringLiteral("Typed in the form");
+    const store::Position shown = Categories.position();
+    SourceCollection other;
+    SourceAlbum b;
+    b.artist = QStringLiteral("Someone");
+    b.title = QStringLiteral("Else");
+    b.category = QStringLiteral("Electro");
+    other.albums.push_back(b);
+    EXPECT_TRUE(planImport(other, MediaFormatMap::defaults()).newCategories.isEmpty());
+    EXPECT_EQ(CAT.Category, QStringLiteral("Typed in the form"));
+    EXPECT_EQ(Categories.position(), shown);
+    ASSERT_EQ(Categories.put(), 0);
 }
 
 TEST_F(CollectionImportTest, TheCommandImportsADiscogsExportOnceAndAnEmptyOneCleanly)
