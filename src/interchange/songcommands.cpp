@@ -47,6 +47,17 @@ BatchRun::State runToEnd(BatchRun &run, bool quiet, int records = BatchSize)
     }
 }
 
+// Runs a started export to its end and says how it went; returns the exit status.
+int exportToEnd(BatchRun &run, bool quiet)
+{
+    if (runToEnd(run, quiet) != BatchRun::State::Completed)
+        return 1;
+    if (!quiet)
+        printError(QStringLiteral("Process Completed: ") +
+                   run.summary().join(QStringLiteral(", ")) + u'.');
+    return 0;
+}
+
 int runAlbumExport(const SongExportOptions &o)
 {
     QList<InterchangeField> fields = albumExportableFields();
@@ -83,12 +94,7 @@ int runAlbumExport(const SongExportOptions &o)
     run.setFilter(o.filter);
     if (!run.start())
         return run.filterError().isEmpty() ? 1 : 2;
-    if (runToEnd(run, o.quiet) != BatchRun::State::Completed)
-        return 1;
-    if (!o.quiet)
-        printError(QStringLiteral("Process Completed: ") +
-                   run.summary().join(QStringLiteral(", ")) + u'.');
-    return 0;
+    return exportToEnd(run, o.quiet);
 }
 
 } // namespace
@@ -177,12 +183,7 @@ int runSongExport(const SongExportOptions &o)
     run.setOrder(order);
     if (!run.start())
         return run.filterError().isEmpty() ? 1 : 2;
-    if (runToEnd(run, o.quiet) != BatchRun::State::Completed)
-        return 1;
-    if (!o.quiet)
-        printError(QStringLiteral("Process Completed: ") +
-                   run.summary().join(QStringLiteral(", ")) + u'.');
-    return 0;
+    return exportToEnd(run, o.quiet);
 }
 
 } // namespace melodex

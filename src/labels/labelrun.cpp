@@ -8,9 +8,7 @@
 
 namespace melodex {
 
-namespace {
-
-void cannotPrint(const QString &why)
+void sayLabelCannotPrint(const QString &why)
 {
     MessageService::instance().show(
         MessageRequest{QStringLiteral("Print"),
@@ -18,8 +16,6 @@ void cannotPrint(const QString &why)
                            (why.isEmpty() ? QString() : u' ' + why),
                        MessageRequest::Error, MessageRequest::Ok, MessageRequest::Ok});
 }
-
-} // namespace
 
 LabelRun::LabelRun(qint64 labelId, LabelPrint::Layout layout, print::PrintDestination &printer,
                    bool preview)
@@ -57,7 +53,7 @@ LabelRun::State LabelRun::step()
         return m_state;
     QString error;
     if (!LabelPrint::addPage(m_pages, m_label, m_layout, &error)) {
-        cannotPrint(error);
+        sayLabelCannotPrint(error);
         m_pages.clear();
         m_state = State::Cancelled;
         return m_state;
@@ -108,7 +104,7 @@ bool LabelRun::send()
     QString error;
     if (LabelPrint::printPages(m_pages, m_printer, m_printer.copies(), &error))
         return true;
-    cannotPrint(error);
+    sayLabelCannotPrint(error);
     return false;
 }
 

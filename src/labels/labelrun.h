@@ -12,10 +12,14 @@ namespace print {
 class PrintDestination;
 }
 
+/// Says that the label could not be printed, and why when `why` is not empty.
+void sayLabelCannotPrint(const QString &why);
+
 /// The labels list's print: the label numbered `labelId` read from the Labels file and laid out
 /// as its one page in `layout`, under the same progress window and cancel questions as a
 /// report. The pages are kept for the preview, or sent to `printer` with its copies. Every
 /// message goes through the message service, so the run works without a window.
+
 class LabelRun : public reports::SteppedRun
 {
 public:

@@ -18,22 +18,13 @@ namespace {
 
 QPointer<LabelPrintSession> g_current;
 
-void cannotPrint(const QString &why)
-{
-    MessageService::instance().show(
-        MessageRequest{QStringLiteral("Print"),
-                       QStringLiteral("The label could not be printed.") +
-                           (why.isEmpty() ? QString() : u' ' + why),
-                       MessageRequest::Error, MessageRequest::Ok, MessageRequest::Ok});
-}
-
 bool printPages(const print::PageList &pages, int copies)
 {
     PrinterDestination printer(PrinterSetup::printer());
     QString error;
     if (LabelPrint::printPages(pages, printer, copies > 0 ? copies : printer.copies(), &error))
         return true;
-    cannotPrint(error);
+    sayLabelCannotPrint(error);
     return false;
 }
 
@@ -91,7 +82,7 @@ void LabelPrinting::preview(QWidget *parent, const LabelsRecord &label, int copi
     auto pages = std::make_shared<print::PageList>();
     QString error;
     if (!LabelPrint::addPage(*pages, label, LabelPrint::Layout::OwnType, &error)) {
-        cannotPrint(error);
+        sayLabelCannotPrint(error);
         return;
     }
     auto *window = new ReportPreview(*pages, parent);
@@ -112,7 +103,7 @@ bool LabelPrinting::printToPrinter(const LabelsRecord &label, int copies)
     print::PageList pages;
     QString error;
     if (!LabelPrint::addPage(pages, label, LabelPrint::Layout::OwnType, &error)) {
-        cannotPrint(error);
+        sayLabelCannotPrint(error);
         return false;
     }
     return printPages(pages, copies);
