@@ -35,6 +35,10 @@ as_owner=()
 if [ "$(id -u)" -eq 0 ]; then
     chown 65534:65534 "$dir"
     as_owner=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+    if ! "${as_owner[@]}" test -w "$dir"; then
+        echo "$dir cannot be reached by user nobody (a folder above it is private)" >&2
+        exit 1
+    fi
 fi
 run() { "${as_owner[@]}" env -i PATH=/usr/bin:/bin LC_ALL=C.UTF-8 "$@"; }
 

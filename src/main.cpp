@@ -7,6 +7,10 @@
 #include "interchange/commandline.h"
 #include "labels/labelcommand.h"
 #include "platform/store/store.h"
+#ifdef MELODEX_HAVE_POSTGRESQL
+#include "data/records.h"
+#include "platform/pgstore/migration.h"
+#endif
 #include "ui/albums/albumprocedures.h"
 #include "ui/catalog/lookupprocedures.h"
 #include "ui/catalog/songprocedures.h"
@@ -57,11 +61,11 @@ int main(int argc, char *argv[])
                                         : QStringList{arguments.first(), QStringLiteral("--help")};
     }
     // A command that keeps data works, without --data-dir, in the default data directory.
-    static const QStringList dataCommands{QStringLiteral("import"),  QStringLiteral("export"),
-                                          QStringLiteral("stats"),   QStringLiteral("report"),
-                                          QStringLiteral("check"),   QStringLiteral("build"),
-                                          QStringLiteral("pack"),    QStringLiteral("backup"),
-                                          QStringLiteral("restore"), QStringLiteral("lookup")};
+    static const QStringList dataCommands{
+        QStringLiteral("import"), QStringLiteral("export"), QStringLiteral("stats"),
+        QStringLiteral("report"), QStringLiteral("check"),  QStringLiteral("build"),
+        QStringLiteral("pack"),   QStringLiteral("backup"), QStringLiteral("restore"),
+        QStringLiteral("lookup"), QStringLiteral("migrate")};
     if (!arguments.isEmpty() && dataCommands.contains(arguments.first()) &&
         !std::any_of(arguments.cbegin(), arguments.cend(), [](const QString &a) {
             return a == QLatin1String("--data-dir") || a.startsWith(QLatin1String("--data-dir=")) ||
@@ -77,6 +81,10 @@ int main(int argc, char *argv[])
         return *code;
     if (const auto code = melodex::runBackupCommand(arguments))
         return *code;
+#ifdef MELODEX_HAVE_POSTGRESQL
+    if (const auto code = melodex::pgstore::runMigrateCommand(arguments, melodex::allFiles()))
+        return *code;
+#endif
     if (const auto code = melodex::runInterchangeCommand(arguments))
         return *code;
     // The CD device applies to the whole run; the rest of the line is the program's.

@@ -83,6 +83,8 @@ QString File::indexName(int key) const
 
 QStringList File::orderColumns(int key) const
 {
+    if (key < 0)
+        return {QStringLiteral("_id")};
     const store::KeyDef &k = layout().keys[size_t(key)];
     QStringList cols;
     for (int f : k.fields)
@@ -95,6 +97,8 @@ QStringList File::orderColumns(int key) const
 namespace {
 QString emptyKeyCondition(const File &file, int key)
 {
+    if (key < 0)
+        return {};
     const store::KeyDef &k = file.layout().keys[size_t(key)];
     if (!k.excludeEmpty)
         return {};
@@ -148,6 +152,23 @@ int File::create()
     }
     if (const int code = m_catalog.begin())
         return code;
+    int code = createInTransaction();
+    if (code != 0) {
+        const store::ErrorState saved = store::lastError();
+        m_catalog.rollback();
+        store::setDriverError(saved.driverCode, saved.driverText, name());
+        if (saved.code != store::FileSystemErr)
+            store::setError(saved.code, name());
+        return code;
+    }
+    if ((code = m_catalog.commit()) != 0)
+        return code;
+    store::clearError();
+    return 0;
+}
+
+int File::createInTransaction()
+{
     // One station makes a file at a time; one that finds it made keeps it.
     int code = m_catalog.execText(
         QStringLiteral("LOCK TABLE %1.files IN EXCLUSIVE MODE").arg(m_catalog.quotedSchema()));
@@ -168,18 +189,18 @@ int File::create()
                                    numberParam(qint64(layout().fingerprint())),
                                    numberParam(Catalog::SchemaVersion)});
     }
-    if (code != 0) {
-        const store::ErrorState saved = store::lastError();
-        m_catalog.rollback();
-        store::setDriverError(saved.driverCode, saved.driverText, name());
-        if (saved.code != store::FileSystemErr)
-            store::setError(saved.code, name());
-        return code;
-    }
-    if ((code = m_catalog.commit()) != 0)
-        return code;
-    store::clearError();
-    return 0;
+    return code;
+}
+
+int File::dropInTransaction()
+{
+    m_open = false;
+    int code = m_catalog.execText(QStringLiteral("DROP TABLE IF EXISTS %1").arg(tableName()));
+    if (code == 0)
+        code = m_catalog.exec(
+            QStringLiteral("DELETE FROM %1.files WHERE name = $1").arg(m_catalog.quotedSchema()),
+            {textParam(layout().fileName)});
+    return code;
 }
 
 int File::open()
@@ -228,6 +249,7 @@ int File::open()
     m_curId = m_curVersion = 0;
     m_snapshot.clear();
     m_walkKey = -1;
+    m_walking = false;
     m_walkAt.clear();
     store::clearError();
     return 0;
@@ -492,11 +514,12 @@ int File::set(int key)
         store::setError(store::NotOpenErr, name());
         return store::NotOpenErr;
     }
-    if (key < 0 || size_t(key) >= layout().keys.size()) {
+    if (key < -1 || key >= int(layout().keys.size())) {
         store::setError(store::KeyLengthErr, name());
         return store::KeyLengthErr;
     }
     m_walkKey = key;
+    m_walking = true;
     m_walkAt.clear();
     m_walkInclusive = false;
     store::clearError();
@@ -505,6 +528,10 @@ int File::set(int key)
 
 int File::setFromBuffer(int key)
 {
+    if (key < 0) {
+        store::setError(store::KeyLengthErr, name());
+        return store::KeyLengthErr;
+    }
     if (const int code = set(key))
         return code;
     const std::vector<Value> values = storedValues();
@@ -524,11 +551,13 @@ int File::step(bool forward)
         store::setError(store::NotOpenErr, name());
         return store::NotOpenErr;
     }
-    if (m_walkKey < 0) {
+    if (!m_walking) {
         store::setError(store::NoRecErr, name());
         return store::NoRecErr;
     }
-    const store::KeyDef &k = layout().keys[size_t(m_walkKey)];
+    // Record order walks by identity alone, as a unique key.
+    static const store::KeyDef recordOrder{{}, {}, true, false, false};
+    const store::KeyDef &k = m_walkKey < 0 ? recordOrder : layout().keys[size_t(m_walkKey)];
     const QStringList cols = orderColumns(m_walkKey);
     QStringList conditions;
     Params params = m_walkAt;
@@ -572,7 +601,7 @@ int File::step(bool forward)
         m_walkAt.push_back(hasSortColumn(f)
                                ? Param{store::keySortBytes(m_snapshot[size_t(f)].toString()), true}
                                : valueParam(f, m_snapshot[size_t(f)]));
-    if (!k.unique)
+    if (!k.unique || m_walkKey < 0)
         m_walkAt.push_back(numberParam(m_curId));
     m_walkInclusive = false;
     return 0;

@@ -33,6 +33,10 @@ public:
 
     /// Makes the table and its keys; one another station made meanwhile is kept (0 as well).
     int create();
+    /// The same inside the caller's transaction (a migration makes every file in one).
+    int createInTransaction();
+    /// Drops the table and its entry inside the caller's transaction.
+    int dropInTransaction();
     /// 2 when the table is missing, 47 when its layout differs, 46 when its keys do.
     int open();
     void close() { m_open = false; }
@@ -44,7 +48,7 @@ public:
     /// Reads the first record whose components of `key` equal the buffer's (35 when none).
     int get(int key);
     int reget(const store::Position &pos);
-    /// Positions before the first record in the order of `key`.
+    /// Positions before the first record in the order of `key` (-1: record order).
     int set(int key);
     /// Positions at the buffer's value of `key`: next reads the first record at or after it.
     int setFromBuffer(int key);
@@ -93,6 +97,7 @@ private:
     // The walk: its key, and the position as the order columns' values of the last record read
     // (empty: before the start or after the end).
     int m_walkKey = -1;
+    bool m_walking = false;
     Params m_walkAt;
     bool m_walkInclusive = false; ///< the position is a searched value, not a record read
 };
