@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/pgstore/pgcatalog.h"
+#include "platform/store/engine.h"
 #include "platform/store/layout.h"
 #include "platform/store/position.h"
 
@@ -19,7 +20,7 @@ namespace melodex::pgstore {
 /// Keys order texts by a sort-key column the program computes beside each text field a key
 /// uses (store::keySortBytes), so the order and equality are exactly the SQLite engine's,
 /// whatever the server's locale.
-class File
+class File : public store::FileEngine
 {
 public:
     File(Catalog &catalog, store::Record &buffer);
@@ -32,38 +33,38 @@ public:
     QString tableName() const;
 
     /// Makes the table and its keys; one another station made meanwhile is kept (0 as well).
-    int create();
+    int create() override;
     /// The same inside the caller's transaction (a migration makes every file in one).
     int createInTransaction();
     /// Drops the table and its entry inside the caller's transaction.
     int dropInTransaction();
     /// 2 when the table is missing, 47 when its layout differs, 46 when its keys do.
-    int open();
-    void close() { m_open = false; }
+    int open() override;
+    void close() override { m_open = false; }
     bool isOpen() const { return m_open; }
 
-    int add();
-    int put();
-    int deleteRecord();
+    int add() override;
+    int put() override;
+    int deleteRecord() override;
     /// Reads the first record whose components of `key` equal the buffer's (35 when none).
-    int get(int key);
-    int reget(const store::Position &pos);
+    int get(int key) override;
+    int reget(const store::Position &pos) override;
     /// Positions before the first record in the order of `key` (-1: record order).
-    int set(int key);
+    int set(int key) override;
     /// Positions at the buffer's value of `key`: next reads the first record at or after it.
-    int setFromBuffer(int key);
+    int setFromBuffer(int key) override;
     /// Reads the next / previous record in the order of the last set; 33 past the end.
-    int next();
-    int previous();
-    store::Position position() const;
-    void setCurrent(const store::Position &pos);
+    int next() override;
+    int previous() override;
+    store::Position position() const override;
+    void setCurrent(const store::Position &pos) override;
 
     /// The kept records count.
-    qint64 records();
+    qint64 records() override;
     /// Rebuilds every key (sort keys computed again, then REINDEX).
-    int build();
+    int build() override;
     /// VACUUM (ANALYZE).
-    int pack();
+    int pack() override;
 
     /// The column of field `field` and of its sort key.
     QString columnName(int field) const;

@@ -3,6 +3,7 @@
 #include "platform/store/cliptext.h"
 #include "platform/store/collation.h"
 #include "platform/store/cursor.h"
+#include "platform/store/engine.h"
 #include "platform/store/errors.h"
 #include "platform/store/fileplacement.h"
 #include "platform/store/sqlvalue.h"
@@ -152,6 +153,8 @@ KeyedFile::~KeyedFile()
 
 QString KeyedFile::name() const
 {
+    if (const Engine *engine = Store::instance().engine())
+        return engine->displayName() + u'.' + layout().fileName;
     return Store::instance().pathOf(layout().fileName);
 }
 QString KeyedFile::tableName() const
@@ -237,8 +240,19 @@ int KeyedFile::fail(int rc)
     return Store::instance().fail(rc, name());
 }
 
+int KeyedFile::notOnEngine()
+{
+    setDriverError(-1, QStringLiteral("This is not available yet with the catalogue on a server."),
+                   name());
+    return FileSystemErr;
+}
+
 sqlite3_stmt *KeyedFile::statement(const QString &sql)
 {
+    if (Store::instance().engine()) {
+        notOnEngine();
+        return nullptr;
+    }
     if (auto it = m_statements.find(sql); it != m_statements.end()) {
         it->lastUse = ++m_statementUses;
         sqlite3_reset(it->statement);
@@ -289,6 +303,8 @@ int KeyedFile::create()
         setError(IsOpenErr, name());
         return IsOpenErr;
     }
+    if (Engine *engine = Store::instance().engine())
+        return engine->file(m_buffer)->create();
     // Built under a name of its own and then linked into place, so that a crash never leaves a
     // half-made file where the program would find it, and a file another process made meanwhile
     // (and may already be writing to) is kept: this process then uses that one.
@@ -331,6 +347,14 @@ int KeyedFile::open()
         return IsOpenErr;
     }
     Store &store = Store::instance();
+    if (Engine *engine = store.engine()) {
+        auto file = engine->file(m_buffer);
+        if (const int code = file->open())
+            return code;
+        m_engine = std::move(file);
+        m_open = true;
+        return succeed();
+    }
     sqlite3 *db = store.db();
     if (!db) {
         setError(FileSystemErr, name());
@@ -474,6 +498,12 @@ void KeyedFile::release()
 {
     if (!m_open)
         return;
+    if (m_engine) {
+        m_engine->close();
+        m_engine.reset();
+        m_open = false;
+        return;
+    }
     m_cursor.reset();
     finalizeStatements();
     Store::instance().detach(label());
@@ -563,6 +593,8 @@ int KeyedFile::add()
         return notOpen();
     if (const int code = Store::instance().checkWrite(name()))
         return code;
+    if (m_engine)
+        return m_engine->add();
     std::vector<Value> values = storedValues();
     if (const int code = checkRanges(layout(), values, name()))
         return code;
@@ -592,6 +624,8 @@ int KeyedFile::put()
         return notOpen();
     if (const int code = Store::instance().checkWrite(name()))
         return code;
+    if (m_engine)
+        return m_engine->put();
     if (m_curId == 0) {
         setError(NoRecErr, name());
         return NoRecErr;
@@ -645,6 +679,8 @@ int KeyedFile::deleteRecord()
         return notOpen();
     if (const int code = Store::instance().checkWrite(name()))
         return code;
+    if (m_engine)
+        return m_engine->deleteRecord();
     if (m_curId == 0) {
         setError(NoRecErr, name());
         return NoRecErr;
@@ -712,7 +748,8 @@ QString keyEquality(const KeyedFile &file, int key)
 
 bool KeyedFile::duplicate(int key)
 {
-    if (!m_open)
+    // The engine tells a duplicate when the record is written (40).
+    if (!m_open || m_engine)
         return false;
     if (key < 0)
         return findDuplicateKey(m_curId) >= 0;
@@ -786,6 +823,8 @@ int KeyedFile::get(int key)
 {
     if (!m_open)
         return notOpen();
+    if (m_engine)
+        return m_engine->get(key);
     if (key < 0 || key >= int(layout().keys.size())) {
         setError(KeyLengthErr, name());
         return KeyLengthErr;
@@ -810,6 +849,8 @@ int KeyedFile::reget(const Position &pos)
 {
     if (!m_open)
         return notOpen();
+    if (m_engine)
+        return m_engine->reget(pos);
     if (pos.file != layout().fingerprint()) {
         setError(KeyLengthErr, name());
         return KeyLengthErr;
@@ -826,6 +867,8 @@ int KeyedFile::set(int key)
 {
     if (!m_open)
         return notOpen();
+    if (m_engine)
+        return m_engine->set(key < int(layout().keys.size()) ? key : -1);
     m_cursor->setOrder(key < int(layout().keys.size()) ? key : -1);
     return succeed();
 }
@@ -836,6 +879,8 @@ int KeyedFile::setFromBuffer(int key)
         return notOpen();
     if (key < 0 || key >= int(layout().keys.size()))
         return set(-1);
+    if (m_engine)
+        return m_engine->setFromBuffer(key);
     m_cursor->setOrder(key);
     std::vector<Value> values;
     for (int f : layout().keys[static_cast<size_t>(key)].fields)
@@ -848,6 +893,8 @@ int KeyedFile::reset(int key, const Position &pos)
 {
     if (!m_open)
         return notOpen();
+    if (m_engine)
+        return notOnEngine();
     if (pos.file != layout().fingerprint()) {
         setError(KeyLengthErr, name());
         return KeyLengthErr;
@@ -879,6 +926,8 @@ int KeyedFile::next()
 {
     if (!m_open)
         return notOpen();
+    if (m_engine)
+        return m_engine->next();
     Cursor::Row row;
     if (const int code = m_cursor->step(true, row); code != 0)
         return code;
@@ -890,6 +939,8 @@ int KeyedFile::previous()
 {
     if (!m_open)
         return notOpen();
+    if (m_engine)
+        return m_engine->previous();
     Cursor::Row row;
     if (const int code = m_cursor->step(false, row); code != 0)
         return code;
@@ -899,6 +950,8 @@ int KeyedFile::previous()
 
 Position KeyedFile::position() const
 {
+    if (m_engine)
+        return m_engine->position();
     if (m_curId == 0)
         return {};
     return Position{layout().fingerprint(), m_curId, m_curVersion};
@@ -906,6 +959,10 @@ Position KeyedFile::position() const
 
 void KeyedFile::setCurrent(const Position &pos)
 {
+    if (m_engine) {
+        m_engine->setCurrent(pos);
+        return;
+    }
     if (pos.file != layout().fingerprint())
         return;
     m_curId = pos.id;
@@ -921,6 +978,8 @@ qint64 KeyedFile::records()
         setError(NotOpenErr, name());
         return 0;
     }
+    if (m_engine)
+        return m_engine->records();
     sqlite3_stmt *st =
         statement(QStringLiteral("SELECT records FROM %1.meta WHERE k=1").arg(quoted(label())));
     if (!st)
@@ -935,6 +994,8 @@ qint64 KeyedFile::records()
 
 qint64 KeyedFile::bytes()
 {
+    if (m_engine)
+        return 0;
     if (!m_open)
         return QFileInfo(name()).size();
     qint64 pages = 0, size = 0;
@@ -1040,10 +1101,14 @@ int KeyedFile::maintain(bool rebuild)
 
 int KeyedFile::build()
 {
+    if (m_engine)
+        return m_engine->build();
     return maintain(true);
 }
 int KeyedFile::pack()
 {
+    if (m_engine)
+        return m_engine->pack();
     return maintain(false);
 }
 

@@ -3,6 +3,7 @@
 #include "platform/expr/sqlfunctions.h"
 #include "platform/store/bulkwriter.h"
 #include "platform/store/collation.h"
+#include "platform/store/engine.h"
 #include "platform/store/errors.h"
 #include "platform/store/fileplacement.h"
 #include "platform/store/keyedfile.h"
@@ -129,6 +130,9 @@ sqlite3 *Store::db()
 {
     if (m_db)
         return m_db;
+    // A catalogue on another engine has no SQLite connection.
+    if (m_engine)
+        return nullptr;
     // Without the coordinating file a commit across several files would be atomic per file
     // only: a process killed mid-commit could keep a song and lose its new category. So the
     // store never goes on writing without it.
@@ -226,8 +230,7 @@ int Store::logout(const std::vector<KeyedFile *> &files, int waitSeconds)
             return NotOpenErr;
         }
     }
-    sqlite3 *d = db();
-    if (!d) {
+    if (!m_engine && !db()) {
         setError(FileSystemErr);
         return FileSystemErr;
     }
@@ -245,6 +248,13 @@ int Store::beginRead()
     if (m_txn != TxnNone) {
         setError(IsLockedErr);
         return IsLockedErr;
+    }
+    if (m_engine) {
+        if (const int code = m_engine->beginRead())
+            return code;
+        m_txn = TxnRead;
+        clearError();
+        return 0;
     }
     sqlite3 *d = db();
     if (!d) {
@@ -270,6 +280,13 @@ int Store::beginImmediate(int waitSeconds, const QString &fileName)
     const auto sinceCommit = std::chrono::steady_clock::now() - m_lastCommit;
     if (sinceCommit < std::chrono::milliseconds(5))
         std::this_thread::sleep_for(std::chrono::milliseconds(5) - sinceCommit);
+    if (m_engine) {
+        // The engine waits for each row another station holds, two seconds at most.
+        if (const int code = m_engine->begin())
+            return code;
+        clearError();
+        return 0;
+    }
     m_waitMs = std::max(0, waitSeconds) * 1000;
     const int rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     m_waitMs = 2000;
@@ -295,6 +312,13 @@ int Store::commit()
         clearError();
         return 0;
     }
+    if (m_engine) {
+        const int code = m_engine->commit();
+        endTransaction(code == 0);
+        if (code == 0)
+            clearError();
+        return code;
+    }
     const int rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
         const int code = fail(rc, {});
@@ -313,7 +337,9 @@ int Store::rollback()
 {
     if (m_txn == TxnNone)
         return 0;
-    if (m_db && !sqlite3_get_autocommit(m_db))
+    if (m_engine)
+        m_engine->rollback();
+    else if (m_db && !sqlite3_get_autocommit(m_db))
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     endTransaction(false);
     return 0;
@@ -355,7 +381,7 @@ int Store::stream()
 {
     if (m_streamDepth++ > 0 || m_txn != TxnNone)
         return m_streamFailure.code;
-    if (!db()) {
+    if (!m_engine && !db()) {
         setError(FileSystemErr);
         m_streamFailure = lastError();
         return FileSystemErr;
@@ -405,6 +431,12 @@ int Store::checkWrite(const QString &fileName)
         setErrorText(m_streamFailure.text);
     }
     return m_streamFailure.code;
+}
+
+void Store::setEngine(std::shared_ptr<Engine> engine)
+{
+    closeAll();
+    m_engine = std::move(engine);
 }
 
 void Store::closeAll()
