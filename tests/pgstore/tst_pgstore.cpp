@@ -333,6 +333,13 @@ TEST_F(PgStore, ALostConnectionKeepsNothingHalfWrittenAndReconnects)
     EXPECT_EQ(s.songs.get(SongloreRecord::KeyID), store::RecordNotFoundErr);
     ASSERT_EQ(s.addSong(QStringLiteral("After"), QStringLiteral("Reconnect"), 2), 0);
     EXPECT_EQ(s.songs.records(), 2);
+
+    // Reading outside a transaction just goes on after a restart: the read is made again.
+    ASSERT_TRUE(test::ThrowawayServer::shared().restart());
+    s.songs.set(SongloreRecord::KeyID);
+    ASSERT_EQ(s.songs.next(), 0) << why().toStdString();
+    EXPECT_EQ(s.song.Title, QStringLiteral("Committed"));
+    EXPECT_EQ(s.songs.records(), 2);
 }
 
 TEST_F(PgStore, BadAddressesAndNewerCataloguesGetAClearMessage)

@@ -269,6 +269,14 @@ int Catalog::exec(const QString &sql, const Params &params, Result *out)
     return 0;
 }
 
+int Catalog::read(const QString &sql, const Params &params, Result *out)
+{
+    const int code = exec(sql, params, out);
+    if (code == store::FileSystemErr && m_lost && !m_inTransaction)
+        return exec(sql, params, out);
+    return code;
+}
+
 int Catalog::execText(const QString &sql)
 {
     if (const int code = ensureConnected())

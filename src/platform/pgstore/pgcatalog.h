@@ -65,6 +65,10 @@ public:
 
     /// Runs a statement, prepared once per connection and reused. `out` receives the rows.
     int exec(const QString &sql, const Params &params = {}, Result *out = nullptr);
+    /// Runs a statement that only reads. Outside a transaction, a connection found lost is
+    /// made again and the statement run once more, so a station browsing after a server restart
+    /// just goes on (a write is never repeated that way: it may have been committed).
+    int read(const QString &sql, const Params &params, Result *out);
     /// Runs SQL text without parameters (several statements may be given).
     int execText(const QString &sql);
 

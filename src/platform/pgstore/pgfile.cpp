@@ -210,7 +210,7 @@ int File::open()
         return store::IsOpenErr;
     }
     Result r;
-    if (const int code = m_catalog.exec(
+    if (const int code = m_catalog.read(
             QStringLiteral("SELECT fingerprint, schema_version FROM %1.files WHERE name = $1")
                 .arg(m_catalog.quotedSchema()),
             {textParam(layout().fileName)}, &r))
@@ -231,7 +231,7 @@ int File::open()
         return store::BadRecDeclErr;
     }
     if (const int code =
-            m_catalog.exec(QStringLiteral("SELECT indexname FROM pg_indexes WHERE "
+            m_catalog.read(QStringLiteral("SELECT indexname FROM pg_indexes WHERE "
                                           "schemaname = $1 AND tablename = $2"),
                            {textParam(m_catalog.schema()), textParam(layout().fileName)}, &r))
         return code;
@@ -472,7 +472,7 @@ int File::get(int key)
     if (!empty.isEmpty())
         conditions << empty;
     Result r;
-    if (const int code = m_catalog.exec(
+    if (const int code = m_catalog.read(
             QStringLiteral("SELECT _id, _ver, %1 FROM %2 WHERE %3 ORDER BY %4 LIMIT 1")
                 .arg(m_selectList, tableName(), conditions.join(QStringLiteral(" AND ")),
                      orderColumns(key).join(u',')),
@@ -497,7 +497,7 @@ int File::reget(const store::Position &pos)
     }
     Result r;
     if (const int code =
-            m_catalog.exec(QStringLiteral("SELECT _id, _ver, %1 FROM %2 WHERE _id = $1")
+            m_catalog.read(QStringLiteral("SELECT _id, _ver, %1 FROM %2 WHERE _id = $1")
                                .arg(m_selectList, tableName()),
                            {numberParam(pos.id)}, &r))
         return code;
@@ -581,7 +581,7 @@ int File::step(bool forward)
     for (const QString &c : cols)
         order << c + (forward ? QString() : QStringLiteral(" DESC"));
     Result r;
-    if (const int code = m_catalog.exec(
+    if (const int code = m_catalog.read(
             QStringLiteral("SELECT _id, _ver, %1 FROM %2 %3 ORDER BY %4 LIMIT 1")
                 .arg(m_selectList, tableName(),
                      conditions.isEmpty()
@@ -638,7 +638,7 @@ void File::setCurrent(const store::Position &pos)
 qint64 File::records()
 {
     Result r;
-    if (m_catalog.exec(QStringLiteral("SELECT records FROM %1.files WHERE name = $1")
+    if (m_catalog.read(QStringLiteral("SELECT records FROM %1.files WHERE name = $1")
                            .arg(m_catalog.quotedSchema()),
                        {textParam(layout().fileName)}, &r) != 0 ||
         PQntuples(r.get()) == 0)
