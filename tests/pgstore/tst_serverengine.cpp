@@ -4,6 +4,7 @@
 #include "pgserver.h"
 #include "platform/pgstore/pgfile.h"
 #include "platform/pgstore/serverengine.h"
+#include "platform/store/engine.h"
 #include "platform/store/errors.h"
 #include "platform/store/store.h"
 #include "platform/store/view.h"
@@ -54,9 +55,9 @@ protected:
             admin.execText(QStringLiteral("DROP SCHEMA IF EXISTS \"%1\" CASCADE").arg(schema)), 0);
         auto engine = ServerEngine::connect(uri());
         ASSERT_TRUE(engine) << why().toStdString();
-        store::Store::instance().setEngine(engine);
+        store::useEngine(engine);
     }
-    void TearDown() override { store::Store::instance().setEngine(nullptr); }
+    void TearDown() override { store::useEngine(nullptr); }
 };
 
 TEST_F(ServerEngineTest, FilesOpenAndWriteThroughTheStoresOwnInterface)
@@ -147,7 +148,7 @@ TEST_F(ServerEngineTest, ATransactionCoversEveryFileOnTheServer)
 TEST_F(ServerEngineTest, BackOnTheSqliteEngineTheDataDirectoryIsUsedAgain)
 {
     QTemporaryDir dir;
-    store::Store::instance().setEngine(nullptr);
+    store::useEngine(nullptr);
     store::Store::instance().setDataDirectory(dir.path());
     store::FileUse songs(Songlore);
     ASSERT_TRUE(songs.ok()) << why().toStdString();

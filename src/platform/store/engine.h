@@ -51,4 +51,10 @@ public:
     virtual int rollback() = 0;
 };
 
+/// Puts the process's catalogue on `engine` (nullptr: the SQLite files of the data directory
+/// again). Every open file is closed first.
+void useEngine(std::shared_ptr<Engine> engine);
+/// The engine the catalogue is on; nullptr on the SQLite engine.
+Engine *currentEngine();
+
 } // namespace melodex::store

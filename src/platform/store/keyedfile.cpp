@@ -11,12 +11,14 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QGlobalStatic>
 
 #include <sqlite3.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <unordered_map>
 
 namespace melodex::store {
 
@@ -25,6 +27,31 @@ namespace {
 QString quoted(const QString &name)
 {
     return u'"' + name + u'"';
+}
+
+// Each file's engine while it is open on one. The SQLite engine pays one test of a pointer per
+// operation: the table is looked at only while the catalogue is on another engine.
+using FileEngines = std::unordered_map<const KeyedFile *, std::unique_ptr<FileEngine>>;
+Q_GLOBAL_STATIC(FileEngines, s_fileEngines)
+
+FileEngines &fileEngines()
+{
+    return *s_fileEngines;
+}
+
+FileEngine *engineOf(const KeyedFile *file)
+{
+    if (Q_LIKELY(!currentEngine()) || s_fileEngines.isDestroyed())
+        return nullptr;
+    const auto it = s_fileEngines->find(file);
+    return it == s_fileEngines->end() ? nullptr : it->second.get();
+}
+
+int notOnEngine(const QString &name)
+{
+    setDriverError(-1, QStringLiteral("This is not available yet with the catalogue on a server."),
+                   name);
+    return FileSystemErr;
 }
 
 FileUse::Opener &opener()
@@ -153,7 +180,7 @@ KeyedFile::~KeyedFile()
 
 QString KeyedFile::name() const
 {
-    if (const Engine *engine = Store::instance().engine())
+    if (const Engine *engine = currentEngine())
         return engine->displayName() + u'.' + layout().fileName;
     return Store::instance().pathOf(layout().fileName);
 }
@@ -240,17 +267,10 @@ int KeyedFile::fail(int rc)
     return Store::instance().fail(rc, name());
 }
 
-int KeyedFile::notOnEngine()
-{
-    setDriverError(-1, QStringLiteral("This is not available yet with the catalogue on a server."),
-                   name());
-    return FileSystemErr;
-}
-
 sqlite3_stmt *KeyedFile::statement(const QString &sql)
 {
-    if (Store::instance().engine()) {
-        notOnEngine();
+    if (currentEngine()) {
+        notOnEngine(name());
         return nullptr;
     }
     if (auto it = m_statements.find(sql); it != m_statements.end()) {
@@ -303,7 +323,7 @@ int KeyedFile::create()
         setError(IsOpenErr, name());
         return IsOpenErr;
     }
-    if (Engine *engine = Store::instance().engine())
+    if (Engine *engine = currentEngine())
         return engine->file(m_buffer)->create();
     // Built under a name of its own and then linked into place, so that a crash never leaves a
     // half-made file where the program would find it, and a file another process made meanwhile
@@ -347,11 +367,11 @@ int KeyedFile::open()
         return IsOpenErr;
     }
     Store &store = Store::instance();
-    if (Engine *engine = store.engine()) {
+    if (Engine *engine = currentEngine()) {
         auto file = engine->file(m_buffer);
         if (const int code = file->open())
             return code;
-        m_engine = std::move(file);
+        fileEngines()[this] = std::move(file);
         m_open = true;
         return succeed();
     }
@@ -498,9 +518,9 @@ void KeyedFile::release()
 {
     if (!m_open)
         return;
-    if (m_engine) {
-        m_engine->close();
-        m_engine.reset();
+    if (FileEngine *e = engineOf(this)) {
+        e->close();
+        fileEngines().erase(this);
         m_open = false;
         return;
     }
@@ -593,8 +613,8 @@ int KeyedFile::add()
         return notOpen();
     if (const int code = Store::instance().checkWrite(name()))
         return code;
-    if (m_engine)
-        return m_engine->add();
+    if (FileEngine *e = engineOf(this))
+        return e->add();
     std::vector<Value> values = storedValues();
     if (const int code = checkRanges(layout(), values, name()))
         return code;
@@ -624,8 +644,8 @@ int KeyedFile::put()
         return notOpen();
     if (const int code = Store::instance().checkWrite(name()))
         return code;
-    if (m_engine)
-        return m_engine->put();
+    if (FileEngine *e = engineOf(this))
+        return e->put();
     if (m_curId == 0) {
         setError(NoRecErr, name());
         return NoRecErr;
@@ -679,8 +699,8 @@ int KeyedFile::deleteRecord()
         return notOpen();
     if (const int code = Store::instance().checkWrite(name()))
         return code;
-    if (m_engine)
-        return m_engine->deleteRecord();
+    if (FileEngine *e = engineOf(this))
+        return e->deleteRecord();
     if (m_curId == 0) {
         setError(NoRecErr, name());
         return NoRecErr;
@@ -749,7 +769,7 @@ QString keyEquality(const KeyedFile &file, int key)
 bool KeyedFile::duplicate(int key)
 {
     // The engine tells a duplicate when the record is written (40).
-    if (!m_open || m_engine)
+    if (!m_open || engineOf(this))
         return false;
     if (key < 0)
         return findDuplicateKey(m_curId) >= 0;
@@ -823,8 +843,8 @@ int KeyedFile::get(int key)
 {
     if (!m_open)
         return notOpen();
-    if (m_engine)
-        return m_engine->get(key);
+    if (FileEngine *e = engineOf(this))
+        return e->get(key);
     if (key < 0 || key >= int(layout().keys.size())) {
         setError(KeyLengthErr, name());
         return KeyLengthErr;
@@ -849,8 +869,8 @@ int KeyedFile::reget(const Position &pos)
 {
     if (!m_open)
         return notOpen();
-    if (m_engine)
-        return m_engine->reget(pos);
+    if (FileEngine *e = engineOf(this))
+        return e->reget(pos);
     if (pos.file != layout().fingerprint()) {
         setError(KeyLengthErr, name());
         return KeyLengthErr;
@@ -867,8 +887,8 @@ int KeyedFile::set(int key)
 {
     if (!m_open)
         return notOpen();
-    if (m_engine)
-        return m_engine->set(key < int(layout().keys.size()) ? key : -1);
+    if (FileEngine *e = engineOf(this))
+        return e->set(key < int(layout().keys.size()) ? key : -1);
     m_cursor->setOrder(key < int(layout().keys.size()) ? key : -1);
     return succeed();
 }
@@ -879,8 +899,8 @@ int KeyedFile::setFromBuffer(int key)
         return notOpen();
     if (key < 0 || key >= int(layout().keys.size()))
         return set(-1);
-    if (m_engine)
-        return m_engine->setFromBuffer(key);
+    if (FileEngine *e = engineOf(this))
+        return e->setFromBuffer(key);
     m_cursor->setOrder(key);
     std::vector<Value> values;
     for (int f : layout().keys[static_cast<size_t>(key)].fields)
@@ -893,8 +913,8 @@ int KeyedFile::reset(int key, const Position &pos)
 {
     if (!m_open)
         return notOpen();
-    if (m_engine)
-        return notOnEngine();
+    if (engineOf(this))
+        return notOnEngine(name());
     if (pos.file != layout().fingerprint()) {
         setError(KeyLengthErr, name());
         return KeyLengthErr;
@@ -926,8 +946,8 @@ int KeyedFile::next()
 {
     if (!m_open)
         return notOpen();
-    if (m_engine)
-        return m_engine->next();
+    if (FileEngine *e = engineOf(this))
+        return e->next();
     Cursor::Row row;
     if (const int code = m_cursor->step(true, row); code != 0)
         return code;
@@ -939,8 +959,8 @@ int KeyedFile::previous()
 {
     if (!m_open)
         return notOpen();
-    if (m_engine)
-        return m_engine->previous();
+    if (FileEngine *e = engineOf(this))
+        return e->previous();
     Cursor::Row row;
     if (const int code = m_cursor->step(false, row); code != 0)
         return code;
@@ -950,8 +970,8 @@ int KeyedFile::previous()
 
 Position KeyedFile::position() const
 {
-    if (m_engine)
-        return m_engine->position();
+    if (FileEngine *e = engineOf(this))
+        return e->position();
     if (m_curId == 0)
         return {};
     return Position{layout().fingerprint(), m_curId, m_curVersion};
@@ -959,8 +979,8 @@ Position KeyedFile::position() const
 
 void KeyedFile::setCurrent(const Position &pos)
 {
-    if (m_engine) {
-        m_engine->setCurrent(pos);
+    if (FileEngine *e = engineOf(this)) {
+        e->setCurrent(pos);
         return;
     }
     if (pos.file != layout().fingerprint())
@@ -978,8 +998,8 @@ qint64 KeyedFile::records()
         setError(NotOpenErr, name());
         return 0;
     }
-    if (m_engine)
-        return m_engine->records();
+    if (FileEngine *e = engineOf(this))
+        return e->records();
     sqlite3_stmt *st =
         statement(QStringLiteral("SELECT records FROM %1.meta WHERE k=1").arg(quoted(label())));
     if (!st)
@@ -994,7 +1014,7 @@ qint64 KeyedFile::records()
 
 qint64 KeyedFile::bytes()
 {
-    if (m_engine)
+    if (engineOf(this))
         return 0;
     if (!m_open)
         return QFileInfo(name()).size();
@@ -1101,14 +1121,14 @@ int KeyedFile::maintain(bool rebuild)
 
 int KeyedFile::build()
 {
-    if (m_engine)
-        return m_engine->build();
+    if (FileEngine *e = engineOf(this))
+        return e->build();
     return maintain(true);
 }
 int KeyedFile::pack()
 {
-    if (m_engine)
-        return m_engine->pack();
+    if (FileEngine *e = engineOf(this))
+        return e->pack();
     return maintain(false);
 }
 

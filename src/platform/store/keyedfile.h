@@ -18,7 +18,6 @@ struct sqlite3_stmt;
 namespace melodex::store {
 
 class Cursor;
-class FileEngine;
 
 /// One data file of the store. Operations return 0 or an error code (errors.h), which is also
 /// left in lastError(). The file reads into and writes from its record buffer, which belongs to
@@ -173,9 +172,6 @@ private:
     quint64 m_writeGen = 0;
     std::unique_ptr<Cursor> m_cursor;
     UseLock m_useLock;
-    /// The file on the store's engine while it is open there; null on the SQLite engine.
-    std::unique_ptr<FileEngine> m_engine;
-    int notOnEngine();
 };
 
 /// Holds a file open for the lifetime of a procedure: the file is opened only when its use count

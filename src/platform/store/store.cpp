@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGlobalStatic>
 
 #include <sqlite3.h>
 
@@ -131,7 +132,7 @@ sqlite3 *Store::db()
     if (m_db)
         return m_db;
     // A catalogue on another engine has no SQLite connection.
-    if (m_engine)
+    if (currentEngine())
         return nullptr;
     // Without the coordinating file a commit across several files would be atomic per file
     // only: a process killed mid-commit could keep a song and lose its new category. So the
@@ -230,7 +231,7 @@ int Store::logout(const std::vector<KeyedFile *> &files, int waitSeconds)
             return NotOpenErr;
         }
     }
-    if (!m_engine && !db()) {
+    if (!currentEngine() && !db()) {
         setError(FileSystemErr);
         return FileSystemErr;
     }
@@ -249,8 +250,8 @@ int Store::beginRead()
         setError(IsLockedErr);
         return IsLockedErr;
     }
-    if (m_engine) {
-        if (const int code = m_engine->beginRead())
+    if (currentEngine()) {
+        if (const int code = currentEngine()->beginRead())
             return code;
         m_txn = TxnRead;
         clearError();
@@ -280,9 +281,9 @@ int Store::beginImmediate(int waitSeconds, const QString &fileName)
     const auto sinceCommit = std::chrono::steady_clock::now() - m_lastCommit;
     if (sinceCommit < std::chrono::milliseconds(5))
         std::this_thread::sleep_for(std::chrono::milliseconds(5) - sinceCommit);
-    if (m_engine) {
+    if (currentEngine()) {
         // The engine waits for each row another station holds, two seconds at most.
-        if (const int code = m_engine->begin())
+        if (const int code = currentEngine()->begin())
             return code;
         clearError();
         return 0;
@@ -312,8 +313,8 @@ int Store::commit()
         clearError();
         return 0;
     }
-    if (m_engine) {
-        const int code = m_engine->commit();
+    if (currentEngine()) {
+        const int code = currentEngine()->commit();
         endTransaction(code == 0);
         if (code == 0)
             clearError();
@@ -337,8 +338,8 @@ int Store::rollback()
 {
     if (m_txn == TxnNone)
         return 0;
-    if (m_engine)
-        m_engine->rollback();
+    if (currentEngine())
+        currentEngine()->rollback();
     else if (m_db && !sqlite3_get_autocommit(m_db))
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     endTransaction(false);
@@ -381,7 +382,7 @@ int Store::stream()
 {
     if (m_streamDepth++ > 0 || m_txn != TxnNone)
         return m_streamFailure.code;
-    if (!m_engine && !db()) {
+    if (!currentEngine() && !db()) {
         setError(FileSystemErr);
         m_streamFailure = lastError();
         return FileSystemErr;
@@ -433,10 +434,27 @@ int Store::checkWrite(const QString &fileName)
     return m_streamFailure.code;
 }
 
-void Store::setEngine(std::shared_ptr<Engine> engine)
+namespace {
+// The catalogue's engine, kept outside the Store so that its header, which nearly every part of
+// the program includes, stays as it was for the SQLite engine. Files closed while the program's
+// statics are torn down find it gone rather than destroyed.
+struct EngineSlot
 {
-    closeAll();
-    m_engine = std::move(engine);
+    std::shared_ptr<Engine> engine;
+};
+Q_GLOBAL_STATIC(EngineSlot, s_engineSlot)
+} // namespace
+
+Engine *currentEngine()
+{
+    return s_engineSlot.isDestroyed() ? nullptr : s_engineSlot->engine.get();
+}
+
+void useEngine(std::shared_ptr<Engine> engine)
+{
+    Store::instance().closeAll();
+    if (!s_engineSlot.isDestroyed())
+        s_engineSlot->engine = std::move(engine);
 }
 
 void Store::closeAll()

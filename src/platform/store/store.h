@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <chrono>
-#include <memory>
 #include <utility>
 #include <vector>
 
@@ -15,7 +14,6 @@ struct sqlite3_stmt;
 
 namespace melodex::store {
 
-class Engine;
 class KeyedFile;
 
 /// Owns the SQLite connection every data file is attached to. Each data file is attached under
@@ -32,11 +30,6 @@ public:
     /// closes every open file.
     void setDataDirectory(const QString &dir);
     QString dataDirectory() const { return m_dataDir; }
-    /// Puts the catalogue on another engine (nullptr: the SQLite files of the data directory
-    /// again). Closes every open file first.
-    void setEngine(std::shared_ptr<Engine> engine);
-    Engine *engine() const { return m_engine.get(); }
-
     /// Full path of a data file: directory, name and the store's extension ".db".
     QString pathOf(const QString &fileName) const;
 
@@ -107,7 +100,6 @@ private:
     enum Txn { TxnNone, TxnLogout, TxnStream, TxnRead };
     QString m_dataDir = QStringLiteral(".");
     sqlite3 *m_db = nullptr;
-    std::shared_ptr<Engine> m_engine;
     Txn m_txn = TxnNone;
     int m_streamDepth = 0;
     ErrorState m_streamFailure;
