@@ -78,6 +78,74 @@ bool splitUri(const QString &uri, QString &libpqUri, QString &schema, QString &e
     return true;
 }
 
+bool uriHasPassword(const QString &uri)
+{
+    QString libpqUri, schema, error;
+    if (!splitUri(uri, libpqUri, schema, error))
+        return false;
+    PQconninfoOption *options = PQconninfoParse(libpqUri.toUtf8().constData(), nullptr);
+    bool found = false;
+    for (PQconninfoOption *o = options; o && o->keyword; ++o)
+        if (qstrcmp(o->keyword, "password") == 0 && o->val && *o->val)
+            found = true;
+    PQconninfoFree(options);
+    return found;
+}
+
+ConnectionCheck checkConnection(const QString &uri)
+{
+    ConnectionCheck check;
+    if (uriHasPassword(uri)) {
+        check.message = QStringLiteral("The address holds a password, which Melodex does not keep "
+                                       "in its settings. Put it in the password file "
+                                       "(~/.pgpass), a service file or PGPASSWORD instead.");
+        return check;
+    }
+    Catalog c;
+    if (c.connectOnly(uri) != 0) {
+        const store::ErrorState &e = store::lastError();
+        check.message = e.driverText.isEmpty() ? e.text : e.driverText;
+        return check;
+    }
+    Result r;
+    const QString sql =
+        QStringLiteral("SELECT (SELECT count(*) FROM pg_namespace WHERE nspname = $1), "
+                       "has_database_privilege(current_database(), 'CREATE'), "
+                       "CASE WHEN EXISTS (SELECT 1 FROM pg_namespace WHERE nspname = $1) "
+                       "THEN has_schema_privilege($1, 'USAGE') ELSE false END, "
+                       "to_regclass(quote_ident($1) || '.files') IS NOT NULL");
+    if (c.exec(sql, {{c.schema().toUtf8()}}, &r) != 0) {
+        check.message = store::lastError().driverText;
+        return check;
+    }
+    const bool schemaExists = QByteArray(PQgetvalue(r.get(), 0, 0)) != "0";
+    const bool mayCreate = QByteArray(PQgetvalue(r.get(), 0, 1)) == "t";
+    const bool mayUse = QByteArray(PQgetvalue(r.get(), 0, 2)) == "t";
+    const bool hasFiles = QByteArray(PQgetvalue(r.get(), 0, 3)) == "t";
+    const int v = c.serverVersion();
+    const QString server =
+        QStringLiteral("PostgreSQL %1.%2 at %3").arg(v / 10000).arg(v % 10000).arg(c.displayName());
+    if (!schemaExists && !mayCreate) {
+        check.message = QStringLiteral("Connected to %1, but the schema \"%2\" does not exist "
+                                       "and this role may not make it.")
+                            .arg(server, c.schema());
+        return check;
+    }
+    if (schemaExists && !mayUse) {
+        check.message = QStringLiteral("Connected to %1, but this role may not use the schema "
+                                       "\"%2\".")
+                            .arg(server, c.schema());
+        return check;
+    }
+    check.ok = true;
+    check.message = hasFiles
+                        ? QStringLiteral("Connected to %1; the catalogue is there.").arg(server)
+                        : QStringLiteral("Connected to %1; the catalogue will be made there "
+                                         "on first use.")
+                              .arg(server);
+    return check;
+}
+
 Catalog::Catalog() = default;
 
 Catalog::~Catalog()
@@ -105,7 +173,7 @@ void Catalog::close()
     m_lost = false;
 }
 
-int Catalog::open(const QString &uri)
+int Catalog::open(const QString &uri, bool makeSchema)
 {
     close();
     QString libpqUri, error;
@@ -156,6 +224,10 @@ int Catalog::open(const QString &uri)
     // is locked, as on the SQLite engine.
     if (const int code = execText(QStringLiteral("SET lock_timeout = '2s'")))
         return code;
+    if (!makeSchema) {
+        store::clearError();
+        return 0;
+    }
     Result r;
     if (const int code = exec(QStringLiteral("SELECT 1 FROM pg_namespace WHERE nspname = $1"),
                               {{m_schema.toUtf8()}}, &r))

@@ -54,7 +54,9 @@ public:
     /// and makes the schema and its table of files when missing. A `melodex_schema=NAME`
     /// parameter of the URI names the schema (default "melodex"); every other parameter
     /// (sslmode, passfile, ...) is libpq's. Returns 0 or an error code.
-    int open(const QString &uri);
+    int open(const QString &uri) { return open(uri, true); }
+    /// Connects and checks the server only, making nothing (for a connection test).
+    int connectOnly(const QString &uri) { return open(uri, false); }
     void close();
     bool isOpen() const { return m_conn != nullptr; }
     QString schema() const { return m_schema; }
@@ -89,6 +91,7 @@ public:
     int serverVersion() const;
 
 private:
+    int open(const QString &uri, bool makeSchema);
     int fail(pg_result *r, const QString &what);
     int failConnection(const QString &what);
     int ensureConnected();
@@ -100,6 +103,17 @@ private:
     bool m_lost = false;
     QHash<QString, QByteArray> m_prepared;
 };
+
+/// True when the connection text carries a password (which must not be kept in a setting).
+bool uriHasPassword(const QString &uri);
+
+/// What a "Test connection" shows: whether the catalogue at `uri` can be used, and why not.
+struct ConnectionCheck
+{
+    bool ok = false;
+    QString message;
+};
+ConnectionCheck checkConnection(const QString &uri);
 
 /// The URI without our own parameters, and the schema it names; false with `error` set when
 /// libpq cannot read it.

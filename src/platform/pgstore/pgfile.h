@@ -61,8 +61,13 @@ public:
 
     /// The kept records count.
     qint64 records() override;
-    /// Rebuilds every key (sort keys computed again, then REINDEX).
+    /// Rebuilds every key: sort keys that do not match their texts are computed again, then
+    /// every index is rebuilt (REINDEX).
     int build() override;
+    /// The records whose sort keys do not match their texts (written by a tool other than
+    /// Melodex, which would put them out of order and let duplicates past a unique key): their
+    /// identities in `stale`. Returns 0 or an error code.
+    int findStaleSortKeys(std::vector<qint64> &stale);
     /// VACUUM (ANALYZE).
     int pack() override;
 
