@@ -335,6 +335,18 @@ TEST_F(PgStore, ALostConnectionKeepsNothingHalfWrittenAndReconnects)
     ASSERT_EQ(s.addSong(QStringLiteral("After"), QStringLiteral("Reconnect"), 2), 0);
     EXPECT_EQ(s.songs.records(), 2);
 
+    // A change whose transaction the restart ended is never reported as committed, even when
+    // the caller goes on to commit after the failed write.
+    ASSERT_EQ(s.catalog.begin(), 0);
+    ASSERT_EQ(s.addSong(QStringLiteral("Lost"), QStringLiteral("Also uncommitted"), 3), 0);
+    ASSERT_TRUE(test::ThrowawayServer::shared().restart());
+    EXPECT_EQ(s.addSong(QStringLiteral("Lost"), QStringLiteral("Failed"), 4), store::FileSystemErr);
+    EXPECT_EQ(s.catalog.commit(), store::FileSystemErr);
+    EXPECT_TRUE(store::lastError().driverText.contains(QStringLiteral("nothing of it was kept")))
+        << why().toStdString();
+    EXPECT_EQ(s.catalog.commit(), 0);
+    EXPECT_EQ(s.songs.records(), 2);
+
     // Reading outside a transaction just goes on after a restart: the read is made again.
     ASSERT_TRUE(test::ThrowawayServer::shared().restart());
     s.songs.set(SongloreRecord::KeyID);

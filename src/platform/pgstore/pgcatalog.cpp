@@ -7,6 +7,8 @@
 
 #include <libpq-fe.h>
 
+#include <utility>
+
 namespace melodex::pgstore {
 
 using store::setDriverError;
@@ -261,6 +263,8 @@ int Catalog::ensureConnected()
     // connection are gone with it.
     PQreset(m_conn);
     m_prepared.clear();
+    if (m_inTransaction)
+        m_transactionLost = true;
     m_inTransaction = false;
     if (PQstatus(m_conn) != CONNECTION_OK)
         return failConnection(QString());
@@ -275,6 +279,8 @@ int Catalog::ensureConnected()
 int Catalog::failConnection(const QString &what)
 {
     m_lost = true;
+    if (m_inTransaction)
+        m_transactionLost = true;
     m_inTransaction = false;
     const QString server = QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
     setDriverError(-1,
@@ -366,6 +372,7 @@ int Catalog::begin()
         setError(store::IsLockedErr, m_display);
         return store::IsLockedErr;
     }
+    m_transactionLost = false;
     if (const int code = execText(QStringLiteral("BEGIN")))
         return code;
     m_inTransaction = true;
@@ -378,6 +385,7 @@ int Catalog::beginRead()
         setError(store::IsLockedErr, m_display);
         return store::IsLockedErr;
     }
+    m_transactionLost = false;
     if (const int code =
             execText(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")))
         return code;
@@ -387,6 +395,13 @@ int Catalog::beginRead()
 
 int Catalog::commit()
 {
+    if (std::exchange(m_transactionLost, false)) {
+        setDriverError(-1,
+                       QStringLiteral("The connection to the catalogue server was lost before "
+                                      "the change was committed; nothing of it was kept."),
+                       m_display);
+        return store::FileSystemErr;
+    }
     if (!m_inTransaction)
         return 0;
     m_inTransaction = false;
@@ -395,6 +410,7 @@ int Catalog::commit()
 
 int Catalog::rollback()
 {
+    m_transactionLost = false;
     if (!m_inTransaction)
         return 0;
     m_inTransaction = false;

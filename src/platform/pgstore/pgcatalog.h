@@ -100,6 +100,9 @@ private:
     QString m_schema = QStringLiteral("melodex");
     QString m_display;
     bool m_inTransaction = false;
+    /// The connection was lost inside a transaction: the server rolled it back, and its commit
+    /// must say so rather than succeed with nothing to commit.
+    bool m_transactionLost = false;
     bool m_lost = false;
     QHash<QString, QByteArray> m_prepared;
 };
