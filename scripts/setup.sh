@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
-    libsqlite3-dev sqlite3 libcdio-dev libdiscid-dev qt6-multimedia-dev libarchive-dev libtag1-dev
+    libsqlite3-dev sqlite3 postgresql libpq-dev libcdio-dev libdiscid-dev qt6-multimedia-dev libarchive-dev libtag1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth fonts-dejavu-core poppler-utils
     flac vorbis-tools opus-tools lame id3v2 atomicparsley

@@ -6,6 +6,9 @@
 #include "cli/frontdoor.h"
 #include "data/commanddatadirectory.h"
 #include "platform/store/store.h"
+#ifdef MELODEX_HAVE_POSTGRESQL
+#include "migratecommand.h"
+#endif
 #include "ui/albums/albumprocedures.h"
 #include "ui/catalog/lookupprocedures.h"
 #include "ui/catalog/songprocedures.h"
@@ -50,6 +53,9 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+#ifdef MELODEX_HAVE_POSTGRESQL
+    melodex::registerMigrateCommand();
+#endif
     // A command runs without a window; "melodex help" and --help print the commands' help.
     if (const auto code = melodex::cli::runCommand(arguments, melodex::cli::DataDefault::UserData))
         return *code;

@@ -80,6 +80,10 @@ private:
 /// Every command, in the order `melodex help` lists them.
 const std::vector<Command> &commands();
 
+/// Adds a command that a part of the program outside the commands' own folders declares (the
+/// server engine's `migrate`, which only some builds have). Call before runCommand().
+void registerCommand(Command command);
+
 /// The command called `name`, or nullptr.
 const Command *findCommand(const QString &name);
 

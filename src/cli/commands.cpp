@@ -412,21 +412,36 @@ Command scanCommand()
 
 } // namespace
 
+namespace {
+
+std::vector<Command> &registry()
+{
+    static std::vector<Command> all{importCommand(),
+                                    exportCommand(),
+                                    scanCommand(),
+                                    statsCommand(),
+                                    reportCommand(),
+                                    cdCommand(),
+                                    lookupCommand(),
+                                    checkCommand(),
+                                    fileCommand(FileAction::Build),
+                                    fileCommand(FileAction::Pack),
+                                    archiveCommand(true),
+                                    archiveCommand(false)};
+    return all;
+}
+
+} // namespace
+
 const std::vector<Command> &commands()
 {
-    static const std::vector<Command> all{importCommand(),
-                                          exportCommand(),
-                                          scanCommand(),
-                                          statsCommand(),
-                                          reportCommand(),
-                                          cdCommand(),
-                                          lookupCommand(),
-                                          checkCommand(),
-                                          fileCommand(FileAction::Build),
-                                          fileCommand(FileAction::Pack),
-                                          archiveCommand(true),
-                                          archiveCommand(false)};
-    return all;
+    return registry();
+}
+
+void registerCommand(Command command)
+{
+    if (!findCommand(command.name))
+        registry().push_back(std::move(command));
 }
 
 } // namespace melodex::cli

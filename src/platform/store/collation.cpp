@@ -170,6 +170,55 @@ quint32 hashKeyText(const char *s, int n)
     return h;
 }
 
+namespace {
+// 1 to 3 bytes whose byte order is the order of the numbers (1 <= v < 0x400000): the first byte
+// tells the length, and a longer form always starts above every shorter one.
+inline void appendWeight(QByteArray &out, char32_t v)
+{
+    if (v < 0x80) {
+        out.append(char(v));
+    } else if (v < 0x4000) {
+        out.append(char(0x80 | (v >> 8)));
+        out.append(char(v & 0xFF));
+    } else {
+        out.append(char(0xC0 | (v >> 16)));
+        out.append(char((v >> 8) & 0xFF));
+        out.append(char(v & 0xFF));
+    }
+}
+
+void appendWeights(QByteArray &out, const char *s, int n, bool primary)
+{
+    auto p = reinterpret_cast<const unsigned char *>(s);
+    const auto end = p + n;
+    while (p < end) {
+        const char32_t cp = *p < 0x80 ? char32_t(*p++) : decode(p, end);
+        appendWeight(out, weight(cp, primary) + 1);
+    }
+}
+} // namespace
+
+QByteArray keySortBytes(const char *s, int n)
+{
+    // Both passes of compareKeyText() in one string: the second part decides only when the
+    // first parts are equal, and a 0 byte (below every weight) ends the first part, so a text
+    // that is a prefix of another sorts first. Without non-ASCII characters the second pass
+    // gives the first one's weights again, as compareKeyText() assumes when it skips it.
+    n = trimmedLength(s, n);
+    QByteArray out;
+    out.reserve(2 * n + 1);
+    appendWeights(out, s, n, true);
+    out.append('\0');
+    appendWeights(out, s, n, false);
+    return out;
+}
+
+QByteArray keySortBytes(const QString &s)
+{
+    const QByteArray u = s.toUtf8();
+    return keySortBytes(u.constData(), int(u.size()));
+}
+
 int compareKeyText(const QString &a, const QString &b)
 {
     const QByteArray ua = a.toUtf8(), ub = b.toUtf8();

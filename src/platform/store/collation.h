@@ -17,6 +17,13 @@ int compareKeyText(const QString &a, const QString &b);
 /// can be counted in a hash table without sorting them.
 quint32 hashKeyText(const char *s, int n);
 
+/// The bytes whose plain byte order (memcmp, shorter first) is the order compareKeyText()
+/// gives, and whose equality is its equality: for engines that order keys by bytes (a
+/// PostgreSQL bytea column). The trimmed text's base-letter weights, a 0 byte, then its case
+/// folds, each weight plus one in an order-keeping variable-length form.
+QByteArray keySortBytes(const char *s, int n);
+QByteArray keySortBytes(const QString &s);
+
 /// Registers the collation as "MDX" on a connection.
 void registerKeyCollation(sqlite3 *db);
 

@@ -3,6 +3,7 @@
 #include "platform/store/cliptext.h"
 #include "platform/store/collation.h"
 #include "platform/store/cursor.h"
+#include "platform/store/engine.h"
 #include "platform/store/errors.h"
 #include "platform/store/fileplacement.h"
 #include "platform/store/sqlvalue.h"
@@ -10,12 +11,14 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QGlobalStatic>
 
 #include <sqlite3.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <unordered_map>
 
 namespace melodex::store {
 
@@ -24,6 +27,31 @@ namespace {
 QString quoted(const QString &name)
 {
     return u'"' + name + u'"';
+}
+
+// Each file's engine while it is open on one. The SQLite engine pays one test of a pointer per
+// operation: the table is looked at only while the catalogue is on another engine.
+using FileEngines = std::unordered_map<const KeyedFile *, std::unique_ptr<FileEngine>>;
+Q_GLOBAL_STATIC(FileEngines, s_fileEngines)
+
+FileEngines &fileEngines()
+{
+    return *s_fileEngines;
+}
+
+FileEngine *engineOf(const KeyedFile *file)
+{
+    if (Q_LIKELY(!currentEngine()) || s_fileEngines.isDestroyed())
+        return nullptr;
+    const auto it = s_fileEngines->find(file);
+    return it == s_fileEngines->end() ? nullptr : it->second.get();
+}
+
+int notOnEngine(const QString &name)
+{
+    setDriverError(-1, QStringLiteral("This is not available yet with the catalogue on a server."),
+                   name);
+    return FileSystemErr;
 }
 
 FileUse::Opener &opener()
@@ -152,6 +180,8 @@ KeyedFile::~KeyedFile()
 
 QString KeyedFile::name() const
 {
+    if (const Engine *engine = currentEngine())
+        return engine->displayName() + u'.' + layout().fileName;
     return Store::instance().pathOf(layout().fileName);
 }
 QString KeyedFile::tableName() const
@@ -239,6 +269,10 @@ int KeyedFile::fail(int rc)
 
 sqlite3_stmt *KeyedFile::statement(const QString &sql)
 {
+    if (currentEngine()) {
+        notOnEngine(name());
+        return nullptr;
+    }
     if (auto it = m_statements.find(sql); it != m_statements.end()) {
         it->lastUse = ++m_statementUses;
         sqlite3_reset(it->statement);
@@ -289,6 +323,8 @@ int KeyedFile::create()
         setError(IsOpenErr, name());
         return IsOpenErr;
     }
+    if (Engine *engine = currentEngine())
+        return engine->file(m_buffer)->create();
     // Built under a name of its own and then linked into place, so that a crash never leaves a
     // half-made file where the program would find it, and a file another process made meanwhile
     // (and may already be writing to) is kept: this process then uses that one.
@@ -331,6 +367,14 @@ int KeyedFile::open()
         return IsOpenErr;
     }
     Store &store = Store::instance();
+    if (Engine *engine = currentEngine()) {
+        auto file = engine->file(m_buffer);
+        if (const int code = file->open())
+            return code;
+        fileEngines()[this] = std::move(file);
+        m_open = true;
+        return succeed();
+    }
     sqlite3 *db = store.db();
     if (!db) {
         setError(FileSystemErr, name());
@@ -474,6 +518,12 @@ void KeyedFile::release()
 {
     if (!m_open)
         return;
+    if (FileEngine *e = engineOf(this)) {
+        e->close();
+        fileEngines().erase(this);
+        m_open = false;
+        return;
+    }
     m_cursor.reset();
     finalizeStatements();
     Store::instance().detach(label());
@@ -563,6 +613,8 @@ int KeyedFile::add()
         return notOpen();
     if (const int code = Store::instance().checkWrite(name()))
         return code;
+    if (FileEngine *e = engineOf(this))
+        return e->add();
     std::vector<Value> values = storedValues();
     if (const int code = checkRanges(layout(), values, name()))
         return code;
@@ -592,6 +644,8 @@ int KeyedFile::put()
         return notOpen();
     if (const int code = Store::instance().checkWrite(name()))
         return code;
+    if (FileEngine *e = engineOf(this))
+        return e->put();
     if (m_curId == 0) {
         setError(NoRecErr, name());
         return NoRecErr;
@@ -645,6 +699,8 @@ int KeyedFile::deleteRecord()
         return notOpen();
     if (const int code = Store::instance().checkWrite(name()))
         return code;
+    if (FileEngine *e = engineOf(this))
+        return e->deleteRecord();
     if (m_curId == 0) {
         setError(NoRecErr, name());
         return NoRecErr;
@@ -712,7 +768,8 @@ QString keyEquality(const KeyedFile &file, int key)
 
 bool KeyedFile::duplicate(int key)
 {
-    if (!m_open)
+    // The engine tells a duplicate when the record is written (40).
+    if (!m_open || engineOf(this))
         return false;
     if (key < 0)
         return findDuplicateKey(m_curId) >= 0;
@@ -786,6 +843,8 @@ int KeyedFile::get(int key)
 {
     if (!m_open)
         return notOpen();
+    if (FileEngine *e = engineOf(this))
+        return e->get(key);
     if (key < 0 || key >= int(layout().keys.size())) {
         setError(KeyLengthErr, name());
         return KeyLengthErr;
@@ -810,6 +869,8 @@ int KeyedFile::reget(const Position &pos)
 {
     if (!m_open)
         return notOpen();
+    if (FileEngine *e = engineOf(this))
+        return e->reget(pos);
     if (pos.file != layout().fingerprint()) {
         setError(KeyLengthErr, name());
         return KeyLengthErr;
@@ -826,6 +887,8 @@ int KeyedFile::set(int key)
 {
     if (!m_open)
         return notOpen();
+    if (FileEngine *e = engineOf(this))
+        return e->set(key < int(layout().keys.size()) ? key : -1);
     m_cursor->setOrder(key < int(layout().keys.size()) ? key : -1);
     return succeed();
 }
@@ -836,6 +899,8 @@ int KeyedFile::setFromBuffer(int key)
         return notOpen();
     if (key < 0 || key >= int(layout().keys.size()))
         return set(-1);
+    if (FileEngine *e = engineOf(this))
+        return e->setFromBuffer(key);
     m_cursor->setOrder(key);
     std::vector<Value> values;
     for (int f : layout().keys[static_cast<size_t>(key)].fields)
@@ -848,6 +913,8 @@ int KeyedFile::reset(int key, const Position &pos)
 {
     if (!m_open)
         return notOpen();
+    if (engineOf(this))
+        return notOnEngine(name());
     if (pos.file != layout().fingerprint()) {
         setError(KeyLengthErr, name());
         return KeyLengthErr;
@@ -879,6 +946,8 @@ int KeyedFile::next()
 {
     if (!m_open)
         return notOpen();
+    if (FileEngine *e = engineOf(this))
+        return e->next();
     Cursor::Row row;
     if (const int code = m_cursor->step(true, row); code != 0)
         return code;
@@ -890,6 +959,8 @@ int KeyedFile::previous()
 {
     if (!m_open)
         return notOpen();
+    if (FileEngine *e = engineOf(this))
+        return e->previous();
     Cursor::Row row;
     if (const int code = m_cursor->step(false, row); code != 0)
         return code;
@@ -899,6 +970,8 @@ int KeyedFile::previous()
 
 Position KeyedFile::position() const
 {
+    if (FileEngine *e = engineOf(this))
+        return e->position();
     if (m_curId == 0)
         return {};
     return Position{layout().fingerprint(), m_curId, m_curVersion};
@@ -906,6 +979,10 @@ Position KeyedFile::position() const
 
 void KeyedFile::setCurrent(const Position &pos)
 {
+    if (FileEngine *e = engineOf(this)) {
+        e->setCurrent(pos);
+        return;
+    }
     if (pos.file != layout().fingerprint())
         return;
     m_curId = pos.id;
@@ -921,6 +998,8 @@ qint64 KeyedFile::records()
         setError(NotOpenErr, name());
         return 0;
     }
+    if (FileEngine *e = engineOf(this))
+        return e->records();
     sqlite3_stmt *st =
         statement(QStringLiteral("SELECT records FROM %1.meta WHERE k=1").arg(quoted(label())));
     if (!st)
@@ -935,6 +1014,8 @@ qint64 KeyedFile::records()
 
 qint64 KeyedFile::bytes()
 {
+    if (engineOf(this))
+        return 0;
     if (!m_open)
         return QFileInfo(name()).size();
     qint64 pages = 0, size = 0;
@@ -1040,10 +1121,14 @@ int KeyedFile::maintain(bool rebuild)
 
 int KeyedFile::build()
 {
+    if (FileEngine *e = engineOf(this))
+        return e->build();
     return maintain(true);
 }
 int KeyedFile::pack()
 {
+    if (FileEngine *e = engineOf(this))
+        return e->pack();
     return maintain(false);
 }
 

@@ -3,12 +3,14 @@
 #include "platform/expr/sqlfunctions.h"
 #include "platform/store/bulkwriter.h"
 #include "platform/store/collation.h"
+#include "platform/store/engine.h"
 #include "platform/store/errors.h"
 #include "platform/store/fileplacement.h"
 #include "platform/store/keyedfile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QGlobalStatic>
 
 #include <sqlite3.h>
 
@@ -129,6 +131,9 @@ sqlite3 *Store::db()
 {
     if (m_db)
         return m_db;
+    // A catalogue on another engine has no SQLite connection.
+    if (currentEngine())
+        return nullptr;
     // Without the coordinating file a commit across several files would be atomic per file
     // only: a process killed mid-commit could keep a song and lose its new category. So the
     // store never goes on writing without it.
@@ -226,8 +231,7 @@ int Store::logout(const std::vector<KeyedFile *> &files, int waitSeconds)
             return NotOpenErr;
         }
     }
-    sqlite3 *d = db();
-    if (!d) {
+    if (!currentEngine() && !db()) {
         setError(FileSystemErr);
         return FileSystemErr;
     }
@@ -245,6 +249,13 @@ int Store::beginRead()
     if (m_txn != TxnNone) {
         setError(IsLockedErr);
         return IsLockedErr;
+    }
+    if (currentEngine()) {
+        if (const int code = currentEngine()->beginRead())
+            return code;
+        m_txn = TxnRead;
+        clearError();
+        return 0;
     }
     sqlite3 *d = db();
     if (!d) {
@@ -270,6 +281,13 @@ int Store::beginImmediate(int waitSeconds, const QString &fileName)
     const auto sinceCommit = std::chrono::steady_clock::now() - m_lastCommit;
     if (sinceCommit < std::chrono::milliseconds(5))
         std::this_thread::sleep_for(std::chrono::milliseconds(5) - sinceCommit);
+    if (currentEngine()) {
+        // The engine waits for each row another station holds, two seconds at most.
+        if (const int code = currentEngine()->begin())
+            return code;
+        clearError();
+        return 0;
+    }
     m_waitMs = std::max(0, waitSeconds) * 1000;
     const int rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     m_waitMs = 2000;
@@ -295,6 +313,13 @@ int Store::commit()
         clearError();
         return 0;
     }
+    if (currentEngine()) {
+        const int code = currentEngine()->commit();
+        endTransaction(code == 0);
+        if (code == 0)
+            clearError();
+        return code;
+    }
     const int rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
         const int code = fail(rc, {});
@@ -313,7 +338,9 @@ int Store::rollback()
 {
     if (m_txn == TxnNone)
         return 0;
-    if (m_db && !sqlite3_get_autocommit(m_db))
+    if (currentEngine())
+        currentEngine()->rollback();
+    else if (m_db && !sqlite3_get_autocommit(m_db))
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     endTransaction(false);
     return 0;
@@ -355,7 +382,7 @@ int Store::stream()
 {
     if (m_streamDepth++ > 0 || m_txn != TxnNone)
         return m_streamFailure.code;
-    if (!db()) {
+    if (!currentEngine() && !db()) {
         setError(FileSystemErr);
         m_streamFailure = lastError();
         return FileSystemErr;
@@ -405,6 +432,29 @@ int Store::checkWrite(const QString &fileName)
         setErrorText(m_streamFailure.text);
     }
     return m_streamFailure.code;
+}
+
+namespace {
+// The catalogue's engine, kept outside the Store so that its header, which nearly every part of
+// the program includes, stays as it was for the SQLite engine. Files closed while the program's
+// statics are torn down find it gone rather than destroyed.
+struct EngineSlot
+{
+    std::shared_ptr<Engine> engine;
+};
+Q_GLOBAL_STATIC(EngineSlot, s_engineSlot)
+} // namespace
+
+Engine *currentEngine()
+{
+    return s_engineSlot.isDestroyed() ? nullptr : s_engineSlot->engine.get();
+}
+
+void useEngine(std::shared_ptr<Engine> engine)
+{
+    Store::instance().closeAll();
+    if (!s_engineSlot.isDestroyed())
+        s_engineSlot->engine = std::move(engine);
 }
 
 void Store::closeAll()

@@ -1,0 +1,20 @@
+#include "platform/pgstore/serverengine.h"
+
+#include "platform/pgstore/pgfile.h"
+
+namespace melodex::pgstore {
+
+std::shared_ptr<ServerEngine> ServerEngine::connect(const QString &uri)
+{
+    auto engine = std::make_shared<ServerEngine>();
+    if (engine->m_catalog.open(uri) != 0)
+        return nullptr;
+    return engine;
+}
+
+std::unique_ptr<store::FileEngine> ServerEngine::file(store::Record &buffer)
+{
+    return std::make_unique<File>(m_catalog, buffer);
+}
+
+} // namespace melodex::pgstore
