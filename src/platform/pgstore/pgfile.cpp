@@ -338,7 +338,7 @@ int File::add()
     return 0;
 }
 
-int File::put()
+int File::currentRecordError() const
 {
     if (!m_open) {
         store::setError(store::NotOpenErr, name());
@@ -348,6 +348,13 @@ int File::put()
         store::setError(store::NoRecErr, name());
         return store::NoRecErr;
     }
+    return 0;
+}
+
+int File::put()
+{
+    if (const int code = currentRecordError())
+        return code;
     std::vector<Value> values = storedValues();
     const bool known = m_snapshot.size() == values.size();
     Params params;
@@ -391,14 +398,8 @@ int File::put()
 
 int File::deleteRecord()
 {
-    if (!m_open) {
-        store::setError(store::NotOpenErr, name());
-        return store::NotOpenErr;
-    }
-    if (m_curId == 0) {
-        store::setError(store::NoRecErr, name());
-        return store::NoRecErr;
-    }
+    if (const int code = currentRecordError())
+        return code;
     const QString sql =
         QStringLiteral("WITH gone AS (DELETE FROM %1 WHERE _id = $1 RETURNING 1), "
                        "counted AS (UPDATE %2.files SET records = records - (SELECT count(*) "

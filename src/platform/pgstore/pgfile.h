@@ -80,6 +80,9 @@ public:
     std::vector<QString> schemaStatements() const;
 
 private:
+    /// 0 when the file is open and a record is current; else the error, set.
+    int currentRecordError() const;
+
     std::vector<store::Value> storedValues() const;
     Params rowParams(const std::vector<store::Value> &values) const;
     Param valueParam(int field, const store::Value &v) const;
