@@ -382,7 +382,7 @@ Command scanCommand()
         valued("media", "NAME", "the media format of the songs added (default: File)"),
         flag("dry-run", "read everything and say what would be done, writing nothing"),
         flag("delete-gone", "delete the songs of files that are gone (listed otherwise)"),
-        valued("batch", "N", "files written in one transaction (1 to 100000, default 2000)")};
+        valued("batch", "N", "files written in one transaction (1 to 100000, default 1000)")};
     c.exitStatus = text("0 done, 1 failed, 2 wrong arguments, 3 some files could not be read.");
     c.run = [](Invocation &in) {
         musicfiles::ScanOptions o;

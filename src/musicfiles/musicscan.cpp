@@ -22,6 +22,11 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 
 namespace melodex::musicfiles {
 
@@ -405,29 +410,115 @@ void MusicScan::plan()
     m_phase = Phase::Read;
 }
 
-void MusicScan::readOne(const Todo &todo)
+// The reader works through the list of files to read (fixed once the walk is planned) in order,
+// and keeps at most a bounded number of files, and of cover bytes, waiting to be taken.
+class MusicScan::Reader
 {
-    m_current = todo.file.identifier;
-    ++m_filesRead;
-    QString error;
-    // The cover is read with the tags of a new album's first file, from the same opening.
-    const auto wantCover = [this, &todo](const FileTags &t) {
-        if (todo.kind != Kind::New || m_settings.dryRun)
-            return false;
-        const QString key = groupKeyOf(todo.file, t);
-        if (m_albumIds.contains(key) || m_coverAsked.contains(key))
-            return false;
-        m_coverAsked.insert(key);
-        return true;
+public:
+    struct Result
+    {
+        std::optional<FileTags> tags;
+        QString error; ///< why the file could not be read
     };
-    std::optional<FileTags> tags =
-        readFileTags(todo.file.path, &error, wantCover, lookup::MaxCoverBytes);
-    if (!tags) {
-        m_unreadable.emplace_back(todo.file.identifier, error);
-        return;
+
+    Reader(const std::vector<Todo> &todo, bool covers, size_t ahead)
+        : m_todo(todo), m_covers(covers), m_ahead(std::max<size_t>(ahead, 1))
+    {
+        m_thread = std::thread([this] { run(); });
     }
-    m_batch.push_back({todo, std::move(*tags)});
-}
+    Reader(const Reader &) = delete;
+    Reader &operator=(const Reader &) = delete;
+    ~Reader()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_space.notify_all();
+        m_thread.join();
+    }
+
+    /// The next `most` files read (fewer only at the end), in the order of the list. Empty
+    /// once every file has been taken.
+    std::vector<Result> take(size_t most)
+    {
+        std::vector<Result> out;
+        std::unique_lock lock(m_mutex);
+        m_ready.wait(lock, [&] { return m_queue.size() >= most || m_done || full(); });
+        while (!m_queue.empty() && out.size() < most) {
+            Result &r = m_queue.front();
+            m_coverBytes -= r.tags ? qint64(r.tags->cover.size()) : 0;
+            out.push_back(std::move(r));
+            m_queue.pop_front();
+        }
+        lock.unlock();
+        m_space.notify_one();
+        return out;
+    }
+
+private:
+    // Bytes of covers read ahead: ten files with the largest cover kept.
+    static constexpr qint64 MaxCoverBytesAhead = 10 * lookup::MaxCoverBytes;
+    static constexpr size_t HandOver = 32;
+
+    // Whether the reader waits for files to be taken (m_mutex held).
+    bool full() const { return m_queue.size() >= m_ahead || m_coverBytes >= MaxCoverBytesAhead; }
+
+    void run()
+    {
+        // The cover is read with the tags of a new album's first file, from the same opening.
+        QSet<QString> coverAsked;
+        std::vector<Result> ready;
+        qint64 readyBytes = 0;
+        for (size_t i = 0; i < m_todo.size(); ++i) {
+            const Todo &todo = m_todo[i];
+            const auto wantCover = [&](const FileTags &t) {
+                if (todo.kind != Kind::New || !m_covers)
+                    return false;
+                const QString key = groupKeyOf(todo.file, t);
+                if (coverAsked.contains(key))
+                    return false;
+                coverAsked.insert(key);
+                return true;
+            };
+            Result r;
+            r.tags = readFileTags(todo.file.path, &r.error, wantCover, lookup::MaxCoverBytes);
+            readyBytes += r.tags ? qint64(r.tags->cover.size()) : 0;
+            ready.push_back(std::move(r));
+            // Handed over a few at a time: a hand-over per file would cost as much as reading it.
+            if (ready.size() < HandOver && readyBytes == 0 && i + 1 < m_todo.size())
+                continue;
+            std::unique_lock lock(m_mutex);
+            m_space.wait(lock, [this] { return m_stop || !full(); });
+            if (m_stop)
+                return;
+            m_coverBytes += readyBytes;
+            for (Result &one : ready)
+                m_queue.push_back(std::move(one));
+            ready.clear();
+            readyBytes = 0;
+            lock.unlock();
+            m_ready.notify_one();
+        }
+        {
+            const std::lock_guard lock(m_mutex);
+            m_done = true;
+        }
+        m_ready.notify_one();
+    }
+
+    const std::vector<Todo> &m_todo;
+    const bool m_covers;
+    const size_t m_ahead;
+    std::mutex m_mutex;
+    std::condition_variable m_ready; ///< a file was read, or the last one
+    std::condition_variable m_space; ///< a file was taken, or the reader is to stop
+    std::deque<Result> m_queue;
+    qint64 m_coverBytes = 0;
+    bool m_done = false;
+    bool m_stop = false;
+    std::thread m_thread;
+};
 
 MusicScan::State MusicScan::step(int records)
 {
@@ -440,8 +531,20 @@ MusicScan::State MusicScan::step(int records)
             plan();
         return m_state;
     }
-    for (int i = 0; i < records && m_next < m_todo.size(); ++i) {
-        readOne(m_todo[m_next++]);
+    if (!m_reader && m_next < m_todo.size())
+        m_reader = std::make_unique<Reader>(m_todo, !m_settings.dryRun,
+                                            size_t(m_settings.batchFiles) + 256);
+    std::vector<Reader::Result> read;
+    if (m_reader)
+        read = m_reader->take(size_t(std::max(1, records)));
+    for (Reader::Result &r : read) {
+        const Todo &todo = m_todo[m_next++];
+        m_current = todo.file.identifier;
+        ++m_filesRead;
+        if (r.tags)
+            m_batch.push_back({todo, std::move(*r.tags)});
+        else
+            m_unreadable.emplace_back(todo.file.identifier, r.error);
         if (qint64(m_batch.size()) >= m_settings.batchFiles && !writeBatch()) {
             finish(State::Failed);
             return m_state;
@@ -460,7 +563,8 @@ void MusicScan::cancel()
 {
     if (m_state != State::Running)
         return;
-    // What was read before Cancel is kept, as the batches before it are.
+    // What was taken from the reader before Cancel is kept, as the batches before it are.
+    m_reader.reset();
     if (m_phase == Phase::Read && !writeBatch()) {
         finish(State::Failed);
         return;
@@ -470,6 +574,7 @@ void MusicScan::cancel()
 
 void MusicScan::finish(State state)
 {
+    m_reader.reset();
     m_batch.clear();
     if (m_idWriter)
         m_idWriter->finish();

@@ -24,7 +24,7 @@ struct ScanSettings
     QStringList folders;
     QString media = QStringLiteral("File"); ///< the media format of the songs added
     bool dryRun = false;                    ///< read everything, write nothing
-    int batchFiles = 2000;                  ///< files written in one transaction
+    int batchFiles = 1000;                  ///< files written in one transaction
 };
 
 /// A field of a song that the user changed in the catalogue since the file was last read, and
@@ -57,6 +57,10 @@ struct GoneFile
 /// same size and modification time appeared under the scanned folders is taken as moved: its
 /// song follows it. Files kept in the catalogue under a scanned folder that are gone are listed;
 /// deleteGoneSongs() removes their songs when the user asks.
+///
+/// The files are read on a thread of their own, a bounded number ahead of the batches written
+/// by step() on the caller's thread; progress, Cancel and the batches count the files step() has
+/// taken from it.
 class MusicScan : public BatchRun
 {
 public:
@@ -133,10 +137,11 @@ private:
         FoundFile to;
     };
     enum class Phase { Walk, Read, Done };
+    /// Reads the files on a thread of its own, ahead of the writing on the caller's.
+    class Reader;
 
     void plan();
     bool loadKnown(QHash<QString, Known> &known);
-    void readOne(const Todo &todo);
     /// Writes the files read since the last batch; false (with m_error) when that failed.
     bool writeBatch();
     void finish(State state);
@@ -155,7 +160,8 @@ private:
     /// The files the catalogue keeps, by identifier, until the walk is over.
     QHash<QString, Known> m_known;
     std::vector<Todo> m_todo;
-    size_t m_next = 0;
+    size_t m_next = 0; ///< the files taken from the reader
+    std::unique_ptr<Reader> m_reader;
     std::vector<ReadFile> m_batch;
     std::vector<Move> m_moves;
     /// Albums and categories already in the files, by the scan's key for them.
@@ -163,8 +169,6 @@ private:
     QHash<QString, qint64> m_categoryIds;
     /// The albums of the songs the catalogue has from each folder, by folder.
     QHash<QString, QList<qint32>> m_folderAlbums;
-    /// Albums whose first file was asked for its cover.
-    QSet<QString> m_coverAsked;
     QString m_storedMedia;
 
     QString m_current;

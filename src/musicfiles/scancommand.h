@@ -15,7 +15,7 @@ struct ScanOptions
     bool dryRun = false;
     bool quiet = false;
     bool deleteGone = false; ///< delete the songs of files that are gone
-    int batchFiles = 2000;
+    int batchFiles = 1000;
     QString dataDirectory; ///< empty: the store's as it stands
 };
 

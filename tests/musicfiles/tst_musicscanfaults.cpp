@@ -237,3 +237,42 @@ TEST_F(MusicScanTest, AScanKilledInTheMiddleKeepsWholeBatchesAndTheNextOneFinish
     EXPECT_EQ(keptFiles().size(), size_t(Files));
     EXPECT_EQ(albums().size(), size_t(Files / 10)); // no album made twice
 }
+
+TEST_F(MusicScanTest, StepsLargerThanTheReadAheadAndCancelKeepWhatWasTaken)
+{
+    const QByteArray wav = silentWav(50);
+    for (int i = 0; i < 300; ++i)
+        ASSERT_TRUE(writeFile(file(QStringLiteral("A%1/t%2.wav").arg(i / 10).arg(i)), wav));
+    // The reader keeps a few hundred files ahead of batches of five: a step asking for more
+    // takes what it keeps and comes back for the rest.
+    musicfiles::ScanSettings settings;
+    settings.folders = {music()};
+    settings.batchFiles = 5;
+    {
+        musicfiles::MusicScan run(settings);
+        ASSERT_TRUE(run.start());
+        while (run.step(1000) == BatchRun::State::Running) {
+        }
+        EXPECT_EQ(run.state(), BatchRun::State::Completed);
+        EXPECT_EQ(run.songsAdded(), 300);
+    }
+
+    // Cancelled after 32 of 100 new files: those taken are written, whatever was read ahead
+    // is not, and the next scan adds the rest once.
+    for (int i = 300; i < 400; ++i)
+        ASSERT_TRUE(writeFile(file(QStringLiteral("A%1/t%2.wav").arg(i / 10).arg(i)), wav));
+    {
+        musicfiles::MusicScan run(settings);
+        ASSERT_TRUE(run.start());
+        while (run.filesRead() < 32 && run.step(16) == BatchRun::State::Running) {
+        }
+        run.cancel();
+        EXPECT_EQ(run.state(), BatchRun::State::Cancelled);
+        EXPECT_EQ(run.songsAdded(), 32);
+    }
+    EXPECT_EQ(songs().size(), 332u);
+    const auto rest = scan();
+    EXPECT_EQ(rest->songsAdded(), 68);
+    EXPECT_EQ(keptFiles().size(), 400u);
+    EXPECT_EQ(songs().size(), 400u);
+}
