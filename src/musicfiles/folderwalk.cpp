@@ -1,4 +1,4 @@
-// The walk over a scan's folders with opendir/readdir and one stat per entry.
+// The walk over a scan's folders with readdir and one stat per entry, relative to its folder.
 #include "musicfiles/folderwalk.h"
 
 #include "musicfiles/filetags.h"
@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <iterator>
 #include <sys/stat.h>
 
@@ -79,41 +80,72 @@ void FolderWalk::unreadable(const QByteArray &path, int error)
     m_unreadable.emplace_back(identifierOf(path), QString::fromLocal8Bit(std::strerror(error)));
 }
 
+FolderWalk::~FolderWalk() = default;
+
+void FolderWalk::CloseDir::operator()(DIR *d) const
+{
+    ::closedir(d);
+}
+
+void FolderWalk::leave()
+{
+    m_dirStream.reset();
+    m_open = false;
+}
+
 void FolderWalk::enter(const QByteArray &dir)
 {
-    m_open = false;
+    leave();
+    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        unreadable(dir, errno);
+        return;
+    }
     struct stat st
     {
     };
-    if (::stat(dir.constData(), &st) != 0) {
+    if (::fstat(fd, &st) != 0) {
         unreadable(dir, errno);
+        ::close(fd);
         return;
     }
     const QByteArray id =
         QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino));
-    if (m_visited.contains(id))
+    if (m_visited.contains(id)) {
+        ::close(fd);
         return;
+    }
     m_visited.insert(id);
-    DIR *d = ::opendir(dir.constData());
-    if (!d) {
+    m_dirStream.reset(::fdopendir(fd));
+    if (!m_dirStream) {
         unreadable(dir, errno);
+        ::close(fd);
         return;
     }
     ++m_folders;
     m_names.clear();
-    errno = 0;
-    while (const dirent *e = ::readdir(d)) {
+    while (const dirent *e = ::readdir(m_dirStream.get())) {
         if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
             continue;
-        m_names.emplace_back(e->d_name);
+        m_names.push_back({QByteArray(e->d_name), e->d_type});
     }
-    ::closedir(d);
     // Sorted, so that songs come in the order the folder lists them and a scan is repeatable.
     std::sort(m_names.begin(), m_names.end());
     m_dir = dir.endsWith('/') ? dir : dir + '/';
     m_next = 0;
     m_open = true;
     m_currentText = identifierOf(dir);
+}
+
+void FolderWalk::otherFile(const QByteArray &name, bool regular)
+{
+    ++m_otherFiles;
+    if (const int rank = coverRank(name); rank >= 0 && regular) {
+        const QString folder = identifierOf(m_dir.left(m_dir.size() - 1));
+        const auto it = m_covers.constFind(folder);
+        if (it == m_covers.cend() || it->first > rank)
+            m_covers.insert(folder, {rank, m_dir + name});
+    }
 }
 
 bool FolderWalk::step(int entries)
@@ -133,43 +165,55 @@ bool FolderWalk::step(int entries)
             for (auto it = m_subfolders.rbegin(); it != m_subfolders.rend(); ++it)
                 m_pending.push_front(*it);
             m_subfolders.clear();
-            m_open = false;
+            leave();
             continue;
         }
-        const QByteArray &name = m_names[m_next++];
+        const Entry &entry = m_names[m_next++];
+        const QByteArray &name = entry.name;
         --entries;
-        const QByteArray path = m_dir + name;
+        // A folder, and a file that is no audio file, as the folder lists them need no stat:
+        // a folder is looked at when entered, the other file only counted.
+        const bool audioName = hasAudioExtension(name);
+        if (entry.type == DT_DIR) {
+            m_subfolders.push_back(m_dir + name);
+            continue;
+        }
+        if (entry.type == DT_REG && !audioName) {
+            otherFile(name, true);
+            continue;
+        }
         struct stat st
         {
         };
-        if (::stat(path.constData(), &st) != 0) {
+        if (::fstatat(::dirfd(m_dirStream.get()), name.constData(), &st, 0) != 0) {
             // A link to nothing is no file of the collection; anything else is worth a line.
             if (errno != ENOENT)
-                unreadable(path, errno);
+                unreadable(m_dir + name, errno);
             continue;
         }
         if (S_ISDIR(st.st_mode)) {
-            m_subfolders.push_back(path);
+            m_subfolders.push_back(m_dir + name);
             continue;
         }
-        if (!S_ISREG(st.st_mode) || !hasAudioExtension(name)) {
-            ++m_otherFiles;
-            if (const int rank = coverRank(name); rank >= 0 && S_ISREG(st.st_mode)) {
-                const QString folder = identifierOf(m_dir.left(m_dir.size() - 1));
-                const auto it = m_covers.constFind(folder);
-                if (it == m_covers.cend() || it->first > rank)
-                    m_covers.insert(folder, {rank, path});
-            }
+        if (!S_ISREG(st.st_mode) || !audioName) {
+            otherFile(name, S_ISREG(st.st_mode));
             continue;
         }
-        FoundFile f;
-        f.path = path;
-        f.identifier = identifierOf(path);
-        f.size = qint64(st.st_size);
-        f.modified = qint64(st.st_mtim.tv_sec) * 1000 + qint64(st.st_mtim.tv_nsec) / 1000000;
+        // The path in a buffer used again: a file the sink passes over costs no allocation.
+        m_path.truncate(0);
+        m_path.append(m_dir).append(name);
+        const qint64 size = qint64(st.st_size);
+        const qint64 modified =
+            qint64(st.st_mtim.tv_sec) * 1000 + qint64(st.st_mtim.tv_nsec) / 1000000;
         ++m_audioFiles;
-        if (!m_sink || m_sink(f))
-            m_found.push_back(std::move(f));
+        if (m_sink && !m_sink(m_path, size, modified))
+            continue;
+        FoundFile f;
+        f.path = QByteArray(m_path.constData(), m_path.size());
+        f.identifier = identifierOf(f.path);
+        f.size = size;
+        f.modified = modified;
+        m_found.push_back(std::move(f));
     }
     return done();
 }

@@ -7,8 +7,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <dirent.h>
+
 #include <deque>
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -38,6 +41,9 @@ class FolderWalk
 public:
     /// `roots` as the user gave them; each is made absolute with its links resolved.
     explicit FolderWalk(const QStringList &roots);
+    ~FolderWalk();
+    FolderWalk(const FolderWalk &) = delete;
+    FolderWalk &operator=(const FolderWalk &) = delete;
 
     /// Reads up to `entries` directory entries. True when the walk is over.
     bool step(int entries);
@@ -46,8 +52,10 @@ public:
     /// The roots as walked (absolute, links resolved); a root that is missing or no folder is
     /// listed as unreadable instead.
     const QStringList &roots() const { return m_roots; }
-    /// Offers each audio file found to `sink`, which keeps it in found() by returning true.
-    void setSink(std::function<bool(const FoundFile &)> sink) { m_sink = std::move(sink); }
+    /// Offers each audio file found to `sink` (its path, size and modification time), which
+    /// keeps it in found() by returning true.
+    using Sink = std::function<bool(QByteArrayView path, qint64 size, qint64 modified)>;
+    void setSink(Sink sink) { m_sink = std::move(sink); }
     std::vector<FoundFile> &found() { return m_found; }
     qint64 audioFiles() const { return m_audioFiles; }
     const std::vector<std::pair<QString, QString>> &unreadable() const { return m_unreadable; }
@@ -61,18 +69,34 @@ public:
 
 private:
     void enter(const QByteArray &dir);
+    void leave();
+    /// Counts a file that is no audio file, and keeps it when it names itself the cover.
+    void otherFile(const QByteArray &name, bool regular);
     void unreadable(const QByteArray &path, int error);
+
+    struct CloseDir
+    {
+        void operator()(DIR *d) const;
+    };
 
     QStringList m_roots;
     std::deque<QByteArray> m_pending;
     bool m_open = false;
-    QByteArray m_dir;
-    std::vector<QByteArray> m_names;
+    QByteArray m_dir;                           ///< the folder being read, with a slash at the end
+    std::unique_ptr<DIR, CloseDir> m_dirStream; ///< its entries are looked at relative to it
+    QByteArray m_path; ///< the path of the entry looked at, its buffer used again
+    struct Entry
+    {
+        QByteArray name;
+        unsigned char type = DT_UNKNOWN; ///< as the folder lists it
+        bool operator<(const Entry &o) const { return name < o.name; }
+    };
+    std::vector<Entry> m_names;
     std::vector<QByteArray> m_subfolders;
     size_t m_next = 0;
     QSet<QByteArray> m_visited; ///< "device:inode" of every folder entered
     std::vector<FoundFile> m_found;
-    std::function<bool(const FoundFile &)> m_sink;
+    Sink m_sink;
     qint64 m_audioFiles = 0;
     std::vector<std::pair<QString, QString>> m_unreadable;
     qint64 m_otherFiles = 0;

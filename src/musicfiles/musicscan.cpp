@@ -263,17 +263,21 @@ bool MusicScan::start()
         }
     }
     m_dataDirectory = store::Store::instance().dataDirectory();
-    if (!loadKnown(m_known)) {
+    if (!loadKnown()) {
         finish(State::Failed);
         return false;
     }
     m_walk = std::make_unique<FolderWalk>(m_settings.folders);
     // A file the catalogue has with the same size and time is done with as the walk meets it.
-    m_walk->setSink([this](const FoundFile &f) {
-        const auto it = m_known.find(f.identifier);
-        if (it == m_known.end() || it->size != f.size || it->modified != f.modified)
+    m_walk->setSink([this](QByteArrayView path, qint64 size, qint64 modified) {
+        // A path of ASCII only is its own identifier; any other is looked up as it is kept.
+        QByteArray converted;
+        if (!std::all_of(path.cbegin(), path.cend(), [](char c) { return uchar(c) < 0x80; }))
+            converted = identifierOf(path.toByteArray()).toUtf8();
+        KnownFiles::Entry *k = m_known.find(converted.isNull() ? path : QByteArrayView(converted));
+        if (!k || k->size != size || k->modified != modified)
             return true;
-        it->seen = true;
+        k->seen = true;
         ++m_unchanged;
         return false;
     });
@@ -282,37 +286,34 @@ bool MusicScan::start()
     return true;
 }
 
-bool MusicScan::loadKnown(QHash<QString, Known> &known)
+bool MusicScan::loadKnown()
 {
-    // One plain query rather than a walk of the key through the record buffer: a re-scan of an
-    // unchanged folder costs little more than this read and the walk.
+    // One plain query of the few columns a re-scan compares, into a table without an allocation
+    // per file: a re-scan of an unchanged folder costs little more than the walk. The rows are
+    // read in one pass ("+" keeps the source's key out of it): through the key, each would be
+    // sought in the table on its own.
     const store::FileLayout &l = ExternalIdRecord::fileLayout();
     const auto column = [&](const char *name) {
         return ExternalIds.columnName(l.fieldIndex(QLatin1String(name)));
     };
     sqlite3_stmt *st = ExternalIds.statement(
-        QStringLiteral("SELECT %1,%2,%3,%4,%5,%6 FROM %7 WHERE %8=?1 AND %1<>0")
+        QStringLiteral("SELECT %1,%2,%3,%4,%5 FROM %6 WHERE +%7=?1 AND %1<>0")
             .arg(column("SongID"), column("AlbumID"), column("Identifier"), column("Size"),
-                 column("Modified"), column("Stamp"), ExternalIds.tableName(), column("Source")));
+                 column("Modified"), ExternalIds.tableName(), column("Source")));
     if (!st)
         return fail(QStringLiteral("The files' identifiers cannot be read"));
-    known.reserve(qsizetype(ExternalIds.records()));
+    m_known.reserve(qsizetype(ExternalIds.records()));
     const QByteArray source = ExternalSource::MusicFile.toUtf8();
     sqlite3_bind_text(st, 1, source.constData(), int(source.size()), SQLITE_TRANSIENT);
-    const auto text = [st](int col) {
-        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, col)),
-                                 sqlite3_column_bytes(st, col));
-    };
     int rc = SQLITE_ROW;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        Known k;
+        KnownFiles::Entry k;
         k.songId = qint32(sqlite3_column_int64(st, 0));
         k.albumId = qint32(sqlite3_column_int64(st, 1));
-        k.identifier = text(2);
         k.size = sqlite3_column_int64(st, 3);
         k.modified = sqlite3_column_int64(st, 4);
-        k.stamp = text(5);
-        known.insert(k.identifier, std::move(k));
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, 2));
+        m_known.insert(QByteArrayView(text, sqlite3_column_bytes(st, 2)), k);
     }
     sqlite3_reset(st);
     if (rc != SQLITE_DONE)
@@ -321,10 +322,29 @@ bool MusicScan::loadKnown(QHash<QString, Known> &known)
     return true;
 }
 
+MusicScan::Known MusicScan::known(const KnownFiles::Entry &entry, const QString &identifier,
+                                  bool withStamp) const
+{
+    Known k;
+    k.songId = entry.songId;
+    k.albumId = entry.albumId;
+    k.size = entry.size;
+    k.modified = entry.modified;
+    k.identifier = identifier;
+    if (withStamp) {
+        // The stamp of a changed file only: an unchanged one never needs it.
+        EXT.clear();
+        EXT.SongID = entry.songId;
+        EXT.Source = ExternalSource::MusicFile;
+        EXT.Identifier = identifier;
+        if (ExternalIds.get(ExternalIdRecord::KeySong) == 0)
+            k.stamp = EXT.Stamp;
+    }
+    return k;
+}
+
 void MusicScan::plan()
 {
-    QHash<QString, Known> known = std::move(m_known);
-    m_known.clear();
     std::vector<FoundFile> &found = m_walk->found();
     m_found = m_walk->audioFiles();
     m_otherFiles = m_walk->otherFiles();
@@ -338,33 +358,35 @@ void MusicScan::plan()
                 QStringLiteral("the path is longer than %1 characters").arg(MaxIdentifier));
             continue;
         }
-        const auto it = known.find(f.identifier);
-        if (it == known.end()) {
+        KnownFiles::Entry *k = m_known.find(f.identifier.toUtf8());
+        if (!k) {
             fresh.push_back(&f);
             continue;
         }
-        it->seen = true;
-        m_todo.push_back({f, Kind::Changed, *it});
+        k->seen = true;
+        m_todo.push_back({f, Kind::Changed, known(*k, f.identifier, true)});
     }
 
     // Files of the catalogue under the scanned folders that the walk did not meet.
-    QStringList prefixes;
+    std::vector<QByteArray> prefixes;
     for (const QString &root : m_walk->roots())
-        prefixes << (root.endsWith(u'/') ? root : root + u'/');
+        prefixes.push_back((root.endsWith(u'/') ? root : root + u'/').toUtf8());
     std::vector<Known> gone;
-    for (const Known &k : std::as_const(known)) {
+    for (const KnownFiles::Entry &k : m_known.entries()) {
+        const QByteArrayView key = m_known.key(k);
         // The albums of each folder are wanted only when new files may join them.
         if (k.albumId && !fresh.empty()) {
-            QList<qint32> &ids = m_folderAlbums[folderOf(k.identifier)];
+            QList<qint32> &ids = m_folderAlbums[folderOf(QString::fromUtf8(key))];
             if (!ids.contains(k.albumId))
                 ids << k.albumId;
         }
         if (k.seen)
             continue;
         if (std::any_of(prefixes.cbegin(), prefixes.cend(),
-                        [&](const QString &p) { return k.identifier.startsWith(p); }))
-            gone.push_back(k);
+                        [&](const QByteArray &p) { return key.startsWith(p); }))
+            gone.push_back(known(k, QString::fromUtf8(key), false));
     }
+    m_known.clear();
     // A file that vanished while one of the same size and time appeared has moved: its song
     // goes with it, when the pair is the only one of its kind.
     const auto signature = [](qint64 size, qint64 modified) {

@@ -5,6 +5,7 @@
 #include "interchange/batchrun.h"
 #include "musicfiles/filetags.h"
 #include "musicfiles/folderwalk.h"
+#include "musicfiles/knownfiles.h"
 #include "platform/store/bulkwriter.h"
 #include "platform/store/fileuses.h"
 
@@ -109,15 +110,15 @@ public:
     static Removal deleteGoneSongs(const std::vector<qint32> &songIds);
 
 private:
+    /// A file the catalogue keeps that this scan changes, moves or lists as gone.
     struct Known
     {
         qint32 songId = 0;
         qint32 albumId = 0;
         qint64 size = 0;
         qint64 modified = 0;
-        QString stamp;
+        QString stamp; ///< only for a changed file
         QString identifier;
-        bool seen = false; ///< met by this scan's walk
     };
     enum class Kind { New, Changed };
     struct Todo
@@ -141,7 +142,8 @@ private:
     class Reader;
 
     void plan();
-    bool loadKnown(QHash<QString, Known> &known);
+    bool loadKnown();
+    Known known(const KnownFiles::Entry &entry, const QString &identifier, bool withStamp) const;
     /// Writes the files read since the last batch; false (with m_error) when that failed.
     bool writeBatch();
     void finish(State state);
@@ -158,7 +160,7 @@ private:
     std::unique_ptr<store::BulkWriter> m_idWriter;
 
     /// The files the catalogue keeps, by identifier, until the walk is over.
-    QHash<QString, Known> m_known;
+    KnownFiles m_known;
     std::vector<Todo> m_todo;
     size_t m_next = 0; ///< the files taken from the reader
     std::unique_ptr<Reader> m_reader;
