@@ -1,5 +1,6 @@
 // Short silent music files in each format, made at test time by TagLib and the formats' own
-// tools (flac, lame, oggenc, opusenc, id3v2, metaflac, vorbiscomment, AtomicParsley).
+// tools (flac, lame, oggenc, opusenc, id3v2, metaflac, vorbiscomment, AtomicParsley); M4A and
+// WMA headers are written here.
 #pragma once
 
 #include <QByteArray>
@@ -152,6 +153,110 @@ inline QByteArray silentM4a(int ms)
     const QByteArray moov = box("mvhd", mvhd) + box("trak", box("tkhd", tkhd) + box("mdia", mdia));
     return box("ftyp", QByteArray("M4A \0\0\0\0M4A mp42isom", 20)) + box("moov", moov) +
            box("mdat", {});
+}
+
+/// A GUID as ASF stores it, from its text form (the first three groups little-endian).
+inline QByteArray asfGuid(const char *text)
+{
+    const QByteArray hex = QByteArray(text).replace('-', "");
+    const QByteArray b = QByteArray::fromHex(hex);
+    QByteArray out;
+    for (int i : {3, 2, 1, 0, 5, 4, 7, 6})
+        out += b[i];
+    return out + b.mid(8);
+}
+
+/// An ASF object: its GUID, its size (with the 24 bytes of both) and its body.
+inline QByteArray asfObject(const char *guid, const QByteArray &body)
+{
+    QByteArray out = asfGuid(guid);
+    putLe(out, quint32(24 + body.size()), 4);
+    putLe(out, 0, 4);
+    return out + body;
+}
+
+inline QByteArray utf16z(const QString &text)
+{
+    const QString z = text + QChar(0);
+    QByteArray out;
+    for (const QChar c : z)
+        putLe(out, c.unicode(), 2);
+    return out;
+}
+
+/// The header of a WMA file of `ms` milliseconds (one WMA 2 audio stream at 44.1 kHz, no
+/// packets), with the title and author of a Content Description object and the attributes of
+/// an Extended Content Description object (names such as WM/AlbumTitle, text values).
+inline QByteArray silentWma(int ms, const QString &title, const QString &author,
+                            const std::map<QString, QString> &attributes)
+{
+    QByteArray file(16, '\0'); // file id
+    putLe(file, 0, 4);         // file size (unknown) and creation date
+    putLe(file, 0, 4);
+    putLe(file, 0, 4);
+    putLe(file, 0, 4);
+    putLe(file, 0, 4); // data packets
+    putLe(file, 0, 4);
+    const quint64 duration = quint64(ms) * 10000; // play and send duration, 100 ns units
+    for (int twice = 0; twice < 2; ++twice) {
+        putLe(file, quint32(duration), 4);
+        putLe(file, quint32(duration >> 32), 4);
+    }
+    putLe(file, 0, 4); // preroll, ms
+    putLe(file, 0, 4);
+    putLe(file, 2, 4); // flags: seekable
+    putLe(file, 3200, 4);
+    putLe(file, 3200, 4);
+    putLe(file, 128000, 4);
+
+    QByteArray format; // WAVEFORMATEX
+    putLe(format, 0x161, 2);
+    putLe(format, 2, 2);
+    putLe(format, 44100, 4);
+    putLe(format, 16000, 4);
+    putLe(format, 2973, 2);
+    putLe(format, 16, 2);
+    putLe(format, 0, 2);
+    QByteArray stream = asfGuid("F8699E40-5B4D-11CF-A8FD-00805F5C442B"); // audio media
+    stream += asfGuid("20FB5700-5B55-11CF-A8FD-00805F5C442B");           // no error correction
+    putLe(stream, 0, 4);                                                 // time offset
+    putLe(stream, 0, 4);
+    putLe(stream, quint32(format.size()), 4);
+    putLe(stream, 0, 4);
+    putLe(stream, 1, 2); // stream number 1
+    putLe(stream, 0, 4);
+    stream += format;
+
+    const QByteArray t = utf16z(title);
+    const QByteArray a = utf16z(author);
+    QByteArray content;
+    for (const qsizetype n : {t.size(), a.size(), qsizetype(0), qsizetype(0), qsizetype(0)})
+        putLe(content, quint32(n), 2);
+    content += t + a;
+
+    QByteArray extended;
+    putLe(extended, quint32(attributes.size()), 2);
+    for (const auto &[name, value] : attributes) {
+        const QByteArray n = utf16z(name);
+        const QByteArray v = utf16z(value);
+        putLe(extended, quint32(n.size()), 2);
+        extended += n;
+        putLe(extended, 0, 2); // a text value
+        putLe(extended, quint32(v.size()), 2);
+        extended += v;
+    }
+
+    const QByteArray objects = asfObject("8CABDCA1-A947-11CF-8EE4-00C00C205365", file) +
+                               asfObject("B7DC0791-A9B7-11CF-8EE6-00C00C205365", stream) +
+                               asfObject("75B22633-668E-11CF-A6D9-00AA0062CE6C", content) +
+                               asfObject("D2D0A440-E307-11D2-97F0-00A0C95EA850", extended);
+    QByteArray header = asfGuid("75B22630-668E-11CF-A6D9-00AA0062CE6C");
+    putLe(header, quint32(30 + objects.size()), 4);
+    putLe(header, 0, 4);
+    putLe(header, 4, 4); // objects
+    header += char(1);
+    header += char(2);
+    return header + objects;
 }
 
 inline bool writeFile(const QString &path, const QByteArray &bytes)

@@ -181,6 +181,44 @@ TEST_F(MusicScanTest, ReadsEachFormatWithTheTagsOfTagLibAndOfTheFormatsOwnTools)
     EXPECT_EQ(kept.count(file(QStringLiteral("wave.wav"))), 1u);
 }
 
+TEST_F(MusicScanTest, ReadsWindowsMediaFilesAndListsOneCutShort)
+{
+    // A WMA header written here, a copy tagged again by TagLib (which rebuilds the header), and
+    // a copy cut inside its header.
+    const QByteArray wma =
+        silentWma(2500, QStringLiteral("Windows Song"), QStringLiteral("Media Player"),
+                  {{QStringLiteral("WM/AlbumTitle"), QStringLiteral("Redmond")},
+                   {QStringLiteral("WM/AlbumArtist"), QStringLiteral("Various")},
+                   {QStringLiteral("WM/TrackNumber"), QStringLiteral("3")},
+                   {QStringLiteral("WM/Year"), QStringLiteral("1999")}});
+    ASSERT_TRUE(writeFile(file(QStringLiteral("wma/song.wma")), wma));
+    ASSERT_TRUE(writeFile(file(QStringLiteral("wma/tagged.wma")), wma));
+    ASSERT_TRUE(tagWithTagLib(file(QStringLiteral("wma/tagged.wma")),
+                              {{QStringLiteral("TITLE"), {QStringLiteral("Retagged")}},
+                               {QStringLiteral("GENRE"), {QStringLiteral("Ambient")}}}));
+    ASSERT_TRUE(writeFile(file(QStringLiteral("wma/cut.wma")), wma.left(150)));
+    ASSERT_TRUE(writeFile(file(QStringLiteral("wma/wave.wav")), silentWav(300)));
+
+    const auto run = scan();
+    EXPECT_EQ(run->songsAdded(), 3);
+    ASSERT_EQ(run->unreadable().size(), 1u);
+    EXPECT_EQ(run->unreadable()[0].first, file(QStringLiteral("wma/cut.wma")));
+    const std::vector<SongloreRecord> all = songs();
+    const SongloreRecord *song = byTitle(all, QStringLiteral("Windows Song"));
+    ASSERT_TRUE(song);
+    EXPECT_EQ(song->Artist, QStringLiteral("Media Player"));
+    EXPECT_EQ(song->Album, QStringLiteral("Redmond"));
+    EXPECT_EQ(song->TrackNumber, 3);
+    EXPECT_EQ(song->ReleaseDate, picture::dayNumber(QDate(1999, 1, 1)));
+    EXPECT_EQ(song->Time, 251);
+    const SongloreRecord *retagged = byTitle(all, QStringLiteral("Retagged"));
+    ASSERT_TRUE(retagged);
+    EXPECT_EQ(retagged->Artist, QStringLiteral("Media Player"));
+    EXPECT_EQ(categoryOf(retagged->CategoryID), QStringLiteral("Ambient"));
+    EXPECT_EQ(retagged->AlbumID, song->AlbumID); // one album artist and album: one album
+    EXPECT_TRUE(byTitle(all, QStringLiteral("wave")));
+}
+
 TEST_F(MusicScanTest, GathersAlbumsWithTheirCovers)
 {
     NEED_TOOLS();

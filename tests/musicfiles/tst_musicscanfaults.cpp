@@ -1,6 +1,7 @@
 // Scanning files that are not what they seem: truncated, misnamed, not audio, named in another
-// encoding, behind a link loop, unreadable, in great number; a dry run; and a scan killed in the
-// middle, which keeps whole batches and is finished by the next one without duplicates.
+// encoding, behind a link loop, unreadable, in great number, in folders that cannot be written;
+// a dry run; and a scan killed in the middle, which keeps whole batches and is finished by the
+// next one without duplicates.
 #include "musicscanfixture.h"
 
 #include "data/consistencycheck.h"
@@ -11,6 +12,7 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QImage>
 #include <QThread>
 
 #include <taglib/apetag.h>
@@ -19,7 +21,9 @@
 #include <taglib/mpegfile.h>
 
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <sqlite3.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,25 +32,88 @@ using namespace melodex::test;
 
 namespace {
 
-// A digest of every file under `dir` with its modification time: what a scan must not change.
+// A digest of every file and folder under `dir` with its modification time: what a scan must
+// not change.
 QByteArray folderState(const QString &dir)
 {
     QCryptographicHash h(QCryptographicHash::Sha1);
-    QDirIterator it(dir, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    QStringList paths;
+    QDirIterator it(dir, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    QStringList paths{dir};
     while (it.hasNext())
         paths << it.next();
     paths.sort();
     for (const QString &p : paths) {
-        QFile f(p);
-        if (!f.open(QIODevice::ReadOnly))
-            continue;
+        const QFileInfo info(p);
         h.addData(p.toUtf8());
-        h.addData(f.readAll());
-        h.addData(QByteArray::number(QFileInfo(p).lastModified().toMSecsSinceEpoch()));
+        h.addData(QByteArray::number(info.lastModified().toMSecsSinceEpoch()));
+        QFile f(p);
+        if (info.isFile() && f.open(QIODevice::ReadOnly))
+            h.addData(f.readAll());
     }
     return h.result();
 }
+
+// Makes the files and folders under a folder impossible to change while it lives: immutable
+// where the process may say so (root on most local file systems), else without write
+// permission.
+class ReadOnlyTree
+{
+public:
+    explicit ReadOnlyTree(const QString &dir)
+    {
+        QDirIterator it(dir, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        QStringList paths{dir};
+        while (it.hasNext())
+            paths << it.next();
+        for (const QString &p : paths) {
+            const QByteArray path = QFile::encodeName(p);
+            struct stat st
+            {
+            };
+            if (::lstat(path.constData(), &st) != 0 || S_ISLNK(st.st_mode))
+                continue;
+            Entry e{path, st.st_mode, setImmutable(path, true)};
+            if (!e.immutable)
+                ::chmod(path.constData(), st.st_mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH));
+            m_entries.push_back(e);
+        }
+    }
+    ReadOnlyTree(const ReadOnlyTree &) = delete;
+    ReadOnlyTree &operator=(const ReadOnlyTree &) = delete;
+    ~ReadOnlyTree()
+    {
+        for (const Entry &e : m_entries) {
+            if (e.immutable)
+                setImmutable(e.path, false);
+            ::chmod(e.path.constData(), e.mode & 07777);
+        }
+    }
+
+private:
+    static bool setImmutable(const QByteArray &path, bool on)
+    {
+        const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        int flags = 0;
+        bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        if (done) {
+            flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+            done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+        if (fd >= 0)
+            ::close(fd);
+        return done;
+    }
+
+    struct Entry
+    {
+        QByteArray path;
+        mode_t mode;
+        bool immutable;
+    };
+    std::vector<Entry> m_entries;
+};
 
 qint64 recordsIn(const QString &dbPath)
 {
@@ -275,4 +342,40 @@ TEST_F(MusicScanTest, StepsLargerThanTheReadAheadAndCancelKeepWhatWasTaken)
     EXPECT_EQ(rest->songsAdded(), 68);
     EXPECT_EQ(keptFiles().size(), 400u);
     EXPECT_EQ(songs().size(), 400u);
+}
+
+TEST_F(MusicScanTest, FoldersThatCannotBeWrittenAreScannedAndLeftAsTheyWere)
+{
+    ASSERT_TRUE(writeFile(file(QStringLiteral("Locked/Album/one.wav")), silentWav(300)));
+    ASSERT_TRUE(tagWithTagLib(file(QStringLiteral("Locked/Album/one.wav")),
+                              {{QStringLiteral("TITLE"), {QStringLiteral("Locked In")}},
+                               {QStringLiteral("ALBUM"), {QStringLiteral("Sealed")}}}));
+    ASSERT_TRUE(writeFile(file(QStringLiteral("Locked/Album/two.wav")), silentWav(300)));
+    ASSERT_TRUE(tagWithTagLib(file(QStringLiteral("Locked/Album/two.wav")),
+                              {{QStringLiteral("ALBUM"), {QStringLiteral("Sealed")}}}));
+    QImage cover(20, 20, QImage::Format_RGB32);
+    cover.fill(Qt::blue);
+    ASSERT_TRUE(cover.save(file(QStringLiteral("Locked/Album/cover.jpg")), "JPG"));
+    const QString locked = file(QStringLiteral("Locked"));
+    const QByteArray before = folderState(locked);
+    {
+        const ReadOnlyTree readOnly(locked);
+        QFile probe(file(QStringLiteral("Locked/Album/probe")));
+        if (probe.open(QIODevice::WriteOnly)) {
+            probe.remove(); // a file system that keeps nothing from root: the state is checked
+            std::fprintf(stderr, "the folder stays writable here\n");
+        }
+        const auto first = scan({locked});
+        EXPECT_EQ(first->songsAdded(), 2);
+        EXPECT_TRUE(first->unreadable().empty());
+        EXPECT_TRUE(byTitle(songs(), QStringLiteral("Locked In")));
+        const std::vector<AlbumRecord> all = albums();
+        ASSERT_EQ(all.size(), 1u);
+        EXPECT_FALSE(all[0].AssociatedImage.isEmpty()); // the cover beside the files, copied
+        const auto again = scan({locked});
+        EXPECT_EQ(again->unchanged(), 2);
+        EXPECT_EQ(again->songsAdded() + again->songsUpdated(), 0);
+        EXPECT_EQ(folderState(locked), before);
+    }
+    EXPECT_EQ(folderState(locked), before);
 }
