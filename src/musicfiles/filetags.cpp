@@ -282,17 +282,17 @@ QByteArray coverOf(TagLib::File *file, qint64 maxBytes)
 
 } // namespace
 
-bool hasAudioExtension(const QByteArray &fileName)
+bool hasAudioExtension(QByteArrayView fileName)
 {
     const qsizetype dot = fileName.lastIndexOf('.');
     if (dot < 0)
         return false;
-    const char *ext = fileName.constData() + dot + 1;
+    const QByteArrayView ext = fileName.sliced(dot + 1);
     static const char *const known[] = {"mp3",  "mp2", "flac", "ogg", "oga", "opus", "m4a",
                                         "m4b",  "mp4", "aac",  "wma", "asf", "wav",  "aif",
                                         "aiff", "ape", "wv",   "mpc", "spx", "tta"};
     for (const char *k : known)
-        if (qstricmp(ext, k) == 0)
+        if (ext.compare(QByteArrayView(k), Qt::CaseInsensitive) == 0)
             return true;
     return false;
 }

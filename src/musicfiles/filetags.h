@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <functional>
@@ -40,6 +41,6 @@ std::optional<FileTags> readFileTags(const QByteArray &path, QString *error,
                                      qint64 maxCoverBytes = 0);
 
 /// Whether a file name's extension is one of the audio formats the scan reads.
-bool hasAudioExtension(const QByteArray &fileName);
+bool hasAudioExtension(QByteArrayView fileName);
 
 } // namespace melodex::musicfiles

@@ -30,12 +30,12 @@ QString identifierOf(const QByteArray &path)
 namespace {
 
 // How much a picture's name says it is the folder's cover: 0 best, -1 not at all.
-int coverRank(const QByteArray &name)
+int coverRank(QByteArrayView name)
 {
     static const char *const names[] = {"cover.jpg",  "cover.jpeg",  "cover.png",
                                         "folder.jpg", "folder.jpeg", "folder.png",
                                         "front.jpg",  "front.jpeg",  "front.png"};
-    const QByteArray lower = name.toLower();
+    const QByteArray lower = name.toByteArray().toLower();
     for (int i = 0; i < int(std::size(names)); ++i)
         if (lower == names[i])
             return i;
@@ -124,27 +124,31 @@ void FolderWalk::enter(const QByteArray &dir)
     }
     ++m_folders;
     m_names.clear();
+    m_nameText.truncate(0);
     while (const dirent *e = ::readdir(m_dirStream.get())) {
         if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
             continue;
-        m_names.push_back({QByteArray(e->d_name), e->d_type});
+        const qsizetype length = qsizetype(std::strlen(e->d_name));
+        m_names.push_back({m_nameText.size(), length, e->d_type});
+        m_nameText.append(e->d_name, length + 1);
     }
     // Sorted, so that songs come in the order the folder lists them and a scan is repeatable.
-    std::sort(m_names.begin(), m_names.end());
+    std::sort(m_names.begin(), m_names.end(),
+              [this](const Entry &a, const Entry &b) { return nameOf(a) < nameOf(b); });
     m_dir = dir.endsWith('/') ? dir : dir + '/';
     m_next = 0;
     m_open = true;
     m_currentText = identifierOf(dir);
 }
 
-void FolderWalk::otherFile(const QByteArray &name, bool regular)
+void FolderWalk::otherFile(QByteArrayView name, bool regular)
 {
     ++m_otherFiles;
     if (const int rank = coverRank(name); rank >= 0 && regular) {
         const QString folder = identifierOf(m_dir.left(m_dir.size() - 1));
         const auto it = m_covers.constFind(folder);
         if (it == m_covers.cend() || it->first > rank)
-            m_covers.insert(folder, {rank, m_dir + name});
+            m_covers.insert(folder, {rank, m_dir + name.toByteArray()});
     }
 }
 
@@ -169,13 +173,13 @@ bool FolderWalk::step(int entries)
             continue;
         }
         const Entry &entry = m_names[m_next++];
-        const QByteArray &name = entry.name;
+        const QByteArrayView name = nameOf(entry);
         --entries;
         // A folder, and a file that is no audio file, as the folder lists them need no stat:
         // a folder is looked at when entered, the other file only counted.
         const bool audioName = hasAudioExtension(name);
         if (entry.type == DT_DIR) {
-            m_subfolders.push_back(m_dir + name);
+            m_subfolders.push_back(m_dir + name.toByteArray());
             continue;
         }
         if (entry.type == DT_REG && !audioName) {
@@ -185,14 +189,15 @@ bool FolderWalk::step(int entries)
         struct stat st
         {
         };
+        // The name is followed by a zero byte in m_nameText.
         if (::fstatat(::dirfd(m_dirStream.get()), name.constData(), &st, 0) != 0) {
             // A link to nothing is no file of the collection; anything else is worth a line.
             if (errno != ENOENT)
-                unreadable(m_dir + name, errno);
+                unreadable(m_dir + name.toByteArray(), errno);
             continue;
         }
         if (S_ISDIR(st.st_mode)) {
-            m_subfolders.push_back(m_dir + name);
+            m_subfolders.push_back(m_dir + name.toByteArray());
             continue;
         }
         if (!S_ISREG(st.st_mode) || !audioName) {

@@ -71,7 +71,7 @@ private:
     void enter(const QByteArray &dir);
     void leave();
     /// Counts a file that is no audio file, and keeps it when it names itself the cover.
-    void otherFile(const QByteArray &name, bool regular);
+    void otherFile(QByteArrayView name, bool regular);
     void unreadable(const QByteArray &path, int error);
 
     struct CloseDir
@@ -85,12 +85,18 @@ private:
     QByteArray m_dir;                           ///< the folder being read, with a slash at the end
     std::unique_ptr<DIR, CloseDir> m_dirStream; ///< its entries are looked at relative to it
     QByteArray m_path; ///< the path of the entry looked at, its buffer used again
+    /// An entry of the folder being read: its name in m_nameText (ended by a zero byte).
     struct Entry
     {
-        QByteArray name;
+        qsizetype at = 0;
+        qsizetype length = 0;
         unsigned char type = DT_UNKNOWN; ///< as the folder lists it
-        bool operator<(const Entry &o) const { return name < o.name; }
     };
+    QByteArrayView nameOf(const Entry &e) const
+    {
+        return QByteArrayView(m_nameText.constData() + e.at, e.length);
+    }
+    QByteArray m_nameText;
     std::vector<Entry> m_names;
     std::vector<QByteArray> m_subfolders;
     size_t m_next = 0;
