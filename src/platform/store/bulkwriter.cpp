@@ -36,6 +36,10 @@ constexpr qint64 RebuildShare = 4;
 // built beside the file, so that other processes go on reading the file meanwhile.
 qint64 s_besideMinimum = 50000;
 std::function<void(BulkWriter::Moment)> s_momentHook;
+// Writers started in the process. With several at once (a collection's albums, songs and
+// identifiers) every merge stays in place: files put in place one after the other, after the
+// commit, would not appear together.
+int s_startedWriters = 0;
 
 void reached(BulkWriter::Moment moment)
 {
@@ -121,6 +125,7 @@ int BulkWriter::start()
     exec(QStringLiteral("PRAGMA temp.cache_size=-8192; PRAGMA temp.journal_mode=MEMORY"));
     m_insertSql = QStringLiteral("INSERT INTO %1 VALUES(%2)").arg(m_table, marks.join(u','));
     m_started = true;
+    ++s_startedWriters;
     m_staged = 0;
     return 0;
 }
@@ -261,7 +266,7 @@ int BulkWriter::merge()
     bool rebuild = m_staged * RebuildShare >= stored;
     // Built beside the file only when this transaction has not written to the file yet (its
     // journal would exist): what it wrote would be left behind with the file.
-    const bool beside = rebuild && m_staged >= s_besideMinimum &&
+    const bool beside = rebuild && m_staged >= s_besideMinimum && s_startedWriters == 1 &&
                         !QFileInfo::exists(m_file.name() + QStringLiteral("-journal"));
     int code = 0;
     if (beside) {
@@ -481,9 +486,12 @@ void BulkWriter::setMomentHook(std::function<void(Moment)> hook)
 void BulkWriter::finish()
 {
     withdraw();
-    if (!m_started || !Store::alive())
+    if (!m_started)
         return;
     m_started = false;
+    --s_startedWriters;
+    if (!Store::alive())
+        return;
     sqlite3 *db = Store::instance().db();
     if (!db)
         return;

@@ -375,17 +375,25 @@ Store::Replacement Store::replacement(const std::vector<KeyedFile *> &files)
 int Store::beginOwnWrite(KeyedFile &file, bool *began)
 {
     *began = false;
-    if (currentEngine() || !m_db || m_txn != TxnNone || !sqlite3_get_autocommit(m_db))
+    if (currentEngine() || !m_db || m_txn == TxnLogout || m_txn == TxnStream)
         return 0;
     // A statement that writes nothing still reserves the file it would write, like the write
-    // itself: the other files stay free for other writers.
+    // itself, without writing its journal: the other files stay free for other writers.
     const QByteArray reserve =
-        QStringLiteral("BEGIN; UPDATE \"%1\".meta SET records=records WHERE 0")
-            .arg(file.label())
-            .toUtf8();
+        QStringLiteral("UPDATE \"%1\".meta SET records=records WHERE 0").arg(file.label()).toUtf8();
+    if (!sqlite3_get_autocommit(m_db)) {
+        // Inside a transaction that only read until now (its files may not be attached again
+        // within it): the write is refused when the file has been replaced meanwhile.
+        if (sqlite3_exec(m_db, reserve.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+            return fail(sqlite3_extended_errcode(m_db), file.name());
+        if (replacement({&file}) == Replacement::None)
+            return 0;
+        return fail(SQLITE_BUSY, file.name());
+    }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_waitMs);
     for (int follows = 0;;) {
-        if (sqlite3_exec(m_db, reserve.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+        if (sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK ||
+            sqlite3_exec(m_db, reserve.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
             const int rc = sqlite3_extended_errcode(m_db);
             if (!sqlite3_get_autocommit(m_db))
                 sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);

@@ -19,6 +19,8 @@
 //   storechild DIR follow            print the song count and "ready", wait for a line on
 //                                    standard input, then print the count again and add the songs
 //                                    "own" (outside a transaction) and "batch" (inside one)
+//   storechild DIR readwrite         begin a transaction that reads the media file, print "ready",
+//                                    wait for a line, then add a song in it; exit code = result
 //   storechild DIR bulk N MOMENT     add category 99 and N songs of it through a bulk writer that
 //                                    builds the merged file beside the songs file, and die at
 //                                    that moment of putting it in place (-1: never)
@@ -127,6 +129,22 @@ int main(int argc, char *argv[])
         if (const int rc = Songlore.add())
             return rc;
         return Store::instance().commit();
+    }
+    if (command == QLatin1String("readwrite")) {
+        FileUse media(Media);
+        if (!media.ok() || Store::instance().beginRead() != 0)
+            return 102;
+        Media.records();
+        std::printf("ready\n");
+        std::fflush(stdout);
+        char line[16];
+        if (!std::fgets(line, sizeof line, stdin))
+            return 105;
+        MUS.clear();
+        MUS.Title = QStringLiteral("read first");
+        const int rc = Songlore.add();
+        Store::instance().commit();
+        return rc;
     }
     if (command == QLatin1String("bulk") && args.size() == 5) {
         const int moment = args[4].toInt();

@@ -70,13 +70,20 @@ protected:
 TEST_F(BulkBesideTest, OtherProcessesReadMeanwhileAndNoWriteGoesToTheReplacedFile)
 {
     makeFiles();
-    // A process that has the songs file open from before the merge.
+    // Processes that have the songs file open from before the merge: one reads and writes
+    // after it, one has a transaction open across it.
+    const auto startReady = [this](QProcess &p, const QString &command) {
+        p.start(QStringLiteral(STORECHILD), {dir(), command});
+        QByteArray out;
+        while (!out.contains("ready") && p.waitForReadyRead(30000))
+            out += p.readAllStandardOutput();
+        return out;
+    };
     QProcess follower;
-    follower.start(QStringLiteral(STORECHILD), {dir(), QStringLiteral("follow")});
-    QByteArray followed;
-    while (!followed.contains("ready") && follower.waitForReadyRead(30000))
-        followed += follower.readAllStandardOutput();
+    QProcess reading;
+    const QByteArray followed = startReady(follower, QStringLiteral("follow"));
     ASSERT_TRUE(followed.contains("ready"));
+    ASSERT_TRUE(startReady(reading, QStringLiteral("readwrite")).contains("ready"));
 
     BulkWriter::setBesideMinimum(100);
     QString readMeanwhile, refusedMeanwhile;
@@ -120,6 +127,10 @@ TEST_F(BulkBesideTest, OtherProcessesReadMeanwhileAndNoWriteGoesToTheReplacedFil
     EXPECT_EQ(writeBeforePlaced, IsLockedErr);
     EXPECT_EQ(Songlore.records(), 310);
 
+    // A transaction begun before the file was replaced cannot write to it.
+    reading.write("go\n");
+    ASSERT_TRUE(reading.waitForFinished(30000));
+    EXPECT_EQ(reading.exitCode(), IsLockedErr);
     // The process that had the old file open reads the new one and writes to it.
     follower.write("go\n");
     ASSERT_TRUE(follower.waitForFinished(30000));
