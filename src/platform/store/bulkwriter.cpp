@@ -350,10 +350,12 @@ int copyAttached(sqlite3 *db, const QString &schema, const QString &target, cons
         for (int written = 0; written < n && err == 0;) {
             const ssize_t w =
                 ::pwrite(out, buffer.data() + written, size_t(n - written), off_t(at + written));
-            if (w < 0 && errno != EINTR)
-                err = errno;
-            else if (w > 0)
+            if (w > 0)
                 written += int(w);
+            else if (w == 0)
+                err = EIO;
+            else if (errno != EINTR)
+                err = errno;
         }
         at += n;
     }
