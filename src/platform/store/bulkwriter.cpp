@@ -1,17 +1,23 @@
 #include "platform/store/bulkwriter.h"
 
+#include "platform/store/collation.h"
 #include "platform/store/errors.h"
+#include "platform/store/fileplacement.h"
 #include "platform/store/keyedfile.h"
 #include "platform/store/store.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
 
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -25,6 +31,21 @@ constexpr const char *NoticeName = "sglmain.bulk";
 // Staged records outnumbering a quarter of the stored ones are merged by building the keys
 // anew: below that, adding them to the keys in place writes less than rewriting every key.
 constexpr qint64 RebuildShare = 4;
+
+// A merge that rebuilds the keys and adds at least this many records (a second's work or more) is
+// built beside the file, so that other processes go on reading the file meanwhile.
+qint64 s_besideMinimum = 50000;
+std::function<void(BulkWriter::Moment)> s_momentHook;
+// Writers started in the process. With several at once (a collection's albums, songs and
+// identifiers) every merge stays in place: files put in place one after the other, after the
+// commit, would not appear together.
+int s_startedWriters = 0;
+
+void reached(BulkWriter::Moment moment)
+{
+    if (s_momentHook)
+        s_momentHook(moment);
+}
 
 // Merge rate measured at 1,000,000 songs with eleven keys (rows per second), for the notice.
 constexpr qint64 MergeRowsPerSecond = 60000;
@@ -104,6 +125,7 @@ int BulkWriter::start()
     exec(QStringLiteral("PRAGMA temp.cache_size=-8192; PRAGMA temp.journal_mode=MEMORY"));
     m_insertSql = QStringLiteral("INSERT INTO %1 VALUES(%2)").arg(m_table, marks.join(u','));
     m_started = true;
+    ++s_startedWriters;
     m_staged = 0;
     return 0;
 }
@@ -220,6 +242,7 @@ int BulkWriter::mapValues(int field, const std::vector<std::pair<Value, Value>> 
 int BulkWriter::merge()
 {
     m_rebuilt = false;
+    m_beside = false;
     Store &store = Store::instance();
     if (!m_started || m_staged == 0)
         return 0;
@@ -234,34 +257,43 @@ int BulkWriter::merge()
     m_savedMainCache = pragmaValue(db, "PRAGMA main.cache_size");
     sqlite3_exec(db, MergeMainCache, nullptr, nullptr, nullptr);
 
-    // Keys are dropped inside the transaction: no other process ever sees the file without
-    // them, and a rollback (or a kill) brings them back with everything else.
-    const QString schema = quoted(m_file.label());
-    bool rebuild = m_staged * RebuildShare >= stored;
-    size_t dropped = 0;
-    for (; rebuild && dropped < l.keys.size(); ++dropped) {
-        if (exec(QStringLiteral("DROP INDEX %1.%2").arg(schema, quoted(l.keys[dropped].name))) !=
-            0) {
-            // A statement still reading the file keeps its keys in place: add row by row.
-            rebuild = false;
-            break;
-        }
-    }
-    int code = 0;
-    for (size_t k = 0; !rebuild && k < dropped && code == 0; ++k)
-        code = exec(m_file.indexStatement(int(k), m_file.label()));
-
-    QStringList exprs;
-    for (size_t i = 0; i < l.fields.size() && code == 0; ++i) {
+    QStringList values;
+    for (size_t i = 0; i < l.fields.size(); ++i) {
         const auto it = m_expressions.constFind(int(i));
-        exprs << (it != m_expressions.cend() ? *it
-                                             : QStringLiteral("s.") + m_file.columnName(int(i)));
+        values << (it != m_expressions.cend() ? *it
+                                              : QStringLiteral("s.") + m_file.columnName(int(i)));
     }
-    if (code == 0)
-        code = exec(QStringLiteral("INSERT INTO %1(%2) SELECT %3 FROM %4 AS s ORDER BY s.rowid")
-                        .arg(m_file.tableName(), m_file.selectList(), exprs.join(u','), m_table));
-    for (size_t k = 0; rebuild && k < l.keys.size() && code == 0; ++k)
-        code = exec(m_file.indexStatement(int(k), m_file.label()));
+    bool rebuild = m_staged * RebuildShare >= stored;
+    // Built beside the file only when this transaction has not written to the file yet (its
+    // journal would exist): what it wrote would be left behind with the file.
+    const bool beside = rebuild && m_staged >= s_besideMinimum && s_startedWriters == 1 &&
+                        !QFileInfo::exists(m_file.name() + QStringLiteral("-journal"));
+    int code = 0;
+    if (beside) {
+        code = mergeBeside(values);
+    } else {
+        // Keys are dropped inside the transaction: no other process ever sees the file without
+        // them, and a rollback (or a kill) brings them back with everything else.
+        const QString schema = quoted(m_file.label());
+        size_t dropped = 0;
+        for (; rebuild && dropped < l.keys.size(); ++dropped) {
+            if (exec(
+                    QStringLiteral("DROP INDEX %1.%2").arg(schema, quoted(l.keys[dropped].name))) !=
+                0) {
+                // A statement still reading the file keeps its keys in place: add row by row.
+                rebuild = false;
+                break;
+            }
+        }
+        for (size_t k = 0; !rebuild && k < dropped && code == 0; ++k)
+            code = exec(m_file.indexStatement(int(k), m_file.label()));
+        if (code == 0)
+            code =
+                exec(QStringLiteral("INSERT INTO %1(%2) SELECT %3 FROM %4 AS s ORDER BY s.rowid")
+                         .arg(m_file.tableName(), m_file.selectList(), values.join(u','), m_table));
+        for (size_t k = 0; rebuild && k < l.keys.size() && code == 0; ++k)
+            code = exec(m_file.indexStatement(int(k), m_file.label()));
+    }
     const ErrorState failure = lastError();
     sqlite3_exec(db, ("PRAGMA main.cache_size=" + QByteArray::number(m_savedMainCache)).constData(),
                  nullptr, nullptr, nullptr);
@@ -273,6 +305,7 @@ int BulkWriter::merge()
         return code;
     }
     m_rebuilt = rebuild;
+    m_beside = beside;
     // Emptied only once the transaction has ended: deleting a million staged rows inside it
     // would keep their pages for a rollback.
     m_merged = true;
@@ -282,12 +315,185 @@ int BulkWriter::merge()
     return 0;
 }
 
+namespace {
+
+int osFailure(int err, const QString &fileName)
+{
+    setDriverError(err, QString::fromLocal8Bit(std::strerror(err)), fileName);
+    return FileSystemErr;
+}
+
+// Copies the attached file `schema` to `target` through the connection's own handle of it: a
+// descriptor of our own, closed, would drop every lock the process holds on the file (POSIX
+// locks belong to the process), the transaction's included.
+int copyAttached(sqlite3 *db, const QString &schema, const QString &target, const QString &name)
+{
+    sqlite3_file *source = nullptr;
+    const QByteArray s = schema.toUtf8();
+    if (sqlite3_file_control(db, s.constData(), SQLITE_FCNTL_FILE_POINTER, &source) != SQLITE_OK ||
+        !source || !source->pMethods)
+        return osFailure(EBADF, name);
+    sqlite3_int64 size = 0;
+    if (const int rc = source->pMethods->xFileSize(source, &size); rc != SQLITE_OK)
+        return Store::instance().fail(rc, name);
+    const int out = ::open(QFile::encodeName(target).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (out < 0)
+        return osFailure(errno, target);
+    std::vector<char> buffer(std::size_t(1) << 20);
+    int err = 0;
+    for (sqlite3_int64 at = 0; at < size && err == 0;) {
+        const int n = int(std::min<sqlite3_int64>(sqlite3_int64(buffer.size()), size - at));
+        if (const int rc = source->pMethods->xRead(source, buffer.data(), n, at); rc != SQLITE_OK) {
+            ::close(out);
+            return Store::instance().fail(rc, name);
+        }
+        for (int written = 0; written < n && err == 0;) {
+            const ssize_t w =
+                ::pwrite(out, buffer.data() + written, size_t(n - written), off_t(at + written));
+            if (w > 0)
+                written += int(w);
+            else if (w == 0)
+                err = EIO;
+            else if (errno != EINTR)
+                err = errno;
+        }
+        at += n;
+    }
+    if (::close(out) != 0 && err == 0)
+        err = errno;
+    return err == 0 ? 0 : osFailure(err, target);
+}
+
+// The error of a statement on the connection that builds the merged file.
+int besideFailure(sqlite3 *db, const QString &name)
+{
+    const int rc = sqlite3_extended_errcode(db);
+    if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY)
+        setError(DupKeyErr, name);
+    else
+        setDriverError(rc, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)), name);
+    return errorCode();
+}
+
+} // namespace
+
+// The caller's transaction holds the file reserved from before the copy until the merged file
+// is in place: no other process writes to it meanwhile, while readers go on reading it. The copy
+// is written without a journal (a kill leaves a temporary file that the next connection
+// removes), synced, and renamed over the file right after the commit of the rest of the
+// transaction (the categories and media formats the records need), which the store does while
+// other writers wait.
+int BulkWriter::mergeBeside(const QStringList &values)
+{
+    Store &store = Store::instance();
+    sqlite3 *db = store.db();
+    const QString live = m_file.name();
+    auto scratch = std::make_shared<TemporaryFile>(live);
+    if (scratch->name().isEmpty())
+        return osFailure(scratch->error(), live);
+    if (const int code = copyAttached(db, m_file.label(), scratch->name(), live))
+        return code;
+
+    sqlite3 *copy = nullptr;
+    const auto closeCopy = qScopeGuard([&copy] { sqlite3_close_v2(copy); });
+    if (sqlite3_open_v2(scratch->name().toUtf8().constData(), &copy, SQLITE_OPEN_READWRITE,
+                        nullptr) != SQLITE_OK)
+        return besideFailure(copy, live);
+    sqlite3_extended_result_codes(copy, 1);
+    registerKeyCollation(copy);
+    const auto run = [copy](const QString &sql) {
+        return sqlite3_exec(copy, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    };
+    const FileLayout &l = m_file.layout();
+    bool ok = run(QStringLiteral("PRAGMA trusted_schema=OFF; PRAGMA journal_mode=OFF; "
+                                 "PRAGMA synchronous=OFF; PRAGMA temp_store=FILE; ") +
+                  QString::fromLatin1(MergeMainCache) + QStringLiteral("; BEGIN"));
+    for (size_t k = 0; ok && k < l.keys.size(); ++k)
+        ok = run(QStringLiteral("DROP INDEX %1").arg(quoted(l.keys[k].name)));
+    if (!ok)
+        return besideFailure(copy, live);
+
+    // The rows are read here, where the stage and the expressions' tables are, and added there.
+    const int columns = int(l.fields.size());
+    QStringList marks;
+    for (int i = 0; i < columns; ++i)
+        marks << QStringLiteral("?");
+    sqlite3_stmt *insert = nullptr;
+    sqlite3_stmt *select = nullptr;
+    const auto finalize = qScopeGuard([&] {
+        sqlite3_finalize(insert);
+        sqlite3_finalize(select);
+    });
+    if (sqlite3_prepare_v2(copy,
+                           QStringLiteral("INSERT INTO rec(%1) VALUES(%2)")
+                               .arg(m_file.selectList(), marks.join(u','))
+                               .toUtf8()
+                               .constData(),
+                           -1, &insert, nullptr) != SQLITE_OK)
+        return besideFailure(copy, live);
+    if (sqlite3_prepare_v2(db,
+                           QStringLiteral("SELECT %1 FROM %2 AS s ORDER BY s.rowid")
+                               .arg(values.join(u','), m_table)
+                               .toUtf8()
+                               .constData(),
+                           -1, &select, nullptr) != SQLITE_OK)
+        return store.fail(sqlite3_extended_errcode(db), live);
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(select)) == SQLITE_ROW) {
+        for (int i = 0; i < columns; ++i)
+            sqlite3_bind_value(insert, i + 1, sqlite3_column_value(select, i));
+        const int added = sqlite3_step(insert);
+        sqlite3_reset(insert);
+        if (added != SQLITE_DONE)
+            return besideFailure(copy, live);
+    }
+    if (rc != SQLITE_DONE)
+        return store.fail(sqlite3_extended_errcode(db), live);
+    for (size_t k = 0; ok && k < l.keys.size(); ++k)
+        ok = run(m_file.indexStatement(int(k), {}));
+    if (!ok || !run(QStringLiteral("COMMIT")))
+        return besideFailure(copy, live);
+    sqlite3_finalize(std::exchange(insert, nullptr));
+    if (sqlite3_close(std::exchange(copy, nullptr)) != SQLITE_OK)
+        return osFailure(EIO, scratch->name());
+    if (const int err = syncFile(scratch->name()))
+        return osFailure(err, scratch->name());
+    reached(Moment::Built);
+
+    store.afterCommit([scratch, live](bool committed) {
+        if (!committed)
+            return 0; // the copy goes with `scratch`
+        reached(Moment::Committed);
+        if (::rename(QFile::encodeName(scratch->name()).constData(),
+                     QFile::encodeName(live).constData()) != 0)
+            return osFailure(errno, live);
+        if (const int err = syncFile(QFileInfo(live).absolutePath()))
+            return osFailure(err, live);
+        reached(Moment::Placed);
+        return 0;
+    });
+    return 0;
+}
+
+void BulkWriter::setBesideMinimum(qint64 records)
+{
+    s_besideMinimum = records;
+}
+
+void BulkWriter::setMomentHook(std::function<void(Moment)> hook)
+{
+    s_momentHook = std::move(hook);
+}
+
 void BulkWriter::finish()
 {
     withdraw();
-    if (!m_started || !Store::alive())
+    if (!m_started)
         return;
     m_started = false;
+    --s_startedWriters;
+    if (!Store::alive())
+        return;
     sqlite3 *db = Store::instance().db();
     if (!db)
         return;

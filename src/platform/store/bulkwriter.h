@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <chrono>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -64,6 +65,16 @@ public:
     int merge();
     /// True when the last merge dropped the keys and built them again after the rows.
     bool rebuiltKeys() const { return m_rebuilt; }
+    /// True when the last merge built the merged file beside the file, to be put in its place
+    /// when the caller's transaction commits.
+    bool mergedBeside() const { return m_beside; }
+
+    /// Merges that rebuild the keys and add at least this many records are built beside the
+    /// file (tests lower it).
+    static void setBesideMinimum(qint64 records);
+    /// The moments of putting a merged file in place, for tests that end the process at each.
+    enum class Moment { Built, Committed, Placed };
+    static void setMomentHook(std::function<void(Moment)> hook);
 
     /// Drops the staging table and restores the connection's settings.
     void finish();
@@ -79,6 +90,9 @@ public:
 
 private:
     int exec(const QString &sql);
+    /// Copies the file beside itself, merges the stage into the copy and has the store put it
+    /// in place at the commit.
+    int mergeBeside(const QStringList &values);
     /// Empties the stage of rows a merge has added (after its transaction has ended).
     int clearMerged();
 
@@ -87,6 +101,7 @@ private:
     bool m_inStep = false;
     bool m_rebuilt = false;
     bool m_merged = false;
+    bool m_beside = false;
     qint64 m_staged = 0;
     qint64 m_stepStart = 0;
     QString m_table;

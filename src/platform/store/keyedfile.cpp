@@ -120,6 +120,24 @@ int withPrivateConnection(const QString &path, const std::function<int(sqlite3 *
     return code;
 }
 
+void restoreError(const ErrorState &e)
+{
+    if (e.code == FileSystemErr) {
+        setDriverError(e.driverCode, e.driverText, e.fileName);
+    } else {
+        setError(e.code, e.fileName);
+        setErrorText(e.text);
+    }
+}
+
+// A read that starts anew (a walk, a lookup, a count) first follows files another process's
+// bulk write replaced; the store looks a few times a second at most.
+void followReplacedFiles()
+{
+    if (!currentEngine())
+        Store::instance().followReplacedFiles();
+}
+
 int execAll(sqlite3 *db, const std::vector<QString> &statements)
 {
     for (const QString &s : statements) {
@@ -397,24 +415,8 @@ int KeyedFile::open()
         return NoFileErr;
     }
     if (!store.cancelDetach(label())) {
-        sqlite3_stmt *st = nullptr;
-        const QByteArray sql =
-            QStringLiteral("ATTACH DATABASE ?1 AS %1").arg(quoted(label())).toUtf8();
-        int rc = sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
-        if (rc == SQLITE_OK) {
-            const QByteArray p = path.toUtf8();
-            sqlite3_bind_text(st, 1, p.constData(), int(p.size()), SQLITE_TRANSIENT);
-            rc = sqlite3_step(st);
-            rc = rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db);
-        }
-        sqlite3_finalize(st);
-        if (rc != SQLITE_OK) {
-            if ((rc & 0xFF) == SQLITE_CANTOPEN) {
-                setError(NoAccessErr, path);
-                return NoAccessErr;
-            }
-            return fail(rc);
-        }
+        if (const int code = attach(path))
+            return code;
     }
     if (const int code = checkSchema(); code != 0) {
         const ErrorState saved = lastError();
@@ -431,6 +433,79 @@ int KeyedFile::open()
     m_cursor = std::make_unique<Cursor>(*this);
     m_curId = m_curVersion = 0;
     m_snapshot.clear();
+    return succeed();
+}
+
+int KeyedFile::attach(const QString &path)
+{
+    sqlite3 *db = Store::instance().db();
+    sqlite3_stmt *st = nullptr;
+    const QByteArray sql = QStringLiteral("ATTACH DATABASE ?1 AS %1").arg(quoted(label())).toUtf8();
+    int rc = sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+        const QByteArray p = path.toUtf8();
+        sqlite3_bind_text(st, 1, p.constData(), int(p.size()), SQLITE_TRANSIENT);
+        rc = sqlite3_step(st);
+        rc = rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db);
+    }
+    sqlite3_finalize(st);
+    if (rc == SQLITE_OK)
+        return 0;
+    if ((rc & 0xFF) == SQLITE_CANTOPEN) {
+        setError(NoAccessErr, path);
+        return NoAccessErr;
+    }
+    return fail(rc);
+}
+
+bool KeyedFile::replacedOnDisk()
+{
+    if (!m_open || engineOf(this))
+        return false;
+    sqlite3 *db = Store::instance().db();
+    int moved = 0;
+    const QByteArray schema = label().toUtf8();
+    if (!db ||
+        sqlite3_file_control(db, schema.constData(), SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK)
+        return false;
+    // A file deleted under the program is not followed: attaching its name would make an empty
+    // database there.
+    return moved != 0 && QFileInfo(name()).size() > 0;
+}
+
+int KeyedFile::followReplacement()
+{
+    sqlite3 *db = Store::instance().db();
+    // Statements kept for the file are prepared again on their next use (attaching expires them).
+    for (const CachedStatement &c : std::as_const(m_statements))
+        sqlite3_reset(c.statement);
+    const QByteArray sql = QStringLiteral("DETACH DATABASE %1").arg(quoted(label())).toUtf8();
+    if (const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
+        rc != SQLITE_OK)
+        return fail(sqlite3_extended_errcode(db));
+    // The use lock goes only now: closing a descriptor of a file drops every lock the process
+    // holds on it, SQLite's included.
+    m_useLock.release();
+    const QString path = name();
+    int code = attach(path);
+    const bool attached = code == 0;
+    if (attached)
+        code = checkSchema();
+    if (code != 0) {
+        const ErrorState saved = lastError();
+        finalizeStatements();
+        if (attached)
+            Store::instance().detach(label());
+        m_cursor.reset();
+        m_open = false;
+        if (saved.code == FileSystemErr)
+            setDriverError(saved.driverCode, saved.driverText, path);
+        else
+            setError(saved.code, path);
+        return code;
+    }
+    m_useLock.share(path);
+    ++m_writeGen; // rows read ahead came from the file that was replaced
     return succeed();
 }
 
@@ -609,6 +684,35 @@ int KeyedFile::written(qint64 id, qint64 version, std::vector<Value> values)
 
 int KeyedFile::add()
 {
+    if (!m_open || engineOf(this))
+        return addRow();
+    return inOwnWrite([this] { return addRow(); });
+}
+
+int KeyedFile::inOwnWrite(const std::function<int()> &write)
+{
+    Store &store = Store::instance();
+    bool began = false;
+    if (const int code = store.beginOwnWrite(*this, &began))
+        return code;
+    const int code = write();
+    if (!began)
+        return code;
+    if (code != 0) {
+        const ErrorState failure = lastError();
+        store.endOwnWrite(false);
+        restoreError(failure);
+        return code;
+    }
+    if (const int failed = store.endOwnWrite(true)) {
+        ++m_writeGen;
+        return failed;
+    }
+    return succeed();
+}
+
+int KeyedFile::addRow()
+{
     if (!m_open)
         return notOpen();
     if (const int code = Store::instance().checkWrite(name()))
@@ -639,6 +743,13 @@ int KeyedFile::add()
 }
 
 int KeyedFile::put()
+{
+    if (!m_open || engineOf(this))
+        return putRow();
+    return inOwnWrite([this] { return putRow(); });
+}
+
+int KeyedFile::putRow()
 {
     if (!m_open)
         return notOpen();
@@ -694,6 +805,13 @@ int KeyedFile::put()
 }
 
 int KeyedFile::deleteRecord()
+{
+    if (!m_open || engineOf(this))
+        return deleteRecordRow();
+    return inOwnWrite([this] { return deleteRecordRow(); });
+}
+
+int KeyedFile::deleteRecordRow()
 {
     if (!m_open)
         return notOpen();
@@ -841,6 +959,7 @@ int KeyedFile::readOne(sqlite3_stmt *st)
 
 int KeyedFile::get(int key)
 {
+    followReplacedFiles();
     if (!m_open)
         return notOpen();
     if (FileEngine *e = engineOf(this))
@@ -885,6 +1004,7 @@ int KeyedFile::reget(const Position &pos)
 
 int KeyedFile::set(int key)
 {
+    followReplacedFiles();
     if (!m_open)
         return notOpen();
     if (FileEngine *e = engineOf(this))
@@ -895,6 +1015,7 @@ int KeyedFile::set(int key)
 
 int KeyedFile::setFromBuffer(int key)
 {
+    followReplacedFiles();
     if (!m_open)
         return notOpen();
     if (key < 0 || key >= int(layout().keys.size()))
@@ -998,6 +1119,7 @@ qint64 KeyedFile::records()
         setError(NotOpenErr, name());
         return 0;
     }
+    followReplacedFiles();
     if (FileEngine *e = engineOf(this))
         return e->records();
     sqlite3_stmt *st =

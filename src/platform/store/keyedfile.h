@@ -126,6 +126,13 @@ public:
     QString indexStatement(int key, const QString &schema) const;
     /// Loads values read elsewhere (a cursor's row) into the buffer as the current record.
     void loadValues(qint64 id, qint64 version, std::vector<Value> values);
+    /// True when the file's name now leads to another file than the one attached: a bulk write
+    /// (of this or another process) put a new file in its place.
+    bool replacedOnDisk();
+    /// Attaches the file again under its name, so that reads and writes go to the file now
+    /// there. No statement may be reading the file. Returns 0 or an error code; on failure the
+    /// file is closed.
+    int followReplacement();
     /// Called by the store when a transaction ends; a rollback restores what the file believed
     /// about its current record before the transaction.
     void transactionEnded(bool committed);
@@ -133,6 +140,13 @@ public:
 private:
     int fail(int sqliteResult);
     int notOpen();
+    int attach(const QString &path);
+    /// Runs a write outside any transaction in one that reserves only this file (see
+    /// Store::beginOwnWrite), committed when `write` succeeds.
+    int inOwnWrite(const std::function<int()> &write);
+    int addRow();
+    int putRow();
+    int deleteRecordRow();
     /// Reads the one row a statement selects into the buffer (35 when there is none).
     int readOne(sqlite3_stmt *st);
     std::vector<Value> storedValues() const;

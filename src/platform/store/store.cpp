@@ -15,13 +15,52 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <thread>
+#include <unistd.h>
 #include <utility>
 
 namespace melodex::store {
 
 namespace {
 constexpr const char *coordinatorName = "sglmain";
+
+// Held (flock) by a process from just before it commits a transaction whose bulk writes replace
+// data files until the new files are in place. A writer that took the files in between would
+// find the old file still under its name and write to it, and the write would be lost with it.
+constexpr const char *ReplacingName = "sglmain.swap";
+
+QByteArray replacingPath(const QString &dir)
+{
+    return QFile::encodeName(QDir(dir).filePath(QLatin1String(ReplacingName)));
+}
+
+bool replacingNow(const QString &dir)
+{
+    const int fd = ::open(replacingPath(dir).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
+}
+
+// Returns the descriptor holding the note, or -errno.
+int holdReplacing(const QString &dir)
+{
+    const int fd = ::open(replacingPath(dir).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return -errno;
+    if (::flock(fd, LOCK_EX) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return -err;
+    }
+    return fd;
+}
 
 // A filter or a walk may never run away with the program: the handler lets a long statement be
 // interrupted from outside (sqlite3_interrupt) and keeps the event loop's cancel reachable.
@@ -262,6 +301,8 @@ int Store::beginRead()
         setError(FileSystemErr);
         return FileSystemErr;
     }
+    // What the transaction reads is the file now under each name.
+    followReplacedFiles(true);
     const int rc = sqlite3_exec(d, "BEGIN DEFERRED", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
         return fail(sqlite3_extended_errcode(d), {});
@@ -288,13 +329,136 @@ int Store::beginImmediate(int waitSeconds, const QString &fileName)
         clearError();
         return 0;
     }
-    m_waitMs = std::max(0, waitSeconds) * 1000;
-    const int rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    m_waitMs = 2000;
-    if (rc != SQLITE_OK)
-        return fail(sqlite3_extended_errcode(m_db), fileName);
+    // Once the files are reserved, none of them may be about to be replaced or have been
+    // replaced since it was attached: the transaction would write to a file no longer under
+    // its name. It is rolled back before writing anything, and begun again once the new files
+    // are in place and attached.
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(std::max(0, waitSeconds));
+    for (int follows = 0;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        m_waitMs = int(std::max<qint64>(0, left.count()));
+        const int rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        m_waitMs = 2000;
+        if (rc != SQLITE_OK)
+            return fail(sqlite3_extended_errcode(m_db), fileName);
+        const Replacement r = replacement(m_files);
+        if (r == Replacement::None)
+            break;
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (r == Replacement::Running) {
+            if (std::chrono::steady_clock::now() >= deadline)
+                return fail(SQLITE_BUSY, fileName);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            continue;
+        }
+        if (++follows > 3)
+            return fail(SQLITE_BUSY, fileName);
+        if (const int code = followReplacedFiles(true))
+            return code;
+    }
     clearError();
     return 0;
+}
+
+Store::Replacement Store::replacement(const std::vector<KeyedFile *> &files)
+{
+    if (replacingNow(m_dataDir))
+        return Replacement::Running;
+    for (KeyedFile *f : files)
+        if (f->replacedOnDisk())
+            return Replacement::Done;
+    return Replacement::None;
+}
+
+int Store::beginOwnWrite(KeyedFile &file, bool *began)
+{
+    *began = false;
+    if (currentEngine() || !m_db || m_txn == TxnLogout || m_txn == TxnStream)
+        return 0;
+    // A statement that writes nothing still reserves the file it would write, like the write
+    // itself, without writing its journal: the other files stay free for other writers.
+    const QByteArray reserve =
+        QStringLiteral("UPDATE \"%1\".meta SET records=records WHERE 0").arg(file.label()).toUtf8();
+    if (!sqlite3_get_autocommit(m_db)) {
+        // Inside a transaction that only read until now (its files may not be attached again
+        // within it): the write is refused when the file has been replaced meanwhile.
+        if (sqlite3_exec(m_db, reserve.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+            return fail(sqlite3_extended_errcode(m_db), file.name());
+        if (replacement({&file}) == Replacement::None)
+            return 0;
+        return fail(SQLITE_BUSY, file.name());
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_waitMs);
+    for (int follows = 0;;) {
+        if (sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK ||
+            sqlite3_exec(m_db, reserve.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+            const int rc = sqlite3_extended_errcode(m_db);
+            if (!sqlite3_get_autocommit(m_db))
+                sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            return fail(rc, file.name());
+        }
+        const Replacement r = replacement({&file});
+        if (r == Replacement::None)
+            break;
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (r == Replacement::Running) {
+            if (std::chrono::steady_clock::now() >= deadline)
+                return fail(SQLITE_BUSY, file.name());
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            continue;
+        }
+        if (++follows > 3)
+            return fail(SQLITE_BUSY, file.name());
+        if (const int code = followReplacedFiles(true))
+            return code;
+    }
+    *began = true;
+    return 0;
+}
+
+int Store::endOwnWrite(bool keep)
+{
+    if (!keep) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return 0;
+    }
+    if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK)
+        return 0;
+    const int code = fail(sqlite3_extended_errcode(m_db), {});
+    if (!sqlite3_get_autocommit(m_db))
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    return code;
+}
+
+int Store::followReplacedFiles(bool now)
+{
+    if (currentEngine() || !m_db || m_txn != TxnNone || !sqlite3_get_autocommit(m_db))
+        return 0;
+    const auto time = std::chrono::steady_clock::now();
+    if (!now && time - m_lastFollow < std::chrono::milliseconds(200))
+        return 0;
+    m_lastFollow = time;
+    for (sqlite3_stmt *st = sqlite3_next_stmt(m_db, nullptr); st;
+         st = sqlite3_next_stmt(m_db, st)) {
+        if (sqlite3_stmt_busy(st)) {
+            if (!now)
+                return 0;
+            setError(IsLockedErr);
+            return IsLockedErr;
+        }
+    }
+    for (KeyedFile *f : m_files)
+        if (f->replacedOnDisk())
+            if (const int code = f->followReplacement())
+                return code;
+    return 0;
+}
+
+void Store::afterCommit(std::function<int(bool)> step)
+{
+    m_afterCommit.push_back(std::move(step));
 }
 
 int Store::waitingForLock(int attempt)
@@ -320,16 +484,57 @@ int Store::commit()
             clearError();
         return code;
     }
+    std::vector<std::function<int(bool)>> steps = std::exchange(m_afterCommit, {});
+    const auto abandon = [&steps] {
+        for (const auto &step : steps)
+            step(false);
+        steps.clear();
+    };
+    // Other writers wait from before the commit until the steps are done (see ReplacingName).
+    const int note = steps.empty() ? 0 : holdReplacing(m_dataDir);
+    if (note < 0) {
+        setDriverError(-note, QString::fromLocal8Bit(std::strerror(-note)),
+                       QString::fromLocal8Bit(replacingPath(m_dataDir)));
+        const ErrorState failure = lastError();
+        rollback();
+        abandon();
+        setDriverError(failure.driverCode, failure.driverText, failure.fileName);
+        return FileSystemErr;
+    }
     const int rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
         const int code = fail(rc, {});
         if (!sqlite3_get_autocommit(m_db))
             sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        abandon();
+        if (note > 0)
+            ::close(note);
         endTransaction(false);
         return code;
     }
     m_lastCommit = std::chrono::steady_clock::now();
+    int code = 0;
+    ErrorState failure;
+    for (const auto &step : steps) {
+        if (const int c = step(true); c != 0 && code == 0) {
+            code = c;
+            failure = lastError();
+        }
+    }
+    steps.clear();
     endTransaction(true);
+    if (note > 0) {
+        // This connection attaches the new files before other writers may write to them.
+        followReplacedFiles(true);
+        ::close(note);
+    }
+    if (code != 0) {
+        if (failure.code == FileSystemErr)
+            setDriverError(failure.driverCode, failure.driverText, failure.fileName);
+        else
+            setError(failure.code, failure.fileName);
+        return code;
+    }
     clearError();
     return 0;
 }
@@ -348,6 +553,8 @@ int Store::rollback()
 
 void Store::endTransaction(bool committed)
 {
+    for (const auto &step : std::exchange(m_afterCommit, {}))
+        step(false);
     m_txn = TxnNone;
     m_streamDepth = 0;
     m_streamFailure = {};

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <chrono>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -64,6 +65,26 @@ public:
     int stream();
     int flush();
 
+    /// For a write outside any transaction: begins one that reserves `file` alone (as the write
+    /// itself would) and, once it holds the file, makes sure the file is still the one its name
+    /// leads to, so that nothing is ever written to a file a bulk write has replaced. `began`
+    /// tells whether a transaction was begun (none inside one already); endOwnWrite ends it.
+    /// Returns 0 or an error code.
+    int beginOwnWrite(KeyedFile &file, bool *began);
+    int endOwnWrite(bool keep);
+
+    /// Attaches again every open file whose name now leads to another file (a bulk write put a
+    /// new one in its place), when no transaction is open and no statement is reading: a read
+    /// under way keeps the state it began with. Looks a few times a second at most unless
+    /// `now`. Returns 0 or the error of a file that could not be attached again (it is closed).
+    int followReplacedFiles(bool now = false);
+
+    /// A step that must follow the commit of the open transaction at once: it runs right after
+    /// the commit (committed = true) while every other writer of the data directory waits, or
+    /// when the transaction is rolled back (false). Steps run in the order given; the first
+    /// error a step returns is commit()'s result.
+    void afterCommit(std::function<int(bool committed)> step);
+
     /// 0 when a record may be written now; otherwise the error that refuses it (also left in
     /// lastError(), naming `fileName`).
     int checkWrite(const QString &fileName);
@@ -111,6 +132,13 @@ private:
     std::vector<KeyedFile *> m_files;
     std::vector<QString> m_pendingDetach;
 
+    std::vector<std::function<int(bool)>> m_afterCommit;
+    std::chrono::steady_clock::time_point m_lastFollow;
+
+    enum class Replacement { None, Running, Done };
+    /// Whether a bulk write is putting replaced files in place right now (Running), or has put
+    /// one of `files` in place since this connection attached it (Done).
+    Replacement replacement(const std::vector<KeyedFile *> &files);
     void endTransaction(bool committed);
     int beginImmediate(int waitSeconds, const QString &fileName);
     int openCoordinator(const QString &path);

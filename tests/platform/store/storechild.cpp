@@ -14,13 +14,25 @@
 //   storechild DIR import N BATCH TITLE
 //                                    add N songs titled TITLE in batches of BATCH, each batch
 //                                    numbering its songs after the highest number it reads
+//   storechild DIR read              print the song count and the songs of a first page by number
+//   storechild DIR add TITLE         add one song (outside a transaction); print the error
+//   storechild DIR follow            print the song count and "ready", wait for a line on
+//                                    standard input, then print the count again and add the songs
+//                                    "own" (outside a transaction) and "batch" (inside one)
+//   storechild DIR readwrite         begin a transaction that reads the media file, print "ready",
+//                                    wait for a line, then add a song in it; exit code = result
+//   storechild DIR bulk N MOMENT     add category 99 and N songs of it through a bulk writer that
+//                                    builds the merged file beside the songs file, and die at
+//                                    that moment of putting it in place (-1: never)
 #include "data/records.h"
+#include "platform/store/bulkwriter.h"
 #include "platform/store/errors.h"
 #include "platform/store/store.h"
 
 #include <QCoreApplication>
 #include <QThread>
 
+#include <csignal>
 #include <cstdio>
 #include <sqlite3.h>
 
@@ -79,6 +91,88 @@ int main(int argc, char *argv[])
     if (!songs.ok() || !cats.ok())
         return 102;
 
+    if (command == QLatin1String("read")) {
+        const qint64 count = Songlore.records();
+        if (const int rc = errorCode())
+            return rc;
+        int page = 0;
+        Songlore.set(SongloreRecord::KeyID);
+        while (page < 25 && Songlore.next() == 0)
+            ++page;
+        std::printf("%lld %d\n", count, page);
+        return errorCode() == NoRecErr || errorCode() == NoError ? 0 : errorCode();
+    }
+    if (command == QLatin1String("add") && args.size() == 4) {
+        MUS.clear();
+        MUS.Title = args[3];
+        const int rc = Songlore.add();
+        std::printf("%s\n", qPrintable(lastError().text));
+        return rc;
+    }
+    if (command == QLatin1String("follow")) {
+        std::printf("%lld\nready\n", Songlore.records());
+        std::fflush(stdout);
+        char line[16];
+        if (!std::fgets(line, sizeof line, stdin))
+            return 105;
+        Store::instance().beginRead();
+        std::printf("%lld\n", Songlore.records());
+        Store::instance().commit();
+        MUS.clear();
+        MUS.Title = QStringLiteral("own");
+        if (const int rc = Songlore.add())
+            return rc;
+        if (const int rc = Store::instance().logout({&Songlore}))
+            return rc;
+        MUS.clear();
+        MUS.Title = QStringLiteral("batch");
+        if (const int rc = Songlore.add())
+            return rc;
+        return Store::instance().commit();
+    }
+    if (command == QLatin1String("readwrite")) {
+        FileUse media(Media);
+        if (!media.ok() || Store::instance().beginRead() != 0)
+            return 102;
+        Media.records();
+        std::printf("ready\n");
+        std::fflush(stdout);
+        char line[16];
+        if (!std::fgets(line, sizeof line, stdin))
+            return 105;
+        MUS.clear();
+        MUS.Title = QStringLiteral("read first");
+        const int rc = Songlore.add();
+        Store::instance().commit();
+        return rc;
+    }
+    if (command == QLatin1String("bulk") && args.size() == 5) {
+        const int moment = args[4].toInt();
+        BulkWriter::setBesideMinimum(1);
+        BulkWriter::setMomentHook([moment](BulkWriter::Moment m) {
+            if (int(m) == moment)
+                std::raise(SIGKILL);
+        });
+        BulkWriter writer(Songlore);
+        if (const int rc = writer.start())
+            return rc;
+        for (int i = 0; i < args[3].toInt(); ++i) {
+            MUS.clear();
+            MUS.Title = QStringLiteral("bulk %1").arg(i);
+            MUS.CategoryID = 99;
+            if (const int rc = writer.stage())
+                return rc;
+        }
+        if (const int rc = Store::instance().logout({&Songlore, &Categories}))
+            return rc;
+        CAT.CategoryID = 99;
+        CAT.Category = QStringLiteral("Bulk");
+        if (const int rc = Categories.add() ? errorCode() : writer.merge()) {
+            Store::instance().rollback();
+            return rc;
+        }
+        return Store::instance().commit();
+    }
     if (command == QLatin1String("change") && args.size() == 5) {
         MUS.clear();
         MUS.ID = args[3].toInt();
