@@ -1,5 +1,6 @@
 #include "platform/pgstore/serverengine.h"
 
+#include "platform/pgstore/pgbulk.h"
 #include "platform/pgstore/pgfile.h"
 
 namespace melodex::pgstore {
@@ -15,6 +16,11 @@ std::shared_ptr<ServerEngine> ServerEngine::connect(const QString &uri)
 std::unique_ptr<store::FileEngine> ServerEngine::file(store::Record &buffer)
 {
     return std::make_unique<File>(m_catalog, buffer);
+}
+
+std::unique_ptr<store::BulkEngine> ServerEngine::bulkWriter(store::KeyedFile &file)
+{
+    return std::make_unique<BulkWriter>(m_catalog, file);
 }
 
 } // namespace melodex::pgstore

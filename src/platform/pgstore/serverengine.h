@@ -22,6 +22,7 @@ public:
     int beginRead() override { return m_catalog.beginRead(); }
     int commit() override { return m_catalog.commit(); }
     int rollback() override { return m_catalog.rollback(); }
+    std::unique_ptr<store::BulkEngine> bulkWriter(store::KeyedFile &file) override;
     Catalog &catalog() { return m_catalog; }
 
 private:

@@ -1,6 +1,7 @@
 // The engine boundary: what an engine other than the embedded SQLite one provides to the store.
 #pragma once
 
+#include "platform/store/bulkengine.h"
 #include "platform/store/layout.h"
 #include "platform/store/position.h"
 
@@ -49,6 +50,11 @@ public:
     virtual int beginRead() = 0;
     virtual int commit() = 0;
     virtual int rollback() = 0;
+    /// The bulk writer for `file`, not yet started; null when the engine has none.
+    virtual std::unique_ptr<BulkEngine> bulkWriter([[maybe_unused]] KeyedFile &file)
+    {
+        return nullptr;
+    }
 };
 
 /// Puts the process's catalogue on `engine` (nullptr: the SQLite files of the data directory
