@@ -37,8 +37,8 @@ Param numberParam(qint64 n)
 
 } // namespace
 
-BulkWriter::BulkWriter(Catalog &catalog, store::KeyedFile &file)
-    : m_catalog(catalog), m_file(file), m_table(catalog, file.buffer())
+BulkWriter::BulkWriter(Catalog &catalog, store::KeyedFile &file, std::shared_ptr<void> owner)
+    : m_owner(std::move(owner)), m_catalog(catalog), m_file(file), m_table(catalog, file.buffer())
 {
     static int serial = 0;
     ++serial;

@@ -9,6 +9,8 @@
 #include <QHash>
 #include <QString>
 
+#include <memory>
+
 namespace melodex::store {
 class KeyedFile;
 }
@@ -35,7 +37,9 @@ namespace melodex::pgstore {
 class BulkWriter : public store::BulkEngine
 {
 public:
-    BulkWriter(Catalog &catalog, store::KeyedFile &file);
+    /// `owner` keeps the catalogue's connection alive as long as the writer (the store may be
+    /// put on another engine before a writer is finished).
+    BulkWriter(Catalog &catalog, store::KeyedFile &file, std::shared_ptr<void> owner = {});
     ~BulkWriter() override;
 
     int start() override;
@@ -66,6 +70,7 @@ private:
     /// The merged value of a field mapped with mapValues().
     QString mapExpression(int field) const;
 
+    std::shared_ptr<void> m_owner;
     Catalog &m_catalog;
     store::KeyedFile &m_file;
     File m_table;

@@ -27,7 +27,7 @@ std::unique_ptr<store::FileEngine> ServerEngine::file(store::Record &buffer)
 
 std::unique_ptr<store::BulkEngine> ServerEngine::bulkWriter(store::KeyedFile &file)
 {
-    return std::make_unique<BulkWriter>(m_catalog, file);
+    return std::make_unique<BulkWriter>(m_catalog, file, shared_from_this());
 }
 
 namespace {
