@@ -4,6 +4,7 @@
 #include "data/records.h"
 #include "pgserver.h"
 #include "platform/pgstore/pgbulk.h"
+#include "platform/pgstore/pgfile.h"
 #include "platform/pgstore/serverengine.h"
 #include "platform/store/bulkwriter.h"
 #include "platform/store/engine.h"
@@ -378,4 +379,42 @@ TEST_F(PgBulk, ALostConnectionAddsNothing)
     // Reconnected, the same import goes through.
     EXPECT_EQ(importLines(lines), 0) << why().toStdString();
     EXPECT_EQ(Songlore.records(), 3503);
+}
+
+TEST_F(PgBulk, AMergeDoesNotBlockBrowsingOnOtherStations)
+{
+    useServer();
+    const std::vector<Line> lines = sampleLines();
+    ASSERT_EQ(lines.size(), 3503u);
+    store::BulkWriter writer(Songlore);
+    ASSERT_EQ(writer.start(), 0) << why().toStdString();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        MUS.setValues(lines[i].song);
+        MUS.ID = qint32(i + 1);
+        ASSERT_EQ(writer.stage(), 0) << why().toStdString();
+    }
+    // Another station adds a song while this one stages: staging locks nothing.
+    Catalog other;
+    ASSERT_EQ(other.open(test::ThrowawayServer::shared().uri(schemaFor())), 0);
+    SongloreRecord song;
+    File songs(other, song);
+    ASSERT_EQ(songs.open(), 0) << why().toStdString();
+    song.clear();
+    song.ID = 9999;
+    song.Artist = QStringLiteral("Another station");
+    ASSERT_EQ(songs.add(), 0) << why().toStdString();
+
+    store::Store &st = store::Store::instance();
+    ASSERT_EQ(st.logout({&Songlore}), 0);
+    ASSERT_EQ(writer.merge(), 0) << why().toStdString();
+    // While the merge is not yet committed the other station browses the songs as they were.
+    EXPECT_EQ(songs.records(), 1);
+    ASSERT_EQ(songs.set(SongloreRecord::SongsByArtist), 0);
+    ASSERT_EQ(songs.next(), 0) << why().toStdString();
+    EXPECT_EQ(song.ID, 9999);
+    EXPECT_EQ(songs.next(), store::NoRecErr);
+
+    ASSERT_EQ(st.commit(), 0) << why().toStdString();
+    EXPECT_EQ(songs.records(), 3504);
+    EXPECT_EQ(Songlore.records(), 3504);
 }
