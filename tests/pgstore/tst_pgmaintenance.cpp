@@ -13,6 +13,7 @@
 #include "platform/store/store.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -153,6 +154,16 @@ TEST_F(PgMaintenance, BackupCopiesTheServerIntoAnArchiveThatRestoresLocally)
 {
     addSongs();
     const QString archive = m_dir.filePath(QStringLiteral("catalogue.tar"));
+    {
+        // A window holding a file keeps it: the backup asks for the windows to be closed.
+        store::FileUse held(Categories);
+        const BackupOutcome refused =
+            backupCatalog(store::Store::instance().dataDirectory(), archive);
+        EXPECT_FALSE(refused.ok);
+        EXPECT_TRUE(refused.error.contains(QStringLiteral("Close every window")));
+        EXPECT_TRUE(Categories.isOpen());
+        EXPECT_FALSE(QFileInfo::exists(archive));
+    }
     const BackupOutcome backup = backupCatalog(store::Store::instance().dataDirectory(), archive);
     ASSERT_TRUE(backup.ok) << backup.error.toStdString();
     EXPECT_TRUE(backup.files.contains(QStringLiteral("data/sgldata.db")));

@@ -62,8 +62,14 @@ QString ServerEngine::copyToDirectory(const QString &directory,
 {
     // The store writes the copies as SQLite files: this engine steps aside meanwhile and is
     // kept alive by its own reference.
-    const std::shared_ptr<ServerEngine> self = shared_from_this();
     store::Store &st = store::Store::instance();
+    // Stepping aside closes every file of the process: windows holding files keep them.
+    for (const store::KeyedFile *f : st.files())
+        if (f->isOpen())
+            return QStringLiteral("Close every window of the catalogue before backing up a "
+                                  "catalogue on a server (%1 is in use).")
+                .arg(f->label());
+    const std::shared_ptr<ServerEngine> self = shared_from_this();
     const QString dataDirectory = st.dataDirectory();
     store::useEngine(nullptr);
     MigrationOptions o;

@@ -23,8 +23,8 @@ public:
     int commit() override { return m_catalog.commit(); }
     int rollback() override { return m_catalog.rollback(); }
     std::unique_ptr<store::BulkEngine> bulkWriter(store::KeyedFile &file) override;
-    /// Through the migration to a directory, on a connection of its own; the process's files
-    /// are closed meanwhile (the store writes the copies on the SQLite engine).
+    /// Through the migration to a directory, on a connection of its own, while the store writes
+    /// the copies on the SQLite engine; refused while a file of the process is open.
     QString copyToDirectory(const QString &directory,
                             const std::vector<store::KeyedFile *> &files) override;
     /// The file's entry and keys, its kept count against its rows, and with `full` its sort
