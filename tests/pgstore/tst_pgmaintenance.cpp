@@ -2,6 +2,7 @@
 // backup, through the same functions as on the SQLite engine.
 #include "data/catalogbackup.h"
 #include "data/consistencycheck.h"
+#include "data/externalids.h"
 #include "data/filemaintenance.h"
 #include "data/records.h"
 #include "pgserver.h"
@@ -14,9 +15,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <libpq-fe.h>
 
 using namespace melodex;
 using namespace melodex::pgstore;
@@ -194,4 +197,45 @@ TEST_F(PgMaintenance, BackupCopiesTheServerIntoAnArchiveThatRestoresLocally)
     MUS.ID = 1;
     ASSERT_EQ(Songlore.get(SongloreRecord::KeyID), 0);
     EXPECT_EQ(MUS.Artist, QStringLiteral("Björk"));
+}
+
+TEST_F(PgMaintenance, MigrateCarriesTheExternalIdentifiersToo)
+{
+    // A local catalogue with a song and an identifier of its album.
+    store::useEngine(nullptr);
+    const QString local = m_dir.filePath(QStringLiteral("local"));
+    QDir().mkpath(local);
+    store::Store::instance().setDataDirectory(local);
+    {
+        store::FileUses uses{&Songlore, &ExternalIds};
+        ASSERT_TRUE(uses.ok()) << why().toStdString();
+        MUS.clear();
+        MUS.ID = 1;
+        MUS.AlbumID = 5;
+        ASSERT_EQ(Songlore.add(), 0);
+        ASSERT_EQ(addExternalIds(5, {{ExternalSource::Barcode, QStringLiteral("0602517")}}), 0)
+            << why().toStdString();
+    }
+    store::Store::instance().closeAll();
+
+    QProcess melodex;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("xdg")));
+    melodex.setProcessEnvironment(env);
+    melodex.start(QStringLiteral(MELODEX_BINARY),
+                  {QStringLiteral("migrate"), QStringLiteral("--to"),
+                   test::ThrowawayServer::shared().uri(schemaFor()), QStringLiteral("--data-dir"),
+                   local, QStringLiteral("--replace"), QStringLiteral("--quiet")});
+    ASSERT_TRUE(melodex.waitForFinished(120000));
+    ASSERT_EQ(melodex.exitCode(), 0) << melodex.readAllStandardError().toStdString();
+
+    Result r;
+    ASSERT_EQ(
+        m_admin.execText(
+            QStringLiteral("SELECT \"Identifier\" FROM %1.sglextid").arg(m_admin.quotedSchema()),
+            &r),
+        0)
+        << why().toStdString();
+    ASSERT_EQ(PQntuples(r.get()), 1);
+    EXPECT_EQ(QByteArray(PQgetvalue(r.get(), 0, 0)), "0602517");
 }
