@@ -1,7 +1,11 @@
 // The bulk writer with the catalogue on a server: the sample songs added through it give the same
 // records as on the SQLite engine, and a connection lost on the way adds nothing.
 #include "chinookloader.h"
+#include "data/externalids.h"
 #include "data/records.h"
+#include "importers/collectionwriter.h"
+#include "importers/importplan.h"
+#include "importers/mediaformatmap.h"
 #include "pgserver.h"
 #include "platform/pgstore/pgbulk.h"
 #include "platform/pgstore/pgfile.h"
@@ -417,4 +421,68 @@ TEST_F(PgBulk, AMergeDoesNotBlockBrowsingOnOtherStations)
     ASSERT_EQ(st.commit(), 0) << why().toStdString();
     EXPECT_EQ(songs.records(), 3504);
     EXPECT_EQ(Songlore.records(), 3504);
+}
+
+TEST_F(PgBulk, ACollectionImportWritesTheSameRecordsOnBothEngines)
+{
+    // Two albums with identifiers, one of them on two discs, a new category and a song without
+    // album, into an empty catalogue (a later import's plan reads the albums through a view).
+    importers::SourceCollection source;
+    source.format = QStringLiteral("test");
+    for (int a = 0; a < 2; ++a) {
+        importers::SourceAlbum album;
+        album.artist = a == 0 ? QStringLiteral("Miles Davis") : QStringLiteral("Björk");
+        album.title = a == 0 ? QStringLiteral("Bitches Brew") : QStringLiteral("Homogenic");
+        album.mediaFormat = a == 0 ? QStringLiteral("2xCD, Album") : QStringLiteral("Vinyl");
+        album.category = a == 0 ? QStringLiteral("Jazz") : QStringLiteral("rock");
+        album.ids.push_back({ExternalSource::MusicBrainzRelease, QStringLiteral("mbid-%1").arg(a)});
+        for (int track = 1; track <= 3; ++track) {
+            importers::SourceSong song;
+            song.title = QStringLiteral("Track %1").arg(track);
+            song.disc = a == 0 ? 1 + track % 2 : 1;
+            song.track = track;
+            song.lengthSeconds = 60 * track;
+            song.ids.push_back({ExternalSource::MusicBrainzRecording,
+                                QStringLiteral("rec-%1-%2").arg(a).arg(track)});
+            album.songs.push_back(song);
+        }
+        source.albums.push_back(album);
+    }
+    importers::SourceSong lone;
+    lone.artist = QStringLiteral("Nobody");
+    lone.title = QStringLiteral("Alone");
+    source.songsWithoutAlbum.push_back(lone);
+
+    const auto importSource = [&source] {
+        const importers::ImportPlan plan =
+            importers::planImport(source, importers::MediaFormatMap::defaults());
+        EXPECT_TRUE(plan.error.isEmpty()) << plan.error.toStdString();
+        importers::CollectionWriteRun run(source, plan);
+        if (!run.start())
+            return BatchRun::State::Failed;
+        BatchRun::State state = BatchRun::State::Running;
+        while ((state = run.step(1)) == BatchRun::State::Running) {
+        }
+        EXPECT_TRUE(run.failure().isEmpty()) << run.failure().toStdString();
+        return state;
+    };
+    const auto everything = [] {
+        store::FileUses uses{&Album, &Songlore, &Categories, &Media, &ExternalIds};
+        return std::vector<std::vector<std::vector<store::Value>>>{
+            everyOrder(Album), everyOrder(Songlore), everyOrder(Categories), everyOrder(Media),
+            everyOrder(ExternalIds)};
+    };
+
+    useSqlite();
+    closeFiles();
+    ASSERT_EQ(importSource(), BatchRun::State::Completed) << why().toStdString();
+    const auto local = everything();
+    useServer();
+    closeFiles();
+    ASSERT_EQ(importSource(), BatchRun::State::Completed) << why().toStdString();
+    const auto server = everything();
+    ASSERT_EQ(local.size(), server.size());
+    for (size_t f = 0; f < local.size(); ++f)
+        EXPECT_EQ(server[f], local[f]) << "file " << f;
+    EXPECT_GT(local[1].size(), 7u);
 }
