@@ -240,6 +240,10 @@ int BulkWriter::mapValues(int field, const std::vector<std::pair<Value, Value>> 
 {
     if (map.empty())
         return 0;
+    if (!m_started) {
+        store::setError(store::NotOpenErr, m_table.name());
+        return store::NotOpenErr;
+    }
     if (const int code = stageKept())
         return code;
     const store::FieldDef &f = m_file.layout().fields[size_t(field)];
