@@ -8,6 +8,7 @@
 #include "lookup/coverart.h"
 #include "lookup/releasemapping.h"
 #include "musicfiles/songstamp.h"
+#include "platform/store/engine.h"
 #include "platform/store/errors.h"
 #include "platform/store/store.h"
 #include "wizard/albumwizard.h"
@@ -279,6 +280,31 @@ bool MusicScan::start()
 
 bool MusicScan::loadKnown(QHash<QString, Known> &known)
 {
+    // A catalogue on a server has no SQLite statement: the identifiers of music files are read
+    // by their key instead, from the first of their source on.
+    if (store::currentEngine()) {
+        const ExternalIdRecord kept = EXT;
+        EXT.clear();
+        EXT.Source = ExternalSource::MusicFile;
+        int rc = ExternalIds.setFromBuffer(ExternalIdRecord::KeyIdentifier);
+        while (rc == 0 && (rc = ExternalIds.next()) == 0 &&
+               EXT.Source == ExternalSource::MusicFile) {
+            if (EXT.SongID == 0)
+                continue;
+            Known k;
+            k.songId = EXT.SongID;
+            k.albumId = EXT.AlbumID;
+            k.identifier = EXT.Identifier;
+            k.size = EXT.Size;
+            k.modified = EXT.Modified;
+            k.stamp = EXT.Stamp;
+            known.insert(k.identifier, std::move(k));
+        }
+        EXT = kept;
+        if (rc != 0 && rc != store::NoRecErr)
+            return fail(QStringLiteral("The files' identifiers cannot be read"), rc);
+        return true;
+    }
     // One plain query rather than a walk of the key through the record buffer: a re-scan of an
     // unchanged folder costs little more than this read and the walk.
     const store::FileLayout &l = ExternalIdRecord::fileLayout();
