@@ -2,6 +2,7 @@
 #include "migratecommand.h"
 
 #include "cli/command.h"
+#include "data/externalids.h"
 #include "data/records.h"
 #include "platform/pgstore/migration.h"
 
@@ -45,7 +46,9 @@ void registerMigrateCommand()
         o.database = in.value(QStringLiteral("database"));
         o.dataDirectory = in.dataDirectory();
         o.replace = in.isSet(QStringLiteral("replace"));
+        // The identifiers' file is kept apart from the others' list but is the catalogue's too.
         o.files = allFiles();
+        o.files.push_back(&ExternalIds);
         if (!in.quiet())
             o.progress = [](const QString &what) {
                 std::fprintf(stderr, "%s\n", qPrintable(what));

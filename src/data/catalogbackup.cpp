@@ -5,6 +5,7 @@
 #include "data/records.h"
 #include "platform/profile/profile.h"
 #include "platform/store/collation.h"
+#include "platform/store/engine.h"
 #include "platform/store/keyedfile.h"
 #include "platform/store/uselock.h"
 
@@ -123,6 +124,22 @@ qint64 keptRecords(const QString &path)
 /// any is copied, so a commit across files is in all copies or in none.
 QString snapshotDataFiles(const QString &dataDirectory, const QString &into, QStringList *copied)
 {
+    // A catalogue on a server is copied as it is at one moment into data files of the SQLite
+    // engine: the archive then restores on either engine.
+    if (store::Engine *engine = store::currentEngine()) {
+        const QString built = QDir(into).filePath(QStringLiteral("server"));
+        std::vector<store::KeyedFile *> files = allFiles();
+        files.push_back(&ExternalIds);
+        if (const QString error = engine->copyToDirectory(built, files); !error.isEmpty())
+            return error;
+        for (const QString &name : dataFileNames()) {
+            if (!QFile::rename(QDir(built).filePath(name), QDir(into).filePath(name)))
+                continue;
+            *copied << name;
+        }
+        QDir(built).removeRecursively();
+        return {};
+    }
     struct Source
     {
         QString name;
@@ -472,6 +489,15 @@ BackupOutcome backupCatalog(const QString &dataDirectory, const QString &archive
 BackupOutcome restoreCatalog(const QString &dataDirectory, const QString &archivePath)
 {
     BackupOutcome outcome;
+    // The archive's files would land in the data directory, not on the server the catalogue is
+    // on: the server's catalogue is replaced by a migration of the restored directory instead.
+    if (store::currentEngine()) {
+        outcome.error = QStringLiteral("The catalogue is on a server. Restore the archive into a "
+                                       "data directory (melodex restore --data-dir DIR FILE), "
+                                       "then copy that to the server with melodex migrate --to "
+                                       "ADDRESS --data-dir DIR --replace.");
+        return outcome;
+    }
     finishInterruptedRestore(dataDirectory);
     const QDir data(dataDirectory);
     QTemporaryDir staging(data.filePath(StagingPrefix + QStringLiteral("XXXXXX")));

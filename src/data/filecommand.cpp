@@ -2,6 +2,7 @@
 #include "data/filecommand.h"
 
 #include "data/filemaintenance.h"
+#include "platform/store/engine.h"
 #include "platform/store/errors.h"
 #include "platform/store/store.h"
 
@@ -59,6 +60,8 @@ int runFileCommand(FileAction action, const QStringList &names, bool all)
         case FileActionResult::Done:
             if (action == FileAction::Build)
                 print(stdout, QStringLiteral("%1 (%2): keys rebuilt").arg(f->label(), file));
+            else if (store::currentEngine())
+                print(stdout, QStringLiteral("%1 (%2): packed").arg(f->label(), file));
             else
                 print(stdout, QStringLiteral("%1 (%2): packed, %3 bytes, was %4")
                                   .arg(f->label(), file)

@@ -2,6 +2,7 @@
 #include "data/filemaintenance.h"
 
 #include "data/records.h"
+#include "platform/store/engine.h"
 #include "platform/store/errors.h"
 #include "platform/store/store.h"
 #include "platform/store/uselock.h"
@@ -69,6 +70,10 @@ FileActionJob::FileActionJob(store::KeyedFile &file, FileAction action)
         m_early = FileActionResult::Busy;
         return;
     }
+    // On a server the server itself keeps other stations out while it works (each waits, or
+    // the work fails as busy after the lock wait).
+    if (store::currentEngine())
+        return;
     if (!QFileInfo::exists(file.name())) {
         m_early = FileActionResult::Missing;
         return;
@@ -97,6 +102,8 @@ FileActionResult FileActionJob::run()
     const int code = m_action == FileAction::Build ? m_file.build() : m_file.pack();
     if (code == 0)
         return FileActionResult::Done;
+    if (code == store::NoFileErr && store::currentEngine())
+        return FileActionResult::Missing;
     // A writer of another process that holds the file past the wait is a user as well.
     if (store::lastError().code == store::IsLockedErr)
         return FileActionResult::Busy;

@@ -8,6 +8,7 @@
 #include "lookup/coverart.h"
 #include "lookup/releasemapping.h"
 #include "musicfiles/songstamp.h"
+#include "platform/store/engine.h"
 #include "platform/store/errors.h"
 #include "platform/store/store.h"
 #include "wizard/albumwizard.h"
@@ -288,6 +289,29 @@ bool MusicScan::start()
 
 bool MusicScan::loadKnown()
 {
+    // A catalogue on a server has no SQLite statement: the identifiers of music files are read
+    // by their key instead, from the first of their source on.
+    if (store::currentEngine()) {
+        const ExternalIdRecord kept = EXT;
+        EXT.clear();
+        EXT.Source = ExternalSource::MusicFile;
+        int rc = ExternalIds.setFromBuffer(ExternalIdRecord::KeyIdentifier);
+        while (rc == 0 && (rc = ExternalIds.next()) == 0 &&
+               EXT.Source == ExternalSource::MusicFile) {
+            if (EXT.SongID == 0)
+                continue;
+            KnownFiles::Entry k;
+            k.songId = qint32(EXT.SongID);
+            k.albumId = qint32(EXT.AlbumID);
+            k.size = EXT.Size;
+            k.modified = EXT.Modified;
+            m_known.insert(QByteArrayView(EXT.Identifier.toUtf8()), k);
+        }
+        EXT = kept;
+        if (rc != 0 && rc != store::NoRecErr)
+            return fail(QStringLiteral("The files' identifiers cannot be read"), rc);
+        return true;
+    }
     // One plain query of the few columns a re-scan compares, into a table without an allocation
     // per file: a re-scan of an unchanged folder costs little more than the walk. The rows are
     // read in one pass ("+" keeps the source's key out of it): through the key, each would be

@@ -7,6 +7,7 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace melodex::pgstore {
@@ -204,6 +205,7 @@ int Catalog::open(const QString &uri, bool makeSchema)
         return store::FileSystemErr;
     }
     PQsetNoticeProcessor(m_conn, ignoreNotice, nullptr);
+    ++m_session;
     m_display =
         QStringLiteral("%1/%2 %3")
             .arg(QString::fromUtf8(PQhost(m_conn)), QString::fromUtf8(PQdb(m_conn)), m_schema);
@@ -262,6 +264,7 @@ int Catalog::ensureConnected()
     // The server has rolled back whatever was open; the statements prepared on the old
     // connection are gone with it.
     PQreset(m_conn);
+    ++m_session;
     m_prepared.clear();
     if (m_inTransaction)
         m_transactionLost = true;
@@ -355,7 +358,7 @@ int Catalog::read(const QString &sql, const Params &params, Result *out)
     return code;
 }
 
-int Catalog::execText(const QString &sql)
+int Catalog::execText(const QString &sql, Result *out)
 {
     if (const int code = ensureConnected())
         return code;
@@ -363,7 +366,36 @@ int Catalog::execText(const QString &sql)
     const ExecStatusType status = PQresultStatus(r.get());
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
         return fail(r.get(), sql);
+    if (out)
+        *out = std::move(r);
     return 0;
+}
+
+int Catalog::copyIn(const QString &sql, const QByteArray &data)
+{
+    if (const int code = ensureConnected())
+        return code;
+    Result r(PQexec(m_conn, sql.toUtf8().constData()));
+    if (PQresultStatus(r.get()) != PGRES_COPY_IN)
+        return fail(r.get(), sql);
+    // Sent in pieces: libpq keeps what it cannot send at once in its own buffer.
+    constexpr qsizetype Piece = 1 << 20;
+    bool sent = true;
+    for (qsizetype at = 0; sent && at < data.size(); at += Piece)
+        sent = PQputCopyData(m_conn, data.constData() + at,
+                             int(std::min(Piece, data.size() - at))) == 1;
+    if (PQputCopyEnd(m_conn, sent ? nullptr : "not sent") != 1)
+        return failConnection(sql);
+    int code = 0;
+    // The COPY's own result, then the end of the command.
+    while (pg_result *next = PQgetResult(m_conn)) {
+        Result end(next);
+        if (code == 0 && PQresultStatus(next) != PGRES_COMMAND_OK)
+            code = fail(next, sql);
+    }
+    if (code == 0 && !sent)
+        code = failConnection(sql);
+    return code;
 }
 
 int Catalog::begin()

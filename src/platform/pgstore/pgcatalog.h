@@ -71,8 +71,16 @@ public:
     /// made again and the statement run once more, so a station browsing after a server restart
     /// just goes on (a write is never repeated that way: it may have been committed).
     int read(const QString &sql, const Params &params, Result *out);
-    /// Runs SQL text without parameters (several statements may be given).
-    int execText(const QString &sql);
+    /// Runs SQL text without parameters (several statements may be given); `out` receives the
+    /// last statement's result.
+    int execText(const QString &sql, Result *out = nullptr);
+    /// Runs `sql` (a COPY ... FROM STDIN) and sends it `data` as the rows to copy.
+    int copyIn(const QString &sql, const QByteArray &data);
+    /// Counts the connections made: a value that changed means the server lost what the
+    /// connection held (temporary tables, an open transaction).
+    quint64 session() const { return m_session; }
+    /// True when the connection was found lost and is not yet made again.
+    bool lost() const { return m_lost; }
 
     // --- transactions: one server transaction covers every file ---------------------------
     /// Begins a transaction that writes. Statements in it wait up to the connection's lock
@@ -104,6 +112,7 @@ private:
     /// must say so rather than succeed with nothing to commit.
     bool m_transactionLost = false;
     bool m_lost = false;
+    quint64 m_session = 0;
     QHash<QString, QByteArray> m_prepared;
 };
 

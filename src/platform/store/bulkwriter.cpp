@@ -1,6 +1,8 @@
 #include "platform/store/bulkwriter.h"
 
+#include "platform/store/bulkengine.h"
 #include "platform/store/collation.h"
+#include "platform/store/engine.h"
 #include "platform/store/errors.h"
 #include "platform/store/fileplacement.h"
 #include "platform/store/keyedfile.h"
@@ -103,6 +105,14 @@ int BulkWriter::start()
 {
     if (m_started)
         return 0;
+    // A catalogue on another engine stages and merges there.
+    if (currentEngine()) {
+        int code = 0;
+        startBulkEngine(this, m_file, &code);
+        m_started = code == 0;
+        m_staged = 0;
+        return code;
+    }
     Store &store = Store::instance();
     sqlite3 *db = store.db();
     if (!db || !m_file.isOpen() || store.inTransaction() || !sqlite3_get_autocommit(db)) {
@@ -132,6 +142,8 @@ int BulkWriter::start()
 
 int BulkWriter::beginStep()
 {
+    if (BulkEngine *e = bulkEngineOf(this))
+        return e->beginStep();
     if (!m_started || m_inStep)
         return 0;
     if (const int code = clearMerged())
@@ -146,6 +158,11 @@ int BulkWriter::beginStep()
 
 int BulkWriter::endStep(bool keep)
 {
+    if (BulkEngine *e = bulkEngineOf(this)) {
+        const int code = e->endStep(keep);
+        m_staged = e->staged();
+        return code;
+    }
     if (!m_inStep)
         return 0;
     m_inStep = false;
@@ -170,6 +187,11 @@ int BulkWriter::clearMerged()
 
 int BulkWriter::stage()
 {
+    if (BulkEngine *e = bulkEngineOf(this); e && m_started) {
+        const int code = e->stage();
+        m_staged = e->staged();
+        return code;
+    }
     if (!m_started) {
         setError(NotOpenErr, m_file.name());
         return NotOpenErr;
@@ -205,11 +227,15 @@ int BulkWriter::stage()
 
 void BulkWriter::setExpression(int field, const QString &sql)
 {
+    if (BulkEngine *e = bulkEngineOf(this))
+        return e->setExpression(field, sql);
     m_expressions.insert(field, sql);
 }
 
 int BulkWriter::mapValues(int field, const std::vector<std::pair<Value, Value>> &map)
 {
+    if (BulkEngine *e = bulkEngineOf(this))
+        return e->mapValues(field, map);
     if (map.empty())
         return 0;
     const QString table = m_table + QStringLiteral("_map%1").arg(field);
@@ -243,6 +269,12 @@ int BulkWriter::merge()
 {
     m_rebuilt = false;
     m_beside = false;
+    if (BulkEngine *e = bulkEngineOf(this); e && m_started) {
+        const int code = e->merge();
+        m_rebuilt = e->rebuiltKeys();
+        m_staged = e->staged();
+        return code;
+    }
     Store &store = Store::instance();
     if (!m_started || m_staged == 0)
         return 0;
@@ -488,6 +520,11 @@ void BulkWriter::setMomentHook(std::function<void(Moment)> hook)
 void BulkWriter::finish()
 {
     withdraw();
+    if (bulkEngineOf(this)) {
+        m_started = false;
+        dropBulkEngine(this);
+        return;
+    }
     if (!m_started)
         return;
     m_started = false;

@@ -2,6 +2,8 @@
 #include "platform/store/filecheck.h"
 
 #include "platform/store/collation.h"
+#include "platform/store/engine.h"
+#include "platform/store/errors.h"
 #include "platform/store/keyedfile.h"
 
 #include <QFile>
@@ -184,6 +186,13 @@ void FileCheck::detach(const KeyedFile &file)
 
 bool FileCheck::checkFile(const KeyedFile &file, Depth depth)
 {
+    if (Engine *engine = currentEngine()) {
+        QStringList faults;
+        engine->checkFile(file, depth == Depth::Full, faults);
+        for (const QString &fault : std::as_const(faults))
+            add(file, fault);
+        return faults.isEmpty();
+    }
     const QFileInfo info(file.name());
     if (!info.exists())
         return true;
@@ -274,6 +283,16 @@ bool FileCheck::checkFile(const KeyedFile &file, Depth depth)
 bool FileCheck::countFaults(const std::vector<const KeyedFile *> &files, const KeyedFile &subject,
                             const QString &sql, const QString &text)
 {
+    if (Engine *engine = currentEngine()) {
+        const qint64 faults = engine->countRows(files, sql);
+        const ErrorState &e = lastError();
+        if (faults < 0)
+            add(subject, QStringLiteral("cannot be read: ") +
+                             (e.driverText.isEmpty() ? e.text : e.driverText));
+        else if (faults > 0)
+            add(subject, text.arg(faults));
+        return faults == 0;
+    }
     for (const KeyedFile *f : files)
         if (!QFileInfo::exists(f->name()))
             return true;

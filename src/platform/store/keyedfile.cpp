@@ -1241,16 +1241,31 @@ int KeyedFile::maintain(bool rebuild)
         name(), [&](sqlite3 *db) { return work(db, {}); }, name(), false, &failure);
 }
 
+// A file not open in this process is maintained on the engine through a file of its own.
+static int maintainOnEngine(Engine &engine, Record &buffer, bool rebuild)
+{
+    const std::unique_ptr<FileEngine> file = engine.file(buffer);
+    if (const int code = file->open())
+        return code;
+    const int code = rebuild ? file->build() : file->pack();
+    file->close();
+    return code;
+}
+
 int KeyedFile::build()
 {
     if (FileEngine *e = engineOf(this))
         return e->build();
+    if (Engine *engine = currentEngine())
+        return maintainOnEngine(*engine, m_buffer, true);
     return maintain(true);
 }
 int KeyedFile::pack()
 {
     if (FileEngine *e = engineOf(this))
         return e->pack();
+    if (Engine *engine = currentEngine())
+        return maintainOnEngine(*engine, m_buffer, false);
     return maintain(false);
 }
 
