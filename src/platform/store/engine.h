@@ -1,14 +1,50 @@
 // The engine boundary: what an engine other than the embedded SQLite one provides to the store.
 #pragma once
 
+#include "platform/expr/compiler.h"
+#include "platform/store/cursor.h"
 #include "platform/store/layout.h"
 #include "platform/store/position.h"
 
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 namespace melodex::store {
+
+class KeyedFile;
+
+/// A view's filter as an engine runs it: what the server can test goes into the page query, the
+/// rest is tested by the program on the rows read.
+class WalkFilter
+{
+public:
+    virtual ~WalkFilter() = default;
+};
+
+/// What a name of a view's filter stands for on an engine: a field of the file the view reads
+/// (`field` >= 0) or a value read each time a walk starts (`bound`).
+struct FilterName
+{
+    int field = -1;
+    expr::Bound bound;
+};
+using FilterResolver = std::function<std::optional<FilterName>(const QString &upperName)>;
+
+/// One block of an ordered walk (Cursor's order, direction and position) asked of an engine.
+struct WalkPage
+{
+    int key = -1;        ///< the key ordering the walk; -1 the record order
+    int indexField = -1; ///< >= 0: ordered by this field's column index instead
+    QString indexName;   ///< that column index's name on the engine
+    bool forward = true; ///< towards larger values
+    bool positioned = false;
+    std::vector<Value> keyValues; ///< the position: the order fields' values ...
+    qint64 id = 0;                ///< ... and rows strictly after (forward) or before this id
+    int limit = 1;
+    const WalkFilter *filter = nullptr;
+};
 
 /// The record operations of one data file on an engine. Results and codes are those of
 /// KeyedFile (errors.h), which forwards to it; it reads into and writes from the file's buffer.
@@ -33,6 +69,20 @@ public:
     virtual qint64 records() = 0;
     virtual int build() = 0;
     virtual int pack() = 0;
+
+    // Walks for Cursor, View and ColumnIndex. The defaults say the engine cannot do them.
+    /// Reads up to `page.limit` rows that pass the filter (fewer only at the end).
+    virtual int fetchRows(const WalkPage &page, std::vector<Cursor::Row> &rows);
+    /// Makes a view's filter from the conditions' tree; nullptr with `error` set when it cannot.
+    virtual std::shared_ptr<WalkFilter> makeFilter(const expr::Node &root,
+                                                   const FilterResolver &resolver, QString &error);
+    /// Sorts every record's value of `field` into the column index `name` (made anew).
+    virtual int buildColumnIndex(int field, const QString &name);
+    virtual void dropColumnIndex(const QString &name);
+    /// The value column index `name` holds for record `id`.
+    virtual std::optional<Value> columnIndexValue(const QString &name, int field, qint64 id);
+    /// Something that changes whenever the file's records change, on any station.
+    virtual qint64 dataVersion();
 };
 
 /// A catalogue on an engine: its transactions (one covers every file) and its files.
@@ -50,6 +100,9 @@ public:
     virtual int commit() = 0;
     virtual int rollback() = 0;
 };
+
+/// The engine `file` is open on; nullptr on the SQLite engine.
+FileEngine *fileEngineOf(const KeyedFile &file);
 
 /// Puts the process's catalogue on `engine` (nullptr: the SQLite files of the data directory
 /// again). Every open file is closed first.
