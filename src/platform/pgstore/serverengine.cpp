@@ -17,4 +17,19 @@ std::unique_ptr<store::FileEngine> ServerEngine::file(store::Record &buffer)
     return std::make_unique<File>(m_catalog, buffer);
 }
 
+void installServerSupport()
+{
+    store::ServerSupport support;
+    support.connect = [](const QString &uri) -> std::shared_ptr<store::Engine> {
+        return ServerEngine::connect(uri);
+    };
+    support.check = [](const QString &uri, QString &message) {
+        const ConnectionCheck c = checkConnection(uri);
+        message = c.message;
+        return c.ok;
+    };
+    support.hasPassword = [](const QString &uri) { return uriHasPassword(uri); };
+    store::setServerSupport(std::move(support));
+}
+
 } // namespace melodex::pgstore

@@ -28,4 +28,8 @@ private:
     Catalog m_catalog;
 };
 
+/// Offers this engine to the parts of the program that choose the catalogue
+/// (store::useDatabase, the preferences' connection test).
+void installServerSupport();
+
 } // namespace melodex::pgstore

@@ -110,4 +110,30 @@ void useEngine(std::shared_ptr<Engine> engine);
 /// The engine the catalogue is on; nullptr on the SQLite engine.
 Engine *currentEngine();
 
+/// What a build with a server engine provides to the parts of the program that choose the
+/// catalogue (the command line, the start-up, the preferences), which do not link the engine.
+struct ServerSupport
+{
+    /// Connects to the catalogue at `uri`; nullptr with the store's error set when it cannot.
+    std::function<std::shared_ptr<Engine>(const QString &uri)> connect;
+    /// Whether the catalogue at `uri` can be used, and a message saying what was found.
+    std::function<bool(const QString &uri, QString &message)> check;
+    /// True when `uri` carries a password (which must never be kept in a setting).
+    std::function<bool(const QString &uri)> hasPassword;
+};
+void setServerSupport(ServerSupport support);
+/// False in a build without a server engine.
+bool hasServerSupport();
+
+/// Puts the catalogue on the server `uri` (empty: on the SQLite files of the data directory).
+/// Returns 0, or an error code with the store's error state set; the message of lastError()
+/// says why ("This Melodex was built without PostgreSQL support." in a build without it).
+int useDatabase(const QString &uri);
+/// The message for the last useDatabase() that failed.
+QString databaseError();
+/// A connection test for the preferences: ok and what was found, or why not.
+bool checkDatabase(const QString &uri, QString &message);
+/// True when `uri` carries a password.
+bool databaseHasPassword(const QString &uri);
+
 } // namespace melodex::store
