@@ -190,9 +190,11 @@ int File::fetchRows(const store::WalkPage &page, std::vector<store::Cursor::Row>
     // full or the order ends. The next walk goes on after the last row kept.
     const QHash<QString, expr::Value> bound = filter->boundValues();
     store::WalkPage at = page;
-    at.limit = std::max(page.limit, 200);
+    // A first block a little larger than the page (most filters keep most rows), growing while
+    // the filter leaves rows out.
+    at.limit = page.limit + page.limit / 2 + 8;
     int kept = 0;
-    for (;;) {
+    for (;; at.limit = std::min(at.limit * 2, 2000)) {
         std::vector<store::Cursor::Row> block;
         if (const int code = fetchBlock(at, block))
             return code;
