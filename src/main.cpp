@@ -8,7 +8,10 @@
 #include "platform/store/store.h"
 #ifdef MELODEX_HAVE_POSTGRESQL
 #include "migratecommand.h"
+#include "platform/pgstore/serverengine.h"
 #endif
+#include "platform/store/engine.h"
+#include "services/messageservice.h"
 #include "ui/albums/albumprocedures.h"
 #include "ui/catalog/lookupprocedures.h"
 #include "ui/catalog/songprocedures.h"
@@ -55,6 +58,7 @@ int main(int argc, char *argv[])
         arguments << QString::fromLocal8Bit(argv[i]);
 #ifdef MELODEX_HAVE_POSTGRESQL
     melodex::registerMigrateCommand();
+    melodex::pgstore::installServerSupport();
 #endif
     // A command runs without a window; "melodex help" and --help print the commands' help.
     if (const auto code = melodex::cli::runCommand(arguments, melodex::cli::DataDefault::UserData))
@@ -89,6 +93,15 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral("melodex"));
     melodex::installUiServices();
     melodex::store::Store::instance().setDataDirectory(dataDirectory);
+    // The catalogue on a server: --database, else the preferences' [Settings] Database.
+    QString database, databaseError;
+    if (!melodex::settleDatabase(cl.database, database, databaseError)) {
+        melodex::MessageService::instance().show(melodex::MessageRequest{
+            QStringLiteral("Melodex"),
+            QStringLiteral("The catalogue server cannot be used:\n\n%1").arg(databaseError),
+            melodex::MessageRequest::Error, melodex::MessageRequest::Ok});
+        return 1;
+    }
     melodex::startProgram();
     melodex::quitOnTerminationSignals();
     registerAllProcedures();

@@ -111,4 +111,9 @@ bool writeCdDevicePreference(const QString &device)
     return write("CDDevice", device);
 }
 
+bool writeDatabasePreference(const QString &address)
+{
+    return write("Database", address);
+}
+
 } // namespace melodex

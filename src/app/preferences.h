@@ -40,4 +40,8 @@ void reloadPreferences();
 QString cdDevicePreference();
 bool writeCdDevicePreference(const QString &device);
 
+/// The catalogue server preference (key "Database"): a libpq address without a password; empty
+/// for the data directory's files. Read with preferredDatabase() (data/commanddatadirectory.h).
+bool writeDatabasePreference(const QString &address);
+
 } // namespace melodex

@@ -42,15 +42,16 @@ CommandLine parseCommandLine(const QStringList &arguments)
 {
     CommandLine cl;
     const QString usage = QStringLiteral(
-        "Usage: melodex [--data-dir DIR] [--cd-device PATH] [--help] [--version]\n"
+        "Usage: melodex [--data-dir DIR] [--database URI] [--cd-device PATH] [--help] "
+        "[--version]\n"
         "       melodex COMMAND [ARGUMENTS] [options]   (\"melodex help\" lists the commands)\n");
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &a = arguments[i];
         if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
-            return CommandLine{CommandLine::ShowHelp, {}, usage};
+            return CommandLine{CommandLine::ShowHelp, {}, usage, {}};
         } else if (a == QLatin1String("-v") || a == QLatin1String("--version")) {
             return CommandLine{
-                CommandLine::ShowVersion, {}, QStringLiteral("Melodex " MELODEX_VERSION "\n")};
+                CommandLine::ShowVersion, {}, QStringLiteral("Melodex " MELODEX_VERSION "\n"), {}};
         } else if (a == QLatin1String("--data-dir") || a.startsWith(QLatin1String("--data-dir="))) {
             if (a.contains(u'=')) {
                 cl.dataDirectory = a.mid(a.indexOf(u'=') + 1);
@@ -60,13 +61,25 @@ CommandLine parseCommandLine(const QStringList &arguments)
                 return CommandLine{CommandLine::Error,
                                    {},
                                    QStringLiteral("melodex: --data-dir needs a directory\n") +
-                                       usage};
+                                       usage,
+                                   {}};
             }
             if (cl.dataDirectory.isEmpty())
                 return CommandLine{CommandLine::Error,
                                    {},
                                    QStringLiteral("melodex: --data-dir needs a directory\n") +
-                                       usage};
+                                       usage,
+                                   {}};
+        } else if (a == QLatin1String("--database") || a.startsWith(QLatin1String("--database="))) {
+            if (a.contains(u'='))
+                cl.database = a.mid(a.indexOf(u'=') + 1).trimmed();
+            else if (i + 1 < arguments.size())
+                cl.database = arguments[++i].trimmed();
+            if (cl.database.isEmpty())
+                return CommandLine{CommandLine::Error,
+                                   {},
+                                   QStringLiteral("melodex: --database needs an address\n") + usage,
+                                   {}};
         } else if (a.startsWith(u'-') && a != QLatin1String("-")) {
             // Qt's own options (-platform, -style, ...) are left to the application object.
             if (a == QLatin1String("-platform") || a == QLatin1String("-style") ||
@@ -76,11 +89,13 @@ CommandLine parseCommandLine(const QStringList &arguments)
             }
             return CommandLine{CommandLine::Error,
                                {},
-                               QStringLiteral("melodex: unknown option %1\n").arg(a) + usage};
+                               QStringLiteral("melodex: unknown option %1\n").arg(a) + usage,
+                               {}};
         } else {
             return CommandLine{CommandLine::Error,
                                {},
-                               QStringLiteral("melodex: unexpected argument %1\n").arg(a) + usage};
+                               QStringLiteral("melodex: unexpected argument %1\n").arg(a) + usage,
+                               {}};
         }
     }
     return cl;

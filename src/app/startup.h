@@ -17,6 +17,7 @@ struct CommandLine
     Action action = RunProgram;
     QString dataDirectory; ///< empty: the default data directory (see defaultDataDirectory())
     QString message;       ///< help, version or error text to print
+    QString database;      ///< --database: the catalogue server; empty: see preferredDatabase()
 };
 
 /// Reads the program's arguments (without the program name).

@@ -71,6 +71,17 @@ QCommandLineOption sharedOption(Shared option)
                                                  "$XDG_DATA_HOME/melodex, ~/.local/share/melodex "
                                                  "when XDG_DATA_HOME is not set)"),
                                   QStringLiteral("DIR"));
+    case Shared::Database:
+        return QCommandLineOption(QStringLiteral("database"),
+                                  QStringLiteral("the catalogue on a PostgreSQL server instead of "
+                                                 "the data directory's files: a libpq address "
+                                                 "(postgresql://host/db?sslmode=require) or "
+                                                 "service=NAME; a melodex_schema=NAME parameter "
+                                                 "picks the schema (default melodex). Default: "
+                                                 "[Settings] Database of SGLDX97.INI. The "
+                                                 "password belongs in ~/.pgpass, a service file "
+                                                 "or PGPASSWORD"),
+                                  QStringLiteral("URI"));
     case Shared::Filter:
         return QCommandLineOption(QStringLiteral("filter"),
                                   QStringLiteral("only the records EXPR selects, in the songs "
@@ -136,7 +147,7 @@ QString helpOf(const Command &command)
 QString programHelp()
 {
     QString out = QStringLiteral(
-        "Usage: melodex [--data-dir DIR] [--cd-device PATH]\n"
+        "Usage: melodex [--data-dir DIR] [--database URI] [--cd-device PATH]\n"
         "       melodex COMMAND [ARGUMENTS] [options]\n"
         "       melodex help [COMMAND]\n"
         "\n"
@@ -148,6 +159,7 @@ QString programHelp()
         out += entry(c.name, c.summary);
     out += QStringLiteral("\nOptions of the window:\n");
     out += entry(QStringLiteral("--data-dir DIR"), sharedOption(Shared::DataDir).description());
+    out += entry(QStringLiteral("--database URI"), sharedOption(Shared::Database).description());
     out += entry(QStringLiteral("--cd-device PATH"),
                  QStringLiteral("the CD drive or disc image (.cue, .toc, .nrg) to read"));
     out += entry(QStringLiteral("-h, --help"), QStringLiteral("show this help and exit"));

@@ -14,7 +14,7 @@
 namespace melodex::cli {
 
 /// The options several commands take, declared once.
-enum class Shared { DataDir, Filter, Order, Json, Quiet };
+enum class Shared { DataDir, Database, Filter, Order, Json, Quiet };
 
 /// A word of the command line that is not an option.
 struct Positional

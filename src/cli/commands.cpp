@@ -100,7 +100,7 @@ Command exportCommand()
         "(default), KeyAlbum or KeyAlbumID.");
     c.positionals = {{QStringLiteral("FILE|-"), text("the file to write, or - for standard "
                                                      "output")}};
-    c.shared = {Shared::Filter, Shared::Order, Shared::Quiet, Shared::DataDir};
+    c.shared = {Shared::Filter, Shared::Order, Shared::Quiet, Shared::DataDir, Shared::Database};
     c.options = {
         valued("fields", "NAME,...", "the fields to write, in this order (MUS:Artist,MUS:Title)"),
         flag("no-header", "leave out the line of field names"),
@@ -155,7 +155,7 @@ Command reportCommand()
         "all, and never over a data file of the catalogue nor onto anything but a regular file.");
     c.positionals = {{QStringLiteral("NAME"), text("the report's name (melodex report <TAB> "
                                                    "lists them in a shell that completes)")}};
-    c.shared = {Shared::Filter, Shared::Quiet, Shared::DataDir};
+    c.shared = {Shared::Filter, Shared::Quiet, Shared::DataDir, Shared::Database};
     c.options = {
         valued("pdf", "FILE", "the PDF file to write"),
         valued("style", "STYLE", "Standard, or Brief: the short layout of a report that has one"),

@@ -3,9 +3,11 @@
 
 #include "cli/command.h"
 #include "data/commanddatadirectory.h"
+#include "platform/store/engine.h"
 #include "platform/store/store.h"
 #include "services/messageservice.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace melodex::cli {
@@ -59,12 +61,14 @@ QStringList commandFirst(const QStringList &arguments)
     qsizetype i = 0;
     while (i < arguments.size()) {
         const QString &a = arguments[i];
-        if ((a == QLatin1String("--data-dir") || a == QLatin1String("--cd-device")) &&
+        if ((a == QLatin1String("--data-dir") || a == QLatin1String("--cd-device") ||
+             a == QLatin1String("--database")) &&
             i + 1 < arguments.size()) {
             leading << a << arguments[i + 1];
             i += 2;
         } else if (a.startsWith(QLatin1String("--data-dir=")) ||
-                   a.startsWith(QLatin1String("--cd-device="))) {
+                   a.startsWith(QLatin1String("--cd-device=")) ||
+                   a.startsWith(QLatin1String("--database="))) {
             leading << a;
             ++i;
         } else {
@@ -92,6 +96,47 @@ bool settleData(QString &directory, DataDefault dataDefault)
     else
         directory = store::Store::instance().dataDirectory();
     return true;
+}
+
+bool takesDatabase(const Command &command)
+{
+    return std::find(command.shared.begin(), command.shared.end(), Shared::Database) !=
+           command.shared.end();
+}
+
+// Puts the catalogue of a run on the server it names (--database, else the preferences).
+// A command that works only on the data directory's files is refused when the catalogue is on a
+// server, rather than working on files that are not the catalogue. Returns 0 or the exit status.
+int settleCatalogue(const Command &command, const QCommandLineParser &parser, bool &onServer)
+{
+    onServer = false;
+    if (!command.usesData)
+        return 0;
+    const bool takes = takesDatabase(command);
+    // A command with an address of its own (migrate) chooses for itself.
+    for (const QCommandLineOption &o : command.options)
+        if (o.names().contains(QStringLiteral("database")))
+            return 0;
+    const QString given = takes ? parser.value(QStringLiteral("database")).trimmed() : QString();
+    if (!takes) {
+        const QString preferred = preferredDatabase();
+        if (preferred.isEmpty())
+            return 0;
+        printTo(stderr, QStringLiteral("melodex %1: the catalogue is on a server ([Settings] "
+                                       "Database); this command does not work on a server yet\n")
+                            .arg(command.name));
+        return 1;
+    }
+    QString database, error;
+    if (!settleDatabase(given, database, error)) {
+        printTo(stderr, QStringLiteral("melodex %1: the catalogue server cannot be used: %2\n")
+                            .arg(command.name, error));
+        return 1;
+    }
+    if (database.isEmpty())
+        return 0;
+    onServer = true;
+    return 0;
 }
 
 int runParsed(const Command &command, const QStringList &arguments, DataDefault dataDefault)
@@ -128,10 +173,17 @@ int runParsed(const Command &command, const QStringList &arguments, DataDefault 
     QString directory = parser.value(QStringLiteral("data-dir"));
     if (command.usesData && !settleData(directory, dataDefault))
         return 2;
+    bool onServer = false;
+    if (const int code = settleCatalogue(command, parser, onServer))
+        return code;
     const ConsoleScope console;
     Invocation invocation(command, parser, positionals, directory,
                           [dataDefault](QString &d) { return settleData(d, dataDefault); });
     const int code = command.run(invocation);
+    if (onServer) {
+        store::Store::instance().closeAll();
+        store::useDatabase(QString());
+    }
     return console.halted() ? HaltExitCode : code;
 }
 

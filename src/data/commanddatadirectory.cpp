@@ -3,6 +3,7 @@
 
 #include "data/catalogbackup.h"
 #include "platform/profile/profile.h"
+#include "platform/store/engine.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -33,6 +34,35 @@ void complain(const QString &text)
 }
 
 } // namespace
+
+QString preferredDatabase()
+{
+    return Profile::readString(QStringLiteral("SGLDX97.INI"), QStringLiteral("Settings"),
+                               QStringLiteral("Database"), QString())
+        .trimmed();
+}
+
+bool settleDatabase(const QString &given, QString &database, QString &error)
+{
+    error.clear();
+    database = given.trimmed();
+    if (database.isEmpty()) {
+        database = preferredDatabase();
+        if (!database.isEmpty() && store::databaseHasPassword(database)) {
+            error = QStringLiteral("The address of [Settings] Database holds a password, which "
+                                   "Melodex does not take from its settings. Put it in the "
+                                   "password file (~/.pgpass), a service file or PGPASSWORD.");
+            return false;
+        }
+    }
+    if (database.isEmpty())
+        return true;
+    if (store::useDatabase(database) != 0) {
+        error = store::databaseError();
+        return false;
+    }
+    return true;
+}
 
 QString defaultDataDirectory()
 {

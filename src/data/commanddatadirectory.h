@@ -22,4 +22,15 @@ bool settleDefaultDataDirectory(QString &directory);
 /// command then ends with status 2.
 bool resolveCommandDataDirectory(QString &directory);
 
+/// The catalogue server of a run started without `--database`: the key `Database` of section
+/// `[Settings]` in SGLDX97.INI; empty for the data directory's own files.
+QString preferredDatabase();
+
+/// Puts the catalogue of a run on the server `given` names (--database), else on the one the
+/// preferences name, else leaves it on the data directory's files. An address with a password
+/// in the preferences is refused (the password belongs in ~/.pgpass, a service file or
+/// PGPASSWORD). False with `error` set when the server cannot be used; `database` is the
+/// address used (empty: none).
+bool settleDatabase(const QString &given, QString &database, QString &error);
+
 } // namespace melodex

@@ -166,6 +166,14 @@ bool ChartRollover::lastWeekFunction()
         sqlite3_result_text(context, out.constData(), int(out.size()), SQLITE_TRANSIENT);
     };
     store::Store &st = store::Store::instance();
+    // A catalogue on a server has no SQLite connection to add the function to.
+    if (!st.db()) {
+        store::setDriverError(-1,
+                              QStringLiteral("This is not available yet with the catalogue on a "
+                                             "server."),
+                              PlaylistDetails.name());
+        return false;
+    }
     if (sqlite3_create_function_v2(st.db(), "melodex_last_week", 2,
                                    SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, tag, nullptr,
                                    nullptr, nullptr) == SQLITE_OK)

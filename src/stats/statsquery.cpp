@@ -113,6 +113,12 @@ std::optional<CollectionStats> StatsQuery::run()
         }
         return std::nullopt;
     }
+    // The figures come from SQL over the SQLite files; a catalogue on a server has none.
+    if (!store::Store::instance().db()) {
+        m_error = QStringLiteral("The figures cannot be read: this is not available yet with the "
+                                 "catalogue on a server.");
+        return std::nullopt;
+    }
     const QString where = view.filterSql().isEmpty() ? QStringLiteral("1") : view.filterSql();
     const store::View *filter = view.filterSql().isEmpty() ? nullptr : &view;
 

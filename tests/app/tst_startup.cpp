@@ -136,6 +136,15 @@ TEST_F(StartupTest, CommandLineChoosesTheActionAndDataDirectory)
         EXPECT_EQ(cl.action, c.action) << c.args.join(u' ').toStdString();
         EXPECT_EQ(cl.dataDirectory, c.dir);
     }
+    // The catalogue server, beside the data directory; an empty address is a mistake.
+    const CommandLine server =
+        parseCommandLine({QStringLiteral("--database"), QStringLiteral("service=melodex"),
+                          QStringLiteral("--data-dir=/d")});
+    EXPECT_EQ(server.action, CommandLine::RunProgram);
+    EXPECT_EQ(server.database, QStringLiteral("service=melodex"));
+    EXPECT_EQ(server.dataDirectory, QStringLiteral("/d"));
+    EXPECT_EQ(parseCommandLine({QStringLiteral("--database=")}).action, CommandLine::Error);
+    EXPECT_EQ(parseCommandLine({QStringLiteral("--database")}).action, CommandLine::Error);
     // The window's usage points to the commands' help.
     EXPECT_TRUE(parseCommandLine({QStringLiteral("--help")})
                     .message.contains(QStringLiteral("\"melodex help\" lists the commands")));

@@ -94,22 +94,19 @@ QStringList File::orderColumns(int key) const
     return cols;
 }
 
-namespace {
-QString emptyKeyCondition(const File &file, int key)
+QString File::emptyKeyCondition(int key) const
 {
     if (key < 0)
         return {};
-    const store::KeyDef &k = file.layout().keys[size_t(key)];
+    const store::KeyDef &k = layout().keys[size_t(key)];
     if (!k.excludeEmpty)
         return {};
     QStringList parts;
     for (int f : k.fields)
-        parts << file.columnName(f) + (file.layout().fields[size_t(f)].isText()
-                                           ? QStringLiteral(" <> ''")
-                                           : QStringLiteral(" <> 0"));
+        parts << columnName(f) + (layout().fields[size_t(f)].isText() ? QStringLiteral(" <> ''")
+                                                                      : QStringLiteral(" <> 0"));
     return u'(' + parts.join(QStringLiteral(" OR ")) + u')';
 }
-} // namespace
 
 std::vector<QString> File::schemaStatements() const
 {
@@ -130,7 +127,7 @@ std::vector<QString> File::schemaStatements() const
             QStringLiteral("CREATE %1INDEX %2 ON %3(%4)")
                 .arg(layout().keys[k].unique ? QStringLiteral("UNIQUE ") : QString(),
                      quoted(indexName(int(k))), tableName(), orderColumns(int(k)).join(u','));
-        const QString empty = emptyKeyCondition(*this, int(k));
+        const QString empty = emptyKeyCondition(int(k));
         if (!empty.isEmpty())
             sql += QStringLiteral(" WHERE ") + empty;
         out.push_back(sql);
@@ -469,7 +466,7 @@ int File::get(int key)
             conditions << columnName(f) + QStringLiteral(" = $%1").arg(params.size());
         }
     }
-    const QString empty = emptyKeyCondition(*this, key);
+    const QString empty = emptyKeyCondition(key);
     if (!empty.isEmpty())
         conditions << empty;
     Result r;
@@ -575,7 +572,7 @@ int File::step(bool forward)
                     : (m_walkInclusive && k.unique ? QStringLiteral("<=") : QStringLiteral("<"));
         conditions << QStringLiteral("(%1) %2 (%3)").arg(cols.join(u','), op, marks.join(u','));
     }
-    const QString empty = emptyKeyCondition(*this, m_walkKey);
+    const QString empty = emptyKeyCondition(m_walkKey);
     if (!empty.isEmpty())
         conditions << empty;
     QStringList order;

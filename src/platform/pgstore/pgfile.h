@@ -76,6 +76,23 @@ public:
     QString sortColumnName(int field) const;
     /// True when some key orders by text field `field` (it then has a sort-key column).
     bool hasSortColumn(int field) const;
+    /// The condition leaving out the records an "empty excluded" key leaves out; empty for none.
+    QString emptyKeyCondition(int key) const;
+
+    // Walks for Cursor and View (pgwalk.cpp).
+    int fetchRows(const store::WalkPage &page, std::vector<store::Cursor::Row> &rows) override;
+    std::shared_ptr<store::WalkFilter> makeFilter(const expr::Node &root,
+                                                  const store::FilterResolver &resolver,
+                                                  QString &error) override;
+    int buildColumnIndex(int field, const QString &name) override;
+    void dropColumnIndex(const QString &name) override;
+    std::optional<store::Value> columnIndexValue(const QString &name, int field,
+                                                 qint64 id) override;
+    qint64 dataVersion() override;
+    /// A row of a result whose columns are _id, _ver, then every field.
+    store::Cursor::Row rowAt(const Result &r, int row) const;
+    Catalog &catalog() { return m_catalog; }
+
     /// The statements that make the table and its indexes.
     std::vector<QString> schemaStatements() const;
 
@@ -92,6 +109,9 @@ private:
     QStringList orderColumns(int key) const;
     int step(bool forward);
     QString indexName(int key) const;
+
+    /// One walk block read from the server, before the program's part of a filter.
+    int fetchBlock(const store::WalkPage &page, std::vector<store::Cursor::Row> &rows);
 
     Catalog &m_catalog;
     store::Record &m_buffer;

@@ -147,6 +147,19 @@ qint64 ServerEngine::countRows(const std::vector<const store::KeyedFile *> &file
     if (m_catalog.execText(query, &r) != 0)
         return -1;
     return PQntuples(r.get()) > 0 ? QByteArray(PQgetvalue(r.get(), 0, 0)).toLongLong() : 0;
+void installServerSupport()
+{
+    store::ServerSupport support;
+    support.connect = [](const QString &uri) -> std::shared_ptr<store::Engine> {
+        return ServerEngine::connect(uri);
+    };
+    support.check = [](const QString &uri, QString &message) {
+        const ConnectionCheck c = checkConnection(uri);
+        message = c.message;
+        return c.ok;
+    };
+    support.hasPassword = [](const QString &uri) { return uriHasPassword(uri); };
+    store::setServerSupport(std::move(support));
 }
 
 } // namespace melodex::pgstore

@@ -41,4 +41,8 @@ private:
     QString m_uri;
 };
 
+/// Offers this engine to the parts of the program that choose the catalogue
+/// (store::useDatabase, the preferences' connection test).
+void installServerSupport();
+
 } // namespace melodex::pgstore

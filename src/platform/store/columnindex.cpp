@@ -1,6 +1,7 @@
 // The temporary index of one field's values that a walk by an unkeyed field pages over.
 #include "platform/store/columnindex.h"
 
+#include "platform/store/engine.h"
 #include "platform/store/errors.h"
 #include "platform/store/keyedfile.h"
 #include "platform/store/sqlvalue.h"
@@ -40,6 +41,10 @@ void ColumnIndex::drop()
     if (!m_built)
         return;
     m_built = false;
+    if (FileEngine *engine = fileEngineOf(m_file)) {
+        engine->dropColumnIndex(m_name);
+        return;
+    }
     // A closed file may mean a closed connection, which took its temporary tables with it.
     if (m_file.isOpen())
         Store::instance().exec(
@@ -48,6 +53,8 @@ void ColumnIndex::drop()
 
 qint64 ColumnIndex::dataVersion() const
 {
+    if (FileEngine *engine = fileEngineOf(m_file))
+        return engine->dataVersion();
     // Another process's commit changes the file's data version; this process's own writes are
     // counted by the file itself.
     const QString schema = m_file.tableName().chopped(4); // the "label" of "label".rec
@@ -62,6 +69,15 @@ qint64 ColumnIndex::dataVersion() const
 int ColumnIndex::build()
 {
     drop();
+    if (FileEngine *engine = fileEngineOf(m_file)) {
+        m_builtVersion = engine->dataVersion();
+        m_builtGeneration = m_file.writeGeneration();
+        if (const int rc = engine->buildColumnIndex(m_field, m_name); rc != 0)
+            return rc;
+        m_built = true;
+        clearError();
+        return 0;
+    }
     const FieldDef &def = m_file.layout().fields[static_cast<size_t>(m_field)];
     const QString type = def.type == FieldType::Text   ? QStringLiteral("TEXT COLLATE MDX")
                          : def.type == FieldType::Memo ? QStringLiteral("TEXT")
@@ -103,6 +119,8 @@ std::optional<Value> ColumnIndex::valueOf(qint64 id)
 {
     if (!m_built)
         return std::nullopt;
+    if (FileEngine *engine = fileEngineOf(m_file))
+        return engine->columnIndexValue(m_name, m_field, id);
     sqlite3_stmt *st =
         m_file.statement(QStringLiteral("SELECT _ov FROM %1 WHERE _oid=?").arg(tableName()));
     if (!st)

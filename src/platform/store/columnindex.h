@@ -34,6 +34,8 @@ public:
     bool isCurrent();
     /// The table, qualified with its schema; its columns are _ov (the value) and _oid (the record).
     QString tableName() const;
+    /// The index's own name (its table's name without the schema).
+    QString name() const { return m_name; }
     /// The value the index holds for record `id`; none when the record came after the build.
     std::optional<Value> valueOf(qint64 id);
 

@@ -1,6 +1,7 @@
 #include "platform/store/cursor.h"
 
 #include "platform/store/columnindex.h"
+#include "platform/store/engine.h"
 #include "platform/store/errors.h"
 #include "platform/store/keyedfile.h"
 #include "platform/store/sqlvalue.h"
@@ -59,6 +60,12 @@ void Cursor::setFilter(const QString &sql, Binder binder)
     m_filter = sql;
     m_binder = std::move(binder);
     forgetSql();
+    dropBlock();
+}
+
+void Cursor::setEngineFilter(std::shared_ptr<const WalkFilter> filter)
+{
+    m_engineFilter = std::move(filter);
     dropBlock();
 }
 
@@ -170,6 +177,23 @@ int Cursor::fill(bool forward, int n, std::vector<Row> &rows)
 {
     // Descending, the walk's forward is the table's backward.
     const bool ahead = forward != m_descending;
+    if (FileEngine *engine = fileEngineOf(m_file)) {
+        WalkPage page;
+        page.key = m_key;
+        if (m_index) {
+            page.indexField = m_index->field();
+            page.indexName = m_index->name();
+        }
+        page.forward = ahead;
+        page.positioned = m_positioned;
+        if (m_positioned) {
+            page.keyValues = m_keyValues;
+            page.id = ahead ? m_idForward : m_idBackward;
+        }
+        page.limit = n;
+        page.filter = m_engineFilter.get();
+        return engine->fetchRows(page, rows);
+    }
     QString &sql = m_sql[ahead][m_positioned];
     if (sql.isEmpty())
         sql = sqlFor(ahead, m_positioned);
@@ -244,6 +268,47 @@ int Cursor::fetch(bool forward, int n, std::vector<Row> &rows)
     if (err == 0 && rows.size() > before)
         advanceTo(rows.back());
     return err;
+}
+
+namespace {
+
+int notAvailable(const QString &name)
+{
+    setDriverError(-1, QStringLiteral("This is not available yet with the catalogue on a server."),
+                   name);
+    return FileSystemErr;
+}
+
+} // namespace
+
+// What an engine does not provide says so.
+int FileEngine::fetchRows(const WalkPage &, std::vector<Cursor::Row> &)
+{
+    return notAvailable(QString());
+}
+
+std::shared_ptr<WalkFilter> FileEngine::makeFilter(const expr::Node &, const FilterResolver &,
+                                                   QString &error)
+{
+    error = QStringLiteral("This is not available yet with the catalogue on a server.");
+    return nullptr;
+}
+
+int FileEngine::buildColumnIndex(int, const QString &)
+{
+    return notAvailable(QString());
+}
+
+void FileEngine::dropColumnIndex(const QString &) {}
+
+std::optional<Value> FileEngine::columnIndexValue(const QString &, int, qint64)
+{
+    return std::nullopt;
+}
+
+qint64 FileEngine::dataVersion()
+{
+    return -1;
 }
 
 } // namespace melodex::store

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 struct sqlite3_stmt;
@@ -14,6 +15,7 @@ namespace melodex::store {
 
 class ColumnIndex;
 class KeyedFile;
+class WalkFilter;
 
 /// A position in the order of a key and the walk from it in either direction. Rows are read
 /// ahead in blocks that grow while a walk goes on, and every block's statement is reset at once,
@@ -47,6 +49,8 @@ public:
     std::vector<int> orderFields() const;
     /// An extra SQL condition over the file's columns (a view's filter); empty for none.
     void setFilter(const QString &sql, Binder binder);
+    /// The same filter as the file's engine runs it (when the file is on one).
+    void setEngineFilter(std::shared_ptr<const WalkFilter> filter);
 
     /// Before the first record (for next) and after the last (for previous).
     void toStart();
@@ -77,6 +81,7 @@ private:
     bool m_descending = false;
     QString m_filter;
     Binder m_binder;
+    std::shared_ptr<const WalkFilter> m_engineFilter;
 
     bool m_positioned = false;
     std::vector<Value> m_keyValues;

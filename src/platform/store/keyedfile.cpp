@@ -47,6 +47,15 @@ FileEngine *engineOf(const KeyedFile *file)
     return it == s_fileEngines->end() ? nullptr : it->second.get();
 }
 
+} // namespace
+
+FileEngine *fileEngineOf(const KeyedFile &file)
+{
+    return engineOf(&file);
+}
+
+namespace {
+
 int notOnEngine(const QString &name)
 {
     setDriverError(-1, QStringLiteral("This is not available yet with the catalogue on a server."),

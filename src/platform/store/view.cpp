@@ -1,7 +1,9 @@
 #include "platform/store/view.h"
 
 #include "platform/expr/compiler.h"
+#include "platform/expr/parser.h"
 #include "platform/store/columnindex.h"
+#include "platform/store/engine.h"
 #include "platform/store/errors.h"
 #include "platform/store/keyedfile.h"
 
@@ -153,6 +155,66 @@ int View::open()
         return first + int(compiled->params.size());
     };
     m_cursor->setFilter(m_filterSql, m_filterBinder);
+    if (FileEngine *engine = fileEngineOf(m_file))
+        return openOnEngine(*engine, parts);
+    clearError();
+    return 0;
+}
+
+int View::openOnEngine(FileEngine &engine, const QStringList &parts)
+{
+    // The conditions that compiled above, as one tree for the engine's own query language.
+    auto all = std::make_unique<expr::Node>();
+    all->kind = expr::Node::Kind::And;
+    for (const QString &part : parts) {
+        expr::ParseResult parsed = expr::parse(part);
+        if (parsed.root)
+            all->children.push_back(std::move(parsed.root));
+    }
+    if (all->children.empty()) {
+        clearError();
+        return 0;
+    }
+    const FileLayout &own = m_file.layout();
+    const FilterResolver resolver = [this,
+                                     &own](const QString &upper) -> std::optional<FilterName> {
+        const int colon = upper.indexOf(u':');
+        if (colon > 0 && upper.left(colon).compare(own.prefix, Qt::CaseInsensitive) == 0 &&
+            upper.indexOf(u':', colon + 1) < 0) {
+            const int f = own.fieldIndex(upper);
+            if (f < 0)
+                return std::nullopt;
+            return FilterName{f, {}};
+        }
+        if (auto it = m_bindings.constFind(upper); it != m_bindings.cend())
+            return FilterName{-1, expr::Bound{*it, expr::ValueType::Unknown, 0}};
+        if (auto it = globalBindings().constFind(upper); it != globalBindings().cend())
+            return FilterName{-1, expr::Bound{*it, expr::ValueType::Unknown, 0}};
+        KeyedFile *file = colon > 0 ? Store::instance().fileByPrefix(upper.left(colon)) : nullptr;
+        // Another file's fields through a lookup are not offered on an engine yet.
+        for (const Lookup &lookup : m_lookups)
+            if (file == lookup.file)
+                return std::nullopt;
+        const int field = file ? file->layout().fieldIndex(upper) : -1;
+        if (field >= 0) {
+            const FieldDef &def = file->layout().fields[static_cast<size_t>(field)];
+            return FilterName{-1, expr::Bound{[file, field] { return file->buffer().value(field); },
+                                              valueTypeOf(def), def.places}};
+        }
+        return std::nullopt;
+    };
+    const expr::Node &root = all->children.size() == 1 ? *all->children.front() : *all;
+    QString error;
+    std::shared_ptr<WalkFilter> filter = engine.makeFilter(root, resolver, error);
+    if (!filter) {
+        m_filterError = error;
+        m_filterSql.clear();
+        m_filterBinder = {};
+        m_cursor->setFilter(QString(), {});
+        setDriverError(BadViewErr, m_filterError, m_file.name());
+        return BadViewErr;
+    }
+    m_cursor->setEngineFilter(std::move(filter));
     clearError();
     return 0;
 }

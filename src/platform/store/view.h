@@ -15,6 +15,7 @@
 namespace melodex::store {
 
 class ColumnIndex;
+class FileEngine;
 class KeyedFile;
 
 /// Reads the records of one file in the order of a key, keeping those its filter selects. The
@@ -78,6 +79,8 @@ public:
     static void bindGlobal(const QString &name, Getter getter);
 
 private:
+    int openOnEngine(FileEngine &engine, const QStringList &parts);
+
     KeyedFile &m_file;
     int m_key = -1;
     std::shared_ptr<ColumnIndex> m_index;

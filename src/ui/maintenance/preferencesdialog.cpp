@@ -3,10 +3,12 @@
 
 #include "app/globals.h"
 #include "app/preferences.h"
+#include "data/commanddatadirectory.h"
 #include "maintenance/copytoalbum.h"
 #include "maintenance/datetoyearrun.h"
 #include "maintenance/testalbumids.h"
 #include "platform/profile/profile.h"
+#include "platform/store/engine.h"
 #include "platform/store/store.h"
 #include "services/dialogservice.h"
 #include "services/messageservice.h"
@@ -130,6 +132,7 @@ PreferencesDialog::PreferencesDialog(QWidget *parent) : QDialog(parent)
     m_tabs->addTab(housekeepingTab(), QStringLiteral("Housekeeping"));
     m_tabs->addTab(logoTab(), QStringLiteral("Report Logo"));
     m_tabs->addTab(cdTab(), QStringLiteral("CD Drive"));
+    m_tabs->addTab(catalogueTab(), QStringLiteral("Catalogue Server"));
 
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
@@ -295,6 +298,81 @@ QWidget *PreferencesDialog::cdTab()
     return w;
 }
 
+QWidget *PreferencesDialog::catalogueTab()
+{
+    QLayout *l = nullptr;
+    QWidget *w = page(this, l, true);
+    auto *form = static_cast<QFormLayout *>(l);
+    m_openingDatabase = preferredDatabase();
+    m_database = new QLineEdit(m_openingDatabase, w);
+    m_database->setObjectName(QStringLiteral("database"));
+    m_database->setPlaceholderText(QStringLiteral("the data directory's own files"));
+    form->addRow(QStringLiteral("PostgreSQL &Server:"), m_database);
+    auto *test = new QPushButton(QStringLiteral("&Test Connection"), w);
+    test->setObjectName(QStringLiteral("testConnection"));
+    connect(test, &QPushButton::clicked, this, &PreferencesDialog::testConnection);
+    auto *row = new QHBoxLayout;
+    row->addWidget(test);
+    row->addStretch();
+    form->addRow(row);
+    auto *note = new QLabel(
+        QStringLiteral("Several stations share one catalogue on a PostgreSQL server (13 or "
+                       "later). Give its address as postgresql://host/database (add "
+                       "?sslmode=require for an encrypted connection, &melodex_schema=NAME for "
+                       "another schema than melodex) or service=NAME. Leave it empty to keep the "
+                       "catalogue in the data directory. The password is never kept here: put "
+                       "it in ~/.pgpass, a service file or PGPASSWORD. A change takes effect "
+                       "when Melodex starts again."),
+        w);
+    note->setWordWrap(true);
+    form->addRow(note);
+    return w;
+}
+
+void PreferencesDialog::testConnection()
+{
+    const QString address = m_database->text().trimmed();
+    QString message;
+    bool ok = false;
+    if (address.isEmpty())
+        message = QStringLiteral("No server is given: the catalogue is kept in the data "
+                                 "directory.");
+    else
+        ok = store::checkDatabase(address, message);
+    MessageService::instance().show(
+        MessageRequest{QStringLiteral("Test Connection"), message,
+                       ok ? MessageRequest::Information : MessageRequest::Warning,
+                       MessageRequest::Ok, MessageRequest::Ok});
+}
+
+bool PreferencesDialog::saveDatabase()
+{
+    const QString address = m_database->text().trimmed();
+    if (address == m_openingDatabase)
+        return true;
+    if (store::databaseHasPassword(address)) {
+        MessageService::instance().show(MessageRequest{
+            QStringLiteral("Preferences"),
+            QStringLiteral("The server address holds a password, which Melodex does not keep in "
+                           "its settings. Remove it from the address and put it in the password "
+                           "file (~/.pgpass), a service file or PGPASSWORD."),
+            MessageRequest::Warning, MessageRequest::Ok, MessageRequest::Ok});
+        m_tabs->setCurrentWidget(m_database->parentWidget());
+        m_database->setFocus();
+        return false;
+    }
+    if (!writeDatabasePreference(address)) {
+        saveFailed();
+        return false;
+    }
+    m_openingDatabase = address;
+    MessageService::instance().show(
+        MessageRequest{QStringLiteral("Information"),
+                       QStringLiteral("The catalogue's place changes when Melodex starts again."),
+                       MessageRequest::NoIcon, MessageRequest::Ok, MessageRequest::Ok});
+    return true;
+}
+
 void PreferencesDialog::browseForLogo()
 {
     const QString file = DialogService::instance().getOpenFileName(
@@ -346,6 +424,9 @@ void PreferencesDialog::run(std::unique_ptr<BatchRun> batch,
 void PreferencesDialog::accept()
 {
     if (m_running)
+        return;
+    // A server address that cannot be kept keeps the dialog open before anything is written.
+    if (!saveDatabase())
         return;
     bool saved = writePreferences();
     saved = writeCdDevicePreference(m_cdDevice->text().trimmed()) && saved;

@@ -45,6 +45,10 @@ private:
     QWidget *housekeepingTab();
     QWidget *logoTab();
     QWidget *cdTab();
+    QWidget *catalogueTab();
+    void testConnection();
+    /// Writes the catalogue server setting when it changed; false (said) when it cannot be kept.
+    bool saveDatabase();
 
     void browseForLogo();
     /// Asks `question`, then runs the work and ends with its summary under `name`.
@@ -58,6 +62,8 @@ private:
     QComboBox *m_dateFormat;
     QLineEdit *m_logo = nullptr;
     QLineEdit *m_cdDevice = nullptr;
+    QLineEdit *m_database = nullptr;
+    QString m_openingDatabase;
     QString m_openingName;
     BatchProgressWindow *m_running = nullptr;
 };
