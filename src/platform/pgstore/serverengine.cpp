@@ -147,6 +147,8 @@ qint64 ServerEngine::countRows(const std::vector<const store::KeyedFile *> &file
     if (m_catalog.execText(query, &r) != 0)
         return -1;
     return PQntuples(r.get()) > 0 ? QByteArray(PQgetvalue(r.get(), 0, 0)).toLongLong() : 0;
+}
+
 void installServerSupport()
 {
     store::ServerSupport support;
