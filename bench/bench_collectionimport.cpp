@@ -3,11 +3,11 @@
 // (what a library reader hands over) against N song lines. Each run goes into an empty data
 // directory; prints wall and processor seconds of both and their ratio.
 // Usage: bench_collectionimport [DISCOGS_ROWS [COLLECTION_SONGS]]   (default 10000 100000)
+#include "cli/frontdoor.h"
 #include "data/fileopen.h"
 #include "importers/collectionimport.h"
 #include "importers/collectionwriter.h"
 #include "importers/importplan.h"
-#include "interchange/commandline.h"
 #include "platform/store/store.h"
 
 #include <QCoreApplication>
@@ -159,8 +159,8 @@ int main(int argc, char **argv)
     installFileOpener();
     setCollectionImport(importers::collectionImportRequest);
     const auto importFile = [](const QString &file, const QString &dir) {
-        runInterchangeCommand({QStringLiteral("import"), file, QStringLiteral("--data-dir"), dir,
-                               QStringLiteral("--quiet")});
+        cli::runCommand({QStringLiteral("import"), file, QStringLiteral("--data-dir"), dir,
+                         QStringLiteral("--quiet")});
     };
 
     std::printf("%-28s %8s %8s %8s %6s %8s %8s %6s\n", "work", "records", "wall", "wall-song",
