@@ -211,7 +211,7 @@ Command checkCommand()
         "are right, that song numbers are unique and that the categories and albums songs and "
         "albums name exist. Prints each fault on standard output. Changes no record; a change "
         "left unfinished by a process that was ended is rolled back first, and said so.");
-    c.shared = {Shared::DataDir};
+    c.shared = {Shared::DataDir, Shared::Database};
     c.options = {flag("quick", "leave out matching every key entry to its record")};
     c.exitStatus = text("0 no fault, 1 faults found (listed), 2 wrong arguments.");
     c.run = [](Invocation &in) { return runCheckCommand(in.isSet(QStringLiteral("quick"))); };
@@ -233,7 +233,7 @@ Command fileCommand(FileAction action)
                       text("a data file's label (Songlore, Album, ...) or file name (sgldata, "
                            "sglalbum, ...)"),
                       0, -1}};
-    c.shared = {Shared::DataDir};
+    c.shared = {Shared::DataDir, Shared::Database};
     c.options = {flag("all", "every data file")};
     c.exitStatus = text("0 every file done (or not there yet), 1 a file was busy or could not be "
                         "worked on, 2 wrong arguments.");
@@ -358,6 +358,8 @@ Command archiveCommand(bool backup)
     c.positionals = {{QStringLiteral("FILE"),
                       backup ? text("the archive to write") : text("the archive to restore")}};
     c.shared = {Shared::Quiet, Shared::DataDir};
+    if (backup)
+        c.shared.push_back(Shared::Database);
     c.exitStatus = text("0 done, 1 failed, 2 wrong arguments.");
     c.run = [backup](Invocation &in) {
         return runBackupCommand(backup, in.positional(0), in.quiet(), in.dataDirectory());

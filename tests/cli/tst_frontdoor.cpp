@@ -169,7 +169,7 @@ TEST(FrontDoor, ACatalogueOnAServerIsRefusedWhereItCannotBeUsed)
     // The preferences put the catalogue on a server: a command that works only on the data
     // directory's files refuses rather than working on files that are not the catalogue.
     ASSERT_TRUE(Profile::writeString(ini, section, key, QStringLiteral("service=melodex")));
-    p = run({QStringLiteral("check"), QStringLiteral("--data-dir"), dir.path()});
+    p = run({QStringLiteral("stats"), QStringLiteral("--data-dir"), dir.path()});
     EXPECT_EQ(p.code, 1);
     EXPECT_TRUE(p.err.contains(QStringLiteral("does not work on a server yet")))
         << p.err.toStdString();

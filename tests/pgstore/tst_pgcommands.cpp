@@ -12,6 +12,7 @@
 #include "platform/store/store.h"
 #include "stats/statsquery.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -90,6 +91,23 @@ TEST(PgCommands, ExportGivesTheSameLinesFromTheServer)
         EXPECT_EQ(remote.out, local.out) << extra.join(u' ').toStdString();
     }
     EXPECT_EQ(store::currentEngine(), nullptr); // the run leaves the catalogue where it was
+
+    // The file maintenance and the backup run on the server's catalogue too.
+    const QStringList data{QStringLiteral("--data-dir"), dir.path()};
+    for (const QStringList &command :
+         {QStringList{QStringLiteral("check")},
+          QStringList{QStringLiteral("build"), QStringLiteral("Songlore")},
+          QStringList{QStringLiteral("pack"), QStringLiteral("--all")}}) {
+        const Printed p = run(command + data + server);
+        EXPECT_EQ(p.code, 0) << command.join(u' ').toStdString() << ": " << p.out.toStdString()
+                             << p.err.toStdString();
+    }
+    const QString archive = dir.filePath(QStringLiteral("server.tar"));
+    const Printed backup =
+        run(QStringList{QStringLiteral("backup"), archive, QStringLiteral("-q")} + data + server);
+    EXPECT_EQ(backup.code, 0) << backup.err.toStdString();
+    EXPECT_GT(QFileInfo(archive).size(), 0);
+    EXPECT_EQ(store::currentEngine(), nullptr);
 
     // A server that cannot be reached: one clear message, nothing written.
     const Printed bad =
