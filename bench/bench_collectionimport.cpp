@@ -157,7 +157,6 @@ int main(int argc, char **argv)
     const int songs = argc > 2 ? std::atoi(argv[2]) : 100000;
     QTemporaryDir root;
     installFileOpener();
-    setCollectionImport(importers::collectionImportRequest);
     const auto importFile = [](const QString &file, const QString &dir) {
         cli::runCommand({QStringLiteral("import"), file, QStringLiteral("--data-dir"), dir,
                          QStringLiteral("--quiet")});
